@@ -1,0 +1,31 @@
+#pragma once
+// File-system operations of the listing engine. Paths are in the program's
+// own form (drive letters or \\server\share, backslash separators) and of any
+// length; each platform maps them to what its system calls take.
+
+#include <cstdint>
+
+constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;
+constexpr uint32_t kAttributeDirectory = 0x10;
+
+// One entry of a folder, as the enumeration reports it. "." and ".." are
+// reported too where the system reports them; the engine skips them.
+struct FolderEntry {
+  const char16_t* name;  // NUL-terminated, valid during the callback only
+  bool isFolder;         // the directory bit is set
+  bool isLink;           // a symbolic link or junction: never descended into
+};
+
+// Receives each entry; returns false to end the enumeration early.
+using FolderEntryFn = bool (*)(void* context, const FolderEntry& entry);
+
+struct FileSystemApi {
+  // Attribute bits of a path, kInvalidAttributes when they cannot be read.
+  uint32_t (*queryAttributes)(const char16_t* path);
+  // Calls onEntry for every entry of the folder; false when the folder
+  // cannot be read (it then reports no entries).
+  bool (*enumerateFolder)(const char16_t* folder, FolderEntryFn onEntry, void* context);
+};
+
+// The build's implementation; tests may replace single members.
+extern FileSystemApi g_fileSystem;

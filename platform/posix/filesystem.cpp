@@ -1,0 +1,68 @@
+// The POSIX file system, seen the way Wine shows it to Windows programs: the
+// root folder is the drive Z: and backslashes separate the components.
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/filesystem.h"
+#include "platform/posix/utf8.h"
+
+namespace {
+
+// Z:\a\b -> /a/b; any other text keeps its form with '/' for '\'. Paths of
+// other drives and network paths do not exist here.
+bool ToNativePath(const char16_t* path, std::string* native) {
+  std::u16string text(path);
+  if (text.size() >= 2 && text[1] == u':') {
+    if (text[0] != u'Z' && text[0] != u'z') return false;
+    text.erase(0, 2);
+    if (text.empty()) text = u"/";
+  } else if (text.size() >= 2 && text[0] == u'\\' && text[1] == u'\\') {
+    return false;
+  }
+  for (char16_t& ch : text) {
+    if (ch == u'\\') ch = u'/';
+  }
+  *native = ToUtf8(text.c_str());
+  return true;
+}
+
+uint32_t PosixQueryAttributes(const char16_t* path) {
+  std::string native;
+  if (!ToNativePath(path, &native)) return kInvalidAttributes;
+  struct stat info;
+  if (stat(native.c_str(), &info) != 0) return kInvalidAttributes;
+  return S_ISDIR(info.st_mode) ? kAttributeDirectory : 0x80;  // FILE_ATTRIBUTE_NORMAL
+}
+
+bool PosixEnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, void* context) {
+  std::string native;
+  if (!ToNativePath(folder, &native)) return false;
+  DIR* dir = opendir(native.c_str());
+  if (dir == nullptr) return false;
+  if (native.empty() || native.back() != '/') native += '/';
+  for (;;) {
+    // readdir gives null both at the end and on an error; errno tells them
+    // apart, but either way the folder has no more entries for us.
+    errno = 0;
+    struct dirent* entry = readdir(dir);
+    if (entry == nullptr) break;
+    std::string full = native + entry->d_name;
+    struct stat linkInfo;
+    bool isLink = lstat(full.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode);
+    struct stat info;
+    bool isFolder = stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    std::u16string name = FromUtf8(entry->d_name);
+    FolderEntry report{name.c_str(), isFolder, isLink && isFolder};
+    if (!onEntry(context, report)) break;
+  }
+  closedir(dir);
+  return true;
+}
+
+}  // namespace
+
+FileSystemApi g_fileSystem{PosixQueryAttributes, PosixEnumerateFolder};

@@ -1,0 +1,55 @@
+#include <windows.h>
+
+#include <cstring>
+
+#include "platform/clipboard.h"
+#include "platform/memory.h"
+#include "platform/win32/win32_window.h"
+
+namespace {
+
+// Clipboard managers and remote desktop hold the clipboard for moments at a
+// time: retry for about a second before giving up.
+constexpr int kOpenAttempts = 50;
+constexpr DWORD kOpenRetryMs = 20;
+
+bool OpenClipboardPatiently(HWND owner) {
+  for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+    if (OpenClipboard(owner)) return true;
+    Sleep(kOpenRetryMs);
+  }
+  return false;
+}
+
+ClipboardResult Win32SetText(const char16_t* text, size_t units) {
+  if (units > SIZE_MAX / sizeof(char16_t)) return ClipboardResult::NoMemory;
+  size_t bytes = units * sizeof(char16_t);
+  HGLOBAL block = PlatformAllocationAllowed() ? GlobalAlloc(GMEM_MOVEABLE, bytes) : nullptr;
+  if (block == nullptr) return ClipboardResult::NoMemory;
+  void* target = GlobalLock(block);
+  if (target == nullptr) {
+    GlobalFree(block);
+    return ClipboardResult::NoMemory;
+  }
+  std::memcpy(target, text, bytes);
+  GlobalUnlock(block);
+
+  if (!OpenClipboardPatiently(MainWindowHandle())) {
+    GlobalFree(block);
+    return ClipboardResult::Busy;
+  }
+  EmptyClipboard();
+  // From here the block belongs to the clipboard; it is freed only if the
+  // clipboard refuses it.
+  if (SetClipboardData(CF_UNICODETEXT, block) == nullptr) {
+    GlobalFree(block);
+    CloseClipboard();
+    return ClipboardResult::NoMemory;
+  }
+  CloseClipboard();
+  return ClipboardResult::Stored;
+}
+
+}  // namespace
+
+ClipboardApi g_clipboard{Win32SetText};

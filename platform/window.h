@@ -1,0 +1,73 @@
+#pragma once
+// The main window and its controls, as the portable code sees them. Controls
+// are addressed by name; the Win32 layer maps them to the real child windows,
+// the POSIX layer records every call so that tests can read what happened.
+
+#include <cstdint>
+
+// The 23 child controls with their fixed control ids.
+enum class Control : int32_t {
+  PathFormLabel = 10001,
+  ExtensionLabel = 10002,
+  StatusLabel = 10003,
+  FilePrefixCaption = 10004,
+  FileSuffixCaption = 10005,
+  FilePrefixEdit = 10006,
+  FileSuffixEdit = 10007,
+  ItemsLabel = 10008,
+  FolderScanLabel = 10009,
+  TopmostLabel = 10010,
+  TranslucentLabel = 10011,
+  CreditLabel = 10012,
+  CancelButton = 10013,
+  MinimizeButton = 10014,
+  SaveButton = 10015,
+  DeleteButton = 10016,
+  LayoutButton = 10017,
+  HelpButton = 10018,
+  FolderPrefixEdit = 10019,
+  FolderSuffixEdit = 10020,
+  FolderPrefixCaption = 10021,
+  FolderSuffixCaption = 10022,
+  SeparatorLabel = 10023,
+};
+constexpr int32_t kFirstControlId = 10001;
+constexpr int32_t kLastControlId = 10023;
+
+struct WindowRect {
+  int32_t left, top, right, bottom;
+};
+
+struct WindowApi {
+  // Text of a control (the edit boxes): its length in units, and the text
+  // copied into buffer (capacity in units, terminator included).
+  int32_t (*controlTextLength)(Control control);
+  int32_t (*controlText)(Control control, char16_t* buffer, int32_t capacity);
+  // Writes a control's text (WM_SETTEXT).
+  void (*setControlText)(Control control, const char16_t* text);
+  void (*enableControl)(Control control, bool enabled);
+  void (*showControl)(Control control, bool shown);
+  void (*moveControl)(Control control, int32_t x, int32_t y, int32_t width, int32_t height);
+
+  // The main window.
+  void (*setTopmost)(bool topmost);
+  void (*setAlpha)(uint8_t alpha);
+  void (*setTitle)(const char16_t* title);
+  WindowRect (*windowRect)();
+  void (*moveWindow)(int32_t x, int32_t y, int32_t width, int32_t height, bool repaint);
+  // Moves the top-left corner only, keeping the size, without repainting.
+  void (*placeWindow)(int32_t x, int32_t y);
+  // Outer size of the main window for a client area of the given size.
+  void (*outerSize)(int32_t clientWidth, int32_t clientHeight, int32_t* width, int32_t* height);
+  // Work area of the monitor that holds the main window.
+  WindowRect (*workArea)();
+  void (*acceptDrops)(bool accept);
+  // The status timer: id 1, 4000 ms.
+  void (*armStatusTimer)();
+  void (*killStatusTimer)();
+  // Asks the window to close (WM_CLOSE), from any thread.
+  void (*postClose)();
+};
+
+// The build's implementation; tests may replace single members.
+extern WindowApi g_window;

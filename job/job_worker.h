@@ -1,0 +1,24 @@
+#pragma once
+// One listing job at a time on a worker thread, its cancellation and the
+// status display.
+
+#include <atomic>
+#include <cstdint>
+
+#include "platform/job_input.h"
+
+enum class StatusState : int32_t { Idle = 1, Listing = 2, Copying = 3, Done = 4, Interrupted = 5, Failed = 6 };
+
+extern std::atomic<StatusState> g_status;
+
+// Starts a job for a drop (or, with none, from the command line) when no job
+// runs; otherwise releases the drop. User-interface thread.
+void StartJob(DropHandle drop);
+// The worker thread's body.
+void RunJob();
+// Writes the current state's text to the status label, in the layout's wording.
+void ShowStatus();
+// Cancel: sets the abort flag.
+void CancelJob();
+// The status timer's expiry: the status text, then the timer is killed.
+void OnStatusTimer();

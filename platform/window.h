@@ -67,6 +67,8 @@ struct WindowApi {
   void (*killStatusTimer)();
   // Asks the window to close (WM_CLOSE), from any thread.
   void (*postClose)();
+  // Minimizes the main window (the minimize button).
+  void (*minimize)();
 };
 
 // The build's implementation; tests may replace single members.

@@ -130,6 +130,11 @@ void RecPostClose() {
   Record("postClose", Control{}, u"");
 }
 
+void RecMinimize() {
+  std::lock_guard<std::mutex> hold(g_lock);
+  Record("minimize", Control{}, u"");
+}
+
 }  // namespace
 
 std::vector<WindowEvent> RecordedWindowEvents() {
@@ -179,4 +184,4 @@ WindowApi g_window{RecControlTextLength, RecControlText, RecSetControlText, RecE
                    RecShowControl,       RecMoveControl, RecSetTopmost,     RecSetAlpha,
                    RecSetTitle,          RecWindowRect,  RecMoveWindow,     RecPlaceWindow,
                    RecOuterSize,         RecWorkArea,    RecAcceptDrops,    RecArmStatusTimer,
-                   RecKillStatusTimer,   RecPostClose};
+                   RecKillStatusTimer,   RecPostClose,      RecMinimize};

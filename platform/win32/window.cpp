@@ -96,6 +96,8 @@ void Win32KillStatusTimer() { KillTimer(g_mainWindow, kStatusTimerId); }
 
 void Win32PostClose() { PostMessageW(g_mainWindow, WM_CLOSE, 0, 0); }
 
+void Win32Minimize() { ShowWindow(g_mainWindow, SW_MINIMIZE); }
+
 }  // namespace
 
 void SetMainWindowHandle(HWND window) { g_mainWindow = window; }
@@ -117,4 +119,5 @@ WindowApi g_window{Win32ControlTextLength, Win32ControlText,    Win32SetControlT
                    Win32SetTopmost,        Win32SetAlpha,       Win32SetTitle,
                    Win32WindowRect,        Win32MoveWindow,     Win32PlaceWindow,
                    Win32OuterSize,         Win32WorkArea,       Win32AcceptDrops,
-                   Win32ArmStatusTimer,    Win32KillStatusTimer, Win32PostClose};
+                   Win32ArmStatusTimer,    Win32KillStatusTimer, Win32PostClose,
+                   Win32Minimize};

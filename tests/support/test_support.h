@@ -41,6 +41,12 @@ DropHandle MakeDrop(const std::vector<std::u16string>& paths);
 // recording window, under Wine a hidden main window with real edit boxes.
 void SetUpPlatformForTests();
 
+// The clipboard's Unicode text as stored: every unit of the data block,
+// terminator included (empty when the clipboard holds no text).
+std::u16string ReadClipboardForTest();
+// Puts a text on the clipboard, as another program would.
+void WriteClipboardForTest(const std::u16string& text);
+
 // The texts of a list, in order.
 std::vector<std::u16string> ListTexts(const PathNode* head);
 

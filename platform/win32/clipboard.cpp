@@ -10,15 +10,18 @@ namespace {
 
 // Clipboard managers and remote desktop hold the clipboard for moments at a
 // time: retry for about a second before giving up.
-constexpr int kOpenAttempts = 50;
+// The wait is measured by the clock, not by a count of attempts: a refused
+// OpenClipboard can itself take a while.
+constexpr ULONGLONG kOpenPatienceMs = 1000;
 constexpr DWORD kOpenRetryMs = 20;
 
 bool OpenClipboardPatiently(HWND owner) {
-  for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+  ULONGLONG start = GetTickCount64();
+  for (;;) {
     if (OpenClipboard(owner)) return true;
+    if (GetTickCount64() - start >= kOpenPatienceMs) return false;
     Sleep(kOpenRetryMs);
   }
-  return false;
 }
 
 ClipboardResult Win32SetText(const char16_t* text, size_t units) {

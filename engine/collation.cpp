@@ -1,0 +1,162 @@
+#include "engine/collation.h"
+
+#include "platform/ansi_code.h"
+
+// unvoice: how far a voiced or semi-voiced katakana lies from its plain form
+// (ヴ from ウ); vowel: the offset from ァ of the small vowel kana that a
+// prolonged sound mark after the entry stands for.
+const KatakanaEntry kKatakanaTable[84] = {
+    {0, 0},  {0, 0},  {0, 2}, {0, 2}, {0, 4}, {0, 4}, {0, 6}, {0, 6},  // ァ ア ィ イ ゥ ウ ェ エ
+    {0, 8},  {0, 8},                                                  // ォ オ
+    {0, 0},  {1, 0},  {0, 2}, {1, 2}, {0, 4}, {1, 4}, {0, 6}, {1, 6},  // カ ガ キ ギ ク グ ケ ゲ
+    {0, 8},  {1, 8},                                                  // コ ゴ
+    {0, 0},  {1, 0},  {0, 2}, {1, 2}, {0, 4}, {1, 4}, {0, 6}, {1, 6},  // サ ザ シ ジ ス ズ セ ゼ
+    {0, 8},  {1, 8},                                                  // ソ ゾ
+    {0, 0},  {1, 0},  {0, 2}, {1, 2}, {0, 0}, {0, 4}, {1, 4}, {0, 6},  // タ ダ チ ヂ ッ ツ ヅ テ
+    {1, 6},  {0, 8},  {1, 8},                                         // デ ト ド
+    {0, 0},  {0, 2},  {0, 4}, {0, 6}, {0, 8},                          // ナ ニ ヌ ネ ノ
+    {0, 0},  {1, 0},  {2, 0}, {0, 2}, {1, 2}, {2, 2},                  // ハ バ パ ヒ ビ ピ
+    {0, 4},  {1, 4},  {2, 4}, {0, 6}, {1, 6}, {2, 6},                  // フ ブ プ ヘ ベ ペ
+    {0, 8},  {1, 8},  {2, 8},                                         // ホ ボ ポ
+    {0, 0},  {0, 2},  {0, 4}, {0, 6}, {0, 8},                          // マ ミ ム メ モ
+    {0, 0},  {0, 0},  {0, 4}, {0, 4}, {0, 8}, {0, 8},                  // ャ ヤ ュ ユ ョ ヨ
+    {0, 0},  {0, 2},  {0, 4}, {0, 6}, {0, 8},                          // ラ リ ル レ ロ
+    {0, 0},  {0, 0},  {0, 2}, {0, 6}, {0, 8}, {0, 0},                  // ヮ ワ ヰ ヱ ヲ ン
+    {78, 4},                                                          // ヴ
+};
+
+// The full-width character behind each half-width form U+FF61..U+FF9F; the
+// two sound marks map to the spacing marks ゛ and ゜.
+const char16_t kHalfwidthKanaTable[63] = {
+    u'。', u'「', u'」', u'、', u'・', u'ヲ', u'ァ', u'ィ', u'ゥ', u'ェ', u'ォ', u'ャ', u'ュ',
+    u'ョ', u'ッ', u'ー', u'ア', u'イ', u'ウ', u'エ', u'オ', u'カ', u'キ', u'ク', u'ケ', u'コ',
+    u'サ', u'シ', u'ス', u'セ', u'ソ', u'タ', u'チ', u'ツ', u'テ', u'ト', u'ナ', u'ニ', u'ヌ',
+    u'ネ', u'ノ', u'ハ', u'ヒ', u'フ', u'ヘ', u'ホ', u'マ', u'ミ', u'ム', u'メ', u'モ', u'ヤ',
+    u'ユ', u'ヨ', u'ラ', u'リ', u'ル', u'レ', u'ロ', u'ワ', u'ン', u'゛', u'゜',
+};
+
+namespace {
+
+constexpr char16_t kSmallA = 0x30A1;  // ァ, the first entry of the katakana table
+constexpr char16_t kLastKatakana = 0x30F4;  // ヴ
+constexpr char16_t kFirstHiragana = 0x3041;
+constexpr char16_t kLastHiragana = 0x3093;
+constexpr char16_t kHiraganaToKatakana = 0x60;
+constexpr char16_t kFullwidthZero = 0xFF10;
+constexpr char16_t kProlongedSoundMark = 0x30FC;
+constexpr char16_t kFullwidthTilde = 0xFF5E;
+constexpr char16_t kBackslash = 0x005C;
+
+bool IsAsciiDigit(char16_t ch) { return ch >= u'0' && ch <= u'9'; }
+bool IsFullwidthDigit(char16_t ch) { return ch >= kFullwidthZero && ch <= kFullwidthZero + 9; }
+bool IsDigit(char16_t ch) { return IsAsciiDigit(ch) || IsFullwidthDigit(ch); }
+bool IsHiragana(char16_t ch) { return ch >= kFirstHiragana && ch <= kLastHiragana; }
+bool IsKatakana(char16_t ch) { return ch >= kSmallA && ch <= kLastKatakana; }
+
+int DigitValue(char16_t ch) { return IsAsciiDigit(ch) ? ch - u'0' : ch - kFullwidthZero; }
+
+// The small vowel kana that a prolonged sound mark (or full-width tilde) at
+// s[i] stands for, from the unfolded unit in front of it. At the start of a
+// name or of a path component the mark keeps its own code.
+char16_t FoldProlongedSoundMark(const char16_t* s, int32_t i, char16_t mark) {
+  if (i == 0) return mark;
+  char16_t previous = s[i - 1];
+  if (previous == kBackslash) return mark;
+  if (IsHiragana(previous)) previous = static_cast<char16_t>(previous + kHiraganaToKatakana);
+  if (IsKatakana(previous)) return static_cast<char16_t>(kSmallA + kKatakanaTable[previous - kSmallA].vowel);
+  return kSmallA;
+}
+
+// Reads the digit run (ASCII and full-width mixed) that starts at s[start];
+// gives its value, rounded to a double after every step, and the position
+// after it. The terminator ends the run like any other non-digit.
+double ReadDigitRun(const char16_t* s, int32_t start, int32_t* end) {
+  double value = 0;
+  int32_t i = start;
+  while (IsDigit(s[i])) {
+    value = value * 10;
+    value = value + DigitValue(s[i]);
+    ++i;
+  }
+  *end = i;
+  return value;
+}
+
+// Compares the digit runs that both names share up to position i, where at
+// least one of them holds an ASCII digit. Returns false when the run does not
+// start with a digit in both names; then the characters compare as such.
+// Runs of equal value put the shorter one first; equal lengths give +1.
+bool CompareDigitRuns(const char16_t* a, const char16_t* b, int32_t i, int* result) {
+  int32_t start = i;
+  while (start > 0 && IsDigit(a[start - 1]) && IsDigit(b[start - 1])) --start;
+  if (!IsDigit(a[start]) || !IsDigit(b[start])) return false;
+  int32_t endA = 0;
+  int32_t endB = 0;
+  double valueA = ReadDigitRun(a, start, &endA);
+  double valueB = ReadDigitRun(b, start, &endB);
+  if (valueA < valueB) {
+    *result = -1;
+  } else if (valueA > valueB) {
+    *result = 1;
+  } else {
+    *result = endA < endB ? -1 : 1;
+  }
+  return true;
+}
+
+// -1 when ch1's ANSI code is lower, +1 otherwise (equal codes included).
+int OrderByAnsiCode(char16_t ch1, char16_t ch2) { return CompareAnsiCodes(ch1, ch2) < 0 ? -1 : 1; }
+
+}  // namespace
+
+int CompareAnsiCodes(char16_t ch1, char16_t ch2) {
+  uint16_t code1 = AnsiCode(ch1);
+  uint16_t code2 = AnsiCode(ch2);
+  if (code1 < code2) return -1;
+  return code1 > code2 ? 1 : 0;
+}
+
+// Folds s[i] step by step, each step working on the result of the one
+// before: full-width digits, lower case, full-width letters, hiragana,
+// voicing, half-width forms, and last the prolonged sound mark.
+char16_t FoldCharacter(const char16_t* s, int32_t i) {
+  char16_t ch = s[i];
+  if (IsFullwidthDigit(ch)) ch = static_cast<char16_t>(ch - kFullwidthZero + u'0');
+  if (ch >= u'a' && ch <= u'z') ch = static_cast<char16_t>(ch - 0x20);
+  if (ch >= 0xFF41 && ch <= 0xFF5A) ch = static_cast<char16_t>(ch - 0x20);
+  if (ch >= 0xFF21 && ch <= 0xFF3A) ch = static_cast<char16_t>(ch - 0xFF21 + u'A');
+  if (IsHiragana(ch)) ch = static_cast<char16_t>(ch + kHiraganaToKatakana);
+  if (IsKatakana(ch)) ch = static_cast<char16_t>(ch - kKatakanaTable[ch - kSmallA].unvoice);
+  if (ch >= 0xFF61 && ch <= 0xFF9F) ch = kHalfwidthKanaTable[ch - 0xFF61];
+  if (ch == kProlongedSoundMark || ch == kFullwidthTilde) ch = FoldProlongedSoundMark(s, i, ch);
+  return ch;
+}
+
+// Files first; then the folded names character by character, digit runs by
+// value; names equal after folding by their first differing unit, and names
+// without one by length. Reads each position once and never past either
+// terminator; allocates nothing.
+int CompareNames(const char16_t* nameA, uint8_t aIsFile, const char16_t* nameB, uint8_t bIsFile) {
+  if (aIsFile && !bIsFile) return -1;
+  if (!aIsFile && bIsFile) return 1;
+
+  int firstDifference = 0;
+  int32_t i = 0;
+  for (; nameA[i] != 0 && nameB[i] != 0; ++i) {
+    char16_t a = nameA[i];
+    char16_t b = nameB[i];
+    if (a == b) continue;
+    if (firstDifference == 0) firstDifference = OrderByAnsiCode(a, b);
+    char16_t foldedA = FoldCharacter(nameA, i);
+    char16_t foldedB = FoldCharacter(nameB, i);
+    if (IsAsciiDigit(a) || IsAsciiDigit(b)) {
+      int runs = 0;
+      if (CompareDigitRuns(nameA, nameB, i, &runs)) return runs;
+    }
+    if (foldedA != foldedB) return OrderByAnsiCode(foldedA, foldedB);
+  }
+
+  if (firstDifference != 0) return firstDifference;
+  if (nameA[i] == 0 && nameB[i] == 0) return 0;
+  return nameA[i] == 0 ? -1 : 1;
+}

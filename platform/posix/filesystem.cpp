@@ -50,11 +50,19 @@ bool PosixEnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, void* c
     errno = 0;
     struct dirent* entry = readdir(dir);
     if (entry == nullptr) break;
-    std::string full = native + entry->d_name;
-    struct stat linkInfo;
-    bool isLink = lstat(full.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode);
-    struct stat info;
-    bool isFolder = stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    // The entry's type usually comes with it; only links, and file systems
+    // that do not report types, need a look at the entry itself.
+    bool isLink = entry->d_type == DT_LNK;
+    bool isFolder = entry->d_type == DT_DIR;
+    if (entry->d_type == DT_UNKNOWN || isLink) {
+      std::string full = native + entry->d_name;
+      struct stat info;
+      isFolder = stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+      if (entry->d_type == DT_UNKNOWN) {
+        struct stat linkInfo;
+        isLink = lstat(full.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode);
+      }
+    }
     std::u16string name = FromUtf8(entry->d_name);
     FolderEntry report{name.c_str(), isFolder, isLink && isFolder};
     if (!onEntry(context, report)) break;

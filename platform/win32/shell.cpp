@@ -1,0 +1,24 @@
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "platform/shell.h"
+#include "platform/win32/win32_window.h"
+
+namespace {
+
+const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+
+// ShellExecuteW reports success with a value above 32.
+bool Win32OpenDocument(const char16_t* path) {
+  HINSTANCE result = ShellExecuteW(nullptr, L"open", Wide(path), L"", L"", SW_SHOW);
+  return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+void Win32ShowWarning(const char16_t* text, const char16_t* caption) {
+  MessageBoxW(MainWindowHandle(), Wide(text), Wide(caption), MB_ICONWARNING | MB_OK);
+}
+
+}  // namespace
+
+ShellApi g_shell{Win32OpenDocument, Win32ShowWarning};

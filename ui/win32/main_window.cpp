@@ -1,0 +1,258 @@
+#include "ui/win32/main_window.h"
+
+#include <commctrl.h>
+
+#include "engine/job_context.h"
+#include "job/job_worker.h"
+#include "platform/memory.h"
+#include "platform/win32/win32_window.h"
+#include "settings/settings_store.h"
+#include "ui/ui_state.h"
+
+MainWindowObjects g_mainWindowObjects{};
+
+namespace {
+
+constexpr DWORD kMainStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kMainExStyle =
+    WS_EX_TOPMOST | WS_EX_ACCEPTFILES | WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_LAYERED;
+constexpr int kClientWidth = 230;
+constexpr int kClientHeight = 210;
+constexpr LPARAM kMaxTipWidth = 150;
+
+// A clickable label: a bordered STATIC that reports clicks.
+constexpr DWORD kLabel = WS_BORDER | SS_NOTIFY | SS_CENTERIMAGE;
+constexpr DWORD kEdit = WS_TABSTOP | ES_AUTOHSCROLL;
+
+enum class FontKind { Normal, Small, Bold };
+
+struct ControlSpec {
+  Control control;
+  const wchar_t* className;
+  DWORD exStyle;
+  const wchar_t* text;
+  DWORD style;  // besides WS_CHILD | WS_VISIBLE
+  int x, y, width, height;
+  FontKind font;
+  const wchar_t* tooltip;  // null: none
+};
+
+// The 23 controls in creation order, at their full-layout positions.
+const ControlSpec kControls[] = {
+    {Control::PathFormLabel, L"STATIC", 0, L"", kLabel, 5, 5, 85, 20, FontKind::Normal,
+     L"出力パス形式の変更"},
+    {Control::SeparatorLabel, L"STATIC", 0, L"", kLabel, 95, 5, 130, 20, FontKind::Normal,
+     L"出力パスの区切り文字の変更"},
+    {Control::ExtensionLabel, L"STATIC", 0, L"", kLabel, 5, 30, 85, 20, FontKind::Normal,
+     L"拡張子の有無を変更"},
+    {Control::ItemsLabel, L"STATIC", 0, L"", kLabel, 95, 30, 130, 20, FontKind::Normal,
+     L"出力項目の変更"},
+    {Control::FolderScanLabel, L"STATIC", 0, L"", kLabel, 95, 55, 130, 20, FontKind::Normal,
+     L"フォルダ内容検索の有無を変更"},
+    {Control::FilePrefixCaption, L"STATIC", 0, L" ファイル付加文字：前", SS_CENTERIMAGE, 5, 80, 130, 20,
+     FontKind::Normal, nullptr},
+    {Control::FilePrefixEdit, L"EDIT", WS_EX_CLIENTEDGE, L"", kEdit, 120, 80, 45, 19, FontKind::Normal,
+     L"各出力ファイル項目の前部に付加する文字列"},
+    {Control::FileSuffixCaption, L"STATIC", 0, L"後", SS_CENTERIMAGE, 165, 80, 20, 20, FontKind::Normal,
+     nullptr},
+    {Control::FileSuffixEdit, L"EDIT", WS_EX_CLIENTEDGE, L"", kEdit, 180, 80, 45, 19, FontKind::Normal,
+     L"各出力ファイル項目の後部に付加する文字列"},
+    {Control::FolderPrefixCaption, L"STATIC", 0, L" フォルダ付加文字：前", SS_CENTERIMAGE, 5, 100, 130, 20,
+     FontKind::Normal, nullptr},
+    {Control::FolderPrefixEdit, L"EDIT", WS_EX_CLIENTEDGE, L"", kEdit, 120, 100, 45, 19, FontKind::Normal,
+     L"各出力フォルダ項目の前部に付加する文字列"},
+    {Control::FolderSuffixCaption, L"STATIC", 0, L"後", SS_CENTERIMAGE, 165, 100, 20, 20,
+     FontKind::Normal, nullptr},
+    {Control::FolderSuffixEdit, L"EDIT", WS_EX_CLIENTEDGE, L"", kEdit, 180, 100, 45, 19, FontKind::Normal,
+     L"各出力フォルダ項目の後部に付加する文字列"},
+    {Control::StatusLabel, L"STATIC", 0, L"", SS_CENTER | SS_NOTIFY | SS_CENTERIMAGE, 5, 125, 220, 20,
+     FontKind::Bold, nullptr},
+    {Control::CancelButton, L"STATIC", 0, L"キャンセル", WS_DISABLED | kLabel | SS_CENTER, 30, 145, 170,
+     20, FontKind::Normal, L"作業の中断"},
+    {Control::TopmostLabel, L"STATIC", 0, L"", kLabel, 40, 170, 105, 15, FontKind::Small,
+     L"常に手前に表示の切り替え"},
+    {Control::TranslucentLabel, L"STATIC", 0, L"", kLabel, 150, 170, 75, 15, FontKind::Small,
+     L"半透明表示の切り替え"},
+    {Control::SaveButton, L"STATIC", 0, L" SAV", kLabel, 5, 170, 30, 15, FontKind::Small,
+     L"現在の状態を保存"},
+    {Control::DeleteButton, L"STATIC", 0, L" DEL", kLabel, 5, 190, 30, 15, FontKind::Small,
+     L"保存内容（レジストリ）の消去"},
+    {Control::HelpButton, L"STATIC", 0, L"？", kLabel | SS_CENTER, 40, 190, 15, 15, FontKind::Small,
+     L"説明ファイルを開く"},
+    {Control::LayoutButton, L"STATIC", 0, L"□", kLabel | SS_CENTER, 60, 190, 15, 15, FontKind::Small,
+     L"設定項目表示の切り替え"},
+    {Control::MinimizeButton, L"STATIC", 0, L"__", kLabel | SS_CENTER, 80, 190, 15, 15, FontKind::Small,
+     L"最小化"},
+    {Control::CreditLabel, L"STATIC", 0, L"Dorrowin 1.04\r\nby Quillmoor", SS_RIGHT, 100, 188, 125, 30,
+     FontKind::Small, nullptr},
+};
+
+HWND CreateTooltipControl(HINSTANCE instance) {
+  HWND tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                 WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, nullptr, nullptr,
+                                 instance, nullptr);
+  SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, kMaxTipWidth);
+  return tooltip;
+}
+
+// The tool is the control itself; the tooltip control watches its mouse
+// messages through its own subclass.
+void AddTool(HWND tooltip, HWND window, HWND control, HINSTANCE instance, const wchar_t* text) {
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = window;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.hinst = instance;
+  tool.lpszText = const_cast<wchar_t*>(text);
+  SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void CreateControls(HWND window, HINSTANCE instance, HWND tooltip) {
+  for (const ControlSpec& spec : kControls) {
+    HWND control = CreateWindowExW(spec.exStyle, spec.className, spec.text, WS_CHILD | WS_VISIBLE | spec.style,
+                                   spec.x, spec.y, spec.width, spec.height, window,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.control)),
+                                   instance, nullptr);
+    SetControlHandle(spec.control, control);
+    if (spec.tooltip != nullptr) AddTool(tooltip, window, control, instance, spec.tooltip);
+  }
+}
+
+// All three fonts are the stock GUI font's face and character set at fixed
+// pixel heights, each made from the copy as changed so far.
+void CreateFonts() {
+  LOGFONTW font{};
+  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
+  font.lfHeight = 13;
+  font.lfWidth = 0;
+  g_mainWindowObjects.normalFont = CreateFontIndirectW(&font);
+  font.lfHeight = 11;
+  g_mainWindowObjects.smallFont = CreateFontIndirectW(&font);
+  font.lfHeight = 14;
+  font.lfWeight = FW_BOLD;
+  g_mainWindowObjects.boldFont = CreateFontIndirectW(&font);
+}
+
+HFONT FontFor(FontKind kind) {
+  switch (kind) {
+    case FontKind::Small:
+      return g_mainWindowObjects.smallFont;
+    case FontKind::Bold:
+      return g_mainWindowObjects.boldFont;
+    case FontKind::Normal:
+      break;
+  }
+  return g_mainWindowObjects.normalFont;
+}
+
+void AssignFonts() {
+  for (const ControlSpec& spec : kControls) {
+    SendMessageW(ControlHandle(spec.control), WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(spec.font)),
+                 TRUE);
+  }
+}
+
+}  // namespace
+
+void LoadWindowTexts(HINSTANCE instance) {
+  LoadStringW(instance, kFullTitleId, reinterpret_cast<wchar_t*>(g_ui.fullTitle), kResourceTextCapacity);
+  LoadStringW(instance, kCompactTitleId, reinterpret_cast<wchar_t*>(g_ui.compactTitle),
+              kResourceTextCapacity);
+  LoadStringW(instance, kClassNameId, reinterpret_cast<wchar_t*>(g_ui.className), kResourceTextCapacity);
+}
+
+void RegisterMainWindowClass(HINSTANCE instance) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = MainWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconId));
+  // There is no icon 108: the class gets no small icon of its own, and the
+  // system derives one from the large icon.
+  windowClass.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(kSmallIconId));
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+  windowClass.lpszClassName = reinterpret_cast<const wchar_t*>(g_ui.className);
+  RegisterClassExW(&windowClass);
+}
+
+bool AllowDropsFromLowerIntegrity(HWND window) {
+  const UINT messages[] = {WM_DROPFILES, WM_COPYDATA, 0x0049 /* WM_COPYGLOBALDATA */};
+  bool allowed = true;
+  for (UINT message : messages) {
+    if (!ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr)) allowed = false;
+  }
+  return allowed;
+}
+
+bool CreateMainWindow(HINSTANCE instance) {
+  g_mainWindowObjects.instance = instance;
+  RECT frame{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&frame, kMainStyle, FALSE, kMainExStyle);
+  HWND window = CreateWindowExW(kMainExStyle, reinterpret_cast<const wchar_t*>(g_ui.className),
+                                reinterpret_cast<const wchar_t*>(g_ui.fullTitle), kMainStyle,
+                                CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                                frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+  if (window == nullptr) return false;
+  SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
+  SetMainWindowHandle(window);
+  AllowDropsFromLowerIntegrity(window);
+  EnableMenuItem(GetSystemMenu(window, FALSE), SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
+
+  HWND tooltip = CreateTooltipControl(instance);
+  g_mainWindowObjects.tooltip = tooltip;
+  CreateControls(window, instance, tooltip);
+  CreateFonts();
+  AssignFonts();
+
+  ResolveReadmePath();
+  LoadSettings();
+  ShowWindow(window, SW_SHOWNORMAL);
+  UpdateWindow(window);
+  if (g_job.commandLineMode) StartJob(nullptr);
+  return true;
+}
+
+// The module's own path names the program's folder however the program was
+// started; the command line's first word need not be a quoted full path.
+void ResolveReadmePath() {
+  DWORD capacity = MAX_PATH;
+  for (;;) {
+    auto* buffer = static_cast<wchar_t*>(PlatformAllocArray(capacity, sizeof(wchar_t)));
+    if (buffer == nullptr) {
+      SetReadmePath(nullptr);
+      return;
+    }
+    DWORD length = GetModuleFileNameW(nullptr, buffer, capacity);
+    if (length == 0) {
+      PlatformFree(buffer);
+      SetReadmePath(nullptr);
+      return;
+    }
+    if (length < capacity) {
+      SetReadmePath(ReadmePathFor(reinterpret_cast<const char16_t*>(buffer)));
+      PlatformFree(buffer);
+      return;
+    }
+    // Cut at the buffer's end: ask again with more room. Module paths end at
+    // 32,767 units, so this stops.
+    PlatformFree(buffer);
+    if (capacity >= 65536) {
+      SetReadmePath(nullptr);
+      return;
+    }
+    capacity *= 2;
+  }
+}
+
+int RunMessageLoop() {
+  MSG message{};
+  // GetMessageW gives -1 on an error: that ends the loop too.
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}

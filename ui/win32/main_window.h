@@ -1,0 +1,39 @@
+#pragma once
+// Start-up and the main window: the class, the window with its tooltip
+// control, 23 child controls and three fonts, and the window procedure.
+
+#include <windows.h>
+
+// Resource ids.
+constexpr UINT kFullTitleId = 103;
+constexpr UINT kCompactTitleId = 104;
+constexpr UINT kIconId = 107;
+constexpr UINT kSmallIconId = 108;
+constexpr UINT kClassNameId = 109;
+
+// The Win32 objects start-up creates; they live until the process ends.
+struct MainWindowObjects {
+  HINSTANCE instance;
+  HWND tooltip;
+  HFONT normalFont;
+  HFONT smallFont;
+  HFONT boldFont;
+};
+
+extern MainWindowObjects g_mainWindowObjects;
+
+// Reads the two titles and the class name from the resources into g_ui.
+void LoadWindowTexts(HINSTANCE instance);
+void RegisterMainWindowClass(HINSTANCE instance);
+// Everything from the main window to the start of a command-line job; false
+// only when the main window cannot be created.
+bool CreateMainWindow(HINSTANCE instance);
+// The readme path: readme.txt in the folder of the program's own file.
+void ResolveReadmePath();
+// Lets drops through the message filter of an elevated process, so that
+// Explorer running without elevation can still drop onto the window.
+bool AllowDropsFromLowerIntegrity(HWND window);
+// Runs until the quit message; returns its exit code.
+int RunMessageLoop();
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

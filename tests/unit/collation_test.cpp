@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/collation.h"
+#include "engine/path_node.h"
 #include "platform/ansi_code.h"
 #include "tests/support/test_support.h"
 
@@ -370,6 +371,7 @@ TEST(CompareNames, NeverReadsOutsideTheNames) {
     auto b = ExactCopy(c.b);
     EXPECT_EQ(CompareNames(a.get(), kFile, b.get(), kFile), c.aFirst);
     EXPECT_EQ(CompareNames(b.get(), kFolder, a.get(), kFolder), c.bFirst);
+    // Folding looks back one unit; at position 0 it must not.
     for (size_t i = 0; i < c.a.size(); ++i) FoldCharacter(a.get(), static_cast<int32_t>(i));
   }
   auto mark = ExactCopy(u"ー");
@@ -377,11 +379,6 @@ TEST(CompareNames, NeverReadsOutsideTheNames) {
 }
 
 namespace {
-
-// Characters that occur in real file names, by group.
-struct Alphabet {
-  std::u16string chars;
-};
 
 std::u16string Range(char16_t first, char16_t last) {
   std::u16string s;
@@ -482,16 +479,14 @@ TEST(CompareNames, RandomPairsAreAntisymmetricAndZeroOnlyForIdenticalNames) {
 
 namespace {
 
-// Places `name` as the list's insertion does: behind the last name when it
-// goes after it, otherwise in front of the first name it does not go after.
-void Place(std::vector<std::u16string>& list, const std::u16string& name) {
-  if (list.empty() || CompareNames(name.c_str(), kFile, list.back().c_str(), kFile) > 0) {
-    list.push_back(name);
-    return;
-  }
-  auto at = list.begin();
-  while (CompareNames(name.c_str(), kFile, at->c_str(), kFile) > 0) ++at;
-  list.insert(at, name);
+// The names in the order that the list's own sorted insertion gives them.
+std::vector<std::u16string> SortedByInsertion(const std::vector<std::u16string>& names) {
+  PathNode* head = nullptr;
+  PathNode* tail = nullptr;
+  for (const std::u16string& name : names) InsertSorted(name.c_str(), 0, &head, &tail, kFile);
+  std::vector<std::u16string> sorted = ListTexts(head);
+  FreeNodeList(&head, &tail);
+  return sorted;
 }
 
 // A name of the same length as `name` with one unit replaced, or swapped
@@ -518,12 +513,14 @@ TEST(CompareNames, InsertionKeepsEveryNeighbouringPairInOrder) {
   std::mt19937 random(7);
   const std::u16string alphabet = FullAlphabet();
   for (int round = 0; round < 40; ++round) {
-    std::vector<std::u16string> list;
+    std::vector<std::u16string> names;
     std::u16string seed = RandomName(random, alphabet, 1, 8);
     for (int n = 0; n < 100; ++n) {
       seed = n % 4 == 0 ? RandomName(random, alphabet, 0, 10) : Neighbour(random, seed, alphabet);
-      Place(list, seed);
+      names.push_back(seed);
     }
+    std::vector<std::u16string> list = SortedByInsertion(names);
+    ASSERT_EQ(list.size(), names.size());
     for (size_t k = 0; k + 1 < list.size(); ++k) {
       int forward = CompareNames(list[k].c_str(), kFile, list[k + 1].c_str(), kFile);
       int backward = CompareNames(list[k + 1].c_str(), kFile, list[k].c_str(), kFile);
@@ -539,17 +536,27 @@ TEST(CompareNames, InsertionKeepsEveryNeighbouringPairInOrder) {
 TEST(CompareNames, NamesOfOneLengthSortIntoATotalOrder) {
   std::mt19937 random(53);
   const std::u16string alphabet = DistinctCodeAlphabet();
+  for (char16_t x : alphabet) {
+    ASSERT_NE(AnsiCode(x), 0x3F) << Utf8(std::u16string(1, x));
+    for (char16_t y : alphabet) {
+      if (x != y) {
+        ASSERT_NE(AnsiCode(x), AnsiCode(y)) << Utf8(std::u16string{x, u' ', y});
+      }
+    }
+  }
   for (int round = 0; round < 30; ++round) {
     size_t length = 1 + round % 8;
-    std::vector<std::u16string> list;
+    std::vector<std::u16string> names;
     std::u16string seed = RandomName(random, alphabet, length, length);
     for (int n = 0; n < 60; ++n) {
       std::u16string name = n % 3 == 0 ? RandomName(random, alphabet, length, length) : seed;
       // One or two units replaced, or swapped for a fold-equal variant.
       for (int k = 0; k < 2; ++k) name = SameLengthNeighbour(random, name, alphabet);
       seed = name;
-      Place(list, name);
+      names.push_back(name);
     }
+    std::vector<std::u16string> list = SortedByInsertion(names);
+    ASSERT_EQ(list.size(), names.size());
     for (size_t i = 0; i < list.size(); ++i) {
       for (size_t j = i + 1; j < list.size(); ++j) {
         SCOPED_TRACE(Utf8(list[i]) + " / " + Utf8(list[j]));

@@ -3,6 +3,7 @@
 //                               (CR LF kept, nothing added); exit 1 when the
 //                               clipboard holds no text, 2 when it stays busy
 //   clipboard_text set TEXT     places TEXT on the clipboard
+//   clipboard_text clear        empties the clipboard
 //   clipboard_text hold SECONDS stays alive that long: Wine empties the
 //                               clipboard once the last program of a session
 //                               has ended, so a script that wants to read what
@@ -80,15 +81,23 @@ int Set(const wchar_t* text) {
   return 0;
 }
 
+int Clear() {
+  if (!OpenClipboardPatiently()) return 2;
+  EmptyClipboard();
+  CloseClipboard();
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc >= 2 && wcscmp(argv[1], L"print") == 0) return Print();
   if (argc >= 3 && wcscmp(argv[1], L"set") == 0) return Set(argv[2]);
+  if (argc >= 2 && wcscmp(argv[1], L"clear") == 0) return Clear();
   if (argc >= 3 && wcscmp(argv[1], L"hold") == 0) {
     Sleep(static_cast<DWORD>(_wtoi(argv[2])) * 1000);
     return 0;
   }
-  WriteOut("usage: clipboard_text print | set TEXT | hold SECONDS\n");
+  WriteOut("usage: clipboard_text print | set TEXT | clear | hold SECONDS\n");
   return 64;
 }

@@ -74,6 +74,21 @@ TEST_F(NetworkShareTest, AnUnknownServerIsLeftOut) {
   EXPECT_FALSE(Aborted());
 }
 
+class LinkedFolderTest : public EngineTest {};
+
+TEST_F(LinkedFolderTest, AHostLinkBackToAnAncestorIsListedButNotEntered) {
+  std::u16string top = std::u16string(DORROWIN_LINK_FIXTURE) + u"/top";
+  for (char16_t& ch : top) {
+    if (ch == u'/') ch = u'\\';
+  }
+  ASSERT_NE(GetFileAttributesW(reinterpret_cast<const wchar_t*>(top.c_str())), INVALID_FILE_ATTRIBUTES);
+  g_settings.pathForm = PathForm::Relative;
+  EXPECT_EQ(ListDrop({top}), (Lines{u"top", u"top\\inner", u"top\\inner\\f.txt", u"top\\inner\\back"}));
+  // Dropped itself, the link is read: the user chose it.
+  g_settings.pathForm = PathForm::NameOnly;
+  EXPECT_EQ(ListDrop({top + u"\\inner\\back"}), (Lines{u"back", u"inner", u"f.txt", u"back"}));
+}
+
 // Starts the holder program beside this test program and waits until it
 // holds the clipboard.
 class ClipboardHolder {

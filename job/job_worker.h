@@ -22,3 +22,12 @@ void ShowStatus();
 void CancelJob();
 // The status timer's expiry: the status text, then the timer is killed.
 void OnStatusTimer();
+
+// Waits until the most recent worker has ended (tests, and a program that
+// wants to end cleanly). User-interface thread.
+void WaitForWorker();
+
+// The status blank: 23 ideographic spaces, written before every status text.
+extern const char16_t kStatusBlank[];
+// A state's text in the compact or the full wording.
+const char16_t* StatusText(StatusState state, bool compact);

@@ -1,0 +1,67 @@
+#include "ui/layout.h"
+
+#include <cstdint>
+
+#include "job/job_worker.h"
+#include "platform/window.h"
+#include "settings/listing_settings.h"
+
+const char16_t kFullTitle[] = u"Dorrowin v1.04";
+const char16_t kCompactTitle[] = u"Dorrowin";
+
+namespace {
+
+// Shown in the full layout only, in the order they are hidden and shown.
+constexpr Control kFullOnlyControls[] = {
+    Control::PathFormLabel,     Control::SeparatorLabel,      Control::ExtensionLabel,
+    Control::ItemsLabel,        Control::FolderScanLabel,     Control::FilePrefixCaption,
+    Control::FileSuffixCaption, Control::FolderPrefixCaption, Control::FolderSuffixCaption,
+    Control::FilePrefixEdit,    Control::FileSuffixEdit,      Control::FolderPrefixEdit,
+    Control::FolderSuffixEdit,  Control::TopmostLabel,        Control::TranslucentLabel,
+    Control::CreditLabel,       Control::DeleteButton,        Control::HelpButton,
+};
+
+struct Placement {
+  Control control;
+  int32_t compact[4];  // x, y, width, height in the compact layout
+  int32_t full[4];     // and in the full layout
+};
+
+constexpr Placement kMovedControls[] = {
+    {Control::StatusLabel, {5, 5, 70, 20}, {5, 125, 220, 20}},
+    {Control::CancelButton, {5, 25, 70, 20}, {30, 145, 170, 20}},
+    {Control::SaveButton, {5, 50, 30, 15}, {5, 170, 30, 15}},
+    {Control::LayoutButton, {40, 50, 15, 15}, {60, 190, 15, 15}},
+    {Control::MinimizeButton, {60, 50, 15, 15}, {80, 190, 15, 15}},
+};
+
+}  // namespace
+
+// The window keeps its top-left corner where it can: it is first held to
+// the work area's left and top edges, then pushed left and up just enough
+// for its right and bottom edges to stay inside the work area. The work
+// area is that of the monitor holding the window.
+void SwitchLayout(bool value, bool set) {
+  bool compact = set ? value : !g_settings.compactLayout.load();
+  g_settings.compactLayout.store(compact);
+  ShowStatus();
+
+  WindowRect window = g_window.windowRect();
+  WindowRect work = g_window.workArea();
+  int32_t left = window.left < work.left ? work.left : window.left;
+  int32_t top = window.top < work.top ? work.top : window.top;
+
+  for (Control control : kFullOnlyControls) g_window.showControl(control, !compact);
+  for (const Placement& placement : kMovedControls) {
+    const int32_t* r = compact ? placement.compact : placement.full;
+    g_window.moveControl(placement.control, r[0], r[1], r[2], r[3]);
+  }
+  g_window.setTitle(compact ? kCompactTitle : kFullTitle);
+
+  int32_t width = 0;
+  int32_t height = 0;
+  g_window.outerSize(compact ? 80 : 230, compact ? 70 : 210, &width, &height);
+  int32_t x = left + width > work.right ? work.right - width : left;
+  int32_t y = top + height > work.bottom ? work.bottom - height : top;
+  g_window.moveWindow(x, y, width, height, true);
+}

@@ -14,3 +14,4 @@ void WriteClipboardForTest(const std::u16string& text) {
 // The product treats a refused allocation as a failure of the job; let the
 // sanitizer's allocator refuse huge requests the same way instead of aborting.
 extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
+extern "C" const char* __tsan_default_options() { return "allocator_may_return_null=1"; }

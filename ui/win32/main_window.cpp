@@ -178,11 +178,13 @@ void RegisterMainWindowClass(HINSTANCE instance) {
   RegisterClassExW(&windowClass);
 }
 
-bool AllowDropsFromLowerIntegrity(HWND window) {
-  const UINT messages[] = {WM_DROPFILES, WM_COPYDATA, 0x0049 /* WM_COPYGLOBALDATA */};
+// A drop from the shell arrives as WM_DROPFILES, with WM_COPYDATA and
+// WM_COPYGLOBALDATA (0x0049) carrying its data across processes.
+bool AllowDropsFromLowerIntegrity(HWND window, MessageFilterFn filter) {
+  const UINT messages[] = {WM_DROPFILES, WM_COPYDATA, 0x0049};
   bool allowed = true;
   for (UINT message : messages) {
-    if (!ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr)) allowed = false;
+    if (!filter(window, message, MSGFLT_ALLOW, nullptr)) allowed = false;
   }
   return allowed;
 }

@@ -31,8 +31,10 @@ bool CreateMainWindow(HINSTANCE instance);
 // The readme path: readme.txt in the folder of the program's own file.
 void ResolveReadmePath();
 // Lets drops through the message filter of an elevated process, so that
-// Explorer running without elevation can still drop onto the window.
-bool AllowDropsFromLowerIntegrity(HWND window);
+// Explorer running without elevation can still drop onto the window. The
+// filter call is the system's; tests hand in one that records.
+using MessageFilterFn = BOOL(WINAPI*)(HWND window, UINT message, DWORD action, PCHANGEFILTERSTRUCT status);
+bool AllowDropsFromLowerIntegrity(HWND window, MessageFilterFn filter = ChangeWindowMessageFilterEx);
 // Runs until the quit message; returns its exit code.
 int RunMessageLoop();
 

@@ -10,8 +10,14 @@ DWORD WINAPI ThreadMain(LPVOID parameter) {
   return 0;
 }
 
+// The folder scan descends one call per folder level, and a path of 32,767
+// units can be thousands of levels deep: reserve a stack to match. Only
+// address space is reserved; pages are committed as the stack grows.
+constexpr SIZE_T kWorkerStackReserve = SIZE_T{256} << 20;
+
 ThreadHandle Win32StartThread(ThreadEntry entry) {
-  return CreateThread(nullptr, 0, ThreadMain, reinterpret_cast<LPVOID>(entry), 0, nullptr);
+  return CreateThread(nullptr, kWorkerStackReserve, ThreadMain, reinterpret_cast<LPVOID>(entry),
+                      STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
 }
 
 void Win32CloseThread(ThreadHandle thread) {

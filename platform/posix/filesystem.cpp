@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/filesystem.h"
-#include "platform/posix/utf8.h"
+#include "platform/utf8.h"
 
 namespace {
 

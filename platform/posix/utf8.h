@@ -1,8 +1,0 @@
-#pragma once
-// UTF-16 <-> UTF-8 for the POSIX system calls. Lone surrogates become
-// U+FFFD on the way out.
-
-#include <string>
-
-std::string ToUtf8(const char16_t* text);
-std::u16string FromUtf8(const char* text);

@@ -30,7 +30,7 @@ done
 if [ ! -f "$build/CMakeCache.txt" ]; then
   (cd "$root" && cmake --preset windows -B "$build" >/dev/null) || { say "configuring failed"; exit 1; }
 fi
-cmake --build "$build" --target dorrowin clipboard_text >/dev/null ||
+cmake --build "$build" --target dorrowin clipboard_text >/dev/null 2>&1 ||
   { cmake --build "$build" --target dorrowin clipboard_text; say "building failed"; exit 1; }
 
 # A display: the user's, or a virtual one of our own.

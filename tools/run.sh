@@ -56,8 +56,11 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   say "creating the Wine prefix $WINEPREFIX (once)"
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1
-  # Japanese text in a proportional face, as Windows shows it.
+  # Japanese text in a proportional face, as Windows shows it; and text
+  # files opened by Notepad (a fresh prefix does not tie ".txt" to its type),
+  # so that the Help button finds a program for readme.txt.
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d 'IPAPGothic' /f >/dev/null 2>&1
+  wine reg add 'HKLM\Software\Classes\.txt' /ve /d txtfile /f >/dev/null 2>&1
 fi
 wine=("$root/tools/wine-run.sh")
 

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -813,6 +814,34 @@ TEST_F(MainWindowTest, PaintingValidatesTheWindow) {
   ASSERT_TRUE(GetUpdateRect(g_main, &dirty, FALSE));
   EXPECT_EQ(SendMessageW(g_main, WM_PAINT, 0, 0), 0);
   EXPECT_FALSE(GetUpdateRect(g_main, &dirty, FALSE));
+}
+
+// --- Start-up and the end ----------------------------------------------------
+
+TEST_F(MainWindowTest, DestroyingTheWindowEndsTheMessageLoopWithExitCodeZero) {
+  // The window procedure's answer to WM_DESTROY is the quit message, which
+  // ends the loop; the window itself is not destroyed by a sent message.
+  // Should no quit message come, a guard ends the loop with another code.
+  UINT_PTR guard = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(99); });
+  EXPECT_EQ(SendMessageW(g_main, WM_DESTROY, 0, 0), 0);
+  EXPECT_EQ(RunMessageLoop(), 0);
+  KillTimer(nullptr, guard);
+  PostQuitMessage(7);
+  EXPECT_EQ(RunMessageLoop(), 7);
+  EXPECT_TRUE(IsWindow(g_main));
+}
+
+TEST_F(MainWindowTest, CreatingTheWindowFailsWithoutItsClassAndTouchesNothing) {
+  char16_t saved[kResourceTextCapacity];
+  std::copy(std::begin(g_ui.className), std::end(g_ui.className), saved);
+  std::u16string missing = u"DorrowinNoSuchClass";
+  missing.copy(g_ui.className, missing.size());
+  g_ui.className[missing.size()] = 0;
+  EXPECT_FALSE(CreateMainWindow(GetModuleHandleW(nullptr)));
+  std::copy(std::begin(saved), std::end(saved), g_ui.className);
+  EXPECT_EQ(MainWindowHandle(), g_main);
+  EXPECT_EQ(ControlHandle(Control::StatusLabel), Item(10003));
+  EXPECT_EQ(g_status.load(), StatusState::Idle);
 }
 
 // --- Help --------------------------------------------------------------------

@@ -283,6 +283,18 @@ def AConsoleStartWithoutQuotesListsToo(s, folder):
 
 
 @test
+def TheRunCommandPrintsTheListOfItsPaths(s, folder):
+    make_tree(folder, SAMPLE_FILES)
+    s.forget_settings()
+    run = os.path.join(os.path.dirname(os.path.abspath(s.wine_run)), "run.sh")
+    env = dict(s.env, DORROWIN_BUILD_DIR=os.path.dirname(os.path.abspath(s.program)))
+    result = subprocess.run(["bash", run] + [os.path.join(folder, p) for p in SAMPLE_INPUT], env=env,
+                            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
+    check_equal(result.returncode, 0, "exit code (%s)" % result.stderr.decode("utf-8", "replace").strip())
+    check_equal(result.stdout.decode("utf-8"), SAMPLE_LIST + "\n", "what the run command printed")
+
+
+@test
 def StartedWithoutPathsShowsTheCompactLayoutAndEndsWhenClosed(s, folder):
     s.forget_settings()
     process = s.start(s.program)

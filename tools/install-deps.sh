@@ -10,7 +10,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64 xvfb xdotool xclip x11-utils python3-xlib imagemagick
-  fonts-ipafont-gothic locales
+  fonts-ipafont-gothic fonts-wine locales
 )
 
 missing=()

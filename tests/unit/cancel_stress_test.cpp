@@ -21,6 +21,7 @@
 #include "platform/memory.h"
 #include "platform/window.h"
 #include "settings/listing_settings.h"
+#include "tests/support/scratch_folder.h"
 #include "tests/support/test_support.h"
 #include "tests/support/window_probe.h"
 
@@ -35,38 +36,28 @@ constexpr int kFilesEach = 100;
 constexpr int kEntries = kTopFolders * kSubfolders * kFilesEach + kTopFolders * kSubfolders + kTopFolders + 1;
 constexpr int kCancels = 100;
 
-// The large tree, made once per test program and removed at its end. It
-// goes to a memory-backed file system where the machine has one (Linux's
-// /dev/shm, seen under Wine as \dev\shm of the current drive): making tens
-// of thousands of files there takes a fraction of the time a disk takes.
+// The large tree, made once per test program and removed at its end.
 class LargeTree {
  public:
   LargeTree() {
-    std::error_code error;
-    fs::path base = fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path();
-    root_ = base / Numbered("dorrowin-large-tree-", std::random_device{}());
     for (int t = 0; t < kTopFolders; ++t) {
       for (int s = 0; s < kSubfolders; ++s) {
-        fs::path folder = root_ / "large" / Numbered("t", t) / Numbered("s", s);
+        fs::path folder = scratch_.native() / "large" / Numbered("t", t) / Numbered("s", s);
         fs::create_directories(folder);
         for (int f = 0; f < kFilesEach; ++f) std::ofstream(folder / (Numbered("f", f) + ".txt"));
       }
     }
   }
-  ~LargeTree() {
-    std::error_code error;
-    fs::remove_all(root_, error);
-  }
   // The dropped folder, in the program's own form.
-  std::u16string Dropped() const { return EnginePath(root_ / "large"); }
+  std::u16string Dropped() const { return scratch_.path() + u"\\large"; }
 
  private:
-  static std::string Numbered(const char* prefix, uint64_t number) {
+  static std::string Numbered(const char* prefix, int number) {
     std::string name = prefix;
     name += std::to_string(number);
     return name;
   }
-  fs::path root_;
+  ScratchFolder scratch_;
 };
 
 const LargeTree& TheLargeTree() {

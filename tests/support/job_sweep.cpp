@@ -39,7 +39,7 @@ void RunOnce(const JobSweep& sweep) {
 }
 
 // What every job leaves, whatever its outcome; false after the first miss.
-bool EndedCleanly(StatusState outcome, const std::string& where) {
+bool EndedCleanly(const JobSweep& sweep, StatusState outcome, const std::string& where) {
   bool compact = g_settings.compactLayout.load();
   bool clean = true;
   auto check = [&](bool condition, const char* what) {
@@ -61,6 +61,7 @@ bool EndedCleanly(StatusState outcome, const std::string& where) {
     }
   }
   check(TakeStatusTimer(), "the status timer armed");
+  if (sweep.leftNothingBehind) check(sweep.leftNothingBehind(), "nothing left behind outside memory");
   return clean;
 }
 
@@ -75,7 +76,7 @@ JobSweepFigures SweepJobAllocations(const JobSweep& sweep) {
   uint64_t before = GetAllocationStats().allocations;
   RunOnce(sweep);
   figures.allocations = GetAllocationStats().allocations - before;
-  if (!EndedCleanly(StatusState::Done, "the job without failures")) return figures;
+  if (!EndedCleanly(sweep, StatusState::Done, "the job without failures")) return figures;
   std::u16string full = ReadClipboardForTest();
   if (sweep.checkText) sweep.checkText(full.substr(0, full.empty() ? 0 : full.size() - 1));
   EXPECT_EQ(GetAllocationStats().liveBlocks, liveBlocks);
@@ -94,7 +95,7 @@ JobSweepFigures SweepJobAllocations(const JobSweep& sweep) {
     ArmAllocationFailure(k);
     RunOnce(sweep);
     ArmAllocationFailure(0);
-    bool passed = EndedCleanly(StatusState::Failed, where);
+    bool passed = EndedCleanly(sweep, StatusState::Failed, where);
     if (GetAllocationStats().failures != failures + 1) {
       ADD_FAILURE() << where << ": the injected failure did not hit";
       passed = false;
@@ -111,7 +112,7 @@ JobSweepFigures SweepJobAllocations(const JobSweep& sweep) {
     if (figures.covered % sweep.nextJobEvery == 0 || k == figures.allocations) {
       PrepareRun(sweep);
       RunOnce(sweep);
-      if (!EndedCleanly(StatusState::Done, where + ", the next job") || ReadClipboardForTest() != full) {
+      if (!EndedCleanly(sweep, StatusState::Done, where + ", the next job") || ReadClipboardForTest() != full) {
         ADD_FAILURE() << where << ": the next job did not list everything";
         passed = false;
       }

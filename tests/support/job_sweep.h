@@ -24,6 +24,9 @@ struct JobSweep {
   std::u16string affixes[4];
   // Asserted of the text of the job that nothing failed.
   std::function<void(const std::u16string& text)> checkText;
+  // Checked after every run: true when the run left nothing behind that the
+  // job owns outside the process's memory (a drive connection, say).
+  std::function<bool()> leftNothingBehind;
   // Runs k = 1, 1 + stride, 1 + 2 stride ... and always k = N.
   uint64_t stride = 1;
   // Checks the next job after every this many failing runs (1: after each),

@@ -17,6 +17,7 @@
 #include "platform/filesystem.h"
 #include "platform/job_input.h"
 #include "platform/memory.h"
+#include "platform/network.h"
 #include "platform/thread.h"
 #include "platform/user_store.h"
 #include "platform/window.h"
@@ -58,6 +59,8 @@ class FaultSweepTest : public ::testing::Test {
     savedWindow_ = g_window;
     savedJobInput_ = g_jobInput;
     savedThread_ = g_thread;
+    savedFileSystem_ = g_fileSystem;
+    savedNetwork_ = g_network;
     ResetWindowProbe();
     ResetListingSettings();
     g_status.store(StatusState::Idle);
@@ -73,6 +76,8 @@ class FaultSweepTest : public ::testing::Test {
     g_window = savedWindow_;
     g_jobInput = savedJobInput_;
     g_thread = savedThread_;
+    g_fileSystem = savedFileSystem_;
+    g_network = savedNetwork_;
     g_job.commandLineMode = false;
     ResetListingSettings();
     RestoreWindowProbe();
@@ -102,6 +107,8 @@ class FaultSweepTest : public ::testing::Test {
   WindowApi savedWindow_;
   JobInputApi savedJobInput_;
   ThreadApi savedThread_;
+  FileSystemApi savedFileSystem_;
+  NetworkApi savedNetwork_;
 };
 
 TEST_F(FaultSweepTest, EveryPathFormWithTheScanAndAffixes) {
@@ -187,6 +194,56 @@ TEST_F(FaultSweepTest, ACommandLineJob) {
   };
   JobSweepFigures figures = SweepJobAllocations(sweep);
   Report("command line", figures);
+}
+
+// A server this machine cannot have: \\srv\pub is a folder of the test's
+// on disk, and only the drive letter w: connects to it (z: to x: are in
+// use). Every file behind the share and the letter is real.
+struct FakeShare {
+  static inline std::u16string local;      // the folder behind \\srv\pub
+  static inline std::u16string connected;  // what w: is connected to, or empty
+  static inline FileSystemApi real;
+
+  static std::u16string OnDisk(const char16_t* path) {
+    std::u16string text = path;
+    const std::u16string share = u"\\\\srv\\pub";
+    if (text.size() >= 2 && (text[0] == u'w' || text[0] == u'W') && text[1] == u':' && !connected.empty()) {
+      return local + connected.substr(share.size()) + text.substr(2);
+    }
+    if (text.compare(0, share.size(), share) == 0) return local + text.substr(share.size());
+    return text;
+  }
+  static bool Connect(const char16_t* remote, const char16_t* drive) {
+    if (std::u16string(drive) != u"w:" || std::u16string(remote).compare(0, 9, u"\\\\srv\\pub") != 0) return false;
+    if (!connected.empty()) return false;  // the letter is in use
+    connected = remote;
+    return true;
+  }
+  static void Cancel(const char16_t* drive) {
+    if (std::u16string(drive) == u"w:") connected.clear();
+  }
+  static uint32_t Query(const char16_t* path) { return real.queryAttributes(OnDisk(path).c_str()); }
+  static bool Enumerate(const char16_t* folder, FolderEntryFn onEntry, void* context) {
+    return real.enumerateFolder(OnDisk(folder).c_str(), onEntry, context);
+  }
+};
+
+TEST_F(FaultSweepTest, NetworkItemsThroughATemporaryDriveLetter) {
+  MakeSmallTree();
+  FakeShare::local = folder.path();
+  FakeShare::connected.clear();
+  FakeShare::real = g_fileSystem;
+  g_network = NetworkApi{FakeShare::Connect, FakeShare::Cancel};
+  g_fileSystem = FileSystemApi{FakeShare::Query, FakeShare::Enumerate};
+  g_settings.pathForm = PathForm::Relative;
+  JobSweep sweep = DropSweep({u"\\\\srv\\pub\\w\\sub", u"\\\\srv\\pub\\top.txt"});
+  sweep.checkText = [](const std::u16string& text) {
+    EXPECT_EQ(text, u"top.txt\r\nw\\sub\r\nw\\sub\\b.txt\r\nw\\sub\\deeper\r\nw\\sub\\deeper\\c.txt");
+  };
+  // No connection outlives a job, whatever its end.
+  sweep.leftNothingBehind = [] { return FakeShare::connected.empty(); };
+  JobSweepFigures figures = SweepJobAllocations(sweep);
+  Report("network items through a drive letter", figures);
 }
 
 // The stored settings: keys opened through the store and not yet closed.

@@ -31,7 +31,9 @@ std::string ToUtf8(const char16_t* text) {
   return out;
 }
 
-// Invalid bytes become U+FFFD; the names the system gives are normally valid.
+// Invalid bytes become U+FFFD; the names the system gives are normally
+// valid. Overlong forms and encoded surrogates are invalid too: read as
+// characters, the bytes C0 AF would put a '/' into a name from the disk.
 std::u16string FromUtf8(const char* text) {
   std::u16string out;
   const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
@@ -65,7 +67,8 @@ std::u16string FromUtf8(const char* text) {
       cp = (cp << 6) | (*s & 0x3F);
       ++s;
     }
-    if (!valid || cp > 0x10FFFF) {
+    static const uint32_t kLeast[4] = {0, 0x80, 0x800, 0x10000};
+    if (!valid || cp < kLeast[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
       out += u'\xFFFD';
     } else if (cp >= 0x10000) {
       cp -= 0x10000;

@@ -300,6 +300,23 @@ TEST_F(LimitsTest, NamesThatAreNotUnicodeAreListedWithoutStoppingTheJob) {
   Lines lines = ListThroughWorker({EnginePath(parent)});
   EXPECT_EQ(lines, (Lines{u"bytes", u"bytes\\\uFFFD file", u"bytes\\plain.txt", u"bytes\\\uFFFD\uFFFD folder"}));
 }
+
+// Overlong UTF-8 forms are not characters: read as such, the bytes C0 AF
+// would put a '/' into a name, and a folder "a<C0 AF>.." beside a folder
+// "a" would lead the scan back into its parent again and again.
+TEST_F(LimitsTest, NamesInOverlongUtf8DoNotLeadTheScanOutOfItsFolder) {
+  fs::path parent = folder.native() / "top";
+  fs::create_directories(parent / "a");
+  fs::create_directory(parent / std::string("a\xC0\xAF.."));
+  fs::create_directory(parent / std::string("\xC0\xAE\xC0\xAE"));  // ".." in overlong form
+  std::ofstream(parent / "f.txt") << "x";
+  g_settings.pathForm = PathForm::Relative;
+  Lines lines = ListThroughWorker({EnginePath(parent)});
+  Lines sorted = lines;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(sorted, (Lines{u"top", u"top\\a", u"top\\a\uFFFD..", u"top\\f.txt", u"top\\\uFFFD\uFFFD"}))
+      << lines.size() << " lines";
+}
 #endif
 
 // Which folder to take away, and at which moment: when the scan begins to

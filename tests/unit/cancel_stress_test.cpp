@@ -116,21 +116,32 @@ class CancelStressTest : public ::testing::Test {
 
 TEST_F(CancelStressTest, AHundredCancelsAtRandomMomentsOfALargeScan) {
   std::u16string dropped = TheLargeTree().Dropped();
-  g_settings.pathForm = PathForm::Relative;
   int64_t liveBlocks = GetAllocationStats().liveBlocks;
+  // The jobs take the four path forms in turn, with affixes on the lines.
+  const PathForm forms[] = {PathForm::Relative, PathForm::Tree, PathForm::Absolute, PathForm::NameOnly};
+  auto useForm = [&](int job) {
+    g_settings.pathForm = forms[job % 4];
+    g_window.setControlText(Control::FilePrefixEdit, u"- ");
+    g_window.setControlText(Control::FolderSuffixEdit, u"\\");
+  };
 
-  // The whole listing, from a job that nothing cancels.
-  ResetWindowProbe();
-  s_entriesSeen.store(0);
-  StartJob(MakeDrop({dropped}));
-  WaitForWorker();
-  ASSERT_EQ(StatusNow(), Text(StatusState::Done));
-  const int total = s_entriesSeen.load();
-  ASSERT_EQ(total, kEntries - 1);
-  const std::u16string full = ReadClipboardForTest();
-  size_t lines = 1;
-  for (char16_t ch : full) lines += ch == u'\n';
-  ASSERT_EQ(lines, static_cast<size_t>(kEntries));
+  // The whole listing in each form, from jobs that nothing cancels.
+  int total = 0;
+  std::u16string fullText[4];
+  for (int form = 0; form < 4; ++form) {
+    ResetWindowProbe();
+    useForm(form);
+    s_entriesSeen.store(0);
+    StartJob(MakeDrop({dropped}));
+    WaitForWorker();
+    ASSERT_EQ(StatusNow(), Text(StatusState::Done));
+    total = s_entriesSeen.load();
+    ASSERT_EQ(total, kEntries - 1);
+    fullText[form] = ReadClipboardForTest();
+    size_t lines = 1;
+    for (char16_t ch : fullText[form]) lines += ch == u'\n';
+    ASSERT_EQ(lines, static_cast<size_t>(kEntries));
+  }
 
   std::mt19937 random(20261207);
   const std::u16string marker = std::u16string(u"before the job") + u'\0';
@@ -140,6 +151,8 @@ TEST_F(CancelStressTest, AHundredCancelsAtRandomMomentsOfALargeScan) {
   for (int job = 0; job < kCancels; ++job) {
     SCOPED_TRACE("job " + std::to_string(job));
     ResetWindowProbe();
+    useForm(job);
+    const std::u16string& full = fullText[job % 4];
     WriteClipboardForTest(u"before the job");
     s_entriesSeen.store(0);
     // The moment: once this many entries have been read, from none (before
@@ -191,6 +204,7 @@ TEST_F(CancelStressTest, AHundredCancelsAtRandomMomentsOfALargeScan) {
     // lists everything.
     if (late || job % 10 == 9) {
       ResetWindowProbe();
+      useForm(job);
       StartJob(MakeDrop({dropped}));
       WaitForWorker();
       EXPECT_EQ(StatusNow(), Text(StatusState::Done));

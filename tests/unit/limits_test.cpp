@@ -448,6 +448,29 @@ TEST_F(VanishingFolderTest, AFolderRemovedWhileItIsReadEndsItsListingCleanly) {
   EXPECT_EQ(std::find(lines.begin(), lines.end(), u"top\\b\\sub\\b3.txt"), lines.end());
 }
 
+// Links that loop: back to the dropped folder from deep inside it, to
+// themselves, to each other, and to nothing. Each is listed where it lies;
+// none is entered, so the scan ends.
+TEST_F(LimitsTest, LinksThatLoopAreListedAndTheScanEnds) {
+  fs::path top = folder.native() / "top";
+  fs::create_directories(top / "x" / "y");
+  std::ofstream(top / "x" / "y" / "f.txt") << "x";
+  std::error_code error;
+  fs::create_directory_symlink(top, top / "x" / "y" / "up", error);
+  if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
+  fs::create_directory_symlink(top / "x", top / "x" / "again", error);
+  fs::create_symlink(top / "self", top / "self", error);
+  fs::create_symlink(top / "b", top / "a", error);
+  fs::create_symlink(top / "a", top / "b", error);
+  fs::create_symlink(top / "nowhere", top / "broken", error);
+  g_settings.pathForm = PathForm::Relative;
+  // Links that lead to no folder are files to the scan; links to folders are
+  // folders, listed and not entered.
+  EXPECT_EQ(ListThroughWorker({EnginePath(top)}),
+            (Lines{u"top", u"top\\a", u"top\\b", u"top\\broken", u"top\\self", u"top\\x", u"top\\x\\again",
+                   u"top\\x\\y", u"top\\x\\y\\f.txt", u"top\\x\\y\\up"}));
+}
+
 // The longest command line a process can have: 32,767 units with its
 // terminator. It is filled with real paths, the last running to its end.
 TEST_F(LimitsTest, ACommandLineOfTheLongestLength) {

@@ -26,7 +26,7 @@ constexpr DWORD kEdit = WS_TABSTOP | ES_AUTOHSCROLL;
 
 enum class FontKind { Normal, Small, Bold };
 
-struct ControlSpec {
+struct ControlRow {
   Control control;
   const wchar_t* className;
   DWORD exStyle;
@@ -38,7 +38,7 @@ struct ControlSpec {
 };
 
 // The 23 controls in creation order, at their full-layout positions.
-const ControlSpec kControls[] = {
+const ControlRow kControls[] = {
     {Control::PathFormLabel, L"STATIC", 0, L"", kLabel, 5, 5, 85, 20, FontKind::Normal,
      L"出力パス形式の変更"},
     {Control::SeparatorLabel, L"STATIC", 0, L"", kLabel, 95, 5, 130, 20, FontKind::Normal,
@@ -109,13 +109,13 @@ void AddTool(HWND tooltip, HWND window, HWND control, HINSTANCE instance, const 
 }
 
 void CreateControls(HWND window, HINSTANCE instance, HWND tooltip) {
-  for (const ControlSpec& spec : kControls) {
-    HWND control = CreateWindowExW(spec.exStyle, spec.className, spec.text, WS_CHILD | WS_VISIBLE | spec.style,
-                                   spec.x, spec.y, spec.width, spec.height, window,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.control)),
+  for (const ControlRow& row : kControls) {
+    HWND control = CreateWindowExW(row.exStyle, row.className, row.text, WS_CHILD | WS_VISIBLE | row.style,
+                                   row.x, row.y, row.width, row.height, window,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.control)),
                                    instance, nullptr);
-    SetControlHandle(spec.control, control);
-    if (spec.tooltip != nullptr) AddTool(tooltip, window, control, instance, spec.tooltip);
+    SetControlHandle(row.control, control);
+    if (row.tooltip != nullptr) AddTool(tooltip, window, control, instance, row.tooltip);
   }
 }
 
@@ -147,8 +147,8 @@ HFONT FontFor(FontKind kind) {
 }
 
 void AssignFonts() {
-  for (const ControlSpec& spec : kControls) {
-    SendMessageW(ControlHandle(spec.control), WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(spec.font)),
+  for (const ControlRow& row : kControls) {
+    SendMessageW(ControlHandle(row.control), WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row.font)),
                  TRUE);
   }
 }

@@ -14,8 +14,6 @@
 
 namespace {
 
-JobSweepFigures g_totals{0, 0, 0};
-
 constexpr Control kLocked[] = {
     Control::PathFormLabel,  Control::SeparatorLabel, Control::ExtensionLabel,
     Control::ItemsLabel,     Control::FolderScanLabel, Control::FilePrefixEdit,
@@ -124,10 +122,5 @@ JobSweepFigures SweepJobAllocations(const JobSweep& sweep) {
     }
   }
   EXPECT_EQ(figures.survived, figures.covered);
-  g_totals.allocations += figures.allocations;
-  g_totals.covered += figures.covered;
-  g_totals.survived += figures.survived;
   return figures;
 }
-
-JobSweepFigures SweepTotals() { return g_totals; }

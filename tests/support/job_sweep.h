@@ -37,6 +37,3 @@ struct JobSweep {
 // Runs the sweep with GoogleTest expectations; stops early after a few
 // failing k values so that one fault does not flood the report.
 JobSweepFigures SweepJobAllocations(const JobSweep& sweep);
-
-// Totals over every sweep of this test program, for the report.
-JobSweepFigures SweepTotals();

@@ -1,8 +1,8 @@
 // Every allocation of representative jobs failing in turn, through the
 // worker as the window runs it, on real folders: each path form with the
 // folder scan and affixes, a tree of a few hundred entries, a command-line
-// job. And every allocation of loading, saving and deleting the stored
-// settings, on the real per-user store.
+// job, network items through a drive letter. And every allocation of
+// loading, saving and deleting the stored settings, on the real store.
 
 #include <gtest/gtest.h>
 

@@ -149,18 +149,6 @@ TEST_F(LimitsTest, AChainOfFoldersAsDeepAsThePlatformAllows) {
   fs::create_directory(top);
   std::u16string topPath = scratch.path() + u"\\chain";
   std::vector<fs::path> levels;
-  // On every way out, the chain goes from the deepest level up: each path
-  // is within the limit, where a walk of the whole chain would not be
-  // everywhere (Wine's fails).
-  struct Remover {
-    std::vector<fs::path>* levels;
-    ~Remover() {
-      for (auto it = levels->rbegin(); it != levels->rend(); ++it) {
-        std::error_code error;
-        fs::remove(*it, error);
-      }
-    }
-  } remover{&levels};
   Lines paths;  // each level's path in the program's form
   fs::path deepest = top;
   std::u16string deepestPath = topPath;
@@ -223,6 +211,13 @@ TEST_F(LimitsTest, AChainOfFoldersAsDeepAsThePlatformAllows) {
       break;
     }
     indent += u" \u3000";
+  }
+
+  // Removed from the deepest up: each path is within the limit, where a
+  // walk of the whole chain would not be everywhere.
+  for (auto it = levels.rbegin(); it != levels.rend(); ++it) {
+    std::error_code error;
+    fs::remove(*it, error);
   }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// Joins the output lines into the clipboard text and places it on the
-// clipboard. Consumes the output list whatever the outcome.
+// Places a finished listing on the clipboard.
 
-#include "engine/path_node.h"
+#include "engine/listing.h"
 
-void CopyListToClipboard(PathNode** outputHead, PathNode** outputTail);
+// The text with a terminator replaces the clipboard's text; false (the old
+// text kept) when the block cannot be had or the clipboard stays busy.
+bool CopyListingToClipboard(const ListingText& text);

@@ -1,5 +1,6 @@
 #include "engine/collation.h"
 
+#include "engine/path_rules.h"
 #include "platform/ansi_code.h"
 
 // unvoice: how far a voiced or semi-voiced katakana lies from its plain form
@@ -45,7 +46,6 @@ constexpr char16_t kHiraganaToKatakana = 0x60;
 constexpr char16_t kFullwidthZero = 0xFF10;
 constexpr char16_t kProlongedSoundMark = 0x30FC;
 constexpr char16_t kFullwidthTilde = 0xFF5E;
-constexpr char16_t kBackslash = 0x005C;
 
 bool IsAsciiDigit(char16_t ch) { return ch >= u'0' && ch <= u'9'; }
 bool IsFullwidthDigit(char16_t ch) { return ch >= kFullwidthZero && ch <= kFullwidthZero + 9; }
@@ -61,7 +61,7 @@ int DigitValue(char16_t ch) { return IsAsciiDigit(ch) ? ch - u'0' : ch - kFullwi
 char16_t FoldProlongedSoundMark(const char16_t* s, int32_t i, char16_t mark) {
   if (i == 0) return mark;
   char16_t previous = s[i - 1];
-  if (previous == kBackslash) return mark;
+  if (previous == kPathSeparator) return mark;
   if (IsHiragana(previous)) previous = static_cast<char16_t>(previous + kHiraganaToKatakana);
   if (IsKatakana(previous)) return static_cast<char16_t>(kSmallA + kKatakanaTable[previous - kSmallA].vowel);
   return kSmallA;

@@ -2,28 +2,18 @@
 
 #include <cstring>
 
-#include "engine/gather.h"
-#include "engine/job_context.h"
+#include "engine/network_drive.h"
 #include "engine/output_line.h"
+#include "engine/path_rules.h"
 #include "engine/text.h"
 #include "platform/filesystem.h"
 #include "platform/memory.h"
 #include "platform/network.h"
-#include "settings/listing_settings.h"
 
 namespace {
 
-bool AdmitsFiles() {
-  return g_settings.itemFilter == ItemFilter::FilesAndFolders ||
-         g_settings.itemFilter == ItemFilter::FilesOnly;
-}
-
-bool AdmitsFolders() {
-  return g_settings.itemFilter == ItemFilter::FilesAndFolders ||
-         g_settings.itemFilter == ItemFilter::FoldersOnly;
-}
-
 struct FolderEntries {
+  ListingContext* context;
   PathNode* head;
   PathNode* tail;
 };
@@ -31,37 +21,45 @@ struct FolderEntries {
 // Collects one enumerated entry, unsorted; the list is sorted once at the
 // end. Stops the enumeration at a cancel or when storage runs out.
 bool CollectEntry(void* context, const FolderEntry& entry) {
-  if (JobAborted()) return false;
+  auto* entries = static_cast<FolderEntries*>(context);
+  if (ListingStopped(entries->context)) return false;
   if (TextEqual(entry.name, u".") || TextEqual(entry.name, u"..")) return true;
-  FolderEntries* entries = static_cast<FolderEntries*>(context);
-  PathNode* node = AppendNode(entry.name, 0, &entries->head, &entries->tail, entry.isFolder ? 0 : 1);
-  if (node == nullptr) return false;
+  size_t length = TextLength(entry.name);
+  PathNode* node = length < INT32_MAX ? AppendNode(entry.name, static_cast<int32_t>(length), &entries->head,
+                                                   &entries->tail, entry.isFolder ? 0 : 1)
+                                      : nullptr;
+  if (node == nullptr) {
+    entries->context->failed = true;
+    return false;
+  }
   node->isLink = entry.isLink ? 1 : 0;
   return true;
 }
 
 // Reads a folder's entries. A network folder is read through a temporary
-// drive letter, released again before any of its lines is emitted; when no
-// letter can be connected it is read by its network path directly.
-void ReadFolder(const char16_t* folderPath, FolderEntries* entries) {
-  bool isNetwork = folderPath[0] == u'\\' && folderPath[1] == u'\\';
+// drive letter, released again before any of its lines is written; when no
+// letter can be connected it is read by its network path directly. A folder
+// that cannot be read, or fails partway, keeps what was read.
+void ReadFolder(ListingContext* context, const char16_t* folderPath, FolderEntries* entries) {
   char16_t drive[3] = {0, 0, 0};
-  if (isNetwork) MapUncToDrive(folderPath, drive);
+  if (IsNetworkPath(folderPath, static_cast<int32_t>(TextLength(folderPath)))) MapUncToDrive(folderPath, drive);
   const char16_t* readFrom = drive[0] != 0 ? drive : folderPath;
-  g_fileSystem.enumerateFolder(readFrom, CollectEntry, entries);
+  if (g_fileSystem.enumerateFolder(readFrom, CollectEntry, entries) != FolderRead::Complete) {
+    context->out->folderReadErrors += 1;
+  }
   if (drive[0] != 0) g_network.cancelDrive(drive);
 }
 
 }  // namespace
 
-void ListFlat(PathNode* entryList, PathNode** outputHead, PathNode** outputTail) {
+void ListFlat(ListingContext* context, PathNode* entryList) {
   for (PathNode* entry = entryList; entry != nullptr; entry = entry->next) {
-    if (JobAborted()) return;
+    if (ListingStopped(context)) return;
     if (entry->isFile == 0) {
-      if (AdmitsFolders()) AppendOutputLine(outputHead, outputTail, entry->text, entry->length, false);
-      if (g_settings.folderScan) ScanFolder(entry->text, outputHead, outputTail);
-    } else if (AdmitsFiles()) {
-      AppendOutputLine(outputHead, outputTail, entry->text, entry->length, true);
+      if (AdmitsFolders(context)) AppendOutputLine(context, entry->text, entry->length, false);
+      if (context->request->options.folderScan) ScanFolder(context, entry->text);
+    } else if (AdmitsFiles(context)) {
+      AppendOutputLine(context, entry->text, entry->length, true);
     }
   }
 }
@@ -69,10 +67,10 @@ void ListFlat(PathNode* entryList, PathNode** outputHead, PathNode** outputTail)
 // Folders whose entries are symbolic links or junctions are listed but never
 // descended into, so a link back to an ancestor cannot loop. The folder
 // passed in is always read, link or not: the user chose it.
-void ScanFolder(const char16_t* folderPath, PathNode** outputHead, PathNode** outputTail) {
-  FolderEntries entries{nullptr, nullptr};
-  ReadFolder(folderPath, &entries);
-  if (JobAborted()) {
+void ScanFolder(ListingContext* context, const char16_t* folderPath) {
+  FolderEntries entries{context, nullptr, nullptr};
+  ReadFolder(context, folderPath, &entries);
+  if (ListingStopped(context)) {
     FreeNodeList(&entries.head, &entries.tail);
     return;
   }
@@ -86,35 +84,36 @@ void ScanFolder(const char16_t* folderPath, PathNode** outputHead, PathNode** ou
   for (PathNode* entry = entries.head; entry != nullptr; entry = entry->next) {
     if (static_cast<size_t>(entry->length) > longestName) longestName = static_cast<size_t>(entry->length);
   }
-  bool endsInBackslash = folderLength > 0 && folderPath[folderLength - 1] == u'\\';
-  size_t prefixLength = folderLength + (endsInBackslash ? 0 : 1);
-  char16_t* path = entries.head == nullptr
-                       ? nullptr
-                       : static_cast<char16_t*>(PlatformAllocArray(prefixLength + longestName + 1, sizeof(char16_t)));
-  if (entries.head != nullptr && path == nullptr) FailJob();
+  bool endsInSeparator = folderLength > 0 && folderPath[folderLength - 1] == kPathSeparator;
+  size_t prefixLength = folderLength + (endsInSeparator ? 0 : 1);
+  char16_t* path = nullptr;
+  if (entries.head != nullptr) {
+    path = static_cast<char16_t*>(PlatformAllocArray(prefixLength + longestName + 1, sizeof(char16_t)));
+    if (path == nullptr) context->failed = true;
+  }
   if (path != nullptr) {
     std::memcpy(path, folderPath, folderLength * sizeof(char16_t));
-    if (!endsInBackslash) path[folderLength] = u'\\';
+    if (!endsInSeparator) path[folderLength] = kPathSeparator;
   }
 
   for (PathNode* entry = entries.head; entry != nullptr && path != nullptr; entry = entry->next) {
-    if (JobAborted()) break;
+    if (ListingStopped(context)) break;
     std::memcpy(path + prefixLength, entry->text, (static_cast<size_t>(entry->length) + 1) * sizeof(char16_t));
     int32_t length = static_cast<int32_t>(prefixLength) + entry->length;
     bool isLast = entry->next == nullptr;
     if (entry->isFile == 0) {
-      if (AdmitsFolders()) {
-        if (isLast) MarkLastSibling();
-        AppendOutputLine(outputHead, outputTail, path, length, false);
+      if (AdmitsFolders(context)) {
+        if (isLast) MarkLastSibling(context);
+        AppendOutputLine(context, path, length, false);
       }
       if (entry->isLink == 0) {
-        PushIndent();
-        ScanFolder(path, outputHead, outputTail);
-        PopIndent();
+        PushIndent(context);
+        ScanFolder(context, path);
+        PopIndent(context);
       }
-    } else if (AdmitsFiles()) {
-      if (isLast) MarkLastSibling();
-      AppendOutputLine(outputHead, outputTail, path, length, true);
+    } else if (AdmitsFiles(context)) {
+      if (isLast) MarkLastSibling(context);
+      AppendOutputLine(context, path, length, true);
     }
   }
   PlatformFree(path);

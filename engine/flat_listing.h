@@ -1,9 +1,10 @@
 #pragma once
 // The flat path forms (Absolute, Relative, NameOnly) and the folder scan.
 
+#include "engine/listing_context.h"
 #include "engine/path_node.h"
 
-void ListFlat(PathNode* entryList, PathNode** outputHead, PathNode** outputTail);
+void ListFlat(ListingContext* context, PathNode* entryList);
 
 // Lists a folder's contents on disk, depth first, files before folders.
-void ScanFolder(const char16_t* folderPath, PathNode** outputHead, PathNode** outputTail);
+void ScanFolder(ListingContext* context, const char16_t* folderPath);

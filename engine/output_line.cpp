@@ -3,10 +3,10 @@
 #include <climits>
 #include <cstring>
 
-#include "engine/job_context.h"
+#include "engine/listing_text.h"
+#include "engine/path_rules.h"
 #include "engine/text.h"
 #include "platform/memory.h"
-#include "settings/listing_settings.h"
 
 namespace {
 
@@ -17,36 +17,30 @@ constexpr char16_t kBlankCell = u'\u3000';   // an outer level whose item was th
 
 // The common prefix as an index into a path of `length` units: never
 // negative (not yet set) and never past the end.
-int32_t PrefixIndex(int32_t length) {
-  int32_t start = g_job.commonPrefixLength;
+int32_t PrefixIndex(const ListingContext* context, int32_t length) {
+  int32_t start = context->commonPrefixLength;
   if (start < 0) start = 0;
   return start > length ? length : start;
 }
 
-char16_t* Append(char16_t* out, const char16_t* text, int32_t units) {
-  if (units > 0) std::memcpy(out, text, static_cast<size_t>(units) * sizeof(char16_t));
-  return out + units;
-}
-
 // Room for one more cell; the indent grows as deep as the folders go.
-bool ReserveIndent(int32_t units) {
-  TreeIndent& indent = g_job.treeIndent;
-  if (units < indent.capacity) return true;
-  int32_t capacity = indent.capacity < 64 ? 64 : indent.capacity;
+bool ReserveIndent(TreeIndent* indent, int32_t units) {
+  if (units < indent->capacity) return true;
+  int32_t capacity = indent->capacity < 64 ? 64 : indent->capacity;
   while (capacity <= units) {
     if (capacity > INT32_MAX / 2) return false;
     capacity *= 2;
   }
-  char16_t* text = static_cast<char16_t*>(PlatformAllocArray(static_cast<size_t>(capacity), sizeof(char16_t)));
+  auto* text = static_cast<char16_t*>(PlatformAllocArray(static_cast<size_t>(capacity), sizeof(char16_t)));
   if (text == nullptr) return false;
-  if (indent.text != nullptr) {
-    std::memcpy(text, indent.text, static_cast<size_t>(indent.length + 1) * sizeof(char16_t));
-    PlatformFree(indent.text);
+  if (indent->text != nullptr) {
+    std::memcpy(text, indent->text, static_cast<size_t>(indent->length + 1) * sizeof(char16_t));
+    PlatformFree(indent->text);
   } else {
     text[0] = 0;
   }
-  indent.text = text;
-  indent.capacity = capacity;
+  indent->text = text;
+  indent->capacity = capacity;
   return true;
 }
 
@@ -55,92 +49,63 @@ bool ReserveIndent(int32_t units) {
 // Only the last component is cut, at its last full stop. A component whose
 // only full stop is its first unit (.profile) is a name without extension
 // and keeps its whole name, so the line never loses the file's name.
-int32_t StripExtension(char16_t* path) {
+int32_t StripExtension(char16_t* path, int32_t from) {
   int32_t length = static_cast<int32_t>(TextLength(path));
   int32_t dot = -1;
-  for (int32_t i = PrefixIndex(length); i < length; ++i) {
-    if (path[i] == u'\\') {
+  for (int32_t i = from < length ? from : length; i < length; ++i) {
+    if (path[i] == kPathSeparator) {
       dot = -1;
     } else if (path[i] == u'.') {
       dot = i;
     }
   }
-  if (dot < 0 || dot == 0 || path[dot - 1] == u'\\') return 0;
+  if (dot <= 0 || path[dot - 1] == kPathSeparator) return 0;
   path[dot] = 0;
   return length - dot;
 }
 
-// A trailing backslash starts no component, so a drive root is its own name.
-int32_t NameStart(const char16_t* path) {
+// A trailing separator starts no component, so a drive root is its own name.
+int32_t NameStart(const char16_t* path, int32_t from) {
   int32_t length = static_cast<int32_t>(TextLength(path));
-  int32_t result = PrefixIndex(length);
+  int32_t result = from < length ? from : length;
   for (int32_t i = result; i < length; ++i) {
-    if (path[i] == u'\\' && path[i + 1] != 0) result = i + 1;
+    if (path[i] == kPathSeparator && path[i + 1] != 0) result = i + 1;
   }
   return result;
 }
 
-void AppendOutputLine(PathNode** headSlot, PathNode** tailSlot, char16_t* path, int32_t length,
-                      bool isFile) {
-  PathNode* node = static_cast<PathNode*>(PlatformAlloc(sizeof(PathNode)));
-  if (node == nullptr) {
-    FailJob();
-    return;
-  }
-  if (!g_settings.extensionShown && isFile) length -= StripExtension(path);
+void AppendOutputLine(ListingContext* context, char16_t* path, int32_t length, bool isFile) {
+  const ListingOptions& options = context->request->options;
+  if (!options.extensionShown && isFile) length -= StripExtension(path, PrefixIndex(context, length));
 
-  const char16_t* prefix = isFile ? g_job.filePrefix : g_job.folderPrefix;
-  const char16_t* suffix = isFile ? g_job.fileSuffix : g_job.folderSuffix;
-  int32_t prefixLength = isFile ? g_job.filePrefixLength : g_job.folderPrefixLength;
-  int32_t suffixLength = isFile ? g_job.fileSuffixLength : g_job.folderSuffixLength;
+  const RequestText& prefix = context->request->affixes[isFile ? kFilePrefix : kFolderPrefix];
+  const RequestText& suffix = context->request->affixes[isFile ? kFileSuffix : kFolderSuffix];
+  int32_t from = PrefixIndex(context, length);
+  int32_t start = options.pathForm == PathForm::NameOnly || options.pathForm == PathForm::Tree
+                      ? NameStart(path, from)
+                      : from;
+  int32_t indentLength = options.pathForm == PathForm::Tree ? context->indent.length : 0;
 
-  PathForm form = g_settings.pathForm;
-  int32_t start = form == PathForm::NameOnly || form == PathForm::Tree ? NameStart(path)
-                                                                         : PrefixIndex(length);
-  int32_t indentLength = form == PathForm::Tree ? g_job.treeIndent.length : 0;
-  int64_t total = int64_t{indentLength} + prefixLength + (length - start) + suffixLength;
-  node->text = total < INT32_MAX ? static_cast<char16_t*>(PlatformAllocArray(
-                                       static_cast<size_t>(total) + 1, sizeof(char16_t)))
-                                 : nullptr;
-  if (node->text == nullptr) {
-    PlatformFree(node);
-    FailJob();
-    return;
-  }
-  char16_t* out = node->text;
-  out = Append(out, g_job.treeIndent.text, indentLength);
-  out = Append(out, prefix, prefixLength);
-  out = Append(out, path + start, length - start);
-  out = Append(out, suffix, suffixLength);
-  *out = 0;
-
-  node->next = nullptr;
-  node->child = nullptr;
-  node->length = static_cast<int32_t>(total);
-  node->isFile = isFile ? 1 : 0;
-  node->isTerminal = 0;
-  node->isLink = 0;
-  if (*headSlot == nullptr) {
-    *headSlot = node;
-  } else {
-    (*tailSlot)->next = node;
-  }
-  *tailSlot = node;
-  g_job.totalChars += total;
-  g_job.lineCount += 1;
+  ListingText* out = context->out;
+  char16_t separator = options.separator;
+  bool written = StartLine(out) && AppendUnits(out, context->indent.text, static_cast<size_t>(indentLength), separator) &&
+                 AppendUnits(out, prefix.text, static_cast<size_t>(prefix.length), separator) &&
+                 AppendUnits(out, path + start, static_cast<size_t>(length - start), separator) &&
+                 AppendUnits(out, suffix.text, static_cast<size_t>(suffix.length), separator);
+  if (!written) context->failed = true;
 }
 
-void MarkLastSibling() {
-  TreeIndent& indent = g_job.treeIndent;
+void MarkLastSibling(ListingContext* context) {
+  TreeIndent& indent = context->indent;
   if (indent.length > 0 && indent.text[indent.length - 1] == kBranch) {
     indent.text[indent.length - 1] = kLastBranch;
   }
 }
 
-void PushIndent() {
-  TreeIndent& indent = g_job.treeIndent;
-  if (!ReserveIndent(indent.length + 2)) {
-    FailJob();
+void PushIndent(ListingContext* context) {
+  TreeIndent& indent = context->indent;
+  if (!ReserveIndent(&indent, indent.length + 2)) {
+    context->failed = true;
     return;
   }
   if (indent.length > 0) {
@@ -157,8 +122,8 @@ void PushIndent() {
   indent.text[indent.length] = 0;
 }
 
-void PopIndent() {
-  TreeIndent& indent = g_job.treeIndent;
+void PopIndent(ListingContext* context) {
+  TreeIndent& indent = context->indent;
   if (indent.length < 2) return;
   indent.length -= 2;
   indent.text[indent.length] = 0;
@@ -167,7 +132,7 @@ void PopIndent() {
   }
 }
 
-void ReleaseTreeIndent() {
-  PlatformFree(g_job.treeIndent.text);
-  g_job.treeIndent = TreeIndent{nullptr, 0, 0};
+void ReleaseTreeIndent(ListingContext* context) {
+  PlatformFree(context->indent.text);
+  context->indent = TreeIndent{nullptr, 0, 0};
 }

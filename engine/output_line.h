@@ -3,22 +3,21 @@
 
 #include <cstdint>
 
-#include "engine/path_node.h"
+#include "engine/listing_context.h"
 
-// Appends the item's line (indent, affixes, the path form's part of path).
-// path may be shortened in place when extensions are hidden.
-void AppendOutputLine(PathNode** headSlot, PathNode** tailSlot, char16_t* path, int32_t length,
-                      bool isFile);
+// Writes the item's line into the listing's text (indent, affixes, the path
+// form's part of path, the separator applied). path may be shortened in
+// place when extensions are hidden.
+void AppendOutputLine(ListingContext* context, char16_t* path, int32_t length, bool isFile);
 
 // Cuts the last component's extension in place; returns the units removed.
-int32_t StripExtension(char16_t* path);
+int32_t StripExtension(char16_t* path, int32_t from);
 
-// Index of the first unit of the path's last component.
-int32_t NameStart(const char16_t* path);
+// Index of the first unit of the path's last component, at or after from.
+int32_t NameStart(const char16_t* path, int32_t from);
 
-void MarkLastSibling();
-void PushIndent();
-void PopIndent();
-
-// Empties the indent and releases its storage (start and end of a job).
-void ReleaseTreeIndent();
+void MarkLastSibling(ListingContext* context);
+void PushIndent(ListingContext* context);
+void PopIndent(ListingContext* context);
+// Releases the indent's storage (end of a job).
+void ReleaseTreeIndent(ListingContext* context);

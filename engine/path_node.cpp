@@ -1,28 +1,22 @@
 #include "engine/path_node.h"
 
-#include <climits>
 #include <cstring>
 
 #include "engine/collation.h"
-#include "engine/job_context.h"
 #include "engine/text.h"
 #include "platform/memory.h"
 
 namespace {
 
-// A node with a copy of name; null after setting both flags when storage
-// runs out. Nothing is linked yet, so a failure leaves every list as it was.
+// A node with a copy of name; null when storage runs out. Nothing is linked
+// yet, so a failure leaves every list as it was.
 PathNode* MakeNode(const char16_t* name, int32_t length, uint8_t isFile) {
   PathNode* node = static_cast<PathNode*>(PlatformAlloc(sizeof(PathNode)));
-  if (node == nullptr) {
-    FailJob();
-    return nullptr;
-  }
-  size_t units = length > 0 ? static_cast<size_t>(length) : TextLength(name);
-  node->text = units < INT32_MAX ? CopyText(name, units) : nullptr;
+  if (node == nullptr) return nullptr;
+  size_t units = static_cast<size_t>(length);
+  node->text = CopyText(name, units);
   if (node->text == nullptr) {
     PlatformFree(node);
-    FailJob();
     return nullptr;
   }
   node->next = nullptr;
@@ -35,8 +29,8 @@ PathNode* MakeNode(const char16_t* name, int32_t length, uint8_t isFile) {
 }
 
 // Merges two sorted runs; `later` holds the nodes that arrived after those
-// of `earlier`. A later node goes first exactly when InsertSorted would have
-// put it in front: when it compares zero or negative.
+// of `earlier`. A later node goes first exactly when it compares zero or
+// negative, as an insertion in arrival order would have placed it.
 PathNode* MergeRuns(PathNode* earlier, PathNode* later) {
   PathNode* head = nullptr;
   PathNode** link = &head;
@@ -55,31 +49,6 @@ PathNode* MergeRuns(PathNode* earlier, PathNode* later) {
 }
 
 }  // namespace
-
-void InsertSorted(const char16_t* name, int32_t length, PathNode** headSlot, PathNode** tailSlot,
-                  uint8_t isFile) {
-  PathNode* node = MakeNode(name, length, isFile);
-  if (node == nullptr) return;
-  if (*headSlot == nullptr) {
-    *headSlot = node;
-    *tailSlot = node;
-    return;
-  }
-  // Names that arrive in order cost one comparison each.
-  if (CompareNames(node->text, isFile, (*tailSlot)->text, (*tailSlot)->isFile) > 0) {
-    (*tailSlot)->next = node;
-    *tailSlot = node;
-    return;
-  }
-  // The tail does not precede the new name, so the walk stops at the tail at
-  // the latest and the tail slot never changes here.
-  PathNode** link = headSlot;
-  while (CompareNames(node->text, isFile, (*link)->text, (*link)->isFile) > 0) {
-    link = &(*link)->next;
-  }
-  node->next = *link;
-  *link = node;
-}
 
 PathNode* AppendNode(const char16_t* name, int32_t length, PathNode** headSlot, PathNode** tailSlot,
                      uint8_t isFile) {

@@ -1,6 +1,6 @@
 #pragma once
-// PathNode: the one node record of every list of the listing engine (entry
-// list, folder entry list, output list, path tree).
+// PathNode: the node record of the engine's lists (the entry list, each
+// folder's entry list, the path tree). Output lines have no nodes.
 
 #include <cstdint>
 
@@ -14,19 +14,15 @@ struct PathNode {
   uint8_t isLink;     // folder entry list: a linked folder, never descended into
 };
 
-// Makes a node holding a copy of name (length units; 0 counts them) and
-// links it into the list in collation order. On allocation failure the list
-// is unchanged and the job's abort and failure flags are set.
-void InsertSorted(const char16_t* name, int32_t length, PathNode** headSlot, PathNode** tailSlot,
-                  uint8_t isFile);
-
-// Makes a node as InsertSorted does but links it at the tail, unsorted.
-// Returns the node, or null after setting both flags on allocation failure.
+// Makes a node holding a copy of name (length units) and links it at the
+// tail. Returns the node, or null (the list unchanged) when storage runs out.
 PathNode* AppendNode(const char16_t* name, int32_t length, PathNode** headSlot, PathNode** tailSlot,
                      uint8_t isFile);
 
-// Sorts a list into the order that inserting its nodes one by one, in list
-// order, with InsertSorted would have given; O(n log n), no allocation.
+// Sorts a list by CompareNames. Nodes are taken in list order and a later
+// node goes before an earlier one exactly when it compares zero or less, as
+// inserting them one by one into a sorted list would place them.
+// O(n log n), no allocation.
 void SortNodeList(PathNode** headSlot, PathNode** tailSlot);
 
 // Frees every node with its text and child lists; clears the slots.

@@ -5,10 +5,14 @@
 
 enum class ClipboardResult { Stored, NoMemory, Busy };
 
+// Writes the text's units (no terminator) into the block at target.
+using ClipboardFillFn = void (*)(const void* source, char16_t* target);
+
 struct ClipboardApi {
-  // Replaces the clipboard's contents with `units` UTF-16 units, the last
-  // of which is the terminator. On failure the old contents stay.
-  ClipboardResult (*setText)(const char16_t* text, size_t units);
+  // Replaces the clipboard's text with `units` units and a terminator: the
+  // layer allocates the block, fill writes the text into it once. On
+  // failure the old contents stay.
+  ClipboardResult (*setText)(size_t units, ClipboardFillFn fill, const void* source);
 };
 
 // The build's implementation; tests may replace single members.

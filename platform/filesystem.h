@@ -19,12 +19,21 @@ struct FolderEntry {
 // Receives each entry; returns false to end the enumeration early.
 using FolderEntryFn = bool (*)(void* context, const FolderEntry& entry);
 
+// How a folder's enumeration ended. A read error partway is not the end of
+// the folder: the entries reported until then are all there is.
+enum class FolderRead {
+  Complete,    // every entry reported, or onEntry ended it early
+  Unreadable,  // the folder could not be opened; no entries
+  Failed,      // an error after some entries (Win32: FindNextFileW failing
+               // with anything but ERROR_NO_MORE_FILES; POSIX: readdir
+               // returning null with errno set)
+};
+
 struct FileSystemApi {
   // Attribute bits of a path, kInvalidAttributes when they cannot be read.
   uint32_t (*queryAttributes)(const char16_t* path);
-  // Calls onEntry for every entry of the folder; false when the folder
-  // cannot be read (it then reports no entries).
-  bool (*enumerateFolder)(const char16_t* folder, FolderEntryFn onEntry, void* context);
+  // Calls onEntry for every entry of the folder.
+  FolderRead (*enumerateFolder)(const char16_t* folder, FolderEntryFn onEntry, void* context);
 };
 
 // The build's implementation; tests may replace single members.

@@ -5,17 +5,16 @@
 // A started thread (Win32: the thread's HANDLE). Null means none.
 using ThreadHandle = void*;
 
-// The body of a thread; it takes nothing and returns nothing.
-using ThreadEntry = void (*)();
+// The body of a thread and the one parameter it is given.
+using ThreadEntry = void (*)(void* parameter);
 
 struct ThreadApi {
-  // Starts a thread running entry at once; null when it cannot be created.
-  ThreadHandle (*startThread)(ThreadEntry entry);
+  // Starts a thread running entry(parameter) at once; null when it cannot
+  // be created.
+  ThreadHandle (*startThread)(ThreadEntry entry, void* parameter);
   // Drops the handle of a thread, which runs on if it has not ended.
   void (*closeThread)(ThreadHandle thread);
-  // Waits until the thread has ended, keeping the handle. On Win32 the
-  // waiting thread meanwhile answers the messages that other threads send
-  // to its windows, so a worker that writes to them cannot stall the wait.
+  // Waits until the thread has ended, keeping the handle.
   void (*waitThread)(ThreadHandle thread);
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 // The main window and its controls, as the portable code sees them. Controls
-// are addressed by name; the Win32 layer maps them to the real child windows,
-// the POSIX layer records every call so that tests can read what happened.
+// are addressed by name; the Win32 layer maps them to the real child windows.
+// Every member but postJobReport is called on the window's thread only.
 
 #include <cstdint>
 
@@ -65,8 +65,12 @@ struct WindowApi {
   // The status timer: id 1, 4000 ms.
   void (*armStatusTimer)();
   void (*killStatusTimer)();
-  // Asks the window to close (WM_CLOSE), from any thread.
+  // Asks the window to close (WM_CLOSE).
   void (*postClose)();
+  // Hands a job's report to the window's thread (Win32: a posted message
+  // that the window procedure passes to OnJobReport). The only member that
+  // may be called from the worker thread.
+  void (*postJobReport)(int32_t report);
   // Minimizes the main window (the minimize button).
   void (*minimize)();
 };

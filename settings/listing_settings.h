@@ -1,14 +1,11 @@
 #pragma once
-// The eight user settings, one process-wide record.
+// The eight user settings, one process-wide record, read and written on the
+// window's thread only; a job takes a copy of what it needs when it starts.
 
-#include <atomic>
 #include <cstdint>
 
-enum class PathForm : int32_t { Absolute = 1, Relative = 2, NameOnly = 3, Tree = 4 };
-enum class ItemFilter : int32_t { FilesAndFolders = 1, FilesOnly = 2, FoldersOnly = 3 };
-
-constexpr char16_t kBackslash = u'\\';
-constexpr char16_t kSlash = u'/';
+#include "engine/listing_request.h"
+#include "engine/path_rules.h"
 
 struct ListingSettings {
   PathForm pathForm;
@@ -18,12 +15,17 @@ struct ListingSettings {
   bool folderScan;
   bool alwaysOnTop;
   bool translucent;
-  // Read by the worker's status display while the window thread may switch
-  // the layout, hence atomic.
-  std::atomic<bool> compactLayout;
+  bool compactLayout;
 };
 
 extern ListingSettings g_settings;
 
 // Puts the compiled-in defaults into g_settings.
 void ResetListingSettings();
+
+// Whether a number names a member of the enumeration.
+bool IsPathForm(int32_t value);
+bool IsItemFilter(int32_t value);
+
+// The listing options of the settings, as a job takes them.
+ListingOptions ListingOptionsOf(const ListingSettings& settings);

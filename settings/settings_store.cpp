@@ -1,10 +1,6 @@
 #include "settings/settings_store.h"
 
 #include "platform/memory.h"
-#include "platform/window.h"
-#include "settings/listing_settings.h"
-#include "settings/setting_toggles.h"
-#include "ui/layout.h"
 
 const char16_t kProductKeyPath[] = u"Software\\Quillmoor\\Dorrowin";
 
@@ -16,24 +12,14 @@ constexpr char16_t kProductKey[] = u"Dorrowin";
 constexpr char16_t kSettingValue[] = u"Setting";
 constexpr char16_t kWindowPosValue[] = u"WindowPos";
 
-// The four affix texts: value name and edit box, in the order they are
-// read, written and applied.
-struct AffixSlot {
-  const char16_t* valueName;
-  Control edit;
-};
-constexpr AffixSlot kAffixes[4] = {
-    {u"StrFF", Control::FilePrefixEdit},
-    {u"StrFB", Control::FileSuffixEdit},
-    {u"StrDF", Control::FolderPrefixEdit},
-    {u"StrDB", Control::FolderSuffixEdit},
-};
+// The four affix texts' value names, in the order they are read and written.
+constexpr const char16_t* kTextValues[kStoredTextCount] = {u"StrFF", u"StrFB", u"StrDF", u"StrDB"};
 
 // The name buffer of the subkey enumeration, in characters.
 constexpr uint32_t kKeyNameCapacity = 260;
 
-void FreeTexts(char16_t* texts[4]) {
-  for (int i = 0; i < 4; ++i) {
+void FreeTexts(char16_t* texts[kStoredTextCount]) {
+  for (int i = 0; i < kStoredTextCount; ++i) {
     PlatformFree(texts[i]);
     texts[i] = nullptr;
   }
@@ -54,17 +40,17 @@ bool QueryWord(StoreKey key, const char16_t* name, uint32_t* word) {
 // character being taken as the terminator. Returns false and leaves every
 // slot null when any value is missing or not a REG_SZ, or when it changes
 // under the read; *outOfMemory tells the caller that storage ran out.
-bool ReadAffixTexts(StoreKey key, char16_t* texts[4], bool* outOfMemory) {
+bool ReadAffixTexts(StoreKey key, char16_t* texts[kStoredTextCount], bool* outOfMemory) {
   *outOfMemory = false;
   uint32_t sizes[4] = {};
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < kStoredTextCount; ++i) {
     uint32_t type = 0;
-    if (g_userStore.queryValue(key, kAffixes[i].valueName, &type, nullptr, &sizes[i]) != StoreResult::Ok ||
+    if (g_userStore.queryValue(key, kTextValues[i], &type, nullptr, &sizes[i]) != StoreResult::Ok ||
         type != kStoreString) {
       return false;
     }
   }
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < kStoredTextCount; ++i) {
     // Units enough for every byte of the value (an odd size included) and
     // one more, so the cut below always lies inside the buffer.
     size_t units = sizes[i] / 2 + 1;
@@ -76,7 +62,7 @@ bool ReadAffixTexts(StoreKey key, char16_t* texts[4], bool* outOfMemory) {
     }
     uint32_t type = 0;
     uint32_t size = static_cast<uint32_t>(units * sizeof(char16_t));
-    if (g_userStore.queryValue(key, kAffixes[i].valueName, &type, texts[i], &size) != StoreResult::Ok ||
+    if (g_userStore.queryValue(key, kTextValues[i], &type, texts[i], &size) != StoreResult::Ok ||
         type != kStoreString || size > units * sizeof(char16_t)) {
       FreeTexts(texts);
       return false;
@@ -85,21 +71,6 @@ bool ReadAffixTexts(StoreKey key, char16_t* texts[4], bool* outOfMemory) {
     texts[i][length] = 0;
   }
   return true;
-}
-
-// Reads one edit box into a string of the save's own; null when storage
-// runs out.
-char16_t* ReadEditText(Control edit) {
-  int32_t length = g_window.controlTextLength(edit);
-  if (length < 0) length = 0;
-  char16_t* text =
-      static_cast<char16_t*>(PlatformAllocArray(static_cast<size_t>(length) + 1, sizeof(char16_t)));
-  if (text == nullptr) return nullptr;
-  int32_t got = g_window.controlText(edit, text, length + 1);
-  if (got < 0) got = 0;
-  if (got > length) got = length;
-  text[got] = 0;
-  return text;
 }
 
 uint32_t TextUnits(const char16_t* text) {
@@ -114,48 +85,35 @@ bool SameName(const char16_t* a, const char16_t* b) {
   return a[i] == b[i];
 }
 
-// The settings in memory onto the window: every label, the z-order, the
-// alpha, and last the layout, which sizes and places the window.
-void ApplySettingsToWindow() {
-  ApplyPathForm(g_settings.pathForm, true);
-  ShowSeparatorLabel();
-  ApplyItemFilter(g_settings.itemFilter, true);
-  ApplyExtensionShown(g_settings.extensionShown, true);
-  ApplyFolderScan(g_settings.folderScan, true);
-  ApplyAlwaysOnTop(g_settings.alwaysOnTop, true);
-  ApplyTranslucent(g_settings.translucent, true);
-  SwitchLayout(g_settings.compactLayout.load(), true);
-}
-
 }  // namespace
 
-uint32_t PackSettings() {
+uint32_t PackSettings(const ListingSettings& settings) {
   uint32_t word = 0;
-  word |= (static_cast<uint32_t>(g_settings.pathForm) & 0xF) << 4;
-  word |= (static_cast<uint32_t>(g_settings.itemFilter) & 0xF) << 8;
-  if (g_settings.extensionShown) word |= 1u << 12;
-  if (g_settings.folderScan) word |= 1u << 13;
-  if (g_settings.translucent) word |= 1u << 14;
-  if (g_settings.alwaysOnTop) word |= 1u << 15;
-  if (g_settings.compactLayout.load()) word |= 1u << 16;
-  if (g_settings.separator == kSlash) word |= 1u << 17;
+  word |= (static_cast<uint32_t>(settings.pathForm) & 0xF) << 4;
+  word |= (static_cast<uint32_t>(settings.itemFilter) & 0xF) << 8;
+  if (settings.extensionShown) word |= 1u << 12;
+  if (settings.folderScan) word |= 1u << 13;
+  if (settings.translucent) word |= 1u << 14;
+  if (settings.alwaysOnTop) word |= 1u << 15;
+  if (settings.compactLayout) word |= 1u << 16;
+  if (settings.separator == kSlash) word |= 1u << 17;
   return word;
 }
 
 // A path form or item filter that no label can name is as invalid as a set
 // low bit: the word is refused as a whole.
-bool UnpackSettings(uint32_t word) {
+bool UnpackSettings(uint32_t word, ListingSettings* settings) {
   int32_t pathForm = static_cast<int32_t>((word >> 4) & 0xF);
   int32_t itemFilter = static_cast<int32_t>((word >> 8) & 0xF);
   if ((word & 0xF) != 0 || !IsPathForm(pathForm) || !IsItemFilter(itemFilter)) return false;
-  g_settings.pathForm = static_cast<PathForm>(pathForm);
-  g_settings.itemFilter = static_cast<ItemFilter>(itemFilter);
-  g_settings.extensionShown = (word >> 12) & 1;
-  g_settings.folderScan = (word >> 13) & 1;
-  g_settings.translucent = (word >> 14) & 1;
-  g_settings.alwaysOnTop = (word >> 15) & 1;
-  g_settings.compactLayout.store((word >> 16) & 1);
-  g_settings.separator = (word >> 17) & 1 ? kSlash : kBackslash;
+  settings->pathForm = static_cast<PathForm>(pathForm);
+  settings->itemFilter = static_cast<ItemFilter>(itemFilter);
+  settings->extensionShown = (word >> 12) & 1;
+  settings->folderScan = (word >> 13) & 1;
+  settings->translucent = (word >> 14) & 1;
+  settings->alwaysOnTop = (word >> 15) & 1;
+  settings->compactLayout = (word >> 16) & 1;
+  settings->separator = (word >> 17) & 1 ? kSlash : kBackslash;
   return true;
 }
 
@@ -170,76 +128,36 @@ void UnpackWindowPos(uint32_t word, int32_t* left, int32_t* top) {
   *top = static_cast<int16_t>(static_cast<uint16_t>(word & 0xFFFF));
 }
 
-// Applies what is stored, or keeps the settings in memory, and then brings
-// every label, the window's z-order, alpha, layout and place in line with
-// them. Without a stored key DeleteButton is disabled.
-void LoadSettings() {
+// Reads what is stored, each value by its own rule; nothing is applied here.
+void LoadStoredSettings(StoredSettings* stored) {
+  *stored = StoredSettings{};
   StoreKey key = nullptr;
-  if (g_userStore.openKey(nullptr, kProductKeyPath, StoreAccess::Read, &key) != StoreResult::Ok) {
-    g_window.enableControl(Control::DeleteButton, false);
-    ApplySettingsToWindow();
-    return;
-  }
-
-  uint32_t setting = 0;
-  uint32_t windowPos = 0;
-  bool settingValid = QueryWord(key, kSettingValue, &setting);
-  bool windowPosValid = QueryWord(key, kWindowPosValue, &windowPos);
-
-  char16_t* texts[4] = {};
-  bool outOfMemory = false;
-  if (ReadAffixTexts(key, texts, &outOfMemory)) {
-    for (int i = 0; i < 4; ++i) g_window.setControlText(kAffixes[i].edit, texts[i]);
-    FreeTexts(texts);
-  }
+  if (g_userStore.openKey(nullptr, kProductKeyPath, StoreAccess::Read, &key) != StoreResult::Ok) return;
+  stored->keyFound = true;
+  stored->settingValid = QueryWord(key, kSettingValue, &stored->setting);
+  stored->windowPosValid = QueryWord(key, kWindowPosValue, &stored->windowPos);
+  stored->textsValid = ReadAffixTexts(key, stored->texts, &stored->outOfMemory);
   g_userStore.closeKey(key);
-  if (outOfMemory) return;
-
-  if (settingValid) UnpackSettings(setting);
-  if (windowPosValid) {
-    int32_t left = 0;
-    int32_t top = 0;
-    UnpackWindowPos(windowPos, &left, &top);
-    g_window.placeWindow(left, top);
-  }
-  ApplySettingsToWindow();
 }
 
-// Writes the settings, the window's place and the four edit boxes' texts.
-// Nothing is written when storage runs out or the key cannot be had.
-void SaveSettings() {
-  uint32_t setting = PackSettings();
-  char16_t* texts[4] = {};
-  for (int i = 0; i < 4; ++i) {
-    texts[i] = ReadEditText(kAffixes[i].edit);
-    if (texts[i] == nullptr) {
-      FreeTexts(texts);
-      return;
-    }
-  }
-  WindowRect rect = g_window.windowRect();
-  uint32_t windowPos = PackWindowPos(rect.left, rect.top);
+void FreeStoredSettings(StoredSettings* stored) { FreeTexts(stored->texts); }
 
+bool SaveStoredSettings(uint32_t setting, uint32_t windowPos, const char16_t* const texts[kStoredTextCount]) {
   StoreKey key = nullptr;
-  if (g_userStore.createKey(nullptr, kProductKeyPath, StoreAccess::Write, &key) != StoreResult::Ok) {
-    FreeTexts(texts);
-    return;
-  }
+  if (g_userStore.createKey(nullptr, kProductKeyPath, StoreAccess::Write, &key) != StoreResult::Ok) return false;
   g_userStore.setValue(key, kSettingValue, kStoreDword, &setting, sizeof(setting));
   g_userStore.setValue(key, kWindowPosValue, kStoreDword, &windowPos, sizeof(windowPos));
-  for (int i = 0; i < 4; ++i) {
-    g_userStore.setValue(key, kAffixes[i].valueName, kStoreString, texts[i], (TextUnits(texts[i]) + 1) * 2);
+  for (int i = 0; i < kStoredTextCount; ++i) {
+    g_userStore.setValue(key, kTextValues[i], kStoreString, texts[i], (TextUnits(texts[i]) + 1) * 2);
   }
   g_userStore.closeKey(key);
-  FreeTexts(texts);
-  g_window.enableControl(Control::DeleteButton, true);
+  return true;
 }
 
 // Removes the product key and, when nothing else lives there, the maker key.
 // Keys that something else put below either are left alone; the registry
 // then keeps the keys that still hold them.
 void DeleteSavedSettings() {
-  g_window.enableControl(Control::DeleteButton, false);
   StoreKey software = nullptr;
   if (g_userStore.openKey(nullptr, kSoftwareKey, StoreAccess::All, &software) != StoreResult::Ok) return;
   StoreKey maker = nullptr;

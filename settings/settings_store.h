@@ -1,28 +1,50 @@
 #pragma once
-// The settings, the window position and the four affix texts in the
-// per-user store (the registry under HKEY_CURRENT_USER\Software\Quillmoor\Dorrowin).
+// The registry codec of the settings: the values under
+// HKEY_CURRENT_USER\Software\Quillmoor\Dorrowin and what they hold.
 
 #include <cstdint>
 
 #include "platform/user_store.h"
-
-void LoadSettings();
-void SaveSettings();
-void DeleteSavedSettings();
-// Deletes every value of an open key; its subkeys are left alone.
-void DeleteAllValues(StoreKey key);
+#include "settings/listing_settings.h"
 
 // The "Setting" word: the eight settings packed, bits 0-3 and 18-31 zero.
-uint32_t PackSettings();
-// Unpacks a stored word into g_settings; false (nothing changed) when the
+uint32_t PackSettings(const ListingSettings& settings);
+// Unpacks a stored word into *settings; false (nothing changed) when the
 // word is invalid: any of bits 0-3 set, or a path form or item filter
 // outside its enumeration.
-bool UnpackSettings(uint32_t word);
+bool UnpackSettings(uint32_t word, ListingSettings* settings);
 
 // The "WindowPos" word: the low 16 bits of left in bits 16-31, of top in
 // bits 0-15; each half is read back as a signed 16-bit number.
 uint32_t PackWindowPos(int32_t left, int32_t top);
 void UnpackWindowPos(uint32_t word, int32_t* left, int32_t* top);
+
+// The four affix texts in the order of the edit boxes: "StrFF", "StrFB",
+// "StrDF", "StrDB".
+constexpr int32_t kStoredTextCount = 4;
+
+// What the store holds, each part valid or not by its own rule.
+struct StoredSettings {
+  bool keyFound;
+  bool settingValid;  // "Setting" is a REG_DWORD of 4 bytes
+  uint32_t setting;
+  bool windowPosValid;  // the same for "WindowPos"
+  uint32_t windowPos;
+  // All four texts exist as REG_SZ; each is the first floor(S / 2) - 1
+  // characters of its S bytes. Owned, through PlatformAlloc.
+  bool textsValid;
+  char16_t* texts[kStoredTextCount];
+  bool outOfMemory;  // storage ran out while reading the texts
+};
+
+void LoadStoredSettings(StoredSettings* stored);
+void FreeStoredSettings(StoredSettings* stored);
+// Writes the two words and the four texts; false when the key cannot be had.
+bool SaveStoredSettings(uint32_t setting, uint32_t windowPos, const char16_t* const texts[kStoredTextCount]);
+// Removes the product key and, when nothing else lives there, the maker key.
+void DeleteSavedSettings();
+// Deletes every value of an open key; its subkeys are left alone.
+void DeleteAllValues(StoreKey key);
 
 // Where the values live, below the current user's root.
 extern const char16_t kProductKeyPath[];

@@ -4,9 +4,9 @@
 #include "platform/shell.h"
 #include "platform/window.h"
 #include "settings/listing_settings.h"
-#include "settings/setting_toggles.h"
-#include "settings/settings_store.h"
 #include "ui/layout.h"
+#include "ui/setting_labels.h"
+#include "ui/stored_settings.h"
 #include "ui/ui_state.h"
 
 namespace {
@@ -26,7 +26,7 @@ void CycleItemFilter() { ApplyItemFilter(g_settings.itemFilter, false); }
 void CycleFolderScan() { ApplyFolderScan(g_settings.folderScan, false); }
 void CycleAlwaysOnTop() { ApplyAlwaysOnTop(g_settings.alwaysOnTop, false); }
 void CycleTranslucent() { ApplyTranslucent(g_settings.translucent, false); }
-void CycleLayout() { SwitchLayout(g_settings.compactLayout.load(), false); }
+void CycleLayout() { SwitchLayout(g_settings.compactLayout, false); }
 void MinimizeMainWindow() { g_window.minimize(); }
 
 constexpr CommandEntry kCommands[] = {
@@ -40,7 +40,7 @@ constexpr CommandEntry kCommands[] = {
     {Control::CancelButton, false, CancelJob},
     {Control::MinimizeButton, false, MinimizeMainWindow},
     {Control::SaveButton, false, SaveSettings},
-    {Control::DeleteButton, false, DeleteSavedSettings},
+    {Control::DeleteButton, false, DeleteSettings},
     {Control::LayoutButton, false, CycleLayout},
     {Control::HelpButton, false, OpenHelpFile},
 };
@@ -60,9 +60,17 @@ CommandOutcome RouteCommand(int32_t controlId, int32_t notifyCode) {
   if (notifyCode != kNotifyClicked && notifyCode != kNotifyDoubleClicked) {
     return CommandOutcome::Handled;
   }
-  if (entry->idleOnly && g_status.load() != StatusState::Idle) return CommandOutcome::Handled;
+  if (entry->idleOnly && g_status != StatusState::Idle) return CommandOutcome::Handled;
   entry->action();
   return CommandOutcome::Handled;
+}
+
+// The job may turn FilesOnly into FilesAndFolders for the Tree form; the
+// label then says so.
+void StartWindowJob(DropHandle drop) {
+  ItemFilter before = g_settings.itemFilter;
+  StartJob(drop);
+  if (g_settings.itemFilter != before) ApplyItemFilter(g_settings.itemFilter, true);
 }
 
 // Without a readme path there is nothing to hand to the shell; the user gets

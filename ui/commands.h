@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/job_input.h"
+
 // The notification codes a clickable label sends.
 constexpr int32_t kNotifyClicked = 0;
 constexpr int32_t kNotifyDoubleClicked = 1;
@@ -17,6 +19,9 @@ enum class CommandOutcome {
 // double click acts as one more click; the five listing settings act only
 // while no job runs.
 CommandOutcome RouteCommand(int32_t controlId, int32_t notifyCode);
+
+// A drop on the window, or the command-line job at start-up (no drop).
+void StartWindowJob(DropHandle drop);
 
 // The help button: asks the shell to open the readme file, and shows the
 // warning when that fails or there is no readme path.

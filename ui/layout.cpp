@@ -4,10 +4,11 @@
 
 #include "job/job_worker.h"
 #include "platform/window.h"
+#include "resources/resource.h"
 #include "settings/listing_settings.h"
 
-const char16_t kFullTitle[] = u"Dorrowin v1.04";
-const char16_t kCompactTitle[] = u"Dorrowin";
+const char16_t kFullTitle[] = u"" DORROWIN_FULL_TITLE;
+const char16_t kCompactTitle[] = u"" DORROWIN_COMPACT_TITLE;
 
 namespace {
 
@@ -42,8 +43,8 @@ constexpr Placement kMovedControls[] = {
 // for its right and bottom edges to stay inside the work area. The work
 // area is that of the monitor holding the window.
 void SwitchLayout(bool value, bool set) {
-  bool compact = set ? value : !g_settings.compactLayout.load();
-  g_settings.compactLayout.store(compact);
+  bool compact = set ? value : !g_settings.compactLayout;
+  g_settings.compactLayout = compact;
   ShowStatus();
 
   WindowRect window = g_window.windowRect();
@@ -60,7 +61,8 @@ void SwitchLayout(bool value, bool set) {
 
   int32_t width = 0;
   int32_t height = 0;
-  g_window.outerSize(compact ? 80 : 230, compact ? 70 : 210, &width, &height);
+  g_window.outerSize(compact ? kCompactClientWidth : kFullClientWidth,
+                     compact ? kCompactClientHeight : kFullClientHeight, &width, &height);
   int32_t x = left + width > work.right ? work.right - width : left;
   int32_t y = top + height > work.bottom ? work.bottom - height : top;
   g_window.moveWindow(x, y, width, height, true);

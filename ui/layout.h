@@ -1,6 +1,14 @@
 #pragma once
 // The full and compact layouts of the main window.
 
+#include <cstdint>
+
+// The client areas of the two layouts.
+constexpr int32_t kFullClientWidth = 230;
+constexpr int32_t kFullClientHeight = 210;
+constexpr int32_t kCompactClientWidth = 80;
+constexpr int32_t kCompactClientHeight = 70;
+
 // Set mode stores value in compactLayout, cycle mode inverts it; then the
 // window is rearranged for the layout and fitted into its work area.
 void SwitchLayout(bool value, bool set);

@@ -38,18 +38,22 @@ uint32_t PosixQueryAttributes(const char16_t* path) {
   return S_ISDIR(info.st_mode) ? kAttributeDirectory : 0x80;  // FILE_ATTRIBUTE_NORMAL
 }
 
-bool PosixEnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, void* context) {
+FolderRead PosixEnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, void* context) {
   std::string native;
-  if (!ToNativePath(folder, &native)) return false;
+  if (!ToNativePath(folder, &native)) return FolderRead::Unreadable;
   DIR* dir = opendir(native.c_str());
-  if (dir == nullptr) return false;
+  if (dir == nullptr) return FolderRead::Unreadable;
   if (native.empty() || native.back() != '/') native += '/';
+  FolderRead result = FolderRead::Complete;
   for (;;) {
     // readdir gives null both at the end and on an error; errno tells them
-    // apart, but either way the folder has no more entries for us.
+    // apart.
     errno = 0;
     struct dirent* entry = readdir(dir);
-    if (entry == nullptr) break;
+    if (entry == nullptr) {
+      if (errno != 0) result = FolderRead::Failed;
+      break;
+    }
     // The entry's type usually comes with it; only links, and file systems
     // that do not report types, need a look at the entry itself.
     bool isLink = entry->d_type == DT_LNK;
@@ -68,7 +72,7 @@ bool PosixEnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, void* c
     if (!onEntry(context, report)) break;
   }
   closedir(dir);
-  return true;
+  return result;
 }
 
 }  // namespace

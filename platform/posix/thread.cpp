@@ -11,10 +11,17 @@ struct PosixThread {
   bool joinable;
 };
 
-// The thread's only parameter is the body it runs, so the record may go
-// while the thread still runs.
-void* ThreadMain(void* parameter) {
-  reinterpret_cast<ThreadEntry>(parameter)();
+// What the new thread runs; its own copy, so that the handle's record may
+// go while the thread still runs.
+struct ThreadStart {
+  ThreadEntry entry;
+  void* parameter;
+};
+
+void* ThreadMain(void* start) {
+  ThreadStart copy = *static_cast<ThreadStart*>(start);
+  delete static_cast<ThreadStart*>(start);
+  copy.entry(copy.parameter);
   return nullptr;
 }
 
@@ -22,16 +29,22 @@ void* ThreadMain(void* parameter) {
 // stack as deep as the deepest path can make it.
 constexpr size_t kWorkerStackSize = size_t{256} << 20;
 
-ThreadHandle PosixStartThread(ThreadEntry entry) {
+ThreadHandle PosixStartThread(ThreadEntry entry, void* parameter) {
   PosixThread* record = new (std::nothrow) PosixThread{pthread_t{}, false};
-  if (record == nullptr) return nullptr;
+  ThreadStart* start = new (std::nothrow) ThreadStart{entry, parameter};
+  if (record == nullptr || start == nullptr) {
+    delete record;
+    delete start;
+    return nullptr;
+  }
   pthread_attr_t attributes;
   pthread_attr_init(&attributes);
   pthread_attr_setstacksize(&attributes, kWorkerStackSize);
-  bool started = pthread_create(&record->thread, &attributes, ThreadMain, reinterpret_cast<void*>(entry)) == 0;
+  bool started = pthread_create(&record->thread, &attributes, ThreadMain, start) == 0;
   pthread_attr_destroy(&attributes);
   if (!started) {
     delete record;
+    delete start;
     return nullptr;
   }
   record->joinable = true;

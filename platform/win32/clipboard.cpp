@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <cstring>
-
 #include "platform/clipboard.h"
 #include "platform/memory.h"
 #include "platform/win32/win32_window.h"
@@ -24,9 +22,9 @@ bool OpenClipboardPatiently(HWND owner) {
   }
 }
 
-ClipboardResult Win32SetText(const char16_t* text, size_t units) {
-  if (units > SIZE_MAX / sizeof(char16_t)) return ClipboardResult::NoMemory;
-  size_t bytes = units * sizeof(char16_t);
+ClipboardResult Win32SetText(size_t units, ClipboardFillFn fill, const void* source) {
+  if (units >= SIZE_MAX / sizeof(char16_t)) return ClipboardResult::NoMemory;
+  size_t bytes = (units + 1) * sizeof(char16_t);
   HGLOBAL block = PlatformAllocationAllowed() ? GlobalAlloc(GMEM_MOVEABLE, bytes) : nullptr;
   if (block == nullptr) return ClipboardResult::NoMemory;
   void* target = GlobalLock(block);
@@ -34,7 +32,9 @@ ClipboardResult Win32SetText(const char16_t* text, size_t units) {
     GlobalFree(block);
     return ClipboardResult::NoMemory;
   }
-  std::memcpy(target, text, bytes);
+  // The text is copied once, from the listing's chunks into the block.
+  fill(source, static_cast<char16_t*>(target));
+  static_cast<char16_t*>(target)[units] = 0;
   GlobalUnlock(block);
 
   if (!OpenClipboardPatiently(MainWindowHandle())) {

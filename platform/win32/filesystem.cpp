@@ -46,26 +46,31 @@ bool IsLinkedFolder(const WIN32_FIND_DATAW& data) {
   return data.dwReserved0 == 0 || IsReparseTagNameSurrogate(data.dwReserved0);
 }
 
-bool Win32EnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, void* context) {
+FolderRead Win32EnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, void* context) {
   size_t length = 0;
   while (folder[length] != 0) ++length;
   bool endsInBackslash = length > 0 && folder[length - 1] == u'\\';
   std::wstring pattern;
-  if (!SystemPath(folder, endsInBackslash ? L"*" : L"\\*", &pattern)) return false;
+  if (!SystemPath(folder, endsInBackslash ? L"*" : L"\\*", &pattern)) return FolderRead::Unreadable;
   WIN32_FIND_DATAW data;
   // The basic information level skips the 8.3 names, and the large fetch
   // reads entries in bigger batches: the same entries, faster.
   HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
                                  nullptr, FIND_FIRST_EX_LARGE_FETCH);
-  if (find == INVALID_HANDLE_VALUE) return false;
-  do {
+  if (find == INVALID_HANDLE_VALUE) return FolderRead::Unreadable;
+  FolderRead result = FolderRead::Complete;
+  for (;;) {
     bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     FolderEntry entry{reinterpret_cast<const char16_t*>(data.cFileName), isFolder,
                       isFolder && IsLinkedFolder(data)};
     if (!onEntry(context, entry)) break;
-  } while (FindNextFileW(find, &data));
+    if (!FindNextFileW(find, &data)) {
+      if (GetLastError() != ERROR_NO_MORE_FILES) result = FolderRead::Failed;
+      break;
+    }
+  }
   FindClose(find);
-  return true;
+  return result;
 }
 
 }  // namespace

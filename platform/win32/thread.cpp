@@ -1,12 +1,21 @@
 #include <windows.h>
 
+#include <new>
+
 #include "platform/thread.h"
 
 namespace {
 
-// The thread's only parameter is the body it runs.
-DWORD WINAPI ThreadMain(LPVOID parameter) {
-  reinterpret_cast<ThreadEntry>(parameter)();
+// What the new thread runs; its own copy, freed by the thread.
+struct ThreadStart {
+  ThreadEntry entry;
+  void* parameter;
+};
+
+DWORD WINAPI ThreadMain(LPVOID start) {
+  ThreadStart copy = *static_cast<ThreadStart*>(start);
+  delete static_cast<ThreadStart*>(start);
+  copy.entry(copy.parameter);
   return 0;
 }
 
@@ -15,27 +24,22 @@ DWORD WINAPI ThreadMain(LPVOID parameter) {
 // address space is reserved; pages are committed as the stack grows.
 constexpr SIZE_T kWorkerStackReserve = SIZE_T{256} << 20;
 
-ThreadHandle Win32StartThread(ThreadEntry entry) {
-  return CreateThread(nullptr, kWorkerStackReserve, ThreadMain, reinterpret_cast<LPVOID>(entry),
-                      STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+ThreadHandle Win32StartThread(ThreadEntry entry, void* parameter) {
+  ThreadStart* start = new (std::nothrow) ThreadStart{entry, parameter};
+  if (start == nullptr) return nullptr;
+  HANDLE thread = CreateThread(nullptr, kWorkerStackReserve, ThreadMain, start,
+                               STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  if (thread == nullptr) delete start;
+  return thread;
 }
 
 void Win32CloseThread(ThreadHandle thread) {
   if (thread != nullptr) CloseHandle(thread);
 }
 
-// Sent messages are handled while waiting: the worker writes the window's
-// controls with SendMessageW, which waits for this thread. Posted messages
-// stay queued for the caller's own loop.
+// The worker only posts to the window, so a plain wait cannot stall.
 void Win32WaitThread(ThreadHandle thread) {
-  if (thread == nullptr) return;
-  HANDLE handle = thread;
-  for (;;) {
-    DWORD result = MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE);
-    if (result != WAIT_OBJECT_0 + 1) return;
-    MSG message;
-    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-  }
+  if (thread != nullptr) WaitForSingleObject(thread, INFINITE);
 }
 
 }  // namespace

@@ -6,6 +6,9 @@
 
 #include "platform/window.h"
 
+// The message that carries a job's report from the worker to the window.
+constexpr UINT kJobReportMessage = WM_APP + 1;
+
 void SetMainWindowHandle(HWND window);
 HWND MainWindowHandle();
 void SetControlHandle(Control control, HWND window);

@@ -90,66 +90,19 @@ WindowRect Win32WorkArea() {
 
 void Win32AcceptDrops(bool accept) { DragAcceptFiles(g_mainWindow, accept ? TRUE : FALSE); }
 
-// A window's timers belong to the thread that owns the window, but the
-// worker arms the status timer at the end of its job. A request from another
-// thread is sent to the window, where the layer's own subclass carries it out
-// on the window's thread; the sender waits, so the order of the worker's
-// steps is kept.
-constexpr wchar_t kOriginalProcProperty[] = L"Dorrowin.WindowLayer.Proc";
+void Win32ArmStatusTimer() { SetTimer(g_mainWindow, kStatusTimerId, kStatusTimerMs, nullptr); }
 
-UINT TimerRequestMessage() {
-  static const UINT message = RegisterWindowMessageW(L"Dorrowin.WindowLayer.StatusTimer");
-  return message;
-}
-
-void SetStatusTimerHere(HWND window, bool arm) {
-  if (arm) {
-    SetTimer(window, kStatusTimerId, kStatusTimerMs, nullptr);
-  } else {
-    KillTimer(window, kStatusTimerId);
-  }
-}
-
-LRESULT CALLBACK LayerSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  WNDPROC original = reinterpret_cast<WNDPROC>(GetPropW(window, kOriginalProcProperty));
-  if (message == TimerRequestMessage() && message != 0) {
-    SetStatusTimerHere(window, wParam != 0);
-    return 0;
-  }
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-    RemovePropW(window, kOriginalProcProperty);
-  }
-  return CallWindowProcW(original, window, message, wParam, lParam);
-}
-
-void RequestStatusTimer(bool arm) {
-  if (g_mainWindow == nullptr) return;
-  if (GetWindowThreadProcessId(g_mainWindow, nullptr) == GetCurrentThreadId()) {
-    SetStatusTimerHere(g_mainWindow, arm);
-  } else {
-    SendMessageW(g_mainWindow, TimerRequestMessage(), arm ? 1 : 0, 0);
-  }
-}
-
-void Win32ArmStatusTimer() { RequestStatusTimer(true); }
-
-void Win32KillStatusTimer() { RequestStatusTimer(false); }
+void Win32KillStatusTimer() { KillTimer(g_mainWindow, kStatusTimerId); }
 
 void Win32PostClose() { PostMessageW(g_mainWindow, WM_CLOSE, 0, 0); }
 
 void Win32Minimize() { ShowWindow(g_mainWindow, SW_MINIMIZE); }
 
+void Win32PostJobReport(int32_t report) { PostMessageW(g_mainWindow, kJobReportMessage, static_cast<WPARAM>(report), 0); }
+
 }  // namespace
 
-// The window is subclassed once, for the requests of other threads.
-void SetMainWindowHandle(HWND window) {
-  g_mainWindow = window;
-  if (window == nullptr || GetPropW(window, kOriginalProcProperty) != nullptr) return;
-  LONG_PTR original = GetWindowLongPtrW(window, GWLP_WNDPROC);
-  SetPropW(window, kOriginalProcProperty, reinterpret_cast<HANDLE>(original));
-  SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LayerSubclassProc));
-}
+void SetMainWindowHandle(HWND window) { g_mainWindow = window; }
 HWND MainWindowHandle() { return g_mainWindow; }
 
 void SetControlHandle(Control control, HWND window) {
@@ -169,4 +122,4 @@ WindowApi g_window{Win32ControlTextLength, Win32ControlText,    Win32SetControlT
                    Win32WindowRect,        Win32MoveWindow,     Win32PlaceWindow,
                    Win32OuterSize,         Win32WorkArea,       Win32AcceptDrops,
                    Win32ArmStatusTimer,    Win32KillStatusTimer, Win32PostClose,
-                   Win32Minimize};
+                   Win32PostJobReport,     Win32Minimize};

@@ -2,11 +2,12 @@
 
 #include <commctrl.h>
 
-#include "engine/job_context.h"
 #include "job/job_worker.h"
 #include "platform/memory.h"
 #include "platform/win32/win32_window.h"
-#include "settings/settings_store.h"
+#include "ui/commands.h"
+#include "ui/layout.h"
+#include "ui/stored_settings.h"
 #include "ui/ui_state.h"
 
 MainWindowObjects g_mainWindowObjects{};
@@ -16,8 +17,6 @@ namespace {
 constexpr DWORD kMainStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kMainExStyle =
     WS_EX_TOPMOST | WS_EX_ACCEPTFILES | WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_LAYERED;
-constexpr int kClientWidth = 230;
-constexpr int kClientHeight = 210;
 constexpr LPARAM kMaxTipWidth = 150;
 
 // A clickable label: a bordered STATIC that reports clicks.
@@ -83,7 +82,7 @@ const ControlRow kControls[] = {
      L"設定項目表示の切り替え"},
     {Control::MinimizeButton, L"STATIC", 0, L"__", kLabel | SS_CENTER, 80, 190, 15, 15, FontKind::Small,
      L"最小化"},
-    {Control::CreditLabel, L"STATIC", 0, L"Dorrowin 1.04\r\nby Quillmoor", SS_RIGHT, 100, 188, 125, 30,
+    {Control::CreditLabel, L"STATIC", 0, L"Dorrowin " DORROWIN_VERSION_TEXT "\r\nby Quillmoor", SS_RIGHT, 100, 188, 125, 30,
      FontKind::Small, nullptr},
 };
 
@@ -156,10 +155,10 @@ void AssignFonts() {
 }  // namespace
 
 void LoadWindowTexts(HINSTANCE instance) {
-  LoadStringW(instance, kFullTitleId, reinterpret_cast<wchar_t*>(g_ui.fullTitle), kResourceTextCapacity);
-  LoadStringW(instance, kCompactTitleId, reinterpret_cast<wchar_t*>(g_ui.compactTitle),
+  LoadStringW(instance, IDS_FULL_TITLE, reinterpret_cast<wchar_t*>(g_ui.fullTitle), kResourceTextCapacity);
+  LoadStringW(instance, IDS_COMPACT_TITLE, reinterpret_cast<wchar_t*>(g_ui.compactTitle),
               kResourceTextCapacity);
-  LoadStringW(instance, kClassNameId, reinterpret_cast<wchar_t*>(g_ui.className), kResourceTextCapacity);
+  LoadStringW(instance, IDS_CLASS_NAME, reinterpret_cast<wchar_t*>(g_ui.className), kResourceTextCapacity);
 }
 
 void RegisterMainWindowClass(HINSTANCE instance) {
@@ -168,10 +167,10 @@ void RegisterMainWindowClass(HINSTANCE instance) {
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
   windowClass.lpfnWndProc = MainWindowProc;
   windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconId));
+  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DORROWIN));
   // There is no icon 108: the class gets no small icon of its own, and the
   // system derives one from the large icon.
-  windowClass.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(kSmallIconId));
+  windowClass.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DORROWIN_SMALL));
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
   windowClass.lpszClassName = reinterpret_cast<const wchar_t*>(g_ui.className);
@@ -191,7 +190,7 @@ bool AllowDropsFromLowerIntegrity(HWND window, MessageFilterFn filter) {
 
 bool CreateMainWindow(HINSTANCE instance) {
   g_mainWindowObjects.instance = instance;
-  RECT frame{0, 0, kClientWidth, kClientHeight};
+  RECT frame{0, 0, kFullClientWidth, kFullClientHeight};
   AdjustWindowRectEx(&frame, kMainStyle, FALSE, kMainExStyle);
   HWND window = CreateWindowExW(kMainExStyle, reinterpret_cast<const wchar_t*>(g_ui.className),
                                 reinterpret_cast<const wchar_t*>(g_ui.fullTitle), kMainStyle,
@@ -213,7 +212,7 @@ bool CreateMainWindow(HINSTANCE instance) {
   LoadSettings();
   ShowWindow(window, SW_SHOWNORMAL);
   UpdateWindow(window);
-  if (g_job.commandLineMode) StartJob(nullptr);
+  if (g_commandLineMode) StartWindowJob(nullptr);
   return true;
 }
 

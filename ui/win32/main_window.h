@@ -4,12 +4,7 @@
 
 #include <windows.h>
 
-// Resource ids.
-constexpr UINT kFullTitleId = 103;
-constexpr UINT kCompactTitleId = 104;
-constexpr UINT kIconId = 107;
-constexpr UINT kSmallIconId = 108;
-constexpr UINT kClassNameId = 109;
+#include "resources/resource.h"
 
 // The Win32 objects start-up creates; they live until the process ends.
 struct MainWindowObjects {

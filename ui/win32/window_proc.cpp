@@ -2,14 +2,14 @@
 // to the default procedure (so WM_CLOSE destroys the window).
 
 #include "job/job_worker.h"
+#include "platform/win32/win32_window.h"
 #include "ui/commands.h"
+#include "ui/layout.h"
 #include "ui/win32/main_window.h"
 
 namespace {
 
 constexpr UINT_PTR kStatusTimerId = 1;
-constexpr int kCompactClientWidth = 80;
-constexpr int kCompactClientHeight = 70;
 
 LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
   int32_t controlId = LOWORD(wParam);
@@ -29,7 +29,13 @@ LRESULT OnTimer(WPARAM timerId) {
 // The job takes the drop over: it is released by the job, or at once when a
 // job is already running.
 LRESULT OnDropFiles(WPARAM drop) {
-  StartJob(reinterpret_cast<DropHandle>(drop));
+  StartWindowJob(reinterpret_cast<DropHandle>(drop));
+  return 0;
+}
+
+// The worker's report of its phases: the window's thread shows them.
+LRESULT OnJobReportMessage(WPARAM report) {
+  OnJobReport(static_cast<int32_t>(report));
   return 0;
 }
 
@@ -78,6 +84,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return OnTimer(wParam);
     case WM_DROPFILES:
       return OnDropFiles(wParam);
+    case kJobReportMessage:
+      return OnJobReportMessage(wParam);
     case WM_CTLCOLORSTATIC:
       return OnCtlColorStatic(wParam);
     case WM_PAINT:

@@ -1,4 +1,4 @@
-#include "settings/setting_toggles.h"
+#include "ui/setting_labels.h"
 
 #include "platform/window.h"
 
@@ -69,15 +69,6 @@ ItemFilter NextItemFilter(ItemFilter value) {
 }
 
 }  // namespace
-
-bool IsPathForm(int32_t value) {
-  return value >= static_cast<int32_t>(PathForm::Absolute) && value <= static_cast<int32_t>(PathForm::Tree);
-}
-
-bool IsItemFilter(int32_t value) {
-  return value >= static_cast<int32_t>(ItemFilter::FilesAndFolders) &&
-         value <= static_cast<int32_t>(ItemFilter::FoldersOnly);
-}
 
 // A value outside the enumeration is refused: the setting keeps its value,
 // so that no path form is ever stored that no label can name. A stored

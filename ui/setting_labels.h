@@ -1,5 +1,5 @@
 #pragma once
-// The setting operations: set mode stores the given value, cycle mode
+// The setting operations and their labels: set mode stores the given value, cycle mode
 // advances from the current one; both then write the setting's label (the
 // label blank first, then the text) and apply the side effect.
 
@@ -18,10 +18,6 @@ void ToggleSeparator();
 // Writes SeparatorLabel for the separator now stored (the loader stores the
 // separator itself; there is no set mode for it).
 void ShowSeparatorLabel();
-
-// Whether a number names a member of the enumeration.
-bool IsPathForm(int32_t value);
-bool IsItemFilter(int32_t value);
 
 // The label blank: 21 ideographic spaces, written before every label text.
 extern const char16_t kLabelBlank[];

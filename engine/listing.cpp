@@ -1,0 +1,138 @@
+#include "engine/listing.h"
+
+#include <cstring>
+
+#include "engine/flat_listing.h"
+#include "engine/listing_context.h"
+#include "engine/network_drive.h"
+#include "engine/output_line.h"
+#include "engine/path_node.h"
+#include "engine/path_rules.h"
+#include "engine/text.h"
+#include "engine/tree_listing.h"
+#include "platform/filesystem.h"
+#include "platform/memory.h"
+#include "platform/network.h"
+
+namespace {
+
+// The working storage of the gathering step.
+struct Gathering {
+  PathNode* entryHead;
+  PathNode* entryTail;
+  char16_t* firstItem;  // the first readable item, for the common prefix
+};
+
+bool NeedsCommonPrefix(const ListingContext* context) {
+  PathForm form = context->request->options.pathForm;
+  return form == PathForm::Relative || form == PathForm::Tree;
+}
+
+// The attributes of an input path. A network item is queried through a
+// temporary drive letter for its parent folder; when no letter can be had
+// (all in use, refused, or no network provider) it is queried directly.
+uint32_t QueryItemAttributes(ListingContext* context, const char16_t* path, int32_t length) {
+  if (!IsNetworkPath(path, length)) return g_fileSystem.queryAttributes(path);
+  int32_t lastSeparator = length - 1;
+  while (path[lastSeparator] != kPathSeparator) --lastSeparator;
+  char16_t* parent = CopyText(path, static_cast<size_t>(lastSeparator));
+  if (parent == nullptr) {
+    context->failed = true;
+    return kInvalidAttributes;
+  }
+  char16_t drive[3] = {0, 0, 0};
+  MapUncToDrive(parent, drive);
+  PlatformFree(parent);
+  if (drive[0] == 0) return g_fileSystem.queryAttributes(path);
+
+  int32_t tailLength = length - lastSeparator;
+  auto* query = static_cast<char16_t*>(PlatformAllocArray(static_cast<size_t>(tailLength) + 3, sizeof(char16_t)));
+  uint32_t attributes = kInvalidAttributes;
+  if (query == nullptr) {
+    context->failed = true;
+  } else {
+    query[0] = drive[0];
+    query[1] = drive[1];
+    std::memcpy(query + 2, path + lastSeparator, (static_cast<size_t>(tailLength) + 1) * sizeof(char16_t));
+    attributes = g_fileSystem.queryAttributes(query);
+    PlatformFree(query);
+  }
+  g_network.cancelDrive(drive);
+  return attributes;
+}
+
+// Narrows the common prefix with one more readable item; the value always
+// ends just after a separator or is 0, and never grows.
+void UpdateCommonPrefix(ListingContext* context, Gathering* work, const char16_t* path, int32_t length) {
+  if (context->commonPrefixLength == kCommonPrefixUnset) {
+    work->firstItem = CopyText(path, static_cast<size_t>(length));
+    if (work->firstItem == nullptr) {
+      context->failed = true;
+      return;
+    }
+    int32_t value = 0;
+    for (int32_t i = 0; i + 1 < length; ++i) {
+      if (path[i] == kPathSeparator) value = i + 1;
+    }
+    context->commonPrefixLength = value;
+    return;
+  }
+  const char16_t* first = work->firstItem;
+  int32_t value = 0;
+  for (int32_t i = 0; i < context->commonPrefixLength && path[i] != 0 && path[i] == first[i]; ++i) {
+    if (first[i] == kPathSeparator) value = i + 1;
+  }
+  context->commonPrefixLength = value;
+}
+
+// One input path: its own spelling, its attributes (an unreadable item is
+// left out silently), the common prefix, and an entry in arrival order.
+void GatherItem(ListingContext* context, Gathering* work, const RequestText& input) {
+  char16_t* path = CopyText(input.text != nullptr ? input.text : u"", static_cast<size_t>(input.length));
+  if (path == nullptr) {
+    context->failed = true;
+    return;
+  }
+  int32_t length = NormalizeInputPath(path, input.length);
+  uint32_t attributes = QueryItemAttributes(context, path, length);
+  if (attributes != kInvalidAttributes && !ListingStopped(context)) {
+    uint8_t isFile = (attributes & kAttributeDirectory) != 0 ? 0 : 1;
+    if (NeedsCommonPrefix(context)) UpdateCommonPrefix(context, work, path, length);
+    if (!ListingStopped(context) && AppendNode(path, length, &work->entryHead, &work->entryTail, isFile) == nullptr) {
+      context->failed = true;
+    }
+  }
+  PlatformFree(path);
+}
+
+}  // namespace
+
+// Gathers the input items, sorts them once (as a folder's entries are
+// sorted), and hands them to the builder of the path form.
+ListingOutcome BuildListing(const ListingRequest& request, const std::atomic<bool>& abort, ListingText* out) {
+  *out = ListingText{};
+  ListingContext context{&request, &abort, out, request.inputFailed, 0, TreeIndent{nullptr, 0, 0}};
+  Gathering work{nullptr, nullptr, nullptr};
+  if (NeedsCommonPrefix(&context)) context.commonPrefixLength = kCommonPrefixUnset;
+
+  for (uint32_t i = 0; i < request.pathCount && !ListingStopped(&context); ++i) {
+    GatherItem(&context, &work, request.paths[i]);
+  }
+  if (!ListingStopped(&context)) {
+    SortNodeList(&work.entryHead, &work.entryTail);
+    if (request.options.pathForm == PathForm::Tree) {
+      ListTree(&context, work.entryHead);
+    } else {
+      ListFlat(&context, work.entryHead);
+    }
+  }
+
+  ReleaseTreeIndent(&context);
+  PlatformFree(work.firstItem);
+  FreeNodeList(&work.entryHead, &work.entryTail);
+  ListingOutcome outcome = context.failed                                  ? ListingOutcome::Failed
+                           : abort.load(std::memory_order_relaxed) ? ListingOutcome::Interrupted
+                                                                          : ListingOutcome::Done;
+  if (outcome != ListingOutcome::Done) FreeListingText(out);
+  return outcome;
+}

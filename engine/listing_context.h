@@ -1,0 +1,42 @@
+#pragma once
+// The per-job state of one listing, passed by pointer through the engine.
+
+#include <atomic>
+#include <cstdint>
+
+#include "engine/listing.h"
+
+// The row of two-unit cells drawn in front of Tree lines. It grows as deep
+// as the folders go; the storage is the job's and is released at its end.
+struct TreeIndent {
+  char16_t* text;    // length units and a terminator; null while empty
+  int32_t length;    // always even
+  int32_t capacity;  // units available in text, terminator included
+};
+
+struct ListingContext {
+  const ListingRequest* request;
+  const std::atomic<bool>* abort;
+  ListingText* out;
+  // Storage ran out: the listing unwinds and ends Failed.
+  bool failed;
+  // Where the part of a path shown by the Relative form starts: just after
+  // a separator, or 0. Negative until the first readable item.
+  int32_t commonPrefixLength;
+  TreeIndent indent;
+};
+
+constexpr int32_t kCommonPrefixUnset = -1;
+
+// A listing stops at a cancel and at the first failure.
+inline bool ListingStopped(const ListingContext* context) {
+  return context->failed || context->abort->load(std::memory_order_relaxed);
+}
+
+inline bool AdmitsFiles(const ListingContext* context) {
+  return context->request->options.itemFilter != ItemFilter::FoldersOnly;
+}
+
+inline bool AdmitsFolders(const ListingContext* context) {
+  return context->request->options.itemFilter != ItemFilter::FilesOnly;
+}

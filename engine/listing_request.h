@@ -1,0 +1,54 @@
+#pragma once
+// ListingRequest: everything one listing job reads, taken on the window's
+// thread before the job starts, so that the listing never touches the window
+// or the settings while it runs.
+
+#include <cstddef>
+#include <cstdint>
+
+enum class PathForm : int32_t { Absolute = 1, Relative = 2, NameOnly = 3, Tree = 4 };
+enum class ItemFilter : int32_t { FilesAndFolders = 1, FilesOnly = 2, FoldersOnly = 3 };
+
+struct ListingOptions {
+  PathForm pathForm;
+  char16_t separator;  // backslash or slash, applied to the whole text
+  ItemFilter itemFilter;
+  bool extensionShown;
+  bool folderScan;
+};
+
+// A text owned by the request: NUL-terminated, or null for the empty text.
+struct RequestText {
+  char16_t* text;
+  int32_t length;
+};
+
+// The four affix texts, in the order the edit boxes and stored values use.
+enum AffixSlot : int32_t { kFilePrefix = 0, kFileSuffix = 1, kFolderPrefix = 2, kFolderSuffix = 3 };
+constexpr int32_t kAffixCount = 4;
+
+struct ListingRequest {
+  ListingOptions options;
+  RequestText affixes[kAffixCount];
+  RequestText* paths;  // the input paths in arrival order
+  uint32_t pathCount;
+  uint32_t pathCapacity;
+  // The input could not be taken (storage ran out, or a command line outside
+  // its grammar): the job lists nothing and ends Failed.
+  bool inputFailed;
+};
+
+// Copies length units of text into one of the request's texts; false when
+// storage runs out.
+bool SetRequestText(RequestText* slot, const char16_t* text, size_t length);
+// Appends a copy of an input path; false when storage runs out.
+bool AddRequestPath(ListingRequest* request, const char16_t* path, size_t length);
+// Frees every text of the request and empties it (options are kept).
+void FreeListingRequest(ListingRequest* request);
+
+// Splits a process command line into the request's paths: the program path
+// (in double quotes, or up to the first space), then paths separated by
+// spaces, a path that begins with a double quote running to the next one.
+// An unclosed quote around the program path, or storage running out, sets
+// inputFailed and returns false.
+bool ParseCommandLine(const char16_t* line, ListingRequest* request);

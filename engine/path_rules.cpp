@@ -1,0 +1,44 @@
+#include "engine/path_rules.h"
+
+bool IsNetworkPath(const char16_t* path, int32_t length) {
+  return length >= 2 && path[0] == kPathSeparator && path[1] == kPathSeparator;
+}
+
+// Paths from a command line can hold repeated separators and the long
+// forms; the common prefix and the tree must see one text per path.
+int32_t NormalizeInputPath(char16_t* path, int32_t length) {
+  int32_t read = 0;
+  int32_t write = 0;
+  auto startsWith = [&](const char16_t* text) {
+    int32_t k = 0;
+    while (text[k] != 0 && k < length && path[k] == text[k]) ++k;
+    return text[k] == 0;
+  };
+  if (startsWith(u"\\\\?\\UNC\\")) {
+    path[write++] = kPathSeparator;
+    path[write++] = kPathSeparator;
+    read = 8;
+  } else if (startsWith(u"\\\\?\\") || startsWith(u"\\\\.\\")) {
+    read = 4;
+  } else if (IsNetworkPath(path, length)) {
+    path[write++] = kPathSeparator;
+    path[write++] = kPathSeparator;
+    read = 2;
+  }
+  for (; read < length; ++read) {
+    if (path[read] == kPathSeparator && write > 0 && path[write - 1] == kPathSeparator) continue;
+    path[write++] = path[read];
+  }
+  path[write] = 0;
+  return write;
+}
+
+// A first component of two units followed by a separator is a drive ("C:\"),
+// and keeps its separator so that the tree shows the drive as "C:\".
+int32_t RootComponentLength(const char16_t* path, int32_t length) {
+  if (IsNetworkPath(path, length)) return 2;
+  if (length >= 3 && path[0] != kPathSeparator && path[1] != kPathSeparator && path[2] == kPathSeparator) {
+    return 3;
+  }
+  return 0;
+}

@@ -1,0 +1,22 @@
+#pragma once
+// The rules of the paths the listing works on, in one place: Windows paths
+// with drive letters or \\server\share, components separated by backslashes.
+
+#include <cstdint>
+
+constexpr char16_t kBackslash = u'\\';
+constexpr char16_t kSlash = u'/';
+// The separator between a path's components.
+constexpr char16_t kPathSeparator = kBackslash;
+
+// \\server\share\...
+bool IsNetworkPath(const char16_t* path, int32_t length);
+
+// One spelling per path, in place: the \\?\ and \\?\UNC\ forms become
+// ordinary paths, runs of separators become one except the two that open a
+// network path. Returns the new length.
+int32_t NormalizeInputPath(char16_t* path, int32_t length);
+
+// Units of the root component that keeps its separators: "C:\" (3) of a
+// drive path, "\\" (2) before a network path's server; 0 for others.
+int32_t RootComponentLength(const char16_t* path, int32_t length);

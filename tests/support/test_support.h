@@ -1,54 +1,43 @@
 #pragma once
-// Shared helpers of the test programs: real folders on disk, paths in the
-// program's own form, drops, and UTF-16 text in assertions.
+// What the tests share: folders on disk, paths as the program sees them,
+// requests and whole listings.
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "engine/path_node.h"
-#include "platform/job_input.h"
+#include "engine/listing.h"
 
-// A fresh folder under the system's temporary folder, removed with all its
-// contents when the object goes.
-class TempFolder {
+// A host path as the program sees it: natively and under Wine the host's
+// root is the drive Z: and components are separated by backslashes.
+std::u16string EnginePath(const std::filesystem::path& path);
+std::string Utf8(const std::u16string& text);
+
+// A fresh folder on disk, in /dev/shm where there is one (making thousands
+// of entries there is cheap), removed with its contents at the end.
+class ScratchFolder {
  public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
   const std::filesystem::path& native() const { return root_; }
-  // The folder's path as the program sees it (Z:\... natively and on Wine).
-  std::u16string path() const;
-  // Creates a file (and its missing parent folders); relative is '/'-separated.
-  std::u16string AddFile(const std::u16string& relative);
-  std::u16string AddFolder(const std::u16string& relative);
+  // Makes each entry below the folder: "a/b/" a folder, "a/c.txt" a file.
+  void Make(const std::vector<std::string>& entries) const;
+  // An entry's path as the program sees it ("" for the folder itself).
+  std::u16string operator[](const std::string& relative) const;
 
  private:
   std::filesystem::path root_;
 };
 
-// A native path in the program's own form. Natively the POSIX layer shows
-// the root folder as the drive Z:, as Wine does.
-std::u16string EnginePath(const std::filesystem::path& native);
+// A request for these paths; affixes in the order file prefix, file
+// suffix, folder prefix, folder suffix.
+ListingRequest MakeRequest(const ListingOptions& options, const std::vector<std::u16string>& paths,
+                           const std::vector<std::u16string>& affixes = {});
+// The whole listing of a request as text; the request is freed.
+ListingOutcome ListToText(ListingRequest request, std::u16string* text);
+// The text's lines (split at CR LF).
+std::vector<std::string> Lines(const std::u16string& text);
 
-// A drop of the given paths, as the window would receive it. The engine
-// releases it through g_jobInput.releaseDrop.
-DropHandle MakeDrop(const std::vector<std::u16string>& paths);
-
-// Prepares the platform layer once per test program: natively a clean
-// recording window, under Wine a hidden main window with real edit boxes.
-void SetUpPlatformForTests();
-
-// The clipboard's Unicode text as stored: every unit of the data block,
-// terminator included (empty when the clipboard holds no text).
-std::u16string ReadClipboardForTest();
-// Puts a text on the clipboard, as another program would.
-void WriteClipboardForTest(const std::u16string& text);
-
-// The texts of a list, in order.
-std::vector<std::u16string> ListTexts(const PathNode* head);
-
-// UTF-8 for readable assertion messages.
-std::string Utf8(const std::u16string& text);
+constexpr ListingOptions kDefaultOptions{PathForm::Relative, u'\\', ItemFilter::FilesAndFolders, true, true};

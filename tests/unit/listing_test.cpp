@@ -1,226 +1,118 @@
-// Flat and tree listings of real folders on disk, and the tree builder on
-// paths no test machine has (other drives, network servers).
+// Worked examples of the listing rules, each a whole job through
+// BuildListing on real folders (or, for drives and servers no machine here
+// has, a file system that says every path exists), and each also run with
+// every one of its allocations failing in turn.
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <system_error>
-
-#include "engine/flat_listing.h"
-#include "engine/output_line.h"
-#include "engine/tree_listing.h"
+#include "platform/filesystem.h"
 #include "platform/memory.h"
-#include "tests/support/engine_fixture.h"
+#include "platform/utf8.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
-using Lines = std::vector<std::u16string>;
+constexpr PathForm A = PathForm::Absolute, R = PathForm::Relative, N = PathForm::NameOnly, T = PathForm::Tree;
+constexpr ItemFilter All = ItemFilter::FilesAndFolders, Files = ItemFilter::FilesOnly, Dirs = ItemFilter::FoldersOnly;
 
-// The example folder: Work holds b.txt and docs; docs holds a.md, c.txt,
-// img (holding p.png) and the empty folder old.
-class ListingTest : public EngineTest {
- protected:
-  void SetUp() override {
-    EngineTest::SetUp();
-    work = folder.AddFolder(u"Work");
-    folder.AddFile(u"Work/b.txt");
-    folder.AddFile(u"Work/docs/c.txt");
-    folder.AddFile(u"Work/docs/img/p.png");
-    folder.AddFile(u"Work/docs/a.md");
-    folder.AddFolder(u"Work/docs/old");
-  }
-  Lines ListExample() { return ListDrop({work + u"\\docs", work + u"\\b.txt"}); }
-
-  TempFolder folder;
-  std::u16string work;
+struct Row {
+  ListingOptions options;
+  std::vector<std::string> inputs;  // below the example folder; "/x" as given
+  std::vector<std::string> expected;  // "{W}" stands for the example folder
+  std::vector<std::u16string> affixes = {};
 };
 
-TEST_F(ListingTest, EveryFlatFormAndFilter) {
-  g_settings.pathForm = PathForm::Absolute;
-  const std::u16string w = work + u"\\";
-  EXPECT_EQ(ListExample(), (Lines{w + u"b.txt", w + u"docs", w + u"docs\\a.md", w + u"docs\\c.txt",
-                                  w + u"docs\\img", w + u"docs\\img\\p.png", w + u"docs\\old"}));
-  g_settings.pathForm = PathForm::Relative;
-  EXPECT_EQ(ListExample(), (Lines{u"b.txt", u"docs", u"docs\\a.md", u"docs\\c.txt", u"docs\\img",
-                                  u"docs\\img\\p.png", u"docs\\old"}));
-  g_settings.pathForm = PathForm::NameOnly;
-  EXPECT_EQ(ListExample(), (Lines{u"b.txt", u"docs", u"a.md", u"c.txt", u"img", u"p.png", u"old"}));
-  g_settings.pathForm = PathForm::Relative;
-  g_settings.itemFilter = ItemFilter::FilesOnly;
-  EXPECT_EQ(ListExample(), (Lines{u"b.txt", u"docs\\a.md", u"docs\\c.txt", u"docs\\img\\p.png"}));
-  g_settings.itemFilter = ItemFilter::FoldersOnly;
-  EXPECT_EQ(ListExample(), (Lines{u"docs", u"docs\\img", u"docs\\old"}));
-  g_settings.itemFilter = ItemFilter::FilesAndFolders;
-  g_settings.folderScan = false;
-  EXPECT_EQ(ListExample(), (Lines{u"b.txt", u"docs"}));
-  EXPECT_FALSE(Aborted());
+ListingOptions O(PathForm form, ItemFilter filter = All, bool scan = true, bool ext = true, char16_t sep = u'\\') {
+  return ListingOptions{form, sep, filter, ext, scan};
 }
 
-TEST_F(ListingTest, AffixesAndHiddenExtensionsInAScan) {
-  SetAffixes(u"- ", u";", u"[", u"]");
-  g_settings.extensionShown = false;
-  EXPECT_EQ(ListExample(), (Lines{u"- b;", u"[docs]", u"- docs\\a;", u"- docs\\c;", u"[docs\\img]",
-                                  u"- docs\\img\\p;", u"[docs\\old]"}));
+const Row kRows[] = {
+    {O(A), {"docs", "b.txt"}, {"{W}\\b.txt", "{W}\\docs", "{W}\\docs\\a.md", "{W}\\docs\\c.txt", "{W}\\docs\\img",
+                               "{W}\\docs\\img\\p.png", "{W}\\docs\\old"}},
+    {O(R), {"docs", "b.txt"}, {"b.txt", "docs", "docs\\a.md", "docs\\c.txt", "docs\\img", "docs\\img\\p.png", "docs\\old"}},
+    {O(N), {"docs", "b.txt"}, {"b.txt", "docs", "a.md", "c.txt", "img", "p.png", "old"}},
+    {O(R, Files), {"docs", "b.txt"}, {"b.txt", "docs\\a.md", "docs\\c.txt", "docs\\img\\p.png"}},
+    {O(R, Dirs), {"docs", "b.txt"}, {"docs", "docs\\img", "docs\\old"}},
+    {O(R, All, false), {"docs", "b.txt"}, {"b.txt", "docs"}},
+    {O(R, All, true, false), {"docs", "b.txt"}, {"- b;", "[docs]", "- docs\\a;", "- docs\\c;", "[docs\\img]",
+                                                 "- docs\\img\\p;", "[docs\\old]"}, {u"- ", u";", u"[", u"]"}},
+    {O(A, Files, true, true, u'/'), {"docs/img"}, {"</>{W}/docs/img/p.png|"}, {u"<\\>", u"|", u"(", u")"}},
+    {O(T), {"docs", "b.txt"}, {"b.txt", "docs", " ┣a.md", " ┣c.txt", " ┣img", " ┃ ┗p.png", " ┗old"}},
+    {O(T, All, true, true, u'/'), {"docs/img"}, {"img", " ┗p.png"}},
+    {O(T, Dirs), {"docs", "b.txt"}, {"docs", " ┣img", " ┗old"}},
+    {O(T, All, true, false), {"src/main.c", "doc"}, {"src", " ┗main", "doc", " ┗r"}},
+    {O(T), {"p/y.txt", "p/q/z.txt"}, {"q", " ┗z.txt", "y.txt"}},
+    {O(T), {"b.txt", "b.txt"}, {"b.txt"}},
+    {O(R), {"b.txt", "b.txt"}, {"b.txt", "b.txt"}},
+    {O(T), {"docs", "docs/c.txt"}, {"c.txt"}},
+    {O(T), {"docs/img", "docs"}, {"docs", " ┣a.md", " ┣c.txt", " ┣img", " ┃ ┗p.png", " ┗old", " ┗img", " 　 ┗p.png"}},
+    {O(R), {"docs/img/p.png", "docs/a.md"}, {"a.md", "img\\p.png"}},
+    {O(N), {"s"}, {"s", "File1.txt", "file2.txt", "file10.txt", "ふぁいる.txt", "ファイル.txt", "名前.txt", "a", "x", "B", "x"}},
+    {O(N, All, true, false), {"dots"}, {"dots", ".config", ".profile", "a.b", "v1.2", "x"}},
+    {O(R), {"missing", "b.txt"}, {"b.txt"}},
+    {O(R), {"missing"}, {}},
+    {O(R), {"/\\\\?\\{W}\\\\docs\\\\\\c.txt"}, {"c.txt"}},
+    {O(T, All, false), {"/C:\\a.txt", "/D:\\b.txt"}, {"C:\\", " ┗a.txt", "D:\\", " ┗b.txt"}},
+    {O(T, All, false), {"/\\\\alpha\\s\\f.txt", "/\\\\beta\\s\\g.txt"},
+     {"alpha", " ┗s", " 　 ┗f.txt", "beta", " ┗s", " 　 ┗g.txt"}},
+    {O(R, All, false), {"/\\\\?\\UNC\\alpha\\s\\f.txt", "/\\\\alpha\\s\\\\g.txt"}, {"f.txt", "g.txt"}},
+};
+
+// Paths that no machine here has: a name with a full stop is a file, any
+// other a folder; no folder can be read.
+uint32_t EveryPathExists(const char16_t* path) {
+  std::u16string text(path);
+  return text.find(u'.', text.rfind(u'\\') + 1) != std::u16string::npos ? 0x80u : kAttributeDirectory;
 }
 
-TEST_F(ListingTest, TreeFormDrawsTheIndent) {
-  g_settings.pathForm = PathForm::Tree;
-  EXPECT_EQ(ListExample(), (Lines{u"b.txt", u"docs", u" \u2523a.md", u" \u2523c.txt", u" \u2523img",
-                                  u" \u2503 \u2517p.png", u" \u2517old"}));
-  // A single dropped folder: its name, then its contents one level in.
-  EXPECT_EQ(ListDrop({work + u"\\docs\\img"}), (Lines{u"img", u" \u2517p.png"}));
-  // FoldersOnly: the last line of a level whose last node is a file keeps ┣.
-  g_settings.itemFilter = ItemFilter::FoldersOnly;
-  EXPECT_EQ(ListExample(), (Lines{u"docs", u" \u2523img", u" \u2517old"}));
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at; (at = text.find(from)) != std::string::npos;) text.replace(at, from.size(), to);
+  return text;
 }
 
-TEST_F(ListingTest, TreeListsIntermediateFoldersWithoutScanningThem) {
-  g_settings.pathForm = PathForm::Tree;
-  folder.AddFile(u"Work/src/main.c");
-  folder.AddFile(u"Work/src/other.c");
-  folder.AddFile(u"Work/doc/r.txt");
-  EXPECT_EQ(ListDrop({work + u"\\src\\main.c", work + u"\\doc"}),
-            (Lines{u"src", u" \u2517main.c", u"doc", u" \u2517r.txt"}));
-  // Files merge first, in name order, so a folder can precede a file.
-  folder.AddFile(u"Work/p/q/z.txt");
-  folder.AddFile(u"Work/p/y.txt");
-  EXPECT_EQ(ListDrop({work + u"\\p\\y.txt", work + u"\\p\\q\\z.txt"}),
-            (Lines{u"q", u" \u2517z.txt", u"y.txt"}));
-}
-
-TEST_F(ListingTest, TreeMergesDuplicatesAndPathsOnTheWay) {
-  g_settings.pathForm = PathForm::Tree;
-  std::u16string b = work + u"\\b.txt";
-  EXPECT_EQ(ListCommandLine(u"\"app\" " + b + u" " + b), (Lines{u"b.txt"}));
-  g_settings.pathForm = PathForm::Relative;
-  EXPECT_EQ(ListCommandLine(u"\"app\" " + b + u" " + b), (Lines{u"b.txt", u"b.txt"}));
-  g_settings.pathForm = PathForm::Tree;
-  // The folder merged after a file inside it stays on the way: not listed.
-  EXPECT_EQ(ListDrop({work + u"\\docs", work + u"\\docs\\c.txt"}), (Lines{u"c.txt"}));
-  // Merged first, it stays listed and scanned, and its tree children follow.
-  EXPECT_EQ(ListDrop({work + u"\\docs\\img", work + u"\\docs"}),
-            (Lines{u"docs", u" \u2523a.md", u" \u2523c.txt", u" \u2523img", u" \u2503 \u2517p.png",
-                   u" \u2517old", u" \u2517img", u" \u3000 \u2517p.png"}));
-}
-
-TEST_F(ListingTest, NamesSortNaturallyFilesFirstInEveryFolder) {
-  g_settings.pathForm = PathForm::NameOnly;
-  for (const char16_t* name : {u"s/file10.txt", u"s/file2.txt", u"s/File1.txt", u"s/\u30D5\u30A1\u30A4\u30EB.txt",
-                               u"s/\u3075\u3041\u3044\u308B.txt", u"s/\u540D\u524D.txt", u"s/a/x", u"s/B/x"}) {
-    folder.AddFile(name);
-  }
-  g_settings.folderScan = true;
-  EXPECT_EQ(ListDrop({folder.path() + u"\\s"}),
-            (Lines{u"s", u"File1.txt", u"file2.txt", u"file10.txt", u"\u3075\u3041\u3044\u308B.txt",
-                   u"\u30D5\u30A1\u30A4\u30EB.txt", u"\u540D\u524D.txt", u"a", u"x", u"B", u"x"}));
-}
-
-TEST_F(ListingTest, AnEmptyOrUnreadableFolderGivesOnlyItsLine) {
-  std::u16string empty = folder.AddFolder(u"empty");
-  g_settings.pathForm = PathForm::NameOnly;
-  EXPECT_EQ(ListDrop({empty}), (Lines{u"empty"}));
-  // A folder that vanishes between the query and its scan.
-  static std::u16string vanished;
-  vanished = empty;
-  static uint32_t (*realQuery)(const char16_t*);
-  realQuery = g_fileSystem.queryAttributes;
-  std::filesystem::remove(folder.native() / "empty");
-  g_fileSystem.queryAttributes = [](const char16_t* path) {
-    return std::u16string(path) == vanished ? uint32_t{0x10} : realQuery(path);
-  };
-  EXPECT_EQ(ListDrop({empty}), (Lines{u"empty"}));
-  EXPECT_FALSE(Aborted());
-}
-
-TEST_F(ListingTest, LinkedFoldersAreListedButNotEntered) {
-  std::error_code error;
-  std::filesystem::create_directory_symlink(folder.native() / "Work", folder.native() / "Work" / "docs" / "loop", error);
-  if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
-  g_settings.pathForm = PathForm::Relative;
-  g_settings.itemFilter = ItemFilter::FoldersOnly;
-  EXPECT_EQ(ListExample(), (Lines{u"docs", u"docs\\img", u"docs\\loop", u"docs\\old"}));
-  // A dropped link is scanned (the user chose it); the link met again
-  // inside it is not entered.
-  EXPECT_EQ(ListDrop({work + u"\\docs\\loop"}),
-            (Lines{u"loop", u"loop\\docs", u"loop\\docs\\img", u"loop\\docs\\loop", u"loop\\docs\\old"}));
-}
-
-TEST_F(ListingTest, CancelDuringADeepScanStopsAtTheNextEntry) {
-  std::u16string deep;
-  for (int level = 0; level < 30; ++level) deep += (level ? u"/" : u"") + std::u16string(u"d") + std::u16string(1, u'a' + level % 26);
-  folder.AddFile(deep + u"/f1.txt");
-  folder.AddFile(deep + u"/f2.txt");
-  static int entries;
-  entries = 0;
-  static bool (*realEnumerate)(const char16_t*, FolderEntryFn, void*);
-  realEnumerate = g_fileSystem.enumerateFolder;
-  static FolderEntryFn realCallback;
-  g_fileSystem.enumerateFolder = [](const char16_t* folderPath, FolderEntryFn onEntry, void* context) {
-    realCallback = onEntry;
-    return realEnumerate(folderPath, [](void* c, const FolderEntry& entry) {
-      if (++entries == 20) g_job.abortFlag = true;  // Cancel, deep in the scan
-      return realCallback(c, entry);
-    }, context);
-  };
-  g_settings.pathForm = PathForm::NameOnly;
-  Lines lines = ListDrop({folder.path() + u"\\da"});
-  EXPECT_TRUE(Aborted());
-  EXPECT_FALSE(Failed());
-  EXPECT_LT(lines.size(), 12u);
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), u"f1.txt"), 0);
-}
-
-TEST_F(ListingTest, AllocationFailureAnywhereInAScanFailsCleanly) {
-  for (PathForm form : {PathForm::Absolute, PathForm::Relative, PathForm::NameOnly, PathForm::Tree}) {
-    g_settings.pathForm = form;
-    uint64_t before = GetAllocationStats().allocations;
-    ListExample();
-    uint64_t needed = GetAllocationStats().allocations - before;
-    for (uint64_t k = 1; k <= needed; ++k) {
-      g_job.abortFlag = false;
-      g_job.failureFlag = false;
-      ArmAllocationFailure(k);
-      Lines lines = ListExample();
-      ArmAllocationFailure(0);
-      EXPECT_TRUE(Failed() && Aborted()) << "form " << static_cast<int>(form) << " allocation " << k;
-      EXPECT_LT(lines.size(), 7u);
+TEST(Listing, WorkedExamplesAndEveryAllocationFailing) {
+  ScratchFolder folder;
+  folder.Make({"Work/b.txt", "Work/docs/c.txt", "Work/docs/img/p.png", "Work/docs/a.md", "Work/docs/old/",
+               "Work/src/main.c", "Work/src/other.c", "Work/doc/r.txt", "Work/p/q/z.txt", "Work/p/y.txt",
+               "Work/s/file10.txt", "Work/s/file2.txt", "Work/s/File1.txt", "Work/s/ファイル.txt",
+               "Work/s/ふぁいる.txt", "Work/s/名前.txt", "Work/s/a/x", "Work/s/B/x", "Work/dots/.profile",
+               "Work/dots/.config.json", "Work/dots/a.b.c", "Work/dots/v1.2/x.txt"});
+  std::string work = Utf8(folder["Work"]);
+  FileSystemApi real = g_fileSystem;
+  for (const Row& row : kRows) {
+    std::vector<std::u16string> inputs;
+    bool fake = false;
+    for (const std::string& input : row.inputs) {
+      fake = fake || (input[0] == '/' && input.find("{W}") == std::string::npos);
+      inputs.push_back(input[0] == '/' ? FromUtf8(Replace(input.substr(1), "{W}", work).c_str())
+                                       : folder["Work/" + input]);
     }
-    g_job.abortFlag = false;
-    g_job.failureFlag = false;
-  }
-}
+    if (fake) g_fileSystem = FileSystemApi{EveryPathExists, [](const char16_t*, FolderEntryFn, void*) { return FolderRead::Unreadable; }};
+    std::vector<std::string> expected;
+    for (const std::string& line : row.expected) expected.push_back(Replace(line, "{W}", row.options.separator == u'/' ? Replace(work, "\\", "/") : work));
+    std::string what = "row " + std::to_string(&row - kRows);
 
-// Tree lines for paths that exist nowhere here: the scan is off, so only
-// the tree builder runs, on an entry list built as the gatherer builds it.
-class TreeBuilderTest : public EngineTest {
- protected:
-  Lines Tree(const std::vector<std::pair<std::u16string, uint8_t>>& entries, int32_t commonPrefix) {
-    g_settings.pathForm = PathForm::Tree;
-    g_settings.folderScan = false;
-    g_job.commonPrefixLength = commonPrefix;
-    PathNode* entryHead = nullptr;
-    PathNode* entryTail = nullptr;
-    for (const auto& [path, isFile] : entries) InsertSorted(path.c_str(), 0, &entryHead, &entryTail, isFile);
-    PathNode* head = nullptr;
-    PathNode* tail = nullptr;
-    ListTree(&head, &tail, entryHead);
-    Lines lines = ListTexts(head);
-    FreeNodeList(&head, &tail);
-    FreeNodeList(&entryHead, &entryTail);
-    ReleaseTreeIndent();
-    return lines;
+    // The request is made first: the allocations counted are the listing's.
+    auto run = [&](uint64_t failAt, std::u16string* text) {
+      ListingRequest request = MakeRequest(row.options, inputs, row.affixes);
+      uint64_t start = GetAllocationStats().allocations;
+      ArmAllocationFailure(failAt);
+      ListingOutcome outcome = ListToText(request, text);
+      ArmAllocationFailure(0);
+      return std::make_pair(outcome, GetAllocationStats().allocations - start);
+    };
+    std::u16string text;
+    int64_t live = GetAllocationStats().liveBlocks;
+    auto [outcome, needed] = run(0, &text);
+    EXPECT_EQ(outcome, ListingOutcome::Done) << what;
+    EXPECT_EQ(Lines(text), expected) << what;
+    for (uint64_t k = 1; k <= needed; ++k) {
+      EXPECT_EQ(run(k, &text).first, ListingOutcome::Failed) << what << ", allocation " << k;
+      EXPECT_TRUE(text.empty()) << what << ", allocation " << k;
+      EXPECT_EQ(GetAllocationStats().liveBlocks, live) << what << ", allocation " << k;
+    }
+    g_fileSystem = real;
   }
-};
-
-TEST_F(TreeBuilderTest, DrivesAndServersAreRootsOfTheirOwn) {
-  EXPECT_EQ(Tree({{u"C:\\a.txt", 1}, {u"D:\\b.txt", 1}}, 0),
-            (Lines{u"C:\\", u" \u2517a.txt", u"D:\\", u" \u2517b.txt"}));
-  EXPECT_EQ(Tree({{u"\\\\alpha\\s\\f.txt", 1}, {u"\\\\beta\\s\\g.txt", 1}}, 2),
-            (Lines{u"alpha", u" \u2517s", u" \u3000 \u2517f.txt", u"beta", u" \u2517s", u" \u3000 \u2517g.txt"}));
-  EXPECT_EQ(Tree({{u"C:\\Work\\b.txt", 1}}, 8), (Lines{u"b.txt"}));
-  EXPECT_TRUE(Tree({}, kCommonPrefixUnset).empty());
 }
 
 }  // namespace

@@ -1,0 +1,169 @@
+// Whole jobs as the window runs them: StartJob on this thread, the worker on
+// its own, its reports pumped here; what the window shows, the clipboard,
+// and every allocation failing in turn.
+
+#include <gtest/gtest.h>
+
+#include "job/job_worker.h"
+#include "platform/filesystem.h"
+#include "platform/memory.h"
+#include "platform/thread.h"
+#include "settings/listing_settings.h"
+#include "tests/support/stand_ins.h"
+#include "tests/support/test_support.h"
+#include "ui/commands.h"
+
+namespace {
+
+const std::u16string kBlank(23, u'\u3000');
+const std::vector<std::u16string> kLock = {u"10001", u"10023", u"10002", u"10008", u"10009",
+                                           u"10006", u"10007", u"10019", u"10020"};
+
+class JobTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ResetStandIns();
+    ResetListingSettings();
+    g_commandLineMode = false;
+    folder.Make({"w/b.txt", "w/docs/a.md", "w/docs/img/p.png"});
+    SetClipboardText(u"before");
+  }
+  void TearDown() override {
+    WaitForWorker();
+    EXPECT_EQ(LiveDrops(), 0);
+    EXPECT_EQ(g_status, StatusState::Idle);
+    g_commandLineMode = false;
+  }
+  // A drop (or the command line, for none) through the window's own start,
+  // run to its end; gives the outcome's status text.
+  std::u16string Run(void* drop) {
+    ClearWindowLog();
+    StartWindowJob(drop);
+    PumpJobReports();
+    WaitForWorker();
+    std::u16string outcome;
+    for (const std::u16string& event : WindowLog()) {
+      if (event.rfind(u"text 10003 ", 0) == 0 && event.substr(11) != kBlank) outcome = event.substr(11);
+    }
+    return outcome;
+  }
+  std::u16string RunDrop() { return Run(MakeDrop({folder["w/docs"], folder["w/b.txt"]})); }
+  ScratchFolder folder;
+  const std::u16string kText = u"b.txt\r\ndocs\r\ndocs\\a.md\r\ndocs\\img\r\ndocs\\img\\p.png";
+};
+
+std::vector<std::u16string> Enables(bool on) {
+  std::vector<std::u16string> events;
+  for (const std::u16string& id : kLock) events.push_back(u"enable " + id + (on ? u" 1" : u" 0"));
+  return events;
+}
+
+TEST_F(JobTest, ADropIsListedToTheClipboardWithTheStatusOfEachPhase) {
+  g_settings.compactLayout = false;
+  EXPECT_EQ(RunDrop(), u"リスト作成完了！貼り付けられます");
+  std::vector<std::u16string> expected = {u"drops 0", u"timer 0"};
+  for (auto& e : Enables(false)) expected.push_back(e);
+  for (auto& e : {u"text 10003 " + kBlank, std::u16string(u"text 10003 リスト作成中..."), std::u16string(u"enable 10013 1"),
+                  u"text 10003 " + kBlank, std::u16string(u"text 10003 クリップボードにコピー中..."),
+                  std::u16string(u"enable 10013 0"), u"text 10003 " + kBlank,
+                  std::u16string(u"text 10003 リスト作成完了！貼り付けられます")}) {
+    expected.push_back(e);
+  }
+  for (auto& e : Enables(true)) expected.push_back(e);
+  expected.push_back(u"drops 1");
+  expected.push_back(u"timer 1");
+  EXPECT_EQ(WindowLog(), expected);
+  EXPECT_EQ(ClipboardText(), kText);
+  ClearWindowLog();
+  OnStatusTimer();
+  EXPECT_EQ(WindowLog(), (std::vector<std::u16string>{u"text 10003 " + kBlank,
+                                                      u"text 10003 ファイル・フォルダをドロップして下さい", u"timer 0"}));
+}
+
+TEST_F(JobTest, OutcomesOtherThanDoneKeepTheClipboard) {
+  SetControlTextForTest(Control::FilePrefixEdit, u"* ");
+  g_settings.itemFilter = ItemFilter::FilesOnly;
+  g_settings.pathForm = PathForm::Tree;
+  EXPECT_EQ(RunDrop(), u"完了！");  // Tree lists folders: FilesOnly became FilesAndFolders
+  EXPECT_EQ(ClipboardText(), u"* b.txt\r\ndocs\r\n ┣* a.md\r\n ┗img\r\n 　 ┗* p.png");
+  EXPECT_EQ(g_settings.itemFilter, ItemFilter::FilesAndFolders);
+  EXPECT_EQ(ControlText(Control::ItemsLabel), u" 項目：ファイルとフォルダ");
+
+  SetClipboardText(u"before");
+  SetClipboardBusy(true);
+  EXPECT_EQ(RunDrop(), u"失敗");
+  SetClipboardBusy(false);
+  EXPECT_EQ(ClipboardText(), u"before");
+
+  // A cancel in the middle of the scan; a late one does not touch the next job.
+  FileSystemApi real = g_fileSystem;
+  g_fileSystem.enumerateFolder = [](const char16_t* path, FolderEntryFn onEntry, void* context) {
+    CancelJob();
+    return FolderRead::Complete;
+  };
+  EXPECT_EQ(RunDrop(), u"中断");
+  g_fileSystem = real;
+  EXPECT_EQ(ClipboardText(), u"before");
+  CancelJob();
+  g_settings.pathForm = PathForm::Relative;
+  EXPECT_EQ(RunDrop(), u"完了！");
+  EXPECT_EQ(ClipboardText(), u"* b.txt\r\ndocs\r\n* docs\\a.md\r\ndocs\\img\r\n* docs\\img\\p.png");
+
+  // No worker: the job ends at once, the window usable again.
+  ThreadApi threads = g_thread;
+  g_thread.startThread = [](ThreadEntry, void*) -> ThreadHandle { return nullptr; };
+  EXPECT_EQ(RunDrop(), u"失敗");
+  g_thread = threads;
+  EXPECT_EQ(WindowLog().back(), u"timer 1");
+  for (Control c : {Control::PathFormLabel, Control::FolderSuffixEdit}) EXPECT_TRUE(ControlEnabled(c));
+}
+
+TEST_F(JobTest, ADropDuringAJobIsReleasedAndStartsNothing) {
+  StartJob(MakeDrop({folder["w/b.txt"]}));
+  ClearWindowLog();
+  StartJob(MakeDrop({folder["w/docs"]}));
+  EXPECT_EQ(WindowLog(), std::vector<std::u16string>{u"drops 0"});
+  PumpJobReports();
+  EXPECT_EQ(ClipboardText(), u"b.txt");
+}
+
+TEST_F(JobTest, ACommandLineJobListsItsPathsAndClosesTheWindow) {
+  g_commandLineMode = true;
+  g_settings.pathForm = PathForm::NameOnly;
+  SetCommandLine(u"\"C:\\Program Files\\dorrowin.exe\"  \"" + folder["w/docs/img"] + u"\" " + folder["w/b.txt"]);
+  EXPECT_EQ(Run(nullptr), u"完了！");
+  EXPECT_EQ(ClipboardText(), u"b.txt\r\nimg\r\np.png");
+  EXPECT_EQ(WindowLog().back(), u"close");
+  SetCommandLine(u"dorrowin.exe " + folder["w/b.txt"]);
+  EXPECT_EQ(Run(nullptr), u"完了！");
+  EXPECT_EQ(ClipboardText(), u"b.txt");
+  SetCommandLine(u"\"dorrowin.exe " + folder["w/b.txt"]);
+  EXPECT_EQ(Run(nullptr), u"失敗");
+  EXPECT_EQ(WindowLog().back(), u"close");
+}
+
+// Every allocation of a job, the request's on this thread included, failing
+// in turn: Failed, nothing left allocated, the clipboard as it was, the
+// window usable, and the next job whole.
+TEST_F(JobTest, EveryAllocationFailingInTurnFailsTheJobCleanly) {
+  SetControlTextForTest(Control::FolderSuffixEdit, u"\\");
+  uint64_t before = GetAllocationStats().allocations;
+  int64_t live = GetAllocationStats().liveBlocks;
+  EXPECT_EQ(RunDrop(), u"完了！");
+  uint64_t needed = GetAllocationStats().allocations - before;
+  EXPECT_GT(needed, 10u);
+  for (uint64_t k = 1; k <= needed; ++k) {
+    SetClipboardText(u"before");
+    void* drop = MakeDrop({folder["w/docs"], folder["w/b.txt"]});
+    ArmAllocationFailure(k);
+    EXPECT_EQ(Run(drop), u"失敗") << "allocation " << k;
+    ArmAllocationFailure(0);
+    EXPECT_EQ(GetAllocationStats().liveBlocks, live) << "allocation " << k;
+    EXPECT_EQ(ClipboardText(), u"before") << "allocation " << k;
+    EXPECT_TRUE(ControlEnabled(Control::FolderSuffixEdit) && WindowLog().back() == u"timer 1");
+  }
+  EXPECT_EQ(RunDrop(), u"完了！");
+  EXPECT_EQ(ClipboardText(), u"b.txt\r\ndocs\\\r\ndocs\\a.md\r\ndocs\\img\\\r\ndocs\\img\\p.png");
+}
+
+}  // namespace

@@ -1,0 +1,201 @@
+// The window's logic on the recording stand-in: the clickable labels, the
+// two layouts fitted into the work area, Help, and SAV, DEL and start-up
+// against the in-memory store.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "job/job_worker.h"
+#include "platform/memory.h"
+#include "settings/listing_settings.h"
+#include "settings/settings_store.h"
+#include "tests/support/stand_ins.h"
+#include "ui/commands.h"
+#include "ui/stored_settings.h"
+#include "ui/ui_state.h"
+
+namespace {
+
+using Log = std::vector<std::u16string>;
+
+class WindowLogicTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ResetStandIns();
+    ResetListingSettings();
+    g_status = StatusState::Idle;
+  }
+  // The label's text after each of its clicks (double clicks every other).
+  static std::vector<std::u16string> Cycle(Control control, int clicks) {
+    std::vector<std::u16string> texts;
+    for (int i = 0; i < clicks; ++i) {
+      EXPECT_EQ(RouteCommand(static_cast<int32_t>(control), i % 2), CommandOutcome::Handled);
+      texts.push_back(ControlText(control));
+    }
+    return texts;
+  }
+  static bool Logged(const std::u16string& event) {
+    Log log = WindowLog();
+    return std::find(log.begin(), log.end(), event) != log.end();
+  }
+};
+
+TEST_F(WindowLogicTest, EachLabelCyclesThroughItsTexts) {
+  using V = std::vector<std::u16string>;
+  EXPECT_EQ(Cycle(Control::PathFormLabel, 4), (V{u" パス：ツリー", u" パス：なし", u" パス：絶対パス", u" パス：相対パス"}));
+  EXPECT_EQ(Cycle(Control::ItemsLabel, 3), (V{u" 項目：ファイルのみ", u" 項目：フォルダのみ", u" 項目：ファイルとフォルダ"}));
+  EXPECT_EQ(Cycle(Control::ExtensionLabel, 2), (V{u" 拡張子：なし", u" 拡張子：あり"}));
+  EXPECT_EQ(Cycle(Control::FolderScanLabel, 2), (V{u" フォルダ内検索：しない", u" フォルダ内検索：する"}));
+  EXPECT_EQ(Cycle(Control::SeparatorLabel, 2), (V{u" パス区切り文字：/", u" パス区切り文字：\\"}));
+  EXPECT_EQ(Cycle(Control::TopmostLabel, 2), (V{u" 常に手前に表示：OFF", u" 常に手前に表示：ON"}));
+  EXPECT_EQ(Cycle(Control::TranslucentLabel, 1), (V{u" 透過表示：ON"}));
+  EXPECT_TRUE(Logged(u"topmost 0") && Logged(u"topmost 1") && Logged(u"alpha 192"));
+  EXPECT_EQ(WindowLog()[WindowLog().size() - 3], u"text 10011 " + std::u16string(21, u'\u3000'));
+  EXPECT_EQ(g_settings.translucent, true);
+
+  // During a job the five listing labels refuse; the others still act.
+  g_status = StatusState::Listing;
+  ClearWindowLog();
+  for (Control c : {Control::PathFormLabel, Control::ItemsLabel, Control::ExtensionLabel, Control::FolderScanLabel,
+                    Control::SeparatorLabel}) {
+    EXPECT_EQ(RouteCommand(static_cast<int32_t>(c), 0), CommandOutcome::Handled);
+  }
+  EXPECT_TRUE(WindowLog().empty());
+  RouteCommand(static_cast<int32_t>(Control::MinimizeButton), 1);
+  RouteCommand(static_cast<int32_t>(Control::TopmostLabel), 2);  // neither click nor double click
+  EXPECT_EQ(WindowLog(), Log{u"minimize"});
+  EXPECT_EQ(RouteCommand(static_cast<int32_t>(Control::CreditLabel), 0), CommandOutcome::NotHandled);
+  EXPECT_EQ(RouteCommand(10024, 0), CommandOutcome::NotHandled);
+  g_status = StatusState::Idle;
+}
+
+// Each row: where the window is, the work area, the layout, where it goes.
+TEST_F(WindowLogicTest, LayoutsFitIntoTheWorkArea) {
+  struct Row {
+    WindowRect window, work;
+    bool compact;
+    int32_t x, y;
+  } rows[] = {
+      {{200, 150, 500, 450}, {0, 0, 1280, 984}, true, 200, 150},
+      {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, false, 1280 - 236, 984 - 238},
+      {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, true, 1280 - 86, 984 - 98},
+      {{-50, -40, 0, 0}, {100, 50, 1000, 700}, false, 100, 50},
+      {{900, 600, 950, 650}, {100, 50, 1000, 700}, false, 1000 - 236, 700 - 238},
+      {{10, 10, 50, 50}, {0, 0, 200, 984}, false, 200 - 236, 10},
+  };
+  for (const Row& row : rows) {
+    SetWindowRect(row.window);
+    SetWorkArea(row.work);
+    g_settings.compactLayout = !row.compact;
+    ClearWindowLog();
+    RouteCommand(static_cast<int32_t>(Control::LayoutButton), 0);
+    EXPECT_EQ(g_settings.compactLayout, row.compact);
+    std::u16string size = row.compact ? u" 86 98" : u" 236 238";
+    std::string at = std::to_string(row.x) + " " + std::to_string(row.y);
+    EXPECT_EQ(WindowLog().back(), u"window " + std::u16string(at.begin(), at.end()) + size);
+    EXPECT_TRUE(Logged(row.compact ? u"title Dorrowin" : u"title Dorrowin v1.04"));
+    EXPECT_TRUE(Logged(row.compact ? u"text 10003 待機中" : u"text 10003 ファイル・フォルダをドロップして下さい"));
+    EXPECT_TRUE(Logged(row.compact ? u"move 10003 5 5 70 20" : u"move 10003 5 125 220 20"));
+    EXPECT_TRUE(Logged(row.compact ? u"move 10017 40 50 15 15" : u"move 10014 80 190 15 15"));
+    EXPECT_TRUE(Logged(row.compact ? u"show 10016 0" : u"show 10001 1"));
+  }
+}
+
+TEST_F(WindowLogicTest, HelpOpensTheReadmeBesideTheProgramOrWarns) {
+  for (const char16_t* module : {u"C:\\Tools\\dorrowin.exe", u"C:\\Tools\\dorrowin.md\\x", u"dorrowin.exe"}) {
+    SetReadmePath(ReadmePathFor(module));
+    RouteCommand(static_cast<int32_t>(Control::HelpButton), 0);
+  }
+  SetReadmePath(nullptr);
+  EXPECT_EQ(ShellLog(), (Log{u"open C:\\Tools\\readme.txt", u"open C:\\Tools\\dorrowin.md\\readme.txt",
+                             u"warn readme.txt を開けませんでした|"}));
+}
+
+// SAV writes the exact values, start-up applies them, DEL removes them and
+// their maker's key unless something else lives there.
+TEST_F(WindowLogicTest, SaveLoadAndDeleteTheStoredSettings) {
+  SetControlTextForTest(Control::FilePrefixEdit, u"「");
+  SetControlTextForTest(Control::FolderSuffixEdit, u"\\");
+  SetWindowRect(WindowRect{-3, 20, 100, 100});
+  RouteCommand(static_cast<int32_t>(Control::SaveButton), 0);
+  Log stored = {u"software", u"software\\quillmoor", u"software\\quillmoor\\dorrowin",
+                u"Setting=4:20b10100", u"WindowPos=4:1400fdff", u"StrFF=1:0c300000", u"StrFB=1:0000",
+                u"StrDF=1:0000", u"StrDB=1:5c000000"};
+  EXPECT_EQ(StoreContents(), stored);
+  EXPECT_TRUE(ControlEnabled(Control::DeleteButton));
+
+  // Start-up applies a stored word that keeps the rules; one that breaks
+  // them is ignored as a whole, and the rest still applies.
+  const char16_t* texts[] = {u"a", u"b", u"c", u"d"};
+  for (uint32_t word : {0x2C140u, 0x2C141u, 0x2C1F0u, 0x2C400u}) {
+    ResetListingSettings();
+    ClearWindowLog();
+    SaveStoredSettings(word, 0x00050006, texts);
+    LoadSettings();
+    bool valid = word == 0x2C140u;
+    EXPECT_EQ(PackSettings(g_settings), valid ? word : 0x1B120u) << word;
+    EXPECT_EQ(ControlText(Control::FolderSuffixEdit), u"d");
+    EXPECT_TRUE(Logged(u"place 5 6"));
+    EXPECT_EQ(ControlText(Control::PathFormLabel), valid ? u" パス：ツリー" : u" パス：相対パス");
+    EXPECT_EQ(ControlText(Control::SeparatorLabel), valid ? u" パス区切り文字：/" : u" パス区切り文字：\\");
+    EXPECT_EQ(WindowLog().back(), valid ? u"window 5 6 236 238" : u"window 5 6 86 98");
+  }
+  // Hand-edited values: a word of the wrong type or size, a text that is
+  // not a string (all four texts are then ignored), a text of odd size.
+  StoreKey key = nullptr;
+  g_userStore.openKey(nullptr, u"Software\\Quillmoor\\Dorrowin", StoreAccess::All, &key);
+  g_userStore.setValue(key, u"Setting", kStoreString, "\x40\xC1\x02\x00", 4);
+  g_userStore.setValue(key, u"WindowPos", kStoreDword, "\x01\x00\x02", 3);
+  g_userStore.setValue(key, u"StrFF", kStoreString, u"xyz", 5);
+  ResetListingSettings();
+  ClearWindowLog();
+  LoadSettings();
+  EXPECT_EQ(PackSettings(g_settings), 0x1B120u);
+  EXPECT_FALSE(Logged(u"place 1 2") || Logged(u"place 2 1"));
+  EXPECT_EQ(ControlText(Control::FilePrefixEdit), u"x");
+  g_userStore.setValue(key, u"StrDB", kStoreBinary, "ab", 2);
+  g_userStore.closeKey(key);
+  LoadSettings();
+  EXPECT_EQ(ControlText(Control::FilePrefixEdit), u"x");
+  EXPECT_EQ(ControlText(Control::FolderSuffixEdit), u"d");
+
+  // Every allocation of start-up and SAV failing in turn: nothing leaked,
+  // no key left open, nothing written, the window as it was.
+  SaveStoredSettings(0x2C140u, 0, texts);
+  for (void (*operation)() : {LoadSettings, SaveSettings}) {
+    uint64_t start = GetAllocationStats().allocations;
+    operation();
+    uint64_t needed = GetAllocationStats().allocations - start;
+    EXPECT_EQ(needed, 4u);
+    int64_t live = GetAllocationStats().liveBlocks;
+    for (uint64_t k = 1; k <= needed; ++k) {
+      Log before = StoreContents();
+      ClearWindowLog();
+      ArmAllocationFailure(k);
+      operation();
+      ArmAllocationFailure(0);
+      EXPECT_EQ(GetAllocationStats().liveBlocks, live);
+      EXPECT_EQ(OpenStoreKeys(), 0);
+      EXPECT_EQ(StoreContents(), before) << k;
+      EXPECT_TRUE(WindowLog().empty()) << k;
+    }
+  }
+
+  // DEL removes the product key, and the maker's when nothing else is there.
+  for (bool other : {false, true}) {
+    RouteCommand(static_cast<int32_t>(Control::SaveButton), 0);
+    if (other) g_userStore.createKey(nullptr, u"Software\\Quillmoor\\Other", StoreAccess::All, &key);
+    if (other) g_userStore.closeKey(key);
+    RouteCommand(static_cast<int32_t>(Control::DeleteButton), 0);
+    EXPECT_EQ(StoreContents(), other ? (Log{u"software", u"software\\quillmoor", u"software\\quillmoor\\other"})
+                                     : Log{u"software"});
+    EXPECT_FALSE(ControlEnabled(Control::DeleteButton));
+  }
+  ClearWindowLog();
+  LoadSettings();
+  EXPECT_TRUE(Logged(u"enable 10016 0"));
+  EXPECT_EQ(OpenStoreKeys(), 0);
+}
+
+}  // namespace

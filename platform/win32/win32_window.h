@@ -8,6 +8,8 @@
 
 // The message that carries a job's report from the worker to the window.
 constexpr UINT kJobReportMessage = WM_APP + 1;
+// The status timer's id, armed by the window layer and met by the window procedure.
+constexpr UINT_PTR kStatusTimerId = 1;
 
 void SetMainWindowHandle(HWND window);
 HWND MainWindowHandle();

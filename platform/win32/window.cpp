@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr UINT_PTR kStatusTimerId = 1;
 constexpr UINT kStatusTimerMs = 4000;
 
 HWND g_mainWindow = nullptr;

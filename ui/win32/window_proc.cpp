@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr UINT_PTR kStatusTimerId = 1;
-
 LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
   int32_t controlId = LOWORD(wParam);
   int32_t notifyCode = HIWORD(wParam);
@@ -55,11 +53,13 @@ LRESULT OnPaint(HWND window) {
   return 0;
 }
 
-// The smallest size is that of the compact layout. Left to the default, the
-// system's minimum for captioned windows would widen the compact layout
-// beyond its 80 x 70 client area, and the fit into the work area would be
-// computed for a size the window does not have.
-LRESULT OnGetMinMaxInfo(HWND window, LPARAM lParam) {
+// The default procedure fills in the limits, then the smallest size becomes
+// that of the compact layout. Left to the default, the system's minimum for
+// captioned windows would widen the compact layout beyond its 80 x 70 client
+// area, and the fit into the work area would be computed for a size the
+// window does not have.
+LRESULT OnGetMinMaxInfo(HWND window, WPARAM wParam, LPARAM lParam) {
+  DefWindowProcW(window, WM_GETMINMAXINFO, wParam, lParam);
   RECT frame{0, 0, kCompactClientWidth, kCompactClientHeight};
   AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
@@ -91,8 +91,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_PAINT:
       return OnPaint(window);
     case WM_GETMINMAXINFO:
-      DefWindowProcW(window, message, wParam, lParam);
-      return OnGetMinMaxInfo(window, lParam);
+      return OnGetMinMaxInfo(window, wParam, lParam);
     case WM_DESTROY:
       return OnDestroy();
     default:

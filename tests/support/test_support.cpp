@@ -8,8 +8,10 @@
 
 namespace fs = std::filesystem;
 
+// Under Wine the absolute path already has its drive.
 std::u16string EnginePath(const fs::path& path) {
-  std::u16string text = u"Z:" + FromUtf8(fs::absolute(path).generic_string().c_str());
+  fs::path full = fs::absolute(path);
+  std::u16string text = full.has_root_name() ? full.generic_u16string() : u"Z:" + FromUtf8(full.generic_string().c_str());
   for (char16_t& ch : text) ch = ch == u'/' ? u'\\' : ch;
   return text;
 }

@@ -3,9 +3,16 @@
 #include "engine/path_rules.h"
 #include "platform/ansi_code.h"
 
+namespace {
+
 // unvoice: how far a voiced or semi-voiced katakana lies from its plain form
 // (ヴ from ウ); vowel: the offset from ァ of the small vowel kana that a
 // prolonged sound mark after the entry stands for.
+struct KatakanaEntry {
+  uint8_t unvoice;
+  uint8_t vowel;
+};
+
 const KatakanaEntry kKatakanaTable[84] = {
     {0, 0},  {0, 0},  {0, 2}, {0, 2}, {0, 4}, {0, 4}, {0, 6}, {0, 6},  // ァ ア ィ イ ゥ ウ ェ エ
     {0, 8},  {0, 8},                                                  // ォ オ
@@ -35,8 +42,6 @@ const char16_t kHalfwidthKanaTable[63] = {
     u'ネ', u'ノ', u'ハ', u'ヒ', u'フ', u'ヘ', u'ホ', u'マ', u'ミ', u'ム', u'メ', u'モ', u'ヤ',
     u'ユ', u'ヨ', u'ラ', u'リ', u'ル', u'レ', u'ロ', u'ワ', u'ン', u'゛', u'゜',
 };
-
-namespace {
 
 constexpr char16_t kSmallA = 0x30A1;  // ァ, the first entry of the katakana table
 constexpr char16_t kLastKatakana = 0x30F4;  // ヴ
@@ -105,16 +110,7 @@ bool CompareDigitRuns(const char16_t* a, const char16_t* b, int32_t i, int* resu
 }
 
 // -1 when ch1's ANSI code is lower, +1 otherwise (equal codes included).
-int OrderByAnsiCode(char16_t ch1, char16_t ch2) { return CompareAnsiCodes(ch1, ch2) < 0 ? -1 : 1; }
-
-}  // namespace
-
-int CompareAnsiCodes(char16_t ch1, char16_t ch2) {
-  uint16_t code1 = AnsiCode(ch1);
-  uint16_t code2 = AnsiCode(ch2);
-  if (code1 < code2) return -1;
-  return code1 > code2 ? 1 : 0;
-}
+int OrderByAnsiCode(char16_t ch1, char16_t ch2) { return AnsiCode(ch1) < AnsiCode(ch2) ? -1 : 1; }
 
 // Folds s[i] step by step, each step working on the result of the one
 // before: full-width digits, lower case, full-width letters, hiragana,
@@ -131,6 +127,8 @@ char16_t FoldCharacter(const char16_t* s, int32_t i) {
   if (ch == kProlongedSoundMark || ch == kFullwidthTilde) ch = FoldProlongedSoundMark(s, i, ch);
   return ch;
 }
+
+}  // namespace
 
 // Files first; then the folded names character by character, digit runs by
 // value; names equal after folding by their first differing unit, and names

@@ -54,6 +54,35 @@ TEST(Collation, WorkedExamples) {
   EXPECT_EQ(CompareNames((u"a" + nines + u"0").c_str(), 1, (u"a" + nines + u"1").c_str(), 1), 1);
 }
 
+// Two names equal after folding are told apart by what follows: "Xb" after
+// "Ya" and "Xa" before "Yb" exactly when X and Y fold together.
+void ExpectFoldTogether(const std::u16string& x, const std::u16string& y) {
+  EXPECT_EQ(CompareNames((x + u"b").c_str(), 1, (y + u"a").c_str(), 1), 1) << Utf8(x) << " " << Utf8(y);
+  EXPECT_EQ(CompareNames((x + u"a").c_str(), 1, (y + u"b").c_str(), 1), -1) << Utf8(x) << " " << Utf8(y);
+}
+
+// Every katakana: a voiced one folds onto its plain form, and a prolonged
+// sound mark after it (or after its hiragana) reads as its small vowel.
+TEST(Collation, EveryKanaFoldsAndLendsItsVowel) {
+  const std::u16string vowels[] = {u"ァアカガサザタダッナハバパマャヤラヮワン", u"ィイキギシジチヂニヒビピミリヰ",
+                                   u"ゥウクグスズツヅヌフブプムュユルヴ", u"ェエケゲセゼテデネヘベペメレヱ",
+                                   u"ォオコゴソゾトドノホボポモョヨロヲ"};
+  const std::u16string voiced = u"ガカギキグクゲケゴコザサジシズスゼセゾソダタヂチヅツデテドトバハパハビヒピヒブフプフベヘペヘボホポホヴウ";
+  for (size_t i = 0; i < voiced.size(); i += 2) ExpectFoldTogether(voiced.substr(i, 1), voiced.substr(i + 1, 1));
+  size_t count = 0;
+  for (int v = 0; v < 5; ++v) {
+    std::u16string vowel(1, static_cast<char16_t>(u'ァ' + 2 * v));
+    for (char16_t kana : vowels[v]) {
+      ExpectFoldTogether(std::u16string(1, kana) + u"ー", std::u16string(1, kana) + vowel);
+      if (kana < u'ヴ') ExpectFoldTogether(std::u16string(1, kana - 0x60) + u"ー", std::u16string(1, kana) + vowel);
+      ++count;
+    }
+  }
+  EXPECT_EQ(count, 84u);
+  ExpectFoldTogether(u"ｶﾞ", u"カ゛");  // half-width forms and their sound mark
+  ExpectFoldTogether(u"ｦｧｰ", u"ヲァ" + std::u16string(1, u'ァ'));
+}
+
 // Names of one length over characters that fold onto distinct characters
 // have one consistent order: the sort must give it, keeping every node. A
 // later name equal to an earlier one goes first, as an insertion in arrival

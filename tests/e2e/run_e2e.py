@@ -1,43 +1,48 @@
 #!/usr/bin/python3
 """End-to-end tests of dorrowin.exe under Wine on the X display in $DISPLAY.
 
-Each test starts the real program as a user would (with paths, without, from
-a console without quotes), acts on it from outside (X11 drops, xdotool
-clicks, the desktop's work area) and checks what it shows (window_probe.exe)
-and what it leaves on the clipboard (clipboard_text.exe). Screenshots of both
-layouts and of a job in progress are written for people to look at. The
-results go to a GoogleTest-style XML report.
+The real program is driven as a user drives it (command line, X11 drops,
+xdotool clicks and typing, the desktop's work area); its window is read with
+window_probe.exe, the clipboard with clipboard_text.exe, the registry with
+`wine reg`. Results go to a GoogleTest-style XML report.
 """
 import argparse
 import json
 import os
+import re
+import select
 import shutil
 import subprocess
 import sys
 import tempfile
 import time
 import traceback
+import urllib.parse
 from xml.sax.saxutils import escape, quoteattr
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import xdnd_drop  # noqa: E402
+from Xlib import X, Xatom, display as xdisplay
+from Xlib.protocol import event
 
-from Xlib import Xatom, display as xdisplay  # noqa: E402
-
-IDLE_COMPACT = "待機中"
+KEY = r"HKCU\Software\Quillmoor\Dorrowin"
+COMPACT, FULL = "Dorrowin", "Dorrowin v1.04"
+TOPMOST, ACCEPTFILES = 0x8, 0x10
 IDLE_FULL = "ファイル・フォルダをドロップして下さい"
-DONE_COMPACT = "完了！"
-LISTING_FULL = "リスト作成中..."
-INTERRUPTED_FULL = "作業を中断しました"
-PRODUCT_KEY = r"HKCU\Software\Quillmoor\Dorrowin"
-FULL_ONLY = [10001, 10023, 10002, 10008, 10009, 10004, 10005, 10021, 10022,
-             10006, 10007, 10019, 10020, 10010, 10011, 10012, 10016, 10018]
-COMPACT_PLACES = {10003: [5, 5, 70, 20], 10013: [5, 25, 70, 20], 10015: [5, 50, 30, 15],
-                  10017: [40, 50, 15, 15], 10014: [60, 50, 15, 15]}
-FULL_PLACES = {10003: [5, 125, 220, 20], 10013: [30, 145, 170, 20], 10015: [5, 170, 30, 15],
-               10017: [60, 190, 15, 15], 10014: [80, 190, 15, 15]}
-WS_EX_TOPMOST = 0x8
-WS_EX_ACCEPTFILES = 0x10
+SAMPLE_FILES = ["報告 10.txt", "報告 2.txt", "a.txt", "サブ/x.txt", "サブ/y/z.txt"]
+SAMPLE_INPUT = ["報告 10.txt", "a.txt", "サブ", "報告 2.txt"]
+# The list with the default settings: relative paths, files first, natural order, folders scanned.
+SAMPLE_LIST = "\r\n".join(["a.txt", "報告 2.txt", "報告 10.txt", "サブ", "サブ\\x.txt", "サブ\\y", "サブ\\y\\z.txt"])
+# The clickable setting labels, each with its texts in click order from the default.
+LABELS = [(10001, [" パス：相対パス", " パス：ツリー", " パス：なし", " パス：絶対パス"]),
+          (10023, [" パス区切り文字：\\", " パス区切り文字：/"]),
+          (10002, [" 拡張子：あり", " 拡張子：なし"]),
+          (10008, [" 項目：ファイルとフォルダ", " 項目：ファイルのみ", " 項目：フォルダのみ"]),
+          (10009, [" フォルダ内検索：する", " フォルダ内検索：しない"]),
+          (10010, [" 常に手前に表示：ON", " 常に手前に表示：OFF"]),
+          (10011, [" 透過表示：OFF", " 透過表示：ON"])]
+# The four affix edit boxes: id, value name, typed text.
+AFFIXES = [(10006, "StrFF", "F<"), (10007, "StrFB", "「後」"), (10019, "StrDF", "D["), (10020, "StrDB", "]フ")]
+# Names only, slash, no extensions, folders only, no scan, translucent, not on top, full layout.
+CLICKED_WORD = 0x20000 | 0x4000 | 0x300 | 0x30
 
 
 class Failure(Exception):
@@ -49,204 +54,179 @@ def check(condition, message):
         raise Failure(message)
 
 
-def check_equal(actual, expected, what, state=None):
-    if actual != expected:
-        detail = "" if state is None else "; window: %s" % json.dumps(
-            {k: state.get(k) for k in ("title", "rect", "client", "visible")}, ensure_ascii=False)
-        raise Failure("%s: expected %r, got %r%s" % (what, expected, actual, detail))
+def check_equal(actual, expected, what):
+    check(actual == expected, "%s: expected %r, got %r" % (what, expected, actual))
 
 
-class Session:
-    """The programs under test and the Wine session they run in."""
+def run(*command, timeout=60, env=None):
+    return subprocess.run(command, env=env or ENV, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                          stderr=subprocess.DEVNULL, timeout=timeout)
 
-    def __init__(self, args):
-        self.program = args.program
-        self.probe_exe = args.probe
-        self.clipboard_exe = args.clipboard
-        self.wine_run = args.wine
-        self.screenshots = args.screenshots
-        here = os.path.dirname(os.path.abspath(args.wine))
-        self.prefix = os.environ.get("WINEPREFIX") or os.path.join(here, "..", "build", "windows", "wineprefix")
-        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all",
-                        WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="ja_JP.UTF-8")
-        self.keeper = None
-        self.started = []
-        # An X client of our own for the whole run: without one, Xvfb resets
-        # (and forgets the root window's properties) whenever the last Wine
-        # program disconnects.
-        self.x = xdisplay.Display()
 
-    # --- Wine ---------------------------------------------------------------
+def wine(*args, timeout=60):
+    return run(os.path.join(ARGS.tools, "wine-run.sh"), *args, timeout=timeout)
 
-    def wine(self, *args, timeout=60, cwd=None):
-        return subprocess.run([self.wine_run, *args], env=self.env, cwd=cwd, stdin=subprocess.DEVNULL,
-                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout)
 
-    def start(self, *args, cwd=None):
-        """Starts a Wine program in the background; its output goes nowhere, so
-        helper processes it starts cannot hold the test runner's pipes."""
-        process = subprocess.Popen([self.wine_run, *args], env=self.env, cwd=cwd, stdin=subprocess.DEVNULL,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.started.append(process)
-        return process
+def start(*args):
+    """A Wine program in the background, its output nowhere so that the Wine
+    helpers it may start hold none of our pipes."""
+    process = subprocess.Popen([os.path.join(ARGS.tools, "wine-run.sh"), *args], env=ENV,
+                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    STARTED.append(process)
+    return process
 
-    def restart_wine(self):
-        """A new Wine session: it reads the desktop's work area afresh."""
-        subprocess.run(["wineserver", "-k"], env=self.env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-w"], env=self.env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
-        subprocess.run(["wineserver", "-p"], env=self.env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.wine("cmd", "/c", "exit")
-        self.keep_alive()
 
-    def keep_alive(self):
-        """Wine empties the clipboard once the last program of a session has
-        ended: a helper stays alive so that the clipboard outlives each program."""
-        if self.keeper is not None and self.keeper.poll() is None:
-            return
-        self.keeper = self.start(self.clipboard_exe, "hold", "1800")
+def ended(process, timeout=60):
+    try:
+        return process.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        raise Failure("the program did not end within %d s" % timeout)
+
+
+def close(process):
+    wine(ARGS.probe, "close")
+    ended(process, 30)
+
+
+def keep_clipboard():
+    """Wine empties the clipboard once the session's last program ends: a helper stays alive."""
+    global KEEPER
+    if KEEPER is None or KEEPER.poll() is not None:
+        KEEPER = subprocess.Popen([os.path.join(ARGS.tools, "wine-run.sh"), ARGS.clipboard, "hold", "3600"],
+                                  env=ENV, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
         time.sleep(0.5)
 
-    def reg(self, *args):
-        return self.wine("reg", *args)
 
-    def forget_settings(self):
-        self.reg("delete", PRODUCT_KEY, "/f")
+def probe(command="state"):
+    return json.loads(wine(ARGS.probe, command, timeout=30).stdout.decode("utf-8"))
 
-    def store_settings(self, setting=None, position=None):
-        self.forget_settings()
-        if setting is not None:
-            self.reg("add", PRODUCT_KEY, "/v", "Setting", "/t", "REG_DWORD", "/d", str(setting), "/f")
-        if position is not None:
-            left, top = position
-            value = ((left & 0xFFFF) << 16) | (top & 0xFFFF)
-            self.reg("add", PRODUCT_KEY, "/v", "WindowPos", "/t", "REG_DWORD", "/d", str(value), "/f")
 
-    # --- The program's window ------------------------------------------------
-
-    def probe(self, command="state"):
-        result = self.wine(self.probe_exe, command, timeout=30)
-        return json.loads(result.stdout.decode("utf-8"))
-
-    def wait(self, predicate, what, timeout=30.0):
-        """Polls the window's state until predicate holds; returns that state."""
-        end = time.monotonic() + timeout
-        state = None
-        while time.monotonic() < end:
-            state = self.probe()
-            try:
-                if predicate(state):
-                    return state
-            except (KeyError, TypeError):
-                pass
-            time.sleep(0.1)
-        raise Failure("timed out waiting for %s; last state: %s" % (what, json.dumps(state, ensure_ascii=False)[:600]))
-
-    def wait_window(self):
-        return self.wait(lambda s: s["found"] and s["visible"], "the main window")
-
-    def wait_place(self, predicate, what):
-        """Waits for the window to reach a place. Under Wine without a window
-        manager a window placed before it is first shown can show for a moment
-        at the place it was created at before the X server reports the
-        program's own placement."""
-        return self.wait(lambda st: st["found"] and st["visible"] and predicate(st), what, timeout=10)
-
-    def wait_gone(self, process, timeout=60):
+def wait(predicate, what, get=probe, timeout=30):
+    """Polls get() (the window's state) until predicate holds on its answer; returns that answer."""
+    end, seen = time.monotonic() + timeout, None
+    while time.monotonic() < end:
+        seen = get()
         try:
-            return process.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            raise Failure("the program did not end within %d s" % timeout)
-
-    def close(self, process):
-        if process.poll() is None:
-            self.wine(self.probe_exe, "dismiss")
-            self.wine(self.probe_exe, "close")
-            try:
-                process.wait(timeout=20)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
-
-    def point(self, state, control_id):
-        """The screen point at the middle of a control."""
-        x, y, width, height = state["controls"][str(control_id)]["rect"]
-        ox, oy = state["origin"]
-        return ox + x + width // 2, oy + y + height // 2
-
-    def click(self, control_id, double=False):
-        x, y = self.point(self.probe(), control_id)
-        command = ["xdotool", "mousemove", "--sync", str(x), str(y), "click"]
-        if double:
-            command += ["--repeat", "2", "--delay", "80"]
-        subprocess.run(command + ["1"], check=True)
-
-    def text(self, state, control_id):
-        return state["controls"][str(control_id)]["text"]
-
-    def screenshot(self, name):
-        os.makedirs(self.screenshots, exist_ok=True)
-        path = os.path.join(self.screenshots, name)
-        subprocess.run(["import", "-window", "root", path], check=True, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        return path
-
-    # --- The clipboard -------------------------------------------------------
-
-    def clipboard(self):
-        result = self.wine(self.clipboard_exe, "print")
-        return result.stdout.decode("utf-8") if result.returncode == 0 else None
-
-    def set_clipboard(self, text):
-        self.wine(self.clipboard_exe, "set", text)
-        check_equal(self.clipboard(), text, "the clipboard before the job")
-
-    # --- The desktop -----------------------------------------------------------
-
-    def set_work_area(self, area):
-        """Sets (x, y, width, height) as the desktop's work area, or removes it."""
-        root = self.x.screen().root
-        atom = self.x.intern_atom("_NET_WORKAREA")
-        if area is None:
-            root.delete_property(atom)
-        else:
-            root.change_property(atom, Xatom.CARDINAL, 32, list(area))
-        self.x.sync()
-
-    def cleanup(self):
-        for process in self.started:
-            if process is not self.keeper and process.poll() is None:
-                process.kill()
-                process.wait()
-        if self.keeper is not None and self.keeper.poll() is None:
-            self.keeper.kill()
-            self.keeper.wait()
+            if predicate(seen):
+                return seen
+        except (KeyError, TypeError):
+            pass
+        time.sleep(0.1)
+    raise Failure("timed out waiting for %s; last seen: %s" % (what, json.dumps(seen, ensure_ascii=False)[:800]))
 
 
-def wine_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
+def text(state, control):
+    return state["controls"][str(control)]["text"]
 
 
-def make_tree(root, files):
-    for relative in files:
-        full = os.path.join(root, relative)
-        if relative.endswith("/"):
-            os.makedirs(full, exist_ok=True)
-        else:
-            os.makedirs(os.path.dirname(full), exist_ok=True)
-            with open(full, "w") as out:
-                out.write("x")
+def enabled(state, control):
+    return state["controls"][str(control)]["enabled"]
 
 
-# Paths in the drop or on the command line, and the list the program makes of
-# them with the default settings (relative paths, files before folders, the
-# natural order, folders searched).
-SAMPLE_FILES = ["報告 10.txt", "報告 2.txt", "a.txt", "サブ/x.txt", "サブ/y/", "サブ/y/z.txt"]
-SAMPLE_INPUT = ["報告 10.txt", "a.txt", "サブ", "報告 2.txt"]
-SAMPLE_LIST = "\r\n".join(["a.txt", "報告 2.txt", "報告 10.txt", "サブ", "サブ\\x.txt", "サブ\\y",
-                           "サブ\\y\\z.txt"])
+def wait_text(control, wanted, timeout=30):
+    return wait(lambda st: text(st, control) == wanted, "%r on %d" % (wanted, control), timeout=timeout)
+
+
+def point(state, control):
+    x, y, width, height = state["controls"][str(control)]["rect"]
+    return state["origin"][0] + x + width // 2, state["origin"][1] + y + height // 2
+
+
+def click(control, double=False):
+    x, y = point(probe(), control)
+    repeat = ["--repeat", "2", "--delay", "80"] if double else []
+    run("xdotool", "mousemove", str(x), str(y), "click", *repeat, "1")
+
+
+def x_windows(name):
+    return [int(w) for w in run("xdotool", "search", "--name", name).stdout.split()]
+
+
+def clipboard():
+    result = wine(ARGS.clipboard, "print")
+    return result.stdout.decode("utf-8") if result.returncode == 0 else None
+
+
+def set_clipboard(value):
+    wine(ARGS.clipboard, "set", value)
+    check_equal(clipboard(), value, "the clipboard before the job")
+
+
+def stored(folder):
+    """The values under the product key as `wine reg export` writes them, or None without the key."""
+    exported = os.path.join(folder, "key.reg")
+    if wine("reg", "export", KEY, wine_path(exported), "/y").returncode != 0:
+        return None
+    with open(exported, encoding="utf-16") as file:
+        return dict(re.findall(r'^"(\w+)"=(.*)$', file.read().replace("\r", ""), re.M))
+
+
+def store(setting, place):
+    wine("reg", "delete", KEY, "/f")
+    for name, value in (("Setting", setting), ("WindowPos", (place[0] & 0xFFFF) << 16 | place[1] & 0xFFFF)):
+        if value is not None:
+            wine("reg", "add", KEY, "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f")
+
+
+def wine_path(*parts):
+    return "Z:" + os.path.abspath(os.path.join(*parts)).replace("/", "\\")
+
+
+def make_sample(folder):
+    for relative in SAMPLE_FILES:
+        os.makedirs(os.path.dirname(os.path.join(folder, relative)), exist_ok=True)
+        with open(os.path.join(folder, relative), "w") as file:
+            file.write("x")
+
+
+def drop(paths):
+    """Drops the paths onto the window's status label by XDND, as a desktop file manager does."""
+    state = probe()
+    target = XD.create_resource_object("window", x_windows("^%s$" % re.escape(state["title"]))[0])
+    atoms = {name: XD.intern_atom(name) for name in ("XdndSelection", "XdndEnter", "XdndPosition", "XdndStatus",
+                                                    "XdndDrop", "XdndFinished", "XdndActionCopy", "text/uri-list")}
+    uris = "".join("file://%s\r\n" % urllib.parse.quote(path) for path in paths).encode("utf-8")
+    source = XD.screen().root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
+    source.set_selection_owner(atoms["XdndSelection"], X.CurrentTime)
+
+    def send(kind, *values):
+        data = (32, [source.id, *values] + [0] * (4 - len(values)))
+        target.send_event(event.ClientMessage(window=target, client_type=atoms[kind], data=data), event_mask=0)
+        XD.flush()
+
+    def wait_for(kind):  # answers Wine's requests for the URI list meanwhile
+        end = time.monotonic() + 10
+        while time.monotonic() < end:
+            while XD.pending_events():
+                ev = XD.next_event()
+                if ev.type == X.SelectionRequest:
+                    ev.requestor.change_property(ev.property, atoms["text/uri-list"], 8, uris)
+                    ev.requestor.send_event(event.SelectionNotify(time=ev.time, requestor=ev.requestor,
+                                                                  selection=ev.selection, target=ev.target,
+                                                                  property=ev.property), event_mask=0)
+                    XD.flush()
+                elif ev.type == X.ClientMessage and ev.client_type == atoms[kind]:
+                    return ev
+            select.select([XD.fileno()], [], [], 0.05)
+        raise Failure("no %s from the window" % kind)
+
+    x, y = point(state, 10003)
+    send("XdndEnter", 5 << 24, atoms["text/uri-list"])
+    send("XdndPosition", 0, x << 16 | y, X.CurrentTime, atoms["XdndActionCopy"])
+    check(wait_for("XdndStatus").data[1][1] & 1, "the window accepts the drop")
+    send("XdndDrop", 0, X.CurrentTime)
+    wait_for("XdndFinished")
+    source.destroy()
+
+
+def restart_wine():
+    """A new Wine session: it reads the desktop's work area afresh."""
+    for command in (["wineserver", "-k"], ["wineserver", "-w"], ["wineserver", "-p"], ["wine", "cmd", "/c", "exit"]):
+        subprocess.run(command, env=ENV, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60)
+    keep_clipboard()
+
 
 TESTS = []
 
@@ -257,393 +237,197 @@ def test(function):
 
 
 @test
-def StartedWithPathsListsThemToTheClipboardAndExits(s, folder):
-    make_tree(folder, SAMPLE_FILES)
-    s.forget_settings()
-    s.set_clipboard("before")
-    process = s.start(s.program, *[wine_path(os.path.join(folder, p)) for p in SAMPLE_INPUT])
-    check_equal(s.wait_gone(process), 0, "exit code")
-    check_equal(s.clipboard(), SAMPLE_LIST, "the clipboard")
-    check(not s.probe()["found"], "the window is gone")
+def TheCommandLineListsToTheClipboard(folder):
+    make_sample(folder)
+    set_clipboard("before")
+    process = start(ARGS.program, *[wine_path(folder, p) for p in SAMPLE_INPUT])
+    check_equal(ended(process), 0, "exit code")
+    check_equal(clipboard(), SAMPLE_LIST, "the clipboard after a start with paths")
+    check(not probe()["found"], "the window is gone")
+    # From a console in the program's folder the command line holds the bare name, without quotes.
+    set_clipboard("before")
+    ended(start("cmd", "/c", "cd /d %s && %s %s" % (wine_path(os.path.dirname(ARGS.program)),
+                                                   os.path.basename(ARGS.program),
+                                                   " ".join(wine_path(folder, p) for p in ["サブ", "a.txt"]))))
+    check_equal(clipboard(), "a.txt\r\nサブ\r\nサブ\\x.txt\r\nサブ\\y\r\nサブ\\y\\z.txt", "the clipboard after a console start")
+    result = run("bash", os.path.join(ARGS.tools, "run.sh"), *[os.path.join(folder, p) for p in SAMPLE_INPUT],
+                 timeout=300, env=dict(ENV, DORROWIN_BUILD_DIR=os.path.dirname(ARGS.program)))
+    check_equal((result.returncode, result.stdout.decode("utf-8")), (0, SAMPLE_LIST + "\n"), "the run command")
 
 
 @test
-def AConsoleStartWithoutQuotesListsToo(s, folder):
-    make_tree(folder, SAMPLE_FILES)
-    s.forget_settings()
-    s.set_clipboard("before")
-    # From a console in the program's folder the command line holds the bare
-    # program name, without quotes; paths without spaces need none either.
-    program_folder = wine_path(os.path.dirname(s.program))
-    paths = " ".join(wine_path(os.path.join(folder, p)) for p in ["サブ", "a.txt"])
-    process = s.start("cmd", "/c", "cd /d %s && %s %s" % (program_folder, os.path.basename(s.program), paths))
-    s.wait_gone(process)
-    s.wait(lambda st: not st["found"], "the window to close")
-    check_equal(s.clipboard(), "a.txt\r\nサブ\r\nサブ\\x.txt\r\nサブ\\y\r\nサブ\\y\\z.txt", "the clipboard")
-
-
-@test
-def TheRunCommandPrintsTheListOfItsPaths(s, folder):
-    make_tree(folder, SAMPLE_FILES)
-    s.forget_settings()
-    run = os.path.join(os.path.dirname(os.path.abspath(s.wine_run)), "run.sh")
-    env = dict(s.env, DORROWIN_BUILD_DIR=os.path.dirname(os.path.abspath(s.program)))
-    result = subprocess.run(["bash", run] + [os.path.join(folder, p) for p in SAMPLE_INPUT], env=env,
-                            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
-    check_equal(result.returncode, 0, "exit code (%s)" % result.stderr.decode("utf-8", "replace").strip())
-    check_equal(result.stdout.decode("utf-8"), SAMPLE_LIST + "\n", "what the run command printed")
-
-
-@test
-def StartedWithoutPathsShowsTheCompactLayoutAndEndsWhenClosed(s, folder):
-    s.forget_settings()
-    process = s.start(s.program)
-    state = s.wait_place(lambda st: s.text(st, 10003) == IDLE_COMPACT and st["client"] == [80, 70],
-                         "the compact window with the idle text")
-    check_equal(state["title"], "Dorrowin", "title")
-    for control in FULL_ONLY:
-        check(not state["controls"][str(control)]["visible"], "%d hidden" % control)
-    for control, place in COMPACT_PLACES.items():
-        info = state["controls"][str(control)]
-        check(info["visible"], "%d shown" % control)
-        check_equal(info["rect"], place, "place of %d" % control)
-    check(not state["controls"]["10013"]["enabled"], "Cancel is disabled")
-    check(state["exStyle"] & WS_EX_ACCEPTFILES, "drops are accepted")
-    check(state["exStyle"] & WS_EX_TOPMOST, "always on top")
-    check_equal(state["alpha"], 255, "alpha")
-    s.screenshot("compact.png")
-    check(process.poll() is None, "the program still runs: no job was started")
-    s.wine(s.probe_exe, "close")
-    check_equal(s.wait_gone(process, 20), 0, "exit code after closing")
-
-
-@test
-def ClicksOnTheLabelsChangeTheirTexts(s, folder):
-    s.forget_settings()
-    process = s.start(s.program)
-    s.wait_window()
-    s.click(10017)
-    state = s.wait(lambda st: st["title"] == "Dorrowin v1.04", "the full layout")
-    check_equal(state["client"], [230, 210], "client size")
-    for control in FULL_ONLY:
-        check(state["controls"][str(control)]["visible"], "%d shown" % control)
-    for control, place in FULL_PLACES.items():
-        check_equal(state["controls"][str(control)]["rect"], place, "place of %d" % control)
-    state = s.wait(lambda st: s.text(st, 10003) == IDLE_FULL, "the idle text in full")
-    s.screenshot("full.png")
-
-    def click_and_wait(control, text, double=False):
-        s.click(control, double)
-        return s.wait(lambda st: s.text(st, control) == text, "%r on %d" % (text, control))
-
-    click_and_wait(10001, " パス：ツリー")
-    click_and_wait(10001, " パス：なし")
-    click_and_wait(10008, " 項目：フォルダのみ", double=True)  # two steps
-    click_and_wait(10023, " パス区切り文字：/")
-    click_and_wait(10002, " 拡張子：なし")
-    click_and_wait(10009, " フォルダ内検索：しない")
-    state = click_and_wait(10011, " 透過表示：ON")
-    check_equal(state["alpha"], 192, "alpha when translucent")
-    state = click_and_wait(10010, " 常に手前に表示：OFF")
-    check(not state["exStyle"] & WS_EX_TOPMOST, "no longer topmost")
-    s.screenshot("full-clicked.png")
-    # Clicks on a label without an action change nothing.
-    s.click(10003)
-    s.click(10004)
-    time.sleep(0.3)
-    after = s.probe()
-    check_equal(s.text(after, 10003), IDLE_FULL, "status after a click on it")
-    check_equal(after["title"], "Dorrowin v1.04", "title after clicks without action")
-    s.click(10014)
-    s.wait(lambda st: st["minimized"], "the window minimized")
-    s.close(process)
-
-
-@test
-def HoveringOverSaveShowsItsTooltip(s, folder):
-    s.forget_settings()
-    process = s.start(s.program)
-    state = s.wait_window()
-    x, y = s.point(state, 10015)
-    subprocess.run(["xdotool", "mousemove", "--sync", str(x + 200), str(y + 200)], check=True)
-    time.sleep(0.3)
-    subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y)], check=True)
-    end = time.monotonic() + 10
-    tips = []
-    while time.monotonic() < end and "現在の状態を保存" not in tips:
-        tips = s.probe("tooltip")
-        time.sleep(0.2)
-    check("現在の状態を保存" in tips, "tooltip over SAV, saw %r" % tips)
-    s.screenshot("tooltip.png")
-    # Over the status label there is none.
-    x, y = s.point(state, 10003)
-    subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y)], check=True)
-    time.sleep(1.5)
-    check_equal(s.probe("tooltip"), [], "tooltips over the status label")
-    s.close(process)
-
-
-@test
-def AnX11DropPutsTheListOnTheClipboard(s, folder):
-    make_tree(folder, SAMPLE_FILES)
-    s.forget_settings()
-    process = s.start(s.program)
-    state = s.wait_window()
-    s.set_clipboard("before")
-    window = int(subprocess.run(["xdotool", "search", "--name", "^Dorrowin$"], check=True,
-                                stdout=subprocess.PIPE).stdout.split()[0])
-    x, y = s.point(state, 10003)
-    xdnd_drop.drop([os.path.join(folder, p) for p in SAMPLE_INPUT], window, x, y, dpy=s.x)
-    s.wait(lambda st: s.text(st, 10003) == DONE_COMPACT, "the done text")
-    check_equal(s.clipboard(), SAMPLE_LIST, "the clipboard")
-    state = s.probe()
-    check(state["exStyle"] & WS_EX_ACCEPTFILES, "drops are accepted again")
-    check(process.poll() is None, "a drop does not end the program")
-    # The idle text returns with the status timer.
-    s.wait(lambda st: s.text(st, 10003) == IDLE_COMPACT, "the idle text after the outcome", timeout=15)
-    s.close(process)
-
-
-@test
-def AJobInTheFullLayoutCanBeWatchedAndCancelled(s, folder):
-    # Enough files for the listing to take a few seconds.
-    for d in range(150):
-        sub = os.path.join(folder, "big", "d%03d" % d)
-        os.makedirs(sub)
+def TheWindowListsADropAndCancelsAJob(folder):
+    make_sample(folder)
+    for d in range(150):  # enough files for a listing of a few seconds
+        os.makedirs(os.path.join(folder, "big", "d%03d" % d))
         for f in range(1000):
-            os.close(os.open(os.path.join(sub, "f%d.txt" % f), os.O_CREAT | os.O_WRONLY, 0o644))
-    s.forget_settings()
-    process = s.start(s.program)
-    s.wait_window()
-    s.click(10017)
-    state = s.wait(lambda st: st["title"] == "Dorrowin v1.04", "the full layout")
-    s.set_clipboard("before")
-    window = int(subprocess.run(["xdotool", "search", "--name", "^Dorrowin v1.04$"], check=True,
-                                stdout=subprocess.PIPE).stdout.split()[0])
-    x, y = s.point(state, 10003)
-    xdnd_drop.drop([os.path.join(folder, "big")], window, x, y, dpy=s.x)
-    state = s.wait(lambda st: s.text(st, 10003) == LISTING_FULL, "the listing text", timeout=10)
-    s.screenshot("full-job.png")
-    state = s.probe()
-    check_equal(s.text(state, 10003), LISTING_FULL, "status after the screenshot (the job was still running)")
-    check(state["controls"]["10013"]["enabled"], "Cancel is enabled during the job")
-    for control in (10001, 10023, 10002, 10008, 10009, 10006, 10007, 10019, 10020):
-        check(not state["controls"][str(control)]["enabled"], "%d is locked during the job" % control)
-    s.click(10013)
-    # The outcome text stays 4 s; on a loaded machine the poll can miss it
-    # and see the idle text that follows. A job that was not cancelled would
-    # have replaced the clipboard's text.
-    state = s.wait(lambda st: s.text(st, 10003) in (INTERRUPTED_FULL, IDLE_FULL),
-                   "the interrupted text or the idle text after it")
-    check_equal(s.clipboard(), "before", "the clipboard after a cancel")
-    check(not state["controls"]["10013"]["enabled"], "Cancel is disabled after the job")
-    check(state["controls"]["10001"]["enabled"], "the labels are unlocked after the job")
-    s.close(process)
-
-
-def find_windows(name):
-    result = subprocess.run(["xdotool", "search", "--name", name], stdout=subprocess.PIPE)
-    return result.stdout.split()
+            os.close(os.open(os.path.join(folder, "big", "d%03d" % d, "f%d.txt" % f), os.O_CREAT | os.O_WRONLY))
+    process = start(ARGS.program)
+    state = wait(lambda st: (st["title"], st["client"], text(st, 10003)) == (COMPACT, [80, 70], "待機中"),
+                 "the compact window, idle")
+    check_equal(state["exStyle"] & (TOPMOST | ACCEPTFILES), TOPMOST | ACCEPTFILES, "topmost, accepting drops")
+    check(not state["controls"]["10001"]["visible"], "the setting labels are hidden in the compact layout")
+    set_clipboard("before")
+    drop([os.path.join(folder, p) for p in SAMPLE_INPUT])
+    wait_text(10003, "完了！")
+    check_equal(clipboard(), SAMPLE_LIST, "the clipboard after the drop")
+    click(10017)
+    wait(lambda st: st["title"] == FULL and st["client"] == [230, 210], "the full layout")
+    drop([os.path.join(folder, "big")])
+    state = wait_text(10003, "リスト作成中...", timeout=10)
+    check(enabled(state, 10013) and not enabled(state, 10001), "Cancel enabled and the labels locked in a job")
+    click(10013)
+    # A job that ended before the cancel would have replaced the clipboard's text.
+    state = wait(lambda st: text(st, 10003) in ("作業を中断しました", IDLE_FULL), "the interrupted text")
+    check_equal(clipboard(), SAMPLE_LIST, "the clipboard after the cancel")
+    check(not enabled(state, 10013) and enabled(state, 10001), "Cancel disabled and the labels free after the job")
+    close(process)
 
 
 @test
-def HelpOpensTheReadmeBesideTheProgramAfterAConsoleStart(s, folder):
-    s.forget_settings()
-    check(os.path.exists(os.path.join(os.path.dirname(s.program), "readme.txt")), "readme.txt beside the program")
-    # The command line then starts with the bare name, not a quoted path.
-    process = s.start("cmd", "/c", "cd /d %s && %s" % (wine_path(os.path.dirname(s.program)),
-                                                      os.path.basename(s.program)))
-    s.wait_window()
-    s.click(10017)
-    s.wait(lambda st: st["title"] == "Dorrowin v1.04", "the full layout")
-    s.click(10018)
-    end = time.monotonic() + 20
-    viewers = []
-    while time.monotonic() < end and not viewers:
-        viewers = find_windows("readme.txt")
-        time.sleep(0.2)
-    check(viewers, "a window shows readme.txt")
-    s.screenshot("help.png")
-    check_equal(s.probe("dialogs"), [], "message boxes")
-    for viewer in viewers:
-        subprocess.run(["xdotool", "windowclose", viewer])
-    s.close(process)
-    s.wait_gone(process, 20)
+def ClickedSettingsAreSavedLoadedAndDeleted(folder):
+    # A console start: Help must find readme.txt beside a program named without its path.
+    process = start("cmd", "/c", "cd /d %s && %s" % (wine_path(os.path.dirname(ARGS.program)),
+                                                    os.path.basename(ARGS.program)))
+    wait(lambda st: st["visible"], "the window")
+    click(10017)
+    state = wait(lambda st: st["title"] == FULL, "the full layout")
+    check(not enabled(state, 10016), "DEL is disabled with nothing saved")
+    clicked = {}
+    for control, texts in LABELS:
+        check_equal(text(state, control), texts[0], "the default text of %d" % control)
+        for wanted in texts[1:] + texts[:1]:
+            click(control)
+            wait_text(control, wanted)
+        double = len(texts) > 2  # a double click counts as two clicks
+        click(control, double)
+        clicked[control] = texts[2 if double else 1]
+        state = wait_text(control, clicked[control])
+    check_equal((state["alpha"], state["exStyle"] & TOPMOST), (192, 0), "alpha and topmost after the clicks")
+    for control, _, typed in AFFIXES:
+        click(control)
+        run("xdotool", "type", typed)
+        clicked[control] = typed
+    run("xdotool", "windowmove", str(x_windows("^%s$" % re.escape(FULL))[0]), "333", "222")
+    state = wait(lambda st: st["rect"][:2] == [333, 222] and all(text(st, c) == t for c, t in clicked.items()),
+                 "the window moved and the texts typed")
+    click(10018)
+    viewer = wait(bool, "Help to open readme.txt", get=lambda: x_windows("readme.txt"), timeout=20)
+    check_equal(probe("dialogs"), [], "message boxes after Help")
+    for window in viewer:
+        run("xdotool", "windowclose", str(window))
+    click(10015)
+    wait(lambda st: enabled(st, 10016), "DEL enabled after SAV")
+    expected = {"Setting": "dword:%08x" % CLICKED_WORD, "WindowPos": "dword:%04x%04x" % (333, 222)}
+    expected.update((name, '"%s"' % typed) for _, name, typed in AFFIXES)
+    check_equal(stored(folder), expected, "the stored values after SAV")
+    close(process)
+
+    # A copy of the program without readme.txt beside it loads the same settings.
+    os.makedirs(os.path.join(folder, "alone"))
+    process = start(shutil.copy(ARGS.program, os.path.join(folder, "alone")))
+    state = wait(lambda st: st["visible"] and st["rect"][:2] == [333, 222] and st["title"] == FULL,
+                 "the saved place and layout", timeout=15)
+    check_equal({c: text(state, c) for c in clicked}, clicked, "the texts after a restart")
+    check_equal((state["alpha"], state["exStyle"] & TOPMOST), (192, 0), "alpha and topmost after a restart")
+    click(10018)
+    boxes = wait(bool, "the warning", get=lambda: probe("dialogs"), timeout=20)
+    check(len(boxes) == 1 and boxes[0]["caption"] == FULL and "readme.txt を開けませんでした" in boxes[0]["texts"],
+          "one warning that readme.txt cannot be opened: %r" % boxes)
+    probe("dismiss")
+    click(10016)
+    wait(lambda st: not enabled(st, 10016), "DEL disabled after DEL")
+    check_equal(stored(folder), None, "the stored values after DEL")
+    click(10014)
+    wait(lambda st: st["minimized"], "the window minimized")
+    close(process)
 
 
 @test
-def HelpWithoutAReadmeWarns(s, folder):
-    s.forget_settings()
-    lonely = os.path.join(folder, "alone")
-    os.makedirs(lonely)
-    program = shutil.copy(s.program, lonely)
-    process = s.start(program)
-    s.wait_window()
-    s.click(10017)
-    s.wait(lambda st: st["title"] == "Dorrowin v1.04", "the full layout")
-    s.click(10018)
-    end = time.monotonic() + 20
-    boxes = []
-    while time.monotonic() < end and not boxes:
-        boxes = s.probe("dialogs")
-        time.sleep(0.2)
-    check_equal(len(boxes), 1, "message boxes")
-    check_equal(boxes[0]["caption"], "Dorrowin v1.04", "caption")
-    check_equal(boxes[0]["owner"], "Dorrowin", "owner's class")
-    check("readme.txt を開けませんでした" in boxes[0]["texts"], "the warning text in %r" % boxes[0]["texts"])
-    s.screenshot("help-warning.png")
-    s.probe("dismiss")
-    s.wait(lambda st: not s.probe("dialogs"), "the warning to close", timeout=10)
-    s.close(process)
-
-
-# The work area is read when a Wine session starts: each case sets it, starts
-# a new session and the program with a stored place, and checks the fit.
-
-FULL_SETTING = 0x1B120 & ~(1 << 16)  # the defaults with the full layout
-
-
-def outer_size(state):
-    left, top, right, bottom = state["rect"]
-    return right - left, bottom - top
-
-
-@test
-def WorkAreaBottomRightEdgesHoldTheWindow(s, folder):
-    s.set_work_area((0, 0, 1000, 700))
-    s.restart_wine()
-    s.store_settings(position=(990, 690))
-    process = s.start(s.program)
-    state = s.wait_place(lambda st: st["rect"][2:] == [1000, 700], "the compact window against the right and bottom")
-    check_equal(state["title"], "Dorrowin", "title")
-    s.click(10017)
-    state = s.wait(lambda st: st["title"] == "Dorrowin v1.04", "the full layout")
-    width, height = outer_size(state)
-    check_equal(state["rect"], [1000 - width, 700 - height, 1000, 700], "full window in the corner", state)
-    s.close(process)
-
-
-@test
-def WorkAreaAwayFromTheOriginHoldsTheWindowOnAllSides(s, folder):
-    s.set_work_area((100, 50, 800, 650))  # 100, 50 to 900, 700
-    s.restart_wine()
-    s.store_settings(position=(0, 0))
-    process = s.start(s.program)
-    s.wait_place(lambda st: st["rect"][:2] == [100, 50] and st["title"] == "Dorrowin",
-                 "the compact window at the work area's left and top")
-    s.close(process)
-    s.store_settings(setting=FULL_SETTING, position=(890, 20))
-    process = s.start(s.program)
-    s.wait_place(lambda st: st["rect"] == [900 - outer_size(st)[0], 50, 900, 50 + outer_size(st)[1]]
-                 and st["title"] == "Dorrowin v1.04", "the full window at the right edge, below the top")
-    s.close(process)
-
-
-@test
-def AWorkAreaNarrowerThanTheWindowPutsItsLeftEdgeOffScreen(s, folder):
-    s.set_work_area((0, 0, 200, 700))
-    s.restart_wine()
-    s.store_settings(setting=FULL_SETTING, position=(50, 100))
-    process = s.start(s.program)
-    state = s.wait_place(lambda st: st["rect"][2] == 200 and st["rect"][1] == 100,
-                         "the full window against the right edge")
-    width, height = outer_size(state)
-    check(width > 200, "the full window is wider than the work area")
-    check_equal(state["rect"], [200 - width, 100, 200, 100 + height], "window against the right edge", state)
-    s.close(process)
-
-
-@test
-def AWindowStoredAboveTheScreenComesToTheTop(s, folder):
-    s.set_work_area(None)
-    s.restart_wine()
-    s.store_settings(position=(300, -40))
-    process = s.start(s.program)
-    s.wait_place(lambda st: st["rect"][:2] == [300, 0], "the window at the top edge")
-    s.close(process)
+def TheWindowIsFittedIntoTheWorkArea(folder):
+    root = XD.screen().root
+    root.change_property(XD.intern_atom("_NET_WORKAREA"), Xatom.CARDINAL, 32, [100, 50, 800, 650])
+    XD.sync()
+    restart_wine()  # Wine reads the work area when its session starts
+    try:
+        # Stored setting (None: defaults, compact), stored place, the rectangle's fitted part.
+        for setting, place, fitted in [(None, (0, 0), lambda r: r[:2] == [100, 50]),
+                                       (0xB120, (890, 690), lambda r: r[2:] == [900, 700])]:
+            store(setting, place)
+            process = start(ARGS.program)
+            wait(lambda st: st["visible"] and fitted(st["rect"]) and st["title"] == (FULL if setting else COMPACT),
+                 "the window stored at %r inside the work area" % (place,), timeout=15)
+            close(process)
+    finally:
+        root.delete_property(XD.intern_atom("_NET_WORKAREA"))
+        XD.sync()
+        restart_wine()
 
 
 def write_report(path, results):
-    failures = sum(1 for _, _, failure in results if failure)
-    total_time = sum(seconds for _, seconds, _ in results)
-    lines = ['<?xml version="1.0" encoding="UTF-8"?>',
-             '<testsuites tests="%d" failures="%d" errors="0" time="%.3f" name="AllTests">'
-             % (len(results), failures, total_time),
-             '  <testsuite name="EndToEnd" tests="%d" failures="%d" errors="0" time="%.3f">'
-             % (len(results), failures, total_time)]
+    failed = sum(1 for _, _, failure in results if failure)
+    head = 'tests="%d" failures="%d" errors="0" time="%.3f"' % (len(results), failed, sum(r[1] for r in results))
+    lines = ['<?xml version="1.0" encoding="UTF-8"?>', '<testsuites %s name="AllTests">' % head,
+             '  <testsuite name="EndToEnd" %s>' % head]
     for name, seconds, failure in results:
         lines.append('    <testcase name=%s status="run" result="completed" time="%.3f" classname="EndToEnd"%s'
                      % (quoteattr(name), seconds, ">" if failure else " />"))
         if failure:
-            first = failure.strip().splitlines()[0] if failure.strip() else "failed"
-            lines.append('      <failure message=%s type="">%s</failure>' % (quoteattr(first), escape(failure)))
-            lines.append("    </testcase>")
-    lines += ["  </testsuite>", "</testsuites>", ""]
+            lines += ['      <failure message=%s type="">%s</failure>' % (quoteattr(failure.splitlines()[0]),
+                                                                         escape(failure)), "    </testcase>"]
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "w", encoding="utf-8") as out:
-        out.write("\n".join(lines))
+        out.write("\n".join(lines + ["  </testsuite>", "</testsuites>", ""]))
 
 
 def main():
+    global ARGS, ENV, XD, KEEPER, STARTED
     parser = argparse.ArgumentParser(description=__doc__)
-    for option in ("program", "probe", "clipboard", "wine", "screenshots", "report"):
+    for option in ("program", "probe", "clipboard", "tools", "report"):
         parser.add_argument("--" + option, required=True)
-    parser.add_argument("--filter", default="", help="run only tests whose name contains this")
-    args = parser.parse_args()
-
-    results = []
+    parser.add_argument("--filter", default="", help="run only the tests whose name contains this")
+    ARGS = parser.parse_args()
+    tests = [t for t in TESTS if ARGS.filter in t.__name__]
     if not os.environ.get("DISPLAY"):
-        for function in TESTS:
-            results.append((function.__name__, 0.0, "no X display: DISPLAY is not set"))
-        write_report(args.report, results)
-        print("e2e: DISPLAY is not set", file=sys.stderr)
+        write_report(ARGS.report, [(t.__name__, 0.0, "no X display: DISPLAY is not set") for t in tests])
         return 1
-
-    session = Session(args)
-    # Text files open in Notepad, as on Windows (a fresh Wine prefix has the
-    # type but does not tie the extension to it), and Japanese text is drawn
-    # in a proportional face, as Windows draws it.
-    associated = session.reg("query", r"HKLM\Software\Classes\.txt").returncode == 0
-    if not associated:
-        session.reg("add", r"HKLM\Software\Classes\.txt", "/ve", "/d", "txtfile", "/f")
-    session.reg("add", r"HKCU\Software\Wine\Fonts\Replacements", "/v", "MS UI Gothic", "/d", "IPAPGothic", "/f")
-    session.keep_alive()
-    work_area_changed = False
+    ENV = dict(os.environ, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="ja_JP.UTF-8")
+    ENV.setdefault("WINEPREFIX", os.path.join(ARGS.tools, "..", "build", "windows", "wineprefix"))
+    # An X client of our own for the whole run: without one Xvfb resets, and
+    # forgets the root window's properties, whenever the last Wine program ends.
+    XD, KEEPER, STARTED, results = xdisplay.Display(), None, [], []
+    # Help opens readme.txt with Notepad; a fresh prefix does not tie .txt to it.
+    wine("reg", "add", r"HKLM\Software\Classes\.txt", "/ve", "/d", "txtfile", "/f")
     try:
-        for function in TESTS:
-            if args.filter and args.filter not in function.__name__:
-                continue
-            work_area_changed |= function.__name__.startswith(("WorkArea", "AWorkArea", "AWindowStored"))
-            folder = tempfile.mkdtemp(prefix="dorrowin-e2e-")
-            began = time.monotonic()
-            failure = None
+        for function in tests:
+            keep_clipboard()
+            wine("reg", "delete", KEY, "/f")
+            folder, began, failure = tempfile.mkdtemp(prefix="dorrowin-e2e-"), time.monotonic(), None
             try:
-                function(session, folder)
+                function(folder)
             except Failure as error:
                 failure = str(error)
             except Exception:  # a broken test is a failed test
                 failure = traceback.format_exc()
-            finally:
-                shutil.rmtree(folder, ignore_errors=True)
-                for process in session.started:
-                    if process is not session.keeper and process.poll() is None:
-                        session.close(process)
-                session.started = [p for p in session.started if p.poll() is None]
-            seconds = time.monotonic() - began
-            results.append((function.__name__, seconds, failure))
-            print("[%s] %s (%.1f s)%s" % ("FAILED" if failure else "    OK", function.__name__, seconds,
+            for process in STARTED:
+                if process.poll() is None:
+                    wine(ARGS.probe, "close")
+                    try:
+                        process.wait(timeout=20)
+                    except subprocess.TimeoutExpired:
+                        process.kill()
+            STARTED = []
+            shutil.rmtree(folder, ignore_errors=True)
+            results.append((function.__name__, time.monotonic() - began, failure))
+            print("[%s] %s (%.1f s)%s" % ("FAILED" if failure else "    OK", function.__name__, results[-1][1],
                                           "\n" + failure if failure else ""), flush=True)
     finally:
-        session.forget_settings()
-        if not associated:
-            session.reg("delete", r"HKLM\Software\Classes\.txt", "/f")
-        if work_area_changed:
-            session.set_work_area(None)
-            session.restart_wine()
-        session.cleanup()
-        write_report(args.report, results)
-    failed = sum(1 for _, _, failure in results if failure)
-    print("e2e: %d passed, %d failed; screenshots in %s" % (len(results) - failed, failed, args.screenshots))
+        wine("reg", "delete", KEY, "/f")
+        if KEEPER is not None:
+            KEEPER.kill()
+        write_report(ARGS.report, results)
+    failed = sum(1 for r in results if r[2])
+    print("e2e: %d passed, %d failed" % (len(results) - failed, failed))
     return 1 if failed else 0
 
 

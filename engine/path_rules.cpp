@@ -4,8 +4,10 @@ bool IsNetworkPath(const char16_t* path, int32_t length) {
   return length >= 2 && path[0] == kPathSeparator && path[1] == kPathSeparator;
 }
 
-// Paths from a command line can hold repeated separators and the long
-// forms; the common prefix and the tree must see one text per path.
+// Paths from a command line can hold repeated separators, a trailing one
+// and the long forms; the common prefix and the tree must see one text per
+// path (a trailing separator would make the Relative line of its folder
+// empty). A root keeps its separator: "C:\" is not "C:".
 int32_t NormalizeInputPath(char16_t* path, int32_t length) {
   int32_t read = 0;
   int32_t write = 0;
@@ -30,6 +32,7 @@ int32_t NormalizeInputPath(char16_t* path, int32_t length) {
     path[write++] = path[read];
   }
   path[write] = 0;
+  if (write > 1 && path[write - 1] == kPathSeparator && write > RootComponentLength(path, write)) path[--write] = 0;
   return write;
 }
 

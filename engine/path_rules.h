@@ -14,7 +14,8 @@ bool IsNetworkPath(const char16_t* path, int32_t length);
 
 // One spelling per path, in place: the \\?\ and \\?\UNC\ forms become
 // ordinary paths, runs of separators become one except the two that open a
-// network path. Returns the new length.
+// network path, and a trailing separator goes unless it ends a root.
+// Returns the new length.
 int32_t NormalizeInputPath(char16_t* path, int32_t length);
 
 // Units of the root component that keeps its separators: "C:\" (3) of a

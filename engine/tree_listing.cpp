@@ -10,18 +10,57 @@
 
 namespace {
 
-// The node of a level whose text is exactly the component, and the level's
-// last node (where a new one is appended).
-PathNode* FindSibling(PathNode* first, const char16_t* text, int32_t length, PathNode** last) {
-  *last = nullptr;
-  for (PathNode* node = first; node != nullptr; node = node->next) {
-    if (node->length == length &&
-        std::memcmp(node->text, text, static_cast<size_t>(length) * sizeof(char16_t)) == 0) {
-      return node;
+// The path tree's nodes by level and text, and each level's last node
+// (where a new one is appended), so that a level of many siblings costs
+// constant time per path: open addressing over one block of slots.
+struct IndexSlot {
+  PathNode** level;  // the level's head slot; null in an empty slot
+  PathNode* node;    // the node with that text, or the level's last node
+  bool isTail;
+};
+
+struct TreeIndex {
+  IndexSlot* slots;
+  size_t capacity;  // a power of two
+  size_t used;
+};
+
+size_t SlotHash(PathNode** level, const char16_t* text, int32_t length, bool isTail) {
+  uint64_t hash = 14695981039346656037ull ^ reinterpret_cast<uintptr_t>(level) ^ (isTail ? 0x9E3779B9u : 0u);
+  for (int32_t i = 0; i < length; ++i) hash = (hash ^ text[i]) * 1099511628211ull;
+  return static_cast<size_t>(hash ^ (hash >> 29));
+}
+
+// The slot of a key, or the empty slot where it would go. Components are
+// the same only when every unit is: no folding may merge two names.
+IndexSlot* FindSlot(const TreeIndex& index, PathNode** level, const char16_t* text, int32_t length, bool isTail) {
+  size_t mask = index.capacity - 1;
+  for (size_t i = SlotHash(level, text, length, isTail) & mask;; i = (i + 1) & mask) {
+    IndexSlot& slot = index.slots[i];
+    if (slot.level == nullptr) return &slot;
+    if (slot.level == level && slot.isTail == isTail &&
+        (isTail || (slot.node->length == length &&
+                    std::memcmp(slot.node->text, text, static_cast<size_t>(length) * sizeof(char16_t)) == 0))) {
+      return &slot;
     }
-    *last = node;
   }
-  return nullptr;
+}
+
+// Room for two more slots at a load of at most one half.
+bool ReserveSlots(TreeIndex* index) {
+  if ((index->used + 2) * 2 <= index->capacity) return true;
+  size_t capacity = index->capacity == 0 ? 64 : index->capacity * 2;
+  auto* slots = static_cast<IndexSlot*>(PlatformAllocArray(capacity, sizeof(IndexSlot)));
+  if (slots == nullptr) return false;
+  for (size_t i = 0; i < capacity; ++i) slots[i] = IndexSlot{nullptr, nullptr, false};
+  TreeIndex grown{slots, capacity, index->used};
+  for (size_t i = 0; i < index->capacity; ++i) {
+    const IndexSlot& old = index->slots[i];
+    if (old.level != nullptr) *FindSlot(grown, old.level, old.node->text, old.node->length, old.isTail) = old;
+  }
+  PlatformFree(index->slots);
+  *index = grown;
+  return true;
 }
 
 // Appends to buffer (holding *length units) a separator, unless it is empty
@@ -37,7 +76,7 @@ void AppendComponent(char16_t* buffer, size_t* length, const char16_t* text, siz
 // on the server component, a drive keeps its separator ("C:\"), and empty
 // components from repeated or trailing separators are ignored. False when
 // storage runs out.
-bool InsertPathIntoTree(PathNode** root, const char16_t* path, int32_t length, uint8_t isFile) {
+bool InsertPathIntoTree(TreeIndex* index, PathNode** root, const char16_t* path, int32_t length, uint8_t isFile) {
   int32_t rootLength = RootComponentLength(path, length);
   bool networkRoot = IsNetworkPath(path, length);
   PathNode** level = root;
@@ -52,12 +91,21 @@ bool InsertPathIntoTree(PathNode** root, const char16_t* path, int32_t length, u
     if (end == start) continue;
 
     bool isLast = end == length;
-    PathNode* last = nullptr;
-    PathNode* node = FindSibling(*level, path + start, end - start, &last);
-    if (node == nullptr) {
+    if (!ReserveSlots(index)) return false;
+    IndexSlot* found = FindSlot(*index, level, path + start, end - start, false);
+    PathNode* node = found->node;
+    if (found->level == nullptr) {
+      IndexSlot* tail = FindSlot(*index, level, nullptr, 0, true);
+      PathNode* last = tail->node;
       node = AppendNode(path + start, end - start, level, &last, isLast ? isFile : 0);
       if (node == nullptr) return false;
       node->isTerminal = isLast ? 1 : 0;
+      // The node's slot first, then the tail's: both may have been the same
+      // empty slot.
+      *FindSlot(*index, level, path + start, end - start, false) = IndexSlot{level, node, false};
+      tail = FindSlot(*index, level, nullptr, 0, true);
+      index->used += tail->level == nullptr ? 2 : 1;
+      *tail = IndexSlot{level, node, true};
     }
     level = &node->child;
   }
@@ -117,12 +165,14 @@ void EmitTreeLevel(ListingContext* context, const char16_t* parentPath, PathNode
 // from the first level where the items part.
 void ListTree(ListingContext* context, PathNode* entryList) {
   PathNode* tree = nullptr;
+  TreeIndex index{nullptr, 0, 0};
   size_t longest = 0;
   for (PathNode* entry = entryList; entry != nullptr; entry = entry->next) {
     if (ListingStopped(context)) break;
-    if (!InsertPathIntoTree(&tree, entry->text, entry->length, entry->isFile)) context->failed = true;
+    if (!InsertPathIntoTree(&index, &tree, entry->text, entry->length, entry->isFile)) context->failed = true;
     if (static_cast<size_t>(entry->length) > longest) longest = static_cast<size_t>(entry->length);
   }
+  PlatformFree(index.slots);
   // The chain is rebuilt from one entry's components, so it is never longer
   // than that entry's path.
   char16_t* chain = nullptr;

@@ -79,10 +79,14 @@ uint32_t TextUnits(const char16_t* text) {
   return n;
 }
 
+// Key names compare as the registry compares them, without regard to case:
+// a product key spelled in other letters is still ours to delete.
+char16_t FoldAscii(char16_t ch) { return ch >= u'A' && ch <= u'Z' ? static_cast<char16_t>(ch + 32) : ch; }
+
 bool SameName(const char16_t* a, const char16_t* b) {
   uint32_t i = 0;
-  while (a[i] != 0 && a[i] == b[i]) ++i;
-  return a[i] == b[i];
+  while (a[i] != 0 && FoldAscii(a[i]) == FoldAscii(b[i])) ++i;
+  return FoldAscii(a[i]) == FoldAscii(b[i]);
 }
 
 }  // namespace

@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/filesystem.h"
 #include "platform/memory.h"
+#include "platform/network.h"
 #include "platform/utf8.h"
 #include "tests/support/test_support.h"
 
@@ -52,6 +55,7 @@ const Row kRows[] = {
     {O(R), {"missing", "b.txt"}, {"b.txt"}},
     {O(R), {"missing"}, {}},
     {O(R), {"/\\\\?\\{W}\\\\docs\\\\\\c.txt"}, {"c.txt"}},
+    {O(R), {"docs/img/p.png", "/{W}\\docs\\img\\"}, {"img\\p.png", "img", "img\\p.png"}},
     {O(T, All, false), {"/C:\\a.txt", "/D:\\b.txt"}, {"C:\\", " ┗a.txt", "D:\\", " ┗b.txt"}},
     {O(T, All, false), {"/\\\\alpha\\s\\f.txt", "/\\\\beta\\s\\g.txt"},
      {"alpha", " ┗s", " 　 ┗f.txt", "beta", " ┗s", " 　 ┗g.txt"}},
@@ -113,6 +117,51 @@ TEST(Listing, WorkedExamplesAndEveryAllocationFailing) {
     }
     g_fileSystem = real;
   }
+}
+
+// A network folder is reached through a temporary drive letter, z: down to
+// the first that connects; every connection made is cancelled again, also
+// when the job fails.
+TEST(Listing, NetworkItemsThroughATemporaryDriveLetter) {
+  static std::u16string share;
+  static std::vector<std::u16string> connected;
+  static FileSystemApi real;
+  ScratchFolder folder;
+  folder.Make({"share/docs/a.md", "share/b.txt"});
+  share = folder["share"];
+  real = g_fileSystem;
+  NetworkApi network = g_network;
+  // y: is the first letter that connects; on it, paths below \\srv\s lead to the share.
+  g_network = NetworkApi{[](const char16_t* remote, const char16_t* drive) {
+                           if (drive[0] != u'y') return false;
+                           connected.push_back(remote);
+                           return true;
+                         },
+                         [](const char16_t* drive) { connected.push_back(u"-" + std::u16string(drive)); }};
+  auto onShare = [](const char16_t* path) {
+    std::u16string text(path);
+    return text.rfind(u"y:", 0) == 0 ? share + connected.back().substr(7) + text.substr(2) : text;
+  };
+  static decltype(+onShare) map;
+  map = onShare;
+  g_fileSystem = FileSystemApi{[](const char16_t* path) { return real.queryAttributes(map(path).c_str()); },
+                               [](const char16_t* path, FolderEntryFn onEntry, void* context) {
+                                 return real.enumerateFolder(map(path).c_str(), onEntry, context);
+                               }};
+  std::u16string text;
+  ListingRequest request = MakeRequest(O(R), {u"\\\\srv\\s\\docs", u"\\\\srv\\s\\b.txt"});
+  EXPECT_EQ(ListToText(request, &text), ListingOutcome::Done);
+  EXPECT_EQ(Lines(text), (std::vector<std::string>{"b.txt", "docs", "docs\\a.md"}));
+  EXPECT_EQ(connected, (std::vector<std::u16string>{u"\\\\srv\\s", u"-y:", u"\\\\srv\\s", u"-y:", u"\\\\srv\\s\\docs", u"-y:"}));
+  for (uint64_t k = 1; k <= 12; ++k) {
+    connected.clear();
+    ArmAllocationFailure(k);
+    ListToText(MakeRequest(O(R), {u"\\\\srv\\s\\docs", u"\\\\srv\\s\\b.txt"}), &text);
+    ArmAllocationFailure(0);
+    EXPECT_EQ(std::count(connected.begin(), connected.end(), u"-y:") * 2, static_cast<long>(connected.size())) << k;
+  }
+  g_network = network;
+  g_fileSystem = real;
 }
 
 }  // namespace

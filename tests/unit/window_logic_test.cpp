@@ -182,17 +182,22 @@ TEST_F(WindowLogicTest, SaveLoadAndDeleteTheStoredSettings) {
     }
   }
 
-  // DEL removes the product key, and the maker's when nothing else is there.
-  for (bool other : {false, true}) {
+  // DEL removes the product key, and the maker's when nothing else is there;
+  // a key the registry keeps for what it holds loses its values.
+  const char16_t* beside[] = {nullptr, u"Software\\Quillmoor\\Other", u"Software\\Quillmoor\\DORROWIN\\Sub"};
+  const Log left[] = {{u"software"},
+                      {u"software", u"software\\quillmoor", u"software\\quillmoor\\other"},
+                      {u"software", u"software\\quillmoor", u"software\\quillmoor\\dorrowin", u"software\\quillmoor\\dorrowin\\sub"}};
+  for (int i = 0; i < 3; ++i) {
+    ResetStandIns();
+    if (beside[i] != nullptr) g_userStore.createKey(nullptr, beside[i], StoreAccess::All, &key);
+    if (beside[i] != nullptr) g_userStore.closeKey(key);
     RouteCommand(static_cast<int32_t>(Control::SaveButton), 0);
-    if (other) g_userStore.createKey(nullptr, u"Software\\Quillmoor\\Other", StoreAccess::All, &key);
-    if (other) g_userStore.closeKey(key);
     RouteCommand(static_cast<int32_t>(Control::DeleteButton), 0);
-    EXPECT_EQ(StoreContents(), other ? (Log{u"software", u"software\\quillmoor", u"software\\quillmoor\\other"})
-                                     : Log{u"software"});
+    EXPECT_EQ(StoreContents(), left[i]);
     EXPECT_FALSE(ControlEnabled(Control::DeleteButton));
   }
-  ClearWindowLog();
+  ResetStandIns();
   LoadSettings();
   EXPECT_TRUE(Logged(u"enable 10016 0"));
   EXPECT_EQ(OpenStoreKeys(), 0);

@@ -107,9 +107,12 @@ TEST_F(WindowLogicTest, HelpOpensTheReadmeBesideTheProgramOrWarns) {
     SetReadmePath(ReadmePathFor(module));
     RouteCommand(static_cast<int32_t>(Control::HelpButton), 0);
   }
-  SetReadmePath(nullptr);
+  ArmAllocationFailure(1);
+  SetReadmePath(ReadmePathFor(u"C:\\dorrowin.exe"));
+  ArmAllocationFailure(0);
+  RouteCommand(static_cast<int32_t>(Control::HelpButton), 0);
   EXPECT_EQ(ShellLog(), (Log{u"open C:\\Tools\\readme.txt", u"open C:\\Tools\\dorrowin.md\\readme.txt",
-                             u"warn readme.txt を開けませんでした|"}));
+                             u"warn readme.txt を開けませんでした|", u"warn readme.txt を開けませんでした|"}));
 }
 
 // SAV writes the exact values, start-up applies them, DEL removes them and
@@ -182,6 +185,8 @@ TEST_F(WindowLogicTest, SaveLoadAndDeleteTheStoredSettings) {
     }
   }
 
+  int64_t live = GetAllocationStats().liveBlocks;
+  auto createKey = g_userStore.createKey;
   // DEL removes the product key, and the maker's when nothing else is there;
   // a key the registry keeps for what it holds loses its values.
   const char16_t* beside[] = {nullptr, u"Software\\Quillmoor\\Other", u"Software\\Quillmoor\\DORROWIN\\Sub"};
@@ -196,7 +201,13 @@ TEST_F(WindowLogicTest, SaveLoadAndDeleteTheStoredSettings) {
     RouteCommand(static_cast<int32_t>(Control::DeleteButton), 0);
     EXPECT_EQ(StoreContents(), left[i]);
     EXPECT_FALSE(ControlEnabled(Control::DeleteButton));
+    EXPECT_EQ(GetAllocationStats().liveBlocks, live);
   }
+  // A store that refuses the key: nothing saved, DEL stays disabled.
+  g_userStore.createKey = [](StoreKey, const char16_t*, StoreAccess, StoreKey*) { return StoreResult::Denied; };
+  RouteCommand(static_cast<int32_t>(Control::SaveButton), 0);
+  EXPECT_FALSE(ControlEnabled(Control::DeleteButton));
+  g_userStore.createKey = createKey;
   ResetStandIns();
   LoadSettings();
   EXPECT_TRUE(Logged(u"enable 10016 0"));

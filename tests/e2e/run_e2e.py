@@ -20,7 +20,7 @@ LABELS = [(10001, [" パス：相対パス", " パス：ツリー", " パス：�
           (10009, [" フォルダ内検索：する", " フォルダ内検索：しない"]),
           (10010, [" 常に手前に表示：ON", " 常に手前に表示：OFF"]), (10011, [" 透過表示：OFF", " 透過表示：ON"])]
 # The four affix edit boxes: id, value name, typed text.
-AFFIXES = [(10006, "StrFF", "F<"), (10007, "StrFB", "「後」"), (10019, "StrDF", "D["), (10020, "StrDB", "]フ")]
+AFFIXES = [(10006, "StrFF", "F<"), (10007, "StrFB", ">f"), (10019, "StrDF", "D["), (10020, "StrDB", "]d")]
 # Names only, slash, no extensions, folders only, no scan, translucent, not on top, full layout.
 CLICKED_WORD = 0x20000 | 0x4000 | 0x300 | 0x30
 
@@ -32,11 +32,11 @@ def check(condition, message):
         raise Failure(message)
 
 def check_equal(actual, expected, what):
-    check(actual == expected, "%s: expected %r, got %r" % (what, expected, actual))
+    check(actual == expected, "%s: expected %.900r, got %.900r" % (what, expected, actual))
 
-def run(*command, timeout=60, env=None):
-    return subprocess.run(command, env=env or ENV, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                          stderr=subprocess.DEVNULL, timeout=timeout)
+def run(*command, timeout=60, env=None, out=subprocess.PIPE):
+    return subprocess.run(command, env=env or ENV, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL,
+                          timeout=timeout)
 
 def wine(*args, timeout=60):
     return run(os.path.join(ARGS.tools, "wine-run.sh"), *args, timeout=timeout)
@@ -54,11 +54,14 @@ def ended(process, close=False):
     except subprocess.TimeoutExpired:
         raise Failure("the program did not end within 60 s")
 
-def restart_wine():
-    """A new Wine session: it ends whatever a test left running and reads the desktop's work area afresh."""
-    for command in (["wineserver", "-k"], ["wineserver", "-w"], ["wineserver", "-p"], ["wine", "cmd", "/c", "exit"]):
-        subprocess.run(command, env=ENV, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=60)
+def restart_wine(keeper=True):
+    """A new Wine session: it ends whatever a test left running and reads the desktop's work area afresh.
+    Wine empties the clipboard once the session's last program ends: a helper program stays alive."""
+    for command in (["wineserver", "-k"], ["wineserver", "-w"], ["wineserver", "-p"]):
+        run(*command, out=subprocess.DEVNULL)
+    if keeper:
+        start(ARGS.clipboard, "hold", "3600")
+    run("wine", "cmd", "/c", "exit", out=subprocess.DEVNULL)
 
 def probe(command="state"):
     return json.loads(wine(ARGS.probe, command, timeout=30).stdout.decode("utf-8"))
@@ -67,11 +70,11 @@ def wait(predicate, what, get=probe, timeout=30):
     """Polls get() (the window's state) until predicate holds on its answer; returns that answer."""
     end, seen = time.monotonic() + timeout, None
     while time.monotonic() < end:
-        seen = get()
-        try:
+        try:  # an answer that is not there yet or cut short is polled again
+            seen = get()
             if predicate(seen):
                 return seen
-        except (KeyError, TypeError):
+        except (KeyError, TypeError, ValueError):
             pass
         time.sleep(0.1)
     raise Failure("timed out waiting for %s; last seen: %s" % (what, json.dumps(seen, ensure_ascii=False)[:800]))
@@ -256,9 +259,9 @@ def TheWindowIsFittedIntoTheWorkArea(folder):
     XD.sync()
     restart_wine()
     try:
-        # Stored setting (None: the defaults, compact), stored place, the part of the rectangle that is fitted.
-        for setting, place, fitted in [(None, (0, 0), lambda r: r[:2] == [100, 50]),
-                                       (0xB120, (890, 690), lambda r: r[2:] == [900, 700])]:
+        # Stored setting (None: the defaults, compact), stored place, the two fitted sides of the rectangle.
+        for setting, place, fitted in [(None, (20, 690), lambda r: (r[0], r[3]) == (100, 700)),
+                                       (0xB120, (890, 10), lambda r: (r[1], r[2]) == (50, 900))]:
             for name, value in (("Setting", setting), ("WindowPos", place[0] << 16 | place[1])):
                 if value is not None:
                     wine("reg", "add", KEY, "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f")
@@ -300,8 +303,7 @@ def main():
     # Help opens readme.txt with Notepad; a fresh prefix does not tie .txt to it.
     wine("reg", "add", r"HKLM\Software\Classes\.txt", "/ve", "/d", "txtfile", "/f")
     for function in [t for t in TESTS if ARGS.filter in t.__name__]:
-        # Wine empties the clipboard once the session's last program ends: a helper stays alive.
-        start(ARGS.clipboard, "hold", "3600")
+        restart_wine()
         wine("reg", "delete", KEY, "/f")
         folder, began, failure = tempfile.mkdtemp(prefix="dorrowin-e2e-"), time.monotonic(), None
         try:
@@ -311,11 +313,11 @@ def main():
         except Exception:  # a broken test is a failed test
             failure = traceback.format_exc()
         wine("reg", "delete", KEY, "/f")
-        restart_wine()
         shutil.rmtree(folder, ignore_errors=True)
         results.append((function.__name__, time.monotonic() - began, failure))
         print("[%s] %s (%.1f s)%s" % ("FAILED" if failure else "    OK", function.__name__, results[-1][1],
                                       "\n" + failure if failure else ""), flush=True)
+    restart_wine(keeper=False)
     write_report(ARGS.report, results)
     failed = sum(1 for r in results if r[2])
     print("e2e: %d passed, %d failed" % (len(results) - failed, failed))

@@ -1,8 +1,8 @@
 // window_probe: reads a running Dorrowin window from outside for the
 // end-to-end tests and prints it as JSON.
 //   window_probe state    the main window and its controls 10001-10023
-//   window_probe dialogs  the visible message boxes: [caption, text] each
-//   window_probe dismiss  the same, pressing OK in each
+//   window_probe dialogs  the message box shown, as [[caption, text]], or []
+//   window_probe dismiss  the same, pressing its OK
 //   window_probe close    posts WM_CLOSE to the main window
 #include <windows.h>
 
@@ -55,28 +55,20 @@ std::string State(HWND window) {
   return out + "}}";
 }
 
-std::string g_dialogs = "[";
-bool g_dismiss = false;
-
-// A message box as [caption, text]; Wine and Windows give its text the id 0xFFFF.
-BOOL CALLBACK CollectDialog(HWND window, LPARAM) {
-  wchar_t className[32] = {};
-  GetClassNameW(window, className, 32);
-  if (std::wstring(className) != L"#32770" || !IsWindowVisible(window)) return TRUE;
-  g_dialogs += (g_dialogs.size() > 1 ? ",[" : "[") + Text(window) + "," + Text(GetDlgItem(window, 0xFFFF)) + "]";
-  if (g_dismiss) PostMessageW(window, WM_COMMAND, IDOK, 0);
-  return TRUE;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   std::wstring command = argc >= 2 ? argv[1] : L"";
   HWND main = FindWindowW(L"Dorrowin", nullptr);
   if (command == L"close") return main != nullptr && PostMessageW(main, WM_CLOSE, 0, 0) ? 0 : 1;
-  g_dismiss = command == L"dismiss";
-  if (command != L"state") EnumWindows(CollectDialog, 0);
-  std::string out = (command == L"state" ? State(main) : g_dialogs + "]") + "\n";
+  std::string out = "[]\n";
+  HWND box = FindWindowW(L"#32770", nullptr);  // a message box; Wine and Windows give its text the id 0xFFFF
+  if (command == L"state") {
+    out = State(main) + "\n";
+  } else if (box != nullptr && IsWindowVisible(box)) {
+    out = "[[" + Text(box) + "," + Text(GetDlgItem(box, 0xFFFF)) + "]]\n";
+    if (command == L"dismiss") PostMessageW(box, WM_COMMAND, IDOK, 0);
+  }
   DWORD written = 0;
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), out.data(), static_cast<DWORD>(out.size()), &written, nullptr);
   return 0;

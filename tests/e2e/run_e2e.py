@@ -54,8 +54,7 @@ def ended(process, close=False):  # its exit code; a program still running after
 def restart_wine(keeper=True):
     """A new Wine session, ending whatever a test left running and reading the work area afresh. Wine empties
     the clipboard once the session's last program ends: a helper program stays alive."""
-    for command in (["wineserver", "-k"], ["wineserver", "-w"], ["wineserver", "-p"]):
-        run(*command, out=subprocess.DEVNULL)
+    run("sh", "-c", "wineserver -k; wineserver -w; wineserver -p", out=subprocess.DEVNULL)
     if keeper:
         start(ARGS.clipboard, "hold", "3600")
     run("wine", "cmd", "/c", "exit", out=subprocess.DEVNULL)
@@ -115,36 +114,33 @@ def drop(paths):
     """Drops the paths onto the window's status label by XDND, as a desktop file manager does."""
     state = probe()
     target = XD.create_resource_object("window", x_window(state["title"]))
-    atom = {name: XD.intern_atom(name) for name in ("XdndSelection", "XdndEnter", "XdndPosition", "XdndStatus",
-                                                   "XdndDrop", "XdndFinished", "XdndActionCopy", "text/uri-list")}
+    atom = XD.intern_atom
     uris = "".join("file://%s\r\n" % urllib.parse.quote(path) for path in paths).encode("utf-8")
     source = XD.screen().root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
-    source.set_selection_owner(atom["XdndSelection"], X.CurrentTime)
-
+    source.set_selection_owner(atom("XdndSelection"), X.CurrentTime)
     def send(kind, *values):
         data = (32, [source.id, *values] + [0] * (4 - len(values)))
-        target.send_event(event.ClientMessage(window=target, client_type=atom[kind], data=data), event_mask=0)
+        target.send_event(event.ClientMessage(window=target, client_type=atom(kind), data=data), event_mask=0)
         XD.flush()
-
     def wait_for(kind):  # hands Wine the URI list when it asks
         end = time.monotonic() + 10
         while time.monotonic() < end:
             while XD.pending_events():
                 ev = XD.next_event()
                 if ev.type == X.SelectionRequest:
-                    ev.requestor.change_property(ev.property, atom["text/uri-list"], 8, uris)
+                    ev.requestor.change_property(ev.property, atom("text/uri-list"), 8, uris)
                     notify = event.SelectionNotify(time=ev.time, requestor=ev.requestor, target=ev.target,
                                                    property=ev.property, selection=ev.selection)
                     ev.requestor.send_event(notify, event_mask=0)
                     XD.flush()
-                elif ev.type == X.ClientMessage and ev.client_type == atom[kind]:
+                elif ev.type == X.ClientMessage and ev.client_type == atom(kind):
                     return ev
             select.select([XD.fileno()], [], [], 0.05)
         raise Failure("no %s from the window" % kind)
 
     x, y = point(state, 10003)
-    send("XdndEnter", 5 << 24, atom["text/uri-list"])
-    send("XdndPosition", 0, x << 16 | y, X.CurrentTime, atom["XdndActionCopy"])
+    send("XdndEnter", 5 << 24, atom("text/uri-list"))
+    send("XdndPosition", 0, x << 16 | y, X.CurrentTime, atom("XdndActionCopy"))
     check(wait_for("XdndStatus").data[1][1] & 1, "the window accepts the drop")
     send("XdndDrop", 0, X.CurrentTime)
     wait_for("XdndFinished")
@@ -295,17 +291,15 @@ def main():
     for function in [t for t in TESTS if ARGS.filter in t.__name__]:
         restart_wine()
         wine("reg", "delete", KEY, "/f")
-        shm = "/dev/shm" if os.access("/dev/shm", os.W_OK) else None  # memory: 150,000 files are made fast there
+        shm = "/dev/shm" if os.access("/dev/shm", os.W_OK) else None  # in memory: large trees are made fast
         folder, began, failure = tempfile.mkdtemp(prefix="dorrowin-e2e-", dir=shm), time.monotonic(), None
         for relative in SAMPLE_FILES:  # the sample tree every test may use
             os.makedirs(os.path.dirname(os.path.join(folder, relative)), exist_ok=True)
             open(os.path.join(folder, relative), "w").close()
         try:
             function(folder)
-        except Failure as error:
-            failure = str(error)
-        except Exception:  # a broken test is a failed test
-            failure = traceback.format_exc()
+        except Exception as error:  # a broken test is a failed test too, told by its traceback
+            failure = str(error) if isinstance(error, Failure) else traceback.format_exc()
         wine("reg", "delete", KEY, "/f")
         shutil.rmtree(folder, ignore_errors=True)
         results.append((function.__name__, time.monotonic() - began, failure))

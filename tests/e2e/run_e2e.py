@@ -245,7 +245,7 @@ def TheWindowIsFittedIntoTheWorkArea(folder):
     XD.sync()
     restart_wine()
     try:
-        # Stored setting (None: the defaults, compact), stored place, the two fitted sides of the rectangle.
+        # Stored setting (None: defaults, compact; 0xB120: defaults, full), stored place, the two sides fitted.
         for setting, place, fitted in [(None, (20, 690), lambda r: (r[0], r[3]) == (100, 700)),
                                        (0xB120, (890, 10), lambda r: (r[1], r[2]) == (50, 900))]:
             for name, value in (("Setting", setting), ("WindowPos", place[0] << 16 | place[1])):

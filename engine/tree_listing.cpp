@@ -56,7 +56,10 @@ bool ReserveSlots(TreeIndex* index) {
   TreeIndex grown{slots, capacity, index->used};
   for (size_t i = 0; i < index->capacity; ++i) {
     const IndexSlot& old = index->slots[i];
-    if (old.level != nullptr) *FindSlot(grown, old.level, old.node->text, old.node->length, old.isTail) = old;
+    if (old.level == nullptr) continue;
+    // A tail's key is its level alone, not its node's text.
+    *FindSlot(grown, old.level, old.isTail ? nullptr : old.node->text, old.isTail ? 0 : old.node->length,
+              old.isTail) = old;
   }
   PlatformFree(index->slots);
   *index = grown;

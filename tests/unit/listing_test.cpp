@@ -120,6 +120,25 @@ TEST(Listing, WorkedExamplesAndEveryAllocationFailing) {
   }
 }
 
+// A level of many siblings, each given twice, is merged as one of a few.
+TEST(Listing, TreeOfManySiblings) {
+  ScratchFolder folder;
+  std::vector<std::u16string> inputs;
+  std::vector<std::string> expected;
+  for (int i = 1; i <= 300; ++i) {
+    std::string name = "f" + std::to_string(i) + ".txt";
+    folder.Make({"many/" + name});
+    inputs.insert(inputs.end(), 2, folder["many/" + name]);
+    expected.push_back(name);
+  }
+  folder.Make({"many/sub/x.txt"});
+  inputs.push_back(folder["many/sub/x.txt"]);
+  expected.insert(expected.end(), {"sub", " ┗x.txt"});
+  std::u16string text;
+  EXPECT_EQ(ListToText(MakeRequest(O(T), inputs), &text), ListingOutcome::Done);
+  EXPECT_EQ(Lines(text), expected);
+}
+
 // A network folder is reached through a temporary drive letter, z: down to
 // the first that connects; every connection made is cancelled again, also
 // when the job fails.

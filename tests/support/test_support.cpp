@@ -4,7 +4,6 @@
 #include <random>
 #include <stdexcept>
 
-#include "platform/utf8.h"
 
 namespace fs = std::filesystem;
 

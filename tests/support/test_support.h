@@ -1,12 +1,31 @@
 #pragma once
 // What the tests share: folders on disk, paths as the program sees them,
-// requests and whole listings.
+// requests and whole listings; and every header the tests use.
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "engine/clipboard_text.h"
+#include "engine/collation.h"
 #include "engine/listing.h"
+#include "engine/path_node.h"
+#include "job/job_worker.h"
+#include "platform/filesystem.h"
+#include "platform/memory.h"
+#include "platform/network.h"
+#include "platform/thread.h"
+#include "platform/utf8.h"
+#include "settings/listing_settings.h"
+#include "settings/settings_store.h"
+#include "tests/support/stand_ins.h"
+#include "ui/commands.h"
+#include "ui/stored_settings.h"
+#include "ui/ui_state.h"
 
 // A host path as the program sees it: natively and under Wine the host's
 // root is the drive Z: and components are separated by backslashes.

@@ -1,13 +1,8 @@
 // Worked examples of the name order, and the sort that lists folders and
 // inputs by it.
 
-#include <gtest/gtest.h>
-
 #include <map>
 #include <random>
-
-#include "engine/collation.h"
-#include "engine/path_node.h"
 #include "tests/support/test_support.h"
 
 namespace {

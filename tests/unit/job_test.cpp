@@ -2,16 +2,7 @@
 // its own, its reports pumped here; what the window shows, the clipboard,
 // and every allocation failing in turn.
 
-#include <gtest/gtest.h>
-
-#include "job/job_worker.h"
-#include "platform/filesystem.h"
-#include "platform/memory.h"
-#include "platform/thread.h"
-#include "settings/listing_settings.h"
-#include "tests/support/stand_ins.h"
 #include "tests/support/test_support.h"
-#include "ui/commands.h"
 
 namespace {
 
@@ -33,20 +24,7 @@ class JobTest : public testing::Test {
     EXPECT_EQ(g_status, StatusState::Idle);
     g_commandLineMode = false;
   }
-  // A drop (or the command line, for none) through the window's own start,
-  // run to its end; gives the outcome's status text.
-  std::u16string Run(void* drop) {
-    ClearWindowLog();
-    StartWindowJob(drop);
-    PumpJobReports();
-    WaitForWorker();
-    std::u16string outcome;
-    for (const std::u16string& event : WindowLog()) {
-      if (event.rfind(u"text 10003 ", 0) == 0 && event.substr(11) != kBlank) outcome = event.substr(11);
-    }
-    return outcome;
-  }
-  std::u16string RunDrop() { return Run(MakeDrop({folder["w/docs"], folder["w/b.txt"]})); }
+  std::u16string RunDrop() { return RunWindowJob(MakeDrop({folder["w/docs"], folder["w/b.txt"]})); }
   ScratchFolder folder;
   const std::u16string kText = u"b.txt\r\ndocs\r\ndocs\\a.md\r\ndocs\\img\r\ndocs\\img\\p.png";
 };
@@ -126,14 +104,14 @@ TEST_F(JobTest, ACommandLineJobListsItsPathsAndClosesTheWindow) {
   g_commandLineMode = true;
   g_settings.pathForm = PathForm::NameOnly;
   SetCommandLine(u"\"C:\\Program Files\\dorrowin.exe\"  \"" + folder["w/docs/img"] + u"\" " + folder["w/b.txt"]);
-  EXPECT_EQ(Run(nullptr), u"完了！");
+  EXPECT_EQ(RunWindowJob(nullptr), u"完了！");
   EXPECT_EQ(ClipboardText(), u"b.txt\r\nimg\r\np.png");
   EXPECT_EQ(WindowLog().back(), u"close");
   SetCommandLine(u"dorrowin.exe " + folder["w/b.txt"]);
-  EXPECT_EQ(Run(nullptr), u"完了！");
+  EXPECT_EQ(RunWindowJob(nullptr), u"完了！");
   EXPECT_EQ(ClipboardText(), u"b.txt");
   SetCommandLine(u"\"dorrowin.exe " + folder["w/b.txt"]);
-  EXPECT_EQ(Run(nullptr), u"失敗");
+  EXPECT_EQ(RunWindowJob(nullptr), u"失敗");
   EXPECT_EQ(WindowLog().back(), u"close");
 }
 
@@ -151,7 +129,7 @@ TEST_F(JobTest, EveryAllocationFailingInTurnFailsTheJobCleanly) {
     SetClipboardText(u"before");
     void* drop = MakeDrop({folder["w/docs"], folder["w/b.txt"]});
     ArmAllocationFailure(k);
-    EXPECT_EQ(Run(drop), u"失敗") << "allocation " << k;
+    EXPECT_EQ(RunWindowJob(drop), u"失敗") << "allocation " << k;
     ArmAllocationFailure(0);
     EXPECT_EQ(GetAllocationStats().liveBlocks, live) << "allocation " << k;
     EXPECT_EQ(ClipboardText(), u"before") << "allocation " << k;

@@ -3,14 +3,6 @@
 // has, a file system that says every path exists), and each also run with
 // every one of its allocations failing in turn.
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-
-#include "platform/filesystem.h"
-#include "platform/memory.h"
-#include "platform/network.h"
-#include "platform/utf8.h"
 #include "tests/support/test_support.h"
 
 namespace {

@@ -2,18 +2,7 @@
 // two layouts fitted into the work area, Help, and SAV, DEL and start-up
 // against the in-memory store.
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-
-#include "job/job_worker.h"
-#include "platform/memory.h"
-#include "settings/listing_settings.h"
-#include "settings/settings_store.h"
-#include "tests/support/stand_ins.h"
-#include "ui/commands.h"
-#include "ui/stored_settings.h"
-#include "ui/ui_state.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -26,13 +15,13 @@ class WindowLogicTest : public testing::Test {
     ResetListingSettings();
     g_status = StatusState::Idle;
   }
+  static CommandOutcome Click(Control control, int32_t code = 0) {
+    return RouteCommand(static_cast<int32_t>(control), code);
+  }
   // The label's text after each of its clicks (double clicks every other).
-  static std::vector<std::u16string> Cycle(Control control, int clicks) {
-    std::vector<std::u16string> texts;
-    for (int i = 0; i < clicks; ++i) {
-      EXPECT_EQ(RouteCommand(static_cast<int32_t>(control), i % 2), CommandOutcome::Handled);
-      texts.push_back(ControlText(control));
-    }
+  static Log Cycle(Control control, int clicks) {
+    Log texts;
+    for (int i = 0; i < clicks; ++i) texts.push_back((Click(control, i % 2), ControlText(control)));
     return texts;
   }
   static bool Logged(const std::u16string& event) {
@@ -42,14 +31,13 @@ class WindowLogicTest : public testing::Test {
 };
 
 TEST_F(WindowLogicTest, EachLabelCyclesThroughItsTexts) {
-  using V = std::vector<std::u16string>;
-  EXPECT_EQ(Cycle(Control::PathFormLabel, 4), (V{u" パス：ツリー", u" パス：なし", u" パス：絶対パス", u" パス：相対パス"}));
-  EXPECT_EQ(Cycle(Control::ItemsLabel, 3), (V{u" 項目：ファイルのみ", u" 項目：フォルダのみ", u" 項目：ファイルとフォルダ"}));
-  EXPECT_EQ(Cycle(Control::ExtensionLabel, 2), (V{u" 拡張子：なし", u" 拡張子：あり"}));
-  EXPECT_EQ(Cycle(Control::FolderScanLabel, 2), (V{u" フォルダ内検索：しない", u" フォルダ内検索：する"}));
-  EXPECT_EQ(Cycle(Control::SeparatorLabel, 2), (V{u" パス区切り文字：/", u" パス区切り文字：\\"}));
-  EXPECT_EQ(Cycle(Control::TopmostLabel, 2), (V{u" 常に手前に表示：OFF", u" 常に手前に表示：ON"}));
-  EXPECT_EQ(Cycle(Control::TranslucentLabel, 1), (V{u" 透過表示：ON"}));
+  EXPECT_EQ(Cycle(Control::PathFormLabel, 4), (Log{u" パス：ツリー", u" パス：なし", u" パス：絶対パス", u" パス：相対パス"}));
+  EXPECT_EQ(Cycle(Control::ItemsLabel, 3), (Log{u" 項目：ファイルのみ", u" 項目：フォルダのみ", u" 項目：ファイルとフォルダ"}));
+  EXPECT_EQ(Cycle(Control::ExtensionLabel, 2), (Log{u" 拡張子：なし", u" 拡張子：あり"}));
+  EXPECT_EQ(Cycle(Control::FolderScanLabel, 2), (Log{u" フォルダ内検索：しない", u" フォルダ内検索：する"}));
+  EXPECT_EQ(Cycle(Control::SeparatorLabel, 2), (Log{u" パス区切り文字：/", u" パス区切り文字：\\"}));
+  EXPECT_EQ(Cycle(Control::TopmostLabel, 2), (Log{u" 常に手前に表示：OFF", u" 常に手前に表示：ON"}));
+  EXPECT_EQ(Cycle(Control::TranslucentLabel, 1), (Log{u" 透過表示：ON"}));
   EXPECT_TRUE(Logged(u"topmost 0") && Logged(u"topmost 1") && Logged(u"alpha 192"));
   EXPECT_EQ(WindowLog()[WindowLog().size() - 3], u"text 10011 " + std::u16string(21, u'\u3000'));
   EXPECT_EQ(g_settings.translucent, true);
@@ -58,14 +46,13 @@ TEST_F(WindowLogicTest, EachLabelCyclesThroughItsTexts) {
   g_status = StatusState::Listing;
   ClearWindowLog();
   for (Control c : {Control::PathFormLabel, Control::ItemsLabel, Control::ExtensionLabel, Control::FolderScanLabel,
-                    Control::SeparatorLabel}) {
-    EXPECT_EQ(RouteCommand(static_cast<int32_t>(c), 0), CommandOutcome::Handled);
+                    Control::SeparatorLabel, Control::TopmostLabel}) {
+    EXPECT_EQ(Click(c, c == Control::TopmostLabel ? 2 : 0), CommandOutcome::Handled);  // 2: neither click
   }
-  EXPECT_TRUE(WindowLog().empty());
-  RouteCommand(static_cast<int32_t>(Control::MinimizeButton), 1);
-  RouteCommand(static_cast<int32_t>(Control::TopmostLabel), 2);  // neither click nor double click
-  EXPECT_EQ(WindowLog(), Log{u"minimize"});
-  EXPECT_EQ(RouteCommand(static_cast<int32_t>(Control::CreditLabel), 0), CommandOutcome::NotHandled);
+  Click(Control::MinimizeButton, 1);
+  Click(Control::DeleteButton);
+  EXPECT_EQ(WindowLog(), (Log{u"minimize", u"enable 10016 0"}));
+  EXPECT_EQ(Click(Control::CreditLabel), CommandOutcome::NotHandled);
   EXPECT_EQ(RouteCommand(10024, 0), CommandOutcome::NotHandled);
   g_status = StatusState::Idle;
 }
@@ -76,7 +63,7 @@ TEST_F(WindowLogicTest, LayoutsFitIntoTheWorkArea) {
     WindowRect window, work;
     bool compact;
     int32_t x, y;
-  } rows[] = {
+  } const rows[] = {
       {{200, 150, 500, 450}, {0, 0, 1280, 984}, true, 200, 150},
       {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, false, 1280 - 236, 984 - 238},
       {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, true, 1280 - 86, 984 - 98},
@@ -89,11 +76,10 @@ TEST_F(WindowLogicTest, LayoutsFitIntoTheWorkArea) {
     SetWorkArea(row.work);
     g_settings.compactLayout = !row.compact;
     ClearWindowLog();
-    RouteCommand(static_cast<int32_t>(Control::LayoutButton), 0);
+    Click(Control::LayoutButton);
     EXPECT_EQ(g_settings.compactLayout, row.compact);
-    std::u16string size = row.compact ? u" 86 98" : u" 236 238";
-    std::string at = std::to_string(row.x) + " " + std::to_string(row.y);
-    EXPECT_EQ(WindowLog().back(), u"window " + std::u16string(at.begin(), at.end()) + size);
+    std::string at = "window " + std::to_string(row.x) + " " + std::to_string(row.y) + (row.compact ? " 86 98" : " 236 238");
+    EXPECT_EQ(WindowLog().back(), std::u16string(at.begin(), at.end()));
     EXPECT_TRUE(Logged(row.compact ? u"title Dorrowin" : u"title Dorrowin v1.04"));
     EXPECT_TRUE(Logged(row.compact ? u"text 10003 待機中" : u"text 10003 ファイル・フォルダをドロップして下さい"));
     EXPECT_TRUE(Logged(row.compact ? u"move 10003 5 5 70 20" : u"move 10003 5 125 220 20"));
@@ -105,12 +91,12 @@ TEST_F(WindowLogicTest, LayoutsFitIntoTheWorkArea) {
 TEST_F(WindowLogicTest, HelpOpensTheReadmeBesideTheProgramOrWarns) {
   for (const char16_t* module : {u"C:\\Tools\\dorrowin.exe", u"C:\\Tools\\dorrowin.md\\x", u"dorrowin.exe"}) {
     SetReadmePath(ReadmePathFor(module));
-    RouteCommand(static_cast<int32_t>(Control::HelpButton), 0);
+    Click(Control::HelpButton);
   }
   ArmAllocationFailure(1);
   SetReadmePath(ReadmePathFor(u"C:\\dorrowin.exe"));
   ArmAllocationFailure(0);
-  RouteCommand(static_cast<int32_t>(Control::HelpButton), 0);
+  Click(Control::HelpButton);
   EXPECT_EQ(ShellLog(), (Log{u"open C:\\Tools\\readme.txt", u"open C:\\Tools\\dorrowin.md\\readme.txt",
                              u"warn readme.txt を開けませんでした|", u"warn readme.txt を開けませんでした|"}));
 }
@@ -121,7 +107,7 @@ TEST_F(WindowLogicTest, SaveLoadAndDeleteTheStoredSettings) {
   SetControlTextForTest(Control::FilePrefixEdit, u"「");
   SetControlTextForTest(Control::FolderSuffixEdit, u"\\");
   SetWindowRect(WindowRect{-3, 20, 100, 100});
-  RouteCommand(static_cast<int32_t>(Control::SaveButton), 0);
+  Click(Control::SaveButton);
   Log stored = {u"software", u"software\\quillmoor", u"software\\quillmoor\\dorrowin",
                 u"Setting=4:20b10100", u"WindowPos=4:1400fdff", u"StrFF=1:0c300000", u"StrFB=1:0000",
                 u"StrDF=1:0000", u"StrDB=1:5c000000"};
@@ -195,17 +181,16 @@ TEST_F(WindowLogicTest, SaveLoadAndDeleteTheStoredSettings) {
                       {u"software", u"software\\quillmoor", u"software\\quillmoor\\dorrowin", u"software\\quillmoor\\dorrowin\\sub"}};
   for (int i = 0; i < 3; ++i) {
     ResetStandIns();
-    if (beside[i] != nullptr) g_userStore.createKey(nullptr, beside[i], StoreAccess::All, &key);
-    if (beside[i] != nullptr) g_userStore.closeKey(key);
-    RouteCommand(static_cast<int32_t>(Control::SaveButton), 0);
-    RouteCommand(static_cast<int32_t>(Control::DeleteButton), 0);
+    if (beside[i] != nullptr) g_userStore.createKey(nullptr, beside[i], StoreAccess::All, &key), g_userStore.closeKey(key);
+    Click(Control::SaveButton);
+    Click(Control::DeleteButton);
     EXPECT_EQ(StoreContents(), left[i]);
     EXPECT_FALSE(ControlEnabled(Control::DeleteButton));
     EXPECT_EQ(GetAllocationStats().liveBlocks, live);
   }
   // A store that refuses the key: nothing saved, DEL stays disabled.
   g_userStore.createKey = [](StoreKey, const char16_t*, StoreAccess, StoreKey*) { return StoreResult::Denied; };
-  RouteCommand(static_cast<int32_t>(Control::SaveButton), 0);
+  Click(Control::SaveButton);
   EXPECT_FALSE(ControlEnabled(Control::DeleteButton));
   g_userStore.createKey = createKey;
   ResetStandIns();

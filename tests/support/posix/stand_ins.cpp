@@ -1,19 +1,14 @@
 // The native build's stand-ins for the window, clipboard, store, shell and
 // job input (see stand_ins.h).
 
-#include "tests/support/stand_ins.h"
-
 #include <condition_variable>
 #include <deque>
 #include <map>
 #include <mutex>
 
-#include "job/job_worker.h"
 #include "platform/clipboard.h"
-#include "platform/job_input.h"
-#include "platform/memory.h"
 #include "platform/shell.h"
-#include "platform/user_store.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -240,6 +235,26 @@ void PumpJobReports() {
     hold.unlock();
     OnJobReport(report);
   }
+}
+
+std::u16string RunWindowJob(void* drop) {
+  ClearWindowLog();
+  StartWindowJob(drop);
+  PumpJobReports();
+  WaitForWorker();
+  Text outcome;
+  for (const Text& event : g_log) {
+    if (event.rfind(u"text 10003 ", 0) == 0 && event[11] != u'\u3000') outcome = event.substr(11);
+  }
+  return outcome;
+}
+
+std::vector<std::string> ListThroughWorker(const std::vector<Text>& paths, PathForm form) {
+  ResetStandIns();
+  ResetListingSettings();
+  g_settings.pathForm = form;
+  EXPECT_EQ(RunWindowJob(MakeDrop(paths)), u"完了！");
+  return Lines(ClipboardText());
 }
 
 Text ClipboardText() {

@@ -1,315 +1,133 @@
 #!/usr/bin/python3
-"""End-to-end tests of dorrowin.exe under Wine on the X display in $DISPLAY, driven from outside as a user
-drives it; the window is read with window_probe.exe, the clipboard with clipboard_text.exe."""
-import argparse, json, os, re, select, shutil, subprocess, sys, tempfile, time, traceback, urllib.parse
+"""End-to-end tests of dorrowin.exe under Wine on the X display in $DISPLAY, driven from outside as a user drives it,
+one Wine session per test. Arguments: dorrowin.exe, window_probe.exe, clipboard_text.exe, the XML report's path."""
+import contextlib, json, os, pathlib, re, shutil, subprocess, sys, tempfile, time, traceback, urllib.parse
 import xml.etree.ElementTree as ET
-from Xlib import X, Xatom, display as xdisplay
+from Xlib import X, display as xdisplay
 from Xlib.protocol import event
 
-KEY = r"HKCU\Software\Quillmoor\Dorrowin"
-COMPACT, FULL, IDLE_FULL = "Dorrowin", "Dorrowin v1.04", "ファイル・フォルダをドロップして下さい"
-TOPMOST, ACCEPTFILES = 0x8, 0x10  # extended window styles
-SAMPLE_FILES = ["報告 10.txt", "報告 2.txt", "a.txt", "サブ/x.txt", "サブ/y/z.txt"]
+PROGRAM, PROBE, CLIPBOARD, REPORT = map(os.path.abspath, sys.argv[1:5])
+os.environ.update(WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="ja_JP.UTF-8")
+os.environ.setdefault("WINEPREFIX", os.path.join(os.path.dirname(PROGRAM), "wineprefix"))  # the build's own
+KEY, FULL = r"HKCU\Software\Quillmoor\Dorrowin", "Dorrowin v1.04"  # the settings' key, the full layout's title
 SAMPLE_INPUT = ["報告 10.txt", "a.txt", "サブ", "報告 2.txt"]
-# The list with the default settings: relative paths, files first, natural order, folders scanned.
+# Their list with the default settings: relative paths, files first, natural order, folders scanned.
 SAMPLE_LIST = "\r\n".join(["a.txt", "報告 2.txt", "報告 10.txt", "サブ", "サブ\\x.txt", "サブ\\y", "サブ\\y\\z.txt"])
-# The clickable setting labels, each with its texts in click order from the default.
-LABELS = [(10001, [" パス：相対パス", " パス：ツリー", " パス：なし", " パス：絶対パス"]),
-          (10023, [" パス区切り文字：\\", " パス区切り文字：/"]), (10002, [" 拡張子：あり", " 拡張子：なし"]),
-          (10008, [" 項目：ファイルとフォルダ", " 項目：ファイルのみ", " 項目：フォルダのみ"]),
-          (10009, [" フォルダ内検索：する", " フォルダ内検索：しない"]),
-          (10010, [" 常に手前に表示：ON", " 常に手前に表示：OFF"]), (10011, [" 透過表示：OFF", " 透過表示：ON"])]
-# The four affix edit boxes: id, value name, typed text.
-AFFIXES = [(10006, "StrFF", "F<"), (10007, "StrFB", ">f"), (10019, "StrDF", "D["), (10020, "StrDB", "]d")]
-# Names only, slash, no extensions, folders only, no scan, translucent, not on top, full layout.
-CLICKED_WORD = 0x20000 | 0x4000 | 0x300 | 0x30
-
-class Failure(Exception):
-    """A failed expectation."""
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
+# Label clicks and the text each leads to: the path form once around and on to the tree, slash, no extensions.
+CLICKS = [(10001, " パス：ツリー"), (10001, " パス：なし"), (10001, " パス：絶対パス"), (10001, " パス：相対パス"),
+          (10001, " パス：ツリー"), (10023, " パス区切り文字：/"), (10002, " 拡張子：なし")]
+# "Setting" after them: slash, on top, folder scan, files and folders, tree; the full layout (no compact bit).
+CLICKED_WORD = 0x20000 | 0x8000 | 0x2000 | 0x100 | 0x40
+STORED_NAMES = ["Setting", "StrDB", "StrDF", "StrFB", "StrFF", "WindowPos"]
 
 def check_equal(actual, expected, what):
-    check(actual == expected, "%s: expected %.900r, got %.900r" % (what, expected, actual))
+    if actual != expected:
+        raise AssertionError("%s: expected %.900r, got %.900r" % (what, expected, actual))
+def run(*command, out=subprocess.PIPE):
+    return subprocess.run(command, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=60)
+def start(*command):  # in the background, output nowhere: Wine helpers it starts hold none of our pipes
+    return subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-def run(*command, timeout=60, env=None, out=subprocess.PIPE):
-    return subprocess.run(command, env=env or ENV, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL,
-                          timeout=timeout)
-
-def wine(*args, timeout=60):
-    return run(os.path.join(ARGS.tools, "wine-run.sh"), *args, timeout=timeout)
-
-def start(*args):
-    """A Wine program in the background, its output nowhere: Wine helpers it starts hold none of our pipes."""
-    return subprocess.Popen([os.path.join(ARGS.tools, "wine-run.sh"), *args], env=ENV, stdin=subprocess.DEVNULL,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-def ended(process, close=False):  # its exit code; a program still running after 60 s fails the test
-    if close:
-        wine(ARGS.probe, "close")
-    return process.wait(timeout=60)
-
-def restart_wine(keeper=True):
-    """A new Wine session, ending whatever a test left running and reading the work area afresh. Wine empties
-    the clipboard once the session's last program ends: a helper program stays alive."""
-    run("sh", "-c", "wineserver -k; wineserver -w; wineserver -p", out=subprocess.DEVNULL)
-    if keeper:
-        start(ARGS.clipboard, "hold", "3600")
-    run("wine", "cmd", "/c", "exit", out=subprocess.DEVNULL)
-
-def probe(command="state"):
-    return json.loads(wine(ARGS.probe, command, timeout=30).stdout.decode("utf-8"))
-
-def wait(predicate, what, get=probe, timeout=30):
-    """Polls get() (the window's state) until predicate holds on its answer; returns that answer."""
-    end, seen = time.monotonic() + timeout, None
+def wait(predicate, what, get=lambda: json.loads(run("wine", PROBE).stdout)):
+    """Polls get() (by default the window's state) until predicate gives a true value on its answer; returns it."""
+    end, seen = time.monotonic() + 30, None
     while time.monotonic() < end:
-        try:  # an answer that is not there yet or cut short is polled again
-            seen = get()
-            if predicate(seen):
-                return seen
-        except (KeyError, TypeError, ValueError):
-            pass
+        with contextlib.suppress(KeyError, TypeError, ValueError):  # not there yet (no window: null) or cut short
+            if value := predicate(seen := get()):
+                return value
         time.sleep(0.1)
-    raise Failure("timed out waiting for %s; last seen: %s" % (what, json.dumps(seen, ensure_ascii=False)[:800]))
+    raise AssertionError("timed out waiting for %s; last seen: %.800r" % (what, seen))
 
-def ctl(state, control):
-    return state["controls"][str(control)]
+def click(control, then=None):  # and waits for the text `then` on it; no --sync: it hangs when the pointer is there
+    x, y = wait(lambda st: st[str(control)]["at"], "control %d" % control)
+    run("xdotool", "mousemove", str(x), str(y), "click", "1")
+    wait(lambda st: then is None or st[str(control)]["text"] == then, "%r on %d" % (then, control))
 
-def wait_text(control, wanted, timeout=30):
-    return wait(lambda st: ctl(st, control)["text"] == wanted, "%r on %d" % (wanted, control), timeout=timeout)
+def stored():  # the values under the settings' key as `wine reg export` writes them (UTF-16); None without the key
+    if run("wine", "reg", "export", KEY, "key.reg", "/y").returncode == 0:
+        return dict(re.findall(r'^"(\w+)"=(.*)$', pathlib.Path("key.reg").read_text(encoding="utf-16"), re.M))
 
-def point(state, control):
-    x, y, width, height = ctl(state, control)["rect"]
-    return state["origin"][0] + x + width // 2, state["origin"][1] + y + height // 2
+def start_full(program):  # starts it, idle in the compact layout, and switches to the full one with every label
+    start("wine", program)
+    wait(lambda st: st["10003"]["text"] == "待機中", "the idle window")
+    click(10017)
+    wait(lambda st: st["title"] == FULL, "the full layout")
 
-def click(control, double=False, state=None):
-    x, y = point(state or probe(), control)
-    run("xdotool", "mousemove", str(x), str(y), "click", *(["--repeat", "2", "--delay", "80"] if double else []), "1")
-
-def x_window(title):
-    return int(run("xdotool", "search", "--name", "^%s$" % re.escape(title)).stdout.split()[0])
-
-def clipboard():
-    result = wine(ARGS.clipboard, "print")
-    return result.stdout.decode("utf-8") if result.returncode == 0 else None
-
-def set_clipboard(value):
-    wine(ARGS.clipboard, "set", value)
-    check_equal(clipboard(), value, "the clipboard before the job")
-
-def stored(folder):
-    """The values under the product key as `wine reg export` writes them, or None without the key."""
-    if wine("reg", "export", KEY, wine_path(folder, "key.reg"), "/y").returncode != 0:
-        return None
-    with open(os.path.join(folder, "key.reg"), encoding="utf-16") as file:
-        return dict(re.findall(r'^"(\w+)"=(.*)$', file.read().replace("\r", ""), re.M))
-
-def wine_path(*parts):
-    return "Z:" + os.path.abspath(os.path.join(*parts)).replace("/", "\\")
-
-def drop(paths):
-    """Drops the paths onto the window's status label by XDND, as a desktop file manager does."""
-    state = probe()
-    target = XD.create_resource_object("window", x_window(state["title"]))
-    atom = XD.intern_atom
-    uris = "".join("file://%s\r\n" % urllib.parse.quote(path) for path in paths).encode("utf-8")
-    source = XD.screen().root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
+def drop(paths):  # onto the window's status label by XDND, as a desktop file manager drops
+    xd, (x, y) = xdisplay.Display(), wait(lambda st: st["10003"]["at"], "the window")
+    target = xd.create_resource_object("window", int(run("xdotool", "search", "--name", FULL).stdout.split()[0]))
+    atom, uris = xd.intern_atom, "".join("file://%s\r\n" % urllib.parse.quote(p) for p in paths).encode("utf-8")
+    source = xd.screen().root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
     source.set_selection_owner(atom("XdndSelection"), X.CurrentTime)
     def send(kind, *values):
-        data = (32, [source.id, *values] + [0] * (4 - len(values)))
+        data = (32, [source.id, *values, 0, 0, 0][:5])
         target.send_event(event.ClientMessage(window=target, client_type=atom(kind), data=data), event_mask=0)
-        XD.flush()
-    def wait_for(kind):  # hands Wine the URI list when it asks
-        end = time.monotonic() + 10
-        while time.monotonic() < end:
-            while XD.pending_events():
-                ev = XD.next_event()
-                if ev.type == X.SelectionRequest:
-                    ev.requestor.change_property(ev.property, atom("text/uri-list"), 8, uris)
-                    notify = event.SelectionNotify(time=ev.time, requestor=ev.requestor, target=ev.target,
-                                                   property=ev.property, selection=ev.selection)
-                    ev.requestor.send_event(notify, event_mask=0)
-                    XD.flush()
-                elif ev.type == X.ClientMessage and ev.client_type == atom(kind):
-                    return ev
-            select.select([XD.fileno()], [], [], 0.05)
-        raise Failure("no %s from the window" % kind)
-
-    x, y = point(state, 10003)
+        xd.flush()
+    def next_event():  # or None; hands Wine the list when it asks (at XdndEnter)
+        ev = xd.next_event() if xd.pending_events() else None
+        if ev and ev.type == X.SelectionRequest:
+            ev.requestor.change_property(ev.property, atom("text/uri-list"), 8, uris)
+            fields = {name: getattr(ev, name) for name in ("time", "requestor", "target", "property", "selection")}
+            ev.requestor.send_event(event.SelectionNotify(**fields), event_mask=0)
+        return ev
     send("XdndEnter", 5 << 24, atom("text/uri-list"))
     send("XdndPosition", 0, x << 16 | y, X.CurrentTime, atom("XdndActionCopy"))
-    check(wait_for("XdndStatus").data[1][1] & 1, "the window accepts the drop")
+    wait(lambda ev: getattr(ev, "client_type", None) == atom("XdndStatus") and ev.data[1][1] & 1,
+         "an XdndStatus accepting the drop", get=next_event)
     send("XdndDrop", 0, X.CurrentTime)
-    wait_for("XdndFinished")
-    source.destroy()
 
-def TheCommandLineListsToTheClipboard(folder):
-    set_clipboard("before")
-    check_equal(ended(start(ARGS.program, *[wine_path(folder, p) for p in SAMPLE_INPUT])), 0, "exit code")
-    check_equal(clipboard(), SAMPLE_LIST, "the clipboard after a start with paths")
-    check(not probe()["found"], "the window is gone")
-    # From a console in the program's folder the command line holds the bare name, without quotes.
-    set_clipboard("before")
-    ended(start("cmd", "/c", "cd /d %s && %s %s" % (wine_path(os.path.dirname(ARGS.program)),
-                                                   os.path.basename(ARGS.program), wine_path(folder, "サブ"))))
-    check_equal(clipboard(), "サブ\r\nサブ\\x.txt\r\nサブ\\y\r\nサブ\\y\\z.txt", "the clipboard after a console start")
-    result = run("bash", os.path.join(ARGS.tools, "run.sh"), *[os.path.join(folder, p) for p in SAMPLE_INPUT],
-                 timeout=300, env=dict(ENV, DORROWIN_BUILD_DIR=os.path.dirname(ARGS.program)))
-    check_equal((result.returncode, result.stdout.decode("utf-8")), (0, SAMPLE_LIST + "\n"), "the run command")
+def TheCommandLineListsToTheClipboardAndExits():
+    paths = ["Z:" + os.path.abspath(path).replace("/", "\\") for path in SAMPLE_INPUT]
+    check_equal(start("wine", PROGRAM, *paths).wait(60), 0, "the exit code")
+    check_equal(run("wine", CLIPBOARD, "print").stdout.decode(), SAMPLE_LIST, "the clipboard after a start with paths")
 
-def TheWindowListsADropAndCancelsAJob(folder):
-    for d in range(200):  # enough files for a listing of more than a second
-        os.makedirs(os.path.join(folder, "big", "d%03d" % d))
-        for f in range(1000):
-            os.close(os.open(os.path.join(folder, "big", "d%03d" % d, "f%d.txt" % f), os.O_CREAT | os.O_WRONLY))
-    process = start(ARGS.program)
-    compact = (COMPACT, [80, 70], "待機中", False, TOPMOST | ACCEPTFILES)
-    wait(lambda st: (st["title"], st["client"], ctl(st, 10003)["text"], ctl(st, 10001)["visible"],
-                     st["exStyle"] & (TOPMOST | ACCEPTFILES)) == compact, "the compact window, idle, on top")
-    set_clipboard("before")
-    drop([os.path.join(folder, p) for p in SAMPLE_INPUT])
-    wait_text(10003, "完了！")
-    check_equal(clipboard(), SAMPLE_LIST, "the clipboard after the drop")
-    click(10017)
-    full = wait(lambda st: st["title"] == FULL and st["client"] == [230, 210], "the full layout")
-    drop([os.path.join(folder, "big")])
-    state = wait_text(10003, "リスト作成中...", timeout=10)
-    click(10013, state=full)  # at once, while the job runs
-    check(ctl(state, 10013)["enabled"] and not ctl(state, 10001)["enabled"], "Cancel enabled, labels locked in a job")
-    # A job that ended before the cancel would have replaced the clipboard's text.
-    state = wait(lambda st: ctl(st, 10003)["text"] in ("作業を中断しました", IDLE_FULL), "the interrupted text")
-    check_equal(clipboard(), SAMPLE_LIST, "the clipboard after the cancel")
-    check(not ctl(state, 10013)["enabled"] and ctl(state, 10001)["enabled"], "Cancel disabled, labels free after it")
-    ended(process, close=True)
+def ADropIsListedAndClickedLabelsAreSavedAndDeleted():
+    start_full(PROGRAM)
+    drop(map(os.path.abspath, SAMPLE_INPUT))
+    wait(lambda st: st["10003"]["text"] == "リスト作成完了！貼り付けられます", "the listing done")
+    check_equal(run("wine", CLIPBOARD, "print").stdout.decode(), SAMPLE_LIST, "the clipboard after the drop")
+    for control, text in CLICKS:
+        click(control, text)
+    click(10015)  # SAV
+    values = wait(lambda v: sorted(v) == STORED_NAMES and v, "the values SAV stores", get=stored)
+    check_equal(values["Setting"], "dword:%08x" % CLICKED_WORD, "Setting after SAV")
+    click(10016)  # DEL
+    wait(lambda v: v is None, "the key deleted by DEL", get=stored)
 
-def ClickedSettingsAreSavedLoadedAndDeleted(folder):
-    # A console start: Help must find readme.txt beside a program named without its path.
-    process = start("cmd", "/c", "cd /d %s && %s" % (wine_path(os.path.dirname(ARGS.program)),
-                                                    os.path.basename(ARGS.program)))
-    wait(lambda st: st["visible"], "the window")
-    click(10017)
-    state = wait(lambda st: st["title"] == FULL, "the full layout")
-    check(not ctl(state, 10016)["enabled"], "DEL is disabled with nothing saved")
-    clicked = {}
-    for control, texts in LABELS:
-        check_equal(ctl(state, control)["text"], texts[0], "the default text of %d" % control)
-        for wanted in texts[1:] + texts[:1]:
-            click(control)
-            wait_text(control, wanted)
-        double = len(texts) > 2  # a double click counts as two clicks
-        click(control, double)
-        clicked[control] = texts[2 if double else 1]
-        state = wait_text(control, clicked[control])
-    check_equal((state["alpha"], state["exStyle"] & TOPMOST), (192, 0), "alpha and topmost after the clicks")
-    for control, _, typed in AFFIXES:
-        click(control)
-        run("xdotool", "type", typed)
-        clicked[control] = typed
-    run("xdotool", "windowmove", str(x_window(FULL)), "333", "222")
-    wait(lambda st: st["rect"][:2] == [333, 222] and all(ctl(st, c)["text"] == t for c, t in clicked.items()),
-         "the window moved and the texts typed")
+def HelpOpensTheReadmeOrWarnsWithoutIt():
+    start_full(PROGRAM)
     click(10018)
-    wait(bool, "Help to open readme.txt", timeout=20,
-         get=lambda: run("xdotool", "search", "--name", "readme.txt").stdout.split())
-    check_equal(probe("dialogs"), [], "message boxes after Help")
-    run("xdotool", "search", "--name", "readme.txt", "windowclose", "%@")
-    click(10015)
-    wait(lambda st: ctl(st, 10016)["enabled"], "DEL enabled after SAV")
-    expected = {"Setting": "dword:%08x" % CLICKED_WORD, "WindowPos": "dword:%04x%04x" % (333, 222)}
-    expected.update((name, '"%s"' % typed) for _, name, typed in AFFIXES)
-    check_equal(stored(folder), expected, "the stored values after SAV")
-    ended(process, close=True)
-    # A copy of the program without readme.txt beside it loads the same settings.
-    os.makedirs(os.path.join(folder, "alone"))
-    process = start(shutil.copy(ARGS.program, os.path.join(folder, "alone")))
-    state = wait(lambda st: st["visible"] and st["rect"][:2] == [333, 222] and st["title"] == FULL,
-                 "the saved place and layout", timeout=15)
-    check_equal({c: ctl(state, c)["text"] for c in clicked}, clicked, "the texts after a restart")
-    check_equal((state["alpha"], state["exStyle"] & TOPMOST), (192, 0), "alpha and topmost after a restart")
+    wait(bool, "Notepad with readme.txt", get=lambda: run("xdotool", "search", "--name", "readme.txt").stdout)
+    run("wine", PROBE, "close")
+    wait(lambda st: st is None, "the window closed")
+    start_full(shutil.copy(PROGRAM, "."))  # no readme.txt beside this copy
     click(10018)
-    boxes = wait(bool, "the warning", get=lambda: probe("dialogs"), timeout=20)
-    check_equal(boxes, [[FULL, "readme.txt を開けませんでした"]], "the message boxes after Help")
-    probe("dismiss")
-    click(10016)
-    wait(lambda st: not ctl(st, 10016)["enabled"], "DEL disabled after DEL")
-    check_equal(stored(folder), None, "the stored values after DEL")
-    click(10014)
-    wait(lambda st: st["minimized"], "the window minimized")
-    ended(process, close=True)
+    check_equal(wait(lambda st: st["box"], "a message box"), [FULL, "readme.txt を開けませんでした"], "Help's warning")
 
-def TheWindowIsFittedIntoTheWorkArea(folder):
-    XD.screen().root.change_property(XD.intern_atom("_NET_WORKAREA"), Xatom.CARDINAL, 32, [100, 50, 800, 650])
-    XD.sync()
-    restart_wine()
+os.chdir(folder := tempfile.mkdtemp(prefix="dorrowin-e2e-"))  # the sample tree; the tests add key.reg, a program copy
+run("sh", "-c", "mkdir -p サブ/y && touch '報告 10.txt' '報告 2.txt' a.txt サブ/x.txt サブ/y/z.txt")
+# Help opens readme.txt with Notepad, which a fresh prefix does not tie to .txt.
+run("wine", "reg", "add", r"HKLM\Software\Classes\.txt", "/ve", "/d", "txtfile", "/f", out=subprocess.DEVNULL)
+root = ET.Element("testsuites", name="AllTests")  # GoogleTest's report, whose test cases test.sh counts
+suite = ET.SubElement(root, "testsuite", name="EndToEnd")
+for test in (TheCommandLineListsToTheClipboardAndExits, ADropIsListedAndClickedLabelsAreSavedAndDeleted,
+             HelpOpensTheReadmeOrWarnsWithoutIt):  # each in a new session, ending what the last test left running
+    run("sh", "-c", f"wineserver -k; wineserver -w; wineserver -p; wine reg delete '{KEY}' /f", out=subprocess.DEVNULL)
+    start("wine", CLIPBOARD, "hold", "3600")  # Wine empties the clipboard once the session's last program ends
+    began, failure = time.monotonic(), None
     try:
-        # Stored setting (None: defaults, compact; 0xB120: defaults, full), stored place, the two sides fitted.
-        for setting, place, fitted in [(None, (20, 690), lambda r: (r[0], r[3]) == (100, 700)),
-                                       (0xB120, (890, 10), lambda r: (r[1], r[2]) == (50, 900))]:
-            for name, value in (("Setting", setting), ("WindowPos", place[0] << 16 | place[1])):
-                if value is not None:
-                    wine("reg", "add", KEY, "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f")
-            process = start(ARGS.program)
-            wait(lambda st: st["visible"] and fitted(st["rect"]) and st["title"] == (FULL if setting else COMPACT),
-                 "the window stored at %r inside the work area" % (place,), timeout=15)
-            ended(process, close=True)
-    finally:
-        XD.screen().root.delete_property(XD.intern_atom("_NET_WORKAREA"))
-        XD.sync()
-
-TESTS = [TheCommandLineListsToTheClipboard, TheWindowListsADropAndCancelsAJob, ClickedSettingsAreSavedLoadedAndDeleted,
-         TheWindowIsFittedIntoTheWorkArea]
-
-def write_report(path, results):
-    counts = {"tests": str(len(results)), "failures": str(sum(1 for r in results if r[2])), "errors": "0"}
-    root = ET.Element("testsuites", counts, name="AllTests")
-    suite = ET.SubElement(root, "testsuite", counts, name="EndToEnd")
-    for name, seconds, failure in results:
-        case = ET.SubElement(suite, "testcase", name=name, status="run", result="completed", time="%.3f" % seconds,
-                             classname="EndToEnd")
-        if failure:
-            ET.SubElement(case, "failure", message=failure.splitlines()[0], type="").text = failure
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    ET.ElementTree(root).write(path, encoding="utf-8", xml_declaration=True)
-
-def main():
-    global ARGS, ENV, XD
-    parser = argparse.ArgumentParser(description=__doc__)
-    for option in ("program", "probe", "clipboard", "tools", "report"):
-        parser.add_argument("--" + option, required=True)
-    parser.add_argument("--filter", default="", help="run only the tests whose name contains this")
-    ARGS = parser.parse_args()
-    ENV = dict(os.environ, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="ja_JP.UTF-8")
-    ENV.setdefault("WINEPREFIX", os.path.join(ARGS.tools, "..", "build", "windows", "wineprefix"))
-    # An X client of our own for the whole run: without one Xvfb resets, forgetting the root window's
-    # properties, whenever the last Wine program ends.
-    XD, results = xdisplay.Display(), []
-    # Help opens readme.txt with Notepad; a fresh prefix does not tie .txt to it.
-    wine("reg", "add", r"HKLM\Software\Classes\.txt", "/ve", "/d", "txtfile", "/f")
-    for function in [t for t in TESTS if ARGS.filter in t.__name__]:
-        restart_wine()
-        wine("reg", "delete", KEY, "/f")
-        shm = "/dev/shm" if os.access("/dev/shm", os.W_OK) else None  # in memory: large trees are made fast
-        folder, began, failure = tempfile.mkdtemp(prefix="dorrowin-e2e-", dir=shm), time.monotonic(), None
-        for relative in SAMPLE_FILES:  # the sample tree every test may use
-            os.makedirs(os.path.dirname(os.path.join(folder, relative)), exist_ok=True)
-            open(os.path.join(folder, relative), "w").close()
-        try:
-            function(folder)
-        except Exception as error:  # a broken test is a failed test too, told by its traceback
-            failure = str(error) if isinstance(error, Failure) else traceback.format_exc()
-        wine("reg", "delete", KEY, "/f")
-        shutil.rmtree(folder, ignore_errors=True)
-        results.append((function.__name__, time.monotonic() - began, failure))
-        print("[%s] %s (%.1f s)%s" % ("FAILED" if failure else "    OK", function.__name__, results[-1][1],
-                                      "\n" + failure if failure else ""), flush=True)
-    restart_wine(keeper=False)
-    write_report(ARGS.report, results)
-    failed = sum(1 for r in results if r[2])
-    print("e2e: %d passed, %d failed" % (len(results) - failed, failed))
-    return 1 if failed else 0
-
-if __name__ == "__main__":
-    sys.exit(main())
+        test()
+    except Exception as error:  # a broken test is a failed test too, told by its traceback
+        failure = str(error) if isinstance(error, AssertionError) else traceback.format_exc()
+    case = ET.SubElement(suite, "testcase", name=test.__name__, time="%.3f" % (time.monotonic() - began))
+    if failure:
+        ET.SubElement(case, "failure", message=failure.splitlines()[0]).text = failure
+    print("[%s] %s%s" % ("FAILED" if failure else "    OK", test.__name__, "\n" + failure if failure else ""))
+os.chdir("/")  # for the session below
+shutil.rmtree(folder)
+# No program left running, and a session started for the Wine programs after this one.
+run("sh", "-c", "wineserver -k; wineserver -w; wineserver -p; wine cmd /c exit", out=subprocess.DEVNULL)
+root.attrib.update(tests=str(len(suite)), failures=str(len(suite.findall("testcase/failure"))))
+os.makedirs(os.path.dirname(REPORT), exist_ok=True)
+ET.ElementTree(root).write(REPORT, encoding="utf-8", xml_declaration=True)
+sys.exit(root.get("failures") != "0")

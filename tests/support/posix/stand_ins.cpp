@@ -24,60 +24,36 @@ Text g_clipboardText, g_commandLine = u"\"dorrowin\"";
 bool g_busy = false;
 int32_t g_liveDrops = 0, g_openKeys = 0;
 
-Text Num(int64_t n) {
-  std::string s = std::to_string(n);
-  return Text(s.begin(), s.end());
-}
 Text Nums(std::initializer_list<int64_t> numbers) {
-  Text out;
-  for (int64_t n : numbers) out += u" " + Num(n);
-  return out;
+  std::string out;
+  for (int64_t n : numbers) out += " " + std::to_string(n);
+  return Text(out.begin(), out.end());
 }
 void Log(const Text& text) { g_log.push_back(text); }
-Text Id(Control c) { return Num(static_cast<int32_t>(c)); }
-int32_t TextLength(Control c) { return static_cast<int32_t>(g_texts[c].size()); }
+Text Id(Control c) { return Nums({static_cast<int32_t>(c)}); }
+int32_t Length(Control c) { return static_cast<int32_t>(g_texts[c].size()); }
 int32_t GetText(Control c, char16_t* buffer, int32_t capacity) {
-  int32_t n = std::min(TextLength(c), capacity - 1);
-  buffer[g_texts[c].copy(buffer, static_cast<size_t>(n))] = 0;
-  return n;
+  int32_t n = std::min(Length(c), capacity - 1);
+  return buffer[g_texts[c].copy(buffer, static_cast<size_t>(n))] = 0, n;
 }
-void SetText(Control c, const char16_t* text) { Log(u"text " + Id(c) + u" " + (g_texts[c] = text)); }
-void Enable(Control c, bool on) { Log(u"enable " + Id(c) + Nums({!(g_disabled[c] = !on)})); }
-void MoveWindow(int32_t x, int32_t y, int32_t w, int32_t h, bool) {
+void Resize(int32_t x, int32_t y, int32_t w, int32_t h, bool) {
   g_rect = WindowRect{x, y, x + w, y + h};
   Log(u"window" + Nums({x, y, w, h}));
 }
-void Place(int32_t x, int32_t y) {
-  g_rect = WindowRect{x, y, x + g_rect.right - g_rect.left, y + g_rect.bottom - g_rect.top};
-  Log(u"place" + Nums({x, y}));
-}
-void PostReport(int32_t report) {
-  std::lock_guard<std::mutex> hold(g_lock);
-  g_reports.push_back(report);
-  g_reported.notify_all();
-}
-
 ClipboardResult SetClipboard(size_t units, ClipboardFillFn fill, const void* source) {
   std::lock_guard<std::mutex> hold(g_lock);
   if (g_busy) return ClipboardResult::Busy;
   if (!PlatformAllocationAllowed()) return ClipboardResult::NoMemory;
   Text block(units + 1, u'\0');
   fill(source, block.data());
-  g_clipboardText = block.substr(0, units);
-  return ClipboardResult::Stored;
+  return g_clipboardText = block.substr(0, units), ClipboardResult::Stored;
 }
-
 using Drop = std::vector<Text>;
-Drop& D(DropHandle d) { return *static_cast<Drop*>(d); }
-uint32_t DropPath(DropHandle d, uint32_t i, char16_t* buffer, uint32_t capacity) {
-  uint32_t n = std::min<uint32_t>(static_cast<uint32_t>(D(d)[i].size()), capacity - 1);
-  buffer[D(d)[i].copy(buffer, n)] = 0;
-  return n;
-}
+Text& Path(DropHandle d, uint32_t i) { return (*static_cast<Drop*>(d))[i]; }
 
 // The store: keys by their case-folded full path (enumerated in that order,
-// as the registry does), each with its own spelling and values in the order
-// they were made; a handle is the key's path and access.
+// as the registry does), each with its own spelling and its values in the
+// order made; a handle is the key's folded path.
 struct Value {
   Text name;
   uint32_t type;
@@ -88,129 +64,117 @@ struct Key {
   std::vector<Value> values;
 };
 std::map<Text, Key> g_keys;
-struct Handle {
-  Text path;
-  StoreAccess access;
-};
 Text Fold(Text s) {
   for (char16_t& c : s) c = c >= u'A' && c <= u'Z' ? c + 32 : c;
   return s;
 }
-Text& PathOf(StoreKey k) { return static_cast<Handle*>(k)->path; }
+Text& PathOf(StoreKey k) { return *static_cast<Text*>(k); }
 Text Full(StoreKey parent, const char16_t* path) { return Fold(parent ? PathOf(parent) + u"\\" + path : Text(path)); }
-std::vector<const Key*> Subkeys(const Text& path) {
-  std::vector<const Key*> out;
+std::vector<Key*> Subkeys(const Text& path) {
+  std::vector<Key*> out;
   for (auto& [full, key] : g_keys) {
-    if (full.size() > path.size() && full.rfind(path + u"\\", 0) == 0 && full.find(u'\\', path.size() + 1) == Text::npos) {
-      out.push_back(&key);
-    }
+    if (full.rfind(path + u"\\", 0) == 0 && full.find(u'\\', path.size() + 1) == Text::npos) out.push_back(&key);
   }
   return out;
 }
 Key* KeyOf(StoreKey k) { return g_keys.count(PathOf(k)) ? &g_keys[PathOf(k)] : nullptr; }
-Value* Find(Key* key, const char16_t* name) {
-  for (size_t i = 0; key != nullptr && i < key->values.size(); ++i) {
-    if (Fold(key->values[i].name) == Fold(name)) return &key->values[i];
+Value* Find(StoreKey k, const char16_t* name) {
+  for (size_t i = 0; KeyOf(k) && i < KeyOf(k)->values.size(); ++i) {
+    if (Fold(KeyOf(k)->values[i].name) == Fold(name)) return &KeyOf(k)->values[i];
   }
   return nullptr;
 }
-StoreResult Open(StoreKey parent, const char16_t* path, StoreAccess access, StoreKey* key) {
+StoreResult Open(StoreKey parent, const char16_t* path, StoreAccess, StoreKey* key) {
   if (!g_keys.count(Full(parent, path))) return StoreResult::NotFound;
-  *key = new Handle{Full(parent, path), access};
-  ++g_openKeys;
-  return StoreResult::Ok;
+  return *key = new Text(Full(parent, path)), ++g_openKeys, StoreResult::Ok;
 }
 StoreResult Create(StoreKey parent, const char16_t* path, StoreAccess access, StoreKey* key) {
   Text full = parent ? PathOf(parent) : u"", given = path;
-  for (size_t start = 0; start <= given.size();) {
-    size_t end = std::min(given.find(u'\\', start), given.size());
+  for (size_t start = 0, end; start <= given.size(); start = end + 1) {
+    end = std::min(given.find(u'\\', start), given.size());
     full += (full.empty() ? u"" : u"\\") + Fold(given.substr(start, end - start));
     if (!g_keys.count(full)) g_keys[full].name = given.substr(start, end - start);
-    start = end + 1;
   }
   return Open(parent, path, access, key);
 }
 StoreResult Query(StoreKey k, const char16_t* name, uint32_t* type, void* data, uint32_t* size) {
-  Value* v = Find(KeyOf(k), name);
+  Value* v = Find(k, name);
   if (v == nullptr) return StoreResult::NotFound;
-  if (type) *type = v->type;
   uint32_t capacity = *size;
   *size = static_cast<uint32_t>(v->bytes.size());
+  if (type) *type = v->type;
   if (data != nullptr && capacity < v->bytes.size()) return StoreResult::MoreData;
-  if (data != nullptr) v->bytes.copy(static_cast<char*>(data), v->bytes.size());
-  return StoreResult::Ok;
+  return data != nullptr ? v->bytes.copy(static_cast<char*>(data), v->bytes.size()) : 0, StoreResult::Ok;
 }
 StoreResult Set(StoreKey k, const char16_t* name, uint32_t type, const void* data, uint32_t size) {
-  if (KeyOf(k) == nullptr || static_cast<Handle*>(k)->access == StoreAccess::Read) return StoreResult::Denied;
-  Value* v = Find(KeyOf(k), name);
-  if (v == nullptr) v = &KeyOf(k)->values.emplace_back(Value{name, 0, {}});
-  *v = Value{v->name, type, std::string(static_cast<const char*>(data), size)};
-  return StoreResult::Ok;
+  Value* v = Find(k, name) ? Find(k, name) : &KeyOf(k)->values.emplace_back(Value{name, 0, {}});
+  return *v = Value{v->name, type, std::string(static_cast<const char*>(data), size)}, StoreResult::Ok;
 }
 StoreResult Info(StoreKey k, uint32_t* subkeys, uint32_t* longestSubkey, uint32_t* values, uint32_t* longestValue) {
-  if (KeyOf(k) == nullptr) return StoreResult::Failed;
-  auto subs = Subkeys(PathOf(k));
-  *subkeys = static_cast<uint32_t>(subs.size());
+  *subkeys = static_cast<uint32_t>(Subkeys(PathOf(k)).size());
   *values = static_cast<uint32_t>(KeyOf(k)->values.size());
   *longestSubkey = *longestValue = 0;
-  for (const Key* s : subs) *longestSubkey = std::max(*longestSubkey, static_cast<uint32_t>(s->name.size()));
-  for (const Value& v : KeyOf(k)->values) *longestValue = std::max(*longestValue, static_cast<uint32_t>(v.name.size()));
+  for (Key* s : Subkeys(PathOf(k))) *longestSubkey = std::max(*longestSubkey, uint32_t(s->name.size()));
+  for (Value& v : KeyOf(k)->values) *longestValue = std::max(*longestValue, uint32_t(v.name.size()));
   return StoreResult::Ok;
 }
 StoreResult CopyName(const Text& text, char16_t* name, uint32_t capacity) {
   if (text.size() + 1 > capacity) return StoreResult::MoreData;
-  name[text.copy(name, text.size())] = 0;
-  return StoreResult::Ok;
+  return name[text.copy(name, text.size())] = 0, StoreResult::Ok;
 }
-StoreResult EnumKey(StoreKey k, uint32_t index, char16_t* name, uint32_t capacity) {
+StoreResult EnumKey(StoreKey k, uint32_t i, char16_t* name, uint32_t capacity) {
   auto subs = Subkeys(PathOf(k));
-  return index < subs.size() ? CopyName(subs[index]->name, name, capacity) : StoreResult::NoMoreItems;
+  return i < subs.size() ? CopyName(subs[i]->name, name, capacity) : StoreResult::NoMoreItems;
 }
-StoreResult EnumValue(StoreKey k, uint32_t index, char16_t* name, uint32_t* length) {
-  if (KeyOf(k) == nullptr || index >= KeyOf(k)->values.size()) return StoreResult::NoMoreItems;
-  const Text& text = KeyOf(k)->values[index].name;
-  StoreResult result = CopyName(text, name, *length);
-  if (result == StoreResult::Ok) *length = static_cast<uint32_t>(text.size());
-  return result;
+StoreResult EnumValue(StoreKey k, uint32_t i, char16_t* name, uint32_t* length) {
+  if (i >= KeyOf(k)->values.size()) return StoreResult::NoMoreItems;
+  StoreResult result = CopyName(KeyOf(k)->values[i].name, name, *length);
+  return *length = uint32_t(KeyOf(k)->values[i].name.size()), result;
 }
 StoreResult DeleteValue(StoreKey k, const char16_t* name) {
-  Value* v = Find(KeyOf(k), name);
-  if (v == nullptr) return StoreResult::NotFound;
-  KeyOf(k)->values.erase(KeyOf(k)->values.begin() + (v - KeyOf(k)->values.data()));
-  return StoreResult::Ok;
+  if (Find(k, name) == nullptr) return StoreResult::NotFound;
+  return KeyOf(k)->values.erase(KeyOf(k)->values.begin() + (Find(k, name) - KeyOf(k)->values.data())), StoreResult::Ok;
 }
 StoreResult DeleteKey(StoreKey parent, const char16_t* name) {
   Text full = Full(parent, name);
   if (!g_keys.count(full)) return StoreResult::NotFound;
-  if (!Subkeys(full).empty()) return StoreResult::Denied;
-  g_keys.erase(full);
-  return StoreResult::Ok;
+  return Subkeys(full).empty() ? (g_keys.erase(full), StoreResult::Ok) : StoreResult::Denied;
 }
 
 }  // namespace
 
 WindowApi g_window{
-    TextLength, GetText, SetText, Enable, [](Control c, bool on) { Log(u"show " + Id(c) + Nums({on})); },
-    [](Control c, int32_t x, int32_t y, int32_t w, int32_t h) { Log(u"move " + Id(c) + Nums({x, y, w, h})); },
+    Length, GetText, [](Control c, const char16_t* text) { Log(u"text" + Id(c) + u" " + (g_texts[c] = text)); },
+    [](Control c, bool on) { Log(u"enable" + Id(c) + Nums({!(g_disabled[c] = !on)})); },
+    [](Control c, bool on) { Log(u"show" + Id(c) + Nums({on})); },
+    [](Control c, int32_t x, int32_t y, int32_t w, int32_t h) { Log(u"move" + Id(c) + Nums({x, y, w, h})); },
     [](bool on) { Log(u"topmost" + Nums({on})); }, [](uint8_t alpha) { Log(u"alpha" + Nums({alpha})); },
-    [](const char16_t* title) { Log(u"title " + Text(title)); }, [] { return g_rect; }, MoveWindow, Place,
+    [](const char16_t* title) { Log(u"title " + Text(title)); }, [] { return g_rect; }, Resize,
+    [](int32_t x, int32_t y) {
+      g_rect = WindowRect{x, y, x + g_rect.right - g_rect.left, y + g_rect.bottom - g_rect.top};
+      Log(u"place" + Nums({x, y}));
+    },
     // A tool window's frame as Wine draws it: 3 on each side, a 22 caption.
     [](int32_t w, int32_t h, int32_t* ow, int32_t* oh) { *ow = w + 6, *oh = h + 28; }, [] { return g_work; },
     [](bool on) { Log(u"drops" + Nums({on})); }, [] { Log(u"timer 1"); }, [] { Log(u"timer 0"); },
-    [] { Log(u"close"); }, PostReport, [] { Log(u"minimize"); }};
+    [] { Log(u"close"); },
+    [](int32_t report) { std::lock_guard<std::mutex> hold(g_lock); g_reports.push_back(report), g_reported.notify_all(); },
+    [] { Log(u"minimize"); }};
 ClipboardApi g_clipboard{SetClipboard};
-JobInputApi g_jobInput{[](DropHandle d) { return static_cast<uint32_t>(D(d).size()); },
-                       [](DropHandle d, uint32_t i) { return static_cast<uint32_t>(D(d)[i].size()); }, DropPath,
-                       [](DropHandle d) { delete &D(d), --g_liveDrops; }, [] { return g_commandLine.c_str(); }};
-UserStoreApi g_userStore{Open,  Create,  [](StoreKey k) { delete static_cast<Handle*>(k), --g_openKeys; },
-                         Query, Set,     Info, EnumKey, EnumValue, DeleteValue, DeleteKey};
+JobInputApi g_jobInput{[](DropHandle d) { return uint32_t(static_cast<Drop*>(d)->size()); },
+                       [](DropHandle d, uint32_t i) { return uint32_t(Path(d, i).size()); },
+                       [](DropHandle d, uint32_t i, char16_t* buffer, uint32_t capacity) {
+                         uint32_t n = std::min(uint32_t(Path(d, i).size()), capacity - 1);
+                         return buffer[Path(d, i).copy(buffer, n)] = 0, n;
+                       },
+                       [](DropHandle d) { delete static_cast<Drop*>(d), --g_liveDrops; }, [] { return g_commandLine.c_str(); }};
+UserStoreApi g_userStore{Open,  Create,  [](StoreKey k) { delete &PathOf(k), --g_openKeys; }, Query, Set, Info,
+                         EnumKey, EnumValue, DeleteValue, DeleteKey};
 ShellApi g_shell{[](const char16_t* path) {
                    g_shellLog.push_back(u"open " + Text(path));
                    return g_shellLog.back().rfind(u".txt") == g_shellLog.back().size() - 4;
                  },
-                 [](const char16_t* text, const char16_t* caption) {
-                   g_shellLog.push_back(u"warn " + Text(text) + u"|" + caption);
-                 }};
+                 [](const char16_t* text, const char16_t* caption) { g_shellLog.push_back(u"warn " + Text(text) + u"|" + caption); }};
 
 std::vector<Text> WindowLog() { return g_log; }
 void ClearWindowLog() { g_log.clear(); }
@@ -221,9 +185,7 @@ void SetWindowRect(WindowRect rect) { g_rect = rect; }
 void SetWorkArea(WindowRect rect) { g_work = rect; }
 void ResetStandIns() {
   g_log.clear(), g_shellLog.clear(), g_texts.clear(), g_disabled.clear(), g_keys.clear(), g_clipboardText.clear();
-  g_rect = WindowRect{0, 0, 100, 100};
-  g_work = WindowRect{0, 0, 1280, 984};
-  g_busy = false;
+  g_rect = WindowRect{0, 0, 100, 100}, g_work = WindowRect{0, 0, 1280, 984}, g_busy = false;
 }
 
 void PumpJobReports() {
@@ -237,7 +199,7 @@ void PumpJobReports() {
   }
 }
 
-std::u16string RunWindowJob(void* drop) {
+Text RunWindowJob(void* drop) {
   ClearWindowLog();
   StartWindowJob(drop);
   PumpJobReports();
@@ -274,7 +236,7 @@ std::vector<Text> StoreContents() {
   for (auto& [path, key] : g_keys) {
     out.push_back(path);
     for (const Value& v : key.values) {
-      Text line = v.name + u"=" + Num(v.type) + u":";
+      Text line = v.name + u"=" + Nums({v.type}).substr(1) + u":";
       for (unsigned char b : v.bytes) line += {u"0123456789abcdef"[b >> 4], u"0123456789abcdef"[b & 15]};
       out.push_back(line);
     }

@@ -58,5 +58,3 @@ ListingRequest MakeRequest(const ListingOptions& options, const std::vector<std:
 ListingOutcome ListToText(ListingRequest request, std::u16string* text);
 // The text's lines (split at CR LF).
 std::vector<std::string> Lines(const std::u16string& text);
-
-constexpr ListingOptions kDefaultOptions{PathForm::Relative, u'\\', ItemFilter::FilesAndFolders, true, true};

@@ -1,6 +1,4 @@
-// Whole jobs as the window runs them: StartJob on this thread, the worker on
-// its own, its reports pumped here; what the window shows, the clipboard,
-// and every allocation failing in turn.
+// Whole jobs as the window runs them: StartJob on this thread, the worker on its own, its reports pumped here.
 
 #include <random>
 #include <thread>
@@ -9,121 +7,100 @@
 
 namespace {
 
-const std::u16string kBlank(23, u'\u3000');
-const std::u16string kLock[] = {u"10001", u"10023", u"10002", u"10008", u"10009", u"10006", u"10007", u"10019", u"10020"};
+using Log = std::vector<std::u16string>;
+const std::u16string kLock[]{u"10001", u"10023", u"10002", u"10008", u"10009", u"10006", u"10007", u"10019", u"10020"};
 
 class JobTest : public testing::Test {
  protected:
   void SetUp() override {
-    ResetStandIns();
-    ResetListingSettings();
-    g_commandLineMode = false;
+    ResetStandIns(), ResetListingSettings(), SetClipboardText(u"before");
     folder.Make({"w/b.txt", "w/docs/a.md", "w/docs/img/p.png"});
-    SetClipboardText(u"before");
   }
-  void TearDown() override {
-    EXPECT_TRUE(LiveDrops() == 0 && g_status == StatusState::Idle);
-    g_commandLineMode = false;
-  }
+  void TearDown() override { EXPECT_TRUE(LiveDrops() == 0 && g_status == StatusState::Idle); }
   std::u16string RunDrop() { return RunWindowJob(MakeDrop({folder["w/docs"], folder["w/b.txt"]})); }
   ScratchFolder folder;
-  const std::u16string kText = u"b.txt\r\ndocs\r\ndocs\\a.md\r\ndocs\\img\r\ndocs\\img\\p.png";
 };
 
-// "*" stands for the status blank, "lock" and "unlock" for the nine
-// job-locked controls in their order.
-std::vector<std::u16string> Expand(const std::vector<std::u16string>& events) {
-  std::vector<std::u16string> out;
+// "=T": the status blanked, then T; "lock" and "unlock": the nine job-locked controls in their order.
+Log Expand(const Log& events) {
+  Log out;
   for (const std::u16string& e : events) {
-    if (e == u"lock" || e == u"unlock") {
-      for (const std::u16string& id : kLock) out.push_back(u"enable " + id + (e == u"lock" ? u" 0" : u" 1"));
-    } else {
-      out.push_back(e.back() == u'*' ? e.substr(0, e.size() - 1) + kBlank : e);
-    }
+    bool lock = e == u"lock", unlock = e == u"unlock";
+    for (int i = 0; i < 9 && (lock || unlock); ++i) out.push_back(u"enable " + kLock[i] + (lock ? u" 0" : u" 1"));
+    if (e[0] == u'=') out.push_back(u"text 10003 " + std::u16string(23, u'\u3000'));
+    if (!lock && !unlock) out.push_back(e[0] == u'=' ? u"text 10003 " + e.substr(1) : e);
   }
   return out;
 }
 
+// A drop: every window call in order (locks, the status of each phase), the list on the clipboard, then idle.
 TEST_F(JobTest, ADropIsListedToTheClipboardWithTheStatusOfEachPhase) {
   g_settings.compactLayout = false;
   EXPECT_EQ(RunDrop(), u"リスト作成完了！貼り付けられます");
-  EXPECT_EQ(WindowLog(), Expand({u"drops 0", u"timer 0", u"lock", u"text 10003 *", u"text 10003 リスト作成中...",
-                                 u"enable 10013 1", u"text 10003 *", u"text 10003 クリップボードにコピー中...",
-                                 u"enable 10013 0", u"text 10003 *", u"text 10003 リスト作成完了！貼り付けられます",
-                                 u"unlock", u"drops 1", u"timer 1"}));
-  EXPECT_EQ(ClipboardText(), kText);
-  ClearWindowLog();
-  OnStatusTimer();
-  EXPECT_EQ(WindowLog(), Expand({u"text 10003 *", u"text 10003 ファイル・フォルダをドロップして下さい", u"timer 0"}));
+  EXPECT_EQ(WindowLog(), Expand({u"drops 0", u"timer 0", u"lock", u"=リスト作成中...", u"enable 10013 1",
+                                 u"=クリップボードにコピー中...", u"enable 10013 0",
+                                 u"=リスト作成完了！貼り付けられます", u"unlock", u"drops 1", u"timer 1"}));
+  EXPECT_EQ(ClipboardText(), u"b.txt\r\ndocs\r\ndocs\\a.md\r\ndocs\\img\r\ndocs\\img\\p.png");
+  ClearWindowLog(), OnStatusTimer();
+  EXPECT_EQ(WindowLog(), Expand({u"=ファイル・フォルダをドロップして下さい", u"timer 0"}));
 }
 
+// Tree forces folders in; a busy clipboard, a cancel or no worker keep the clipboard; a late cancel is ignored.
 TEST_F(JobTest, OutcomesOtherThanDoneKeepTheClipboard) {
   SetControlTextForTest(Control::FilePrefixEdit, u"* ");
-  g_settings.itemFilter = ItemFilter::FilesOnly;
-  g_settings.pathForm = PathForm::Tree;
-  EXPECT_EQ(RunDrop(), u"完了！");  // Tree lists folders: FilesOnly became FilesAndFolders
+  g_settings.itemFilter = ItemFilter::FilesOnly, g_settings.pathForm = PathForm::Tree;
+  EXPECT_EQ(RunDrop(), u"完了！");
   EXPECT_EQ(ClipboardText(), u"* b.txt\r\ndocs\r\n ┣* a.md\r\n ┗img\r\n 　 ┗* p.png");
   EXPECT_EQ(g_settings.itemFilter, ItemFilter::FilesAndFolders);
   EXPECT_EQ(ControlText(Control::ItemsLabel), u" 項目：ファイルとフォルダ");
-
-  SetClipboardText(u"before");
-  SetClipboardBusy(true);
+  SetClipboardText(u"before"), SetClipboardBusy(true);
   EXPECT_EQ(RunDrop(), u"失敗");
   SetClipboardBusy(false);
-
-  // A cancel in the middle of the scan; a late one does not touch the next job.
-  FileSystemApi real = g_fileSystem;
-  g_fileSystem.enumerateFolder = [](const char16_t*, FolderEntryFn, void*) { return CancelJob(), FolderRead::Complete; };
+  FileSystemApi real = g_fileSystem;  // a cancel in the middle of the scan
+  g_fileSystem.enumerateFolder = [](auto...) { return CancelJob(), FolderRead::Complete; };
   EXPECT_EQ(RunDrop(), u"中断");
   g_fileSystem = real;
   EXPECT_EQ(ClipboardText(), u"before");
-  CancelJob();
-  g_settings.pathForm = PathForm::Relative;
+  CancelJob(), g_settings.pathForm = PathForm::Relative;
   EXPECT_EQ(RunDrop(), u"完了！");
   EXPECT_EQ(ClipboardText(), u"* b.txt\r\ndocs\r\n* docs\\a.md\r\ndocs\\img\r\n* docs\\img\\p.png");
-
   ThreadApi threads = g_thread;  // no worker: the job ends at once, the window usable again
-  g_thread.startThread = [](ThreadEntry, void*) -> ThreadHandle { return nullptr; };
+  g_thread.startThread = [](auto...) -> ThreadHandle { return nullptr; };
   EXPECT_EQ(RunDrop(), u"失敗");
   g_thread = threads;
   EXPECT_TRUE(WindowLog().back() == u"timer 1" && ControlEnabled(Control::PathFormLabel));
 }
 
+// A second drop while a job runs must be released without disturbing the first.
 TEST_F(JobTest, ADropDuringAJobIsReleasedAndStartsNothing) {
   StartJob(MakeDrop({folder["w/b.txt"]}));
   ClearWindowLog();
   StartJob(MakeDrop({folder["w/docs"]}));
-  EXPECT_EQ(WindowLog(), std::vector<std::u16string>{u"drops 0"});
+  EXPECT_EQ(WindowLog(), Log{u"drops 0"});
   PumpJobReports();
   EXPECT_EQ(ClipboardText(), u"b.txt");
 }
 
+// Command-line paths (quoted or not) are listed and the window closes, also when the line is malformed.
 TEST_F(JobTest, ACommandLineJobListsItsPathsAndClosesTheWindow) {
-  g_commandLineMode = true;
-  g_settings.pathForm = PathForm::NameOnly;
-  SetCommandLine(u"\"C:\\Program Files\\dorrowin.exe\"  \"" + folder["w/docs/img"] + u"\" " + folder["w/b.txt"]);
-  EXPECT_EQ(RunWindowJob(nullptr), u"完了！");
-  EXPECT_EQ(ClipboardText(), u"b.txt\r\nimg\r\np.png");
-  EXPECT_EQ(WindowLog().back(), u"close");
-  SetCommandLine(u"dorrowin.exe " + folder["w/b.txt"]);
-  EXPECT_EQ(RunWindowJob(nullptr), u"完了！");
-  EXPECT_EQ(ClipboardText(), u"b.txt");
-  SetCommandLine(u"\"dorrowin.exe " + folder["w/b.txt"]);
-  EXPECT_EQ(RunWindowJob(nullptr), u"失敗");
-  EXPECT_EQ(WindowLog().back(), u"close");
+  g_commandLineMode = true, g_settings.pathForm = PathForm::NameOnly;
+  auto run = [](const std::u16string& line) {  // the status, the clipboard, the last window call
+    return Log{(SetCommandLine(line), RunWindowJob(nullptr)), ClipboardText(), WindowLog().back()};
+  };
+  EXPECT_EQ(run(u"\"C:\\Program Files\\dorrowin.exe\"  \"" + folder["w/docs/img"] + u"\" " + folder["w/b.txt"]),
+            (Log{u"完了！", u"b.txt\r\nimg\r\np.png", u"close"}));
+  EXPECT_EQ(run(u"dorrowin.exe " + folder["w/b.txt"]), (Log{u"完了！", u"b.txt", u"close"}));
+  EXPECT_EQ(run(u"\"dorrowin.exe " + folder["w/b.txt"]), (Log{u"失敗", u"b.txt", u"close"}));
+  g_commandLineMode = false;
 }
 
-// Cancels at random moments of a scan of 20,021 entries on disk, from this
-// thread while the worker runs, the four path forms in turn: Interrupted with
-// the clipboard kept, or Done with the whole text when the cancel came once
-// the last folder had been read; after a cancel at most the entry in hand
-// is taken. Races show under ThreadSanitizer.
+// Cancels from this thread at random moments of a 20,021-entry scan, the path forms in turn: Interrupted with the
+// clipboard kept, or Done and whole once every folder was read; at most the entry in hand is taken (races: TSan).
 TEST_F(JobTest, CancelsAtRandomMomentsOfALargeScan) {
-  static std::atomic<int> entries{0}, foldersRead{0}, takenAfterCancel{0};
-  static std::atomic<bool> cancelled{false};
+  static std::atomic<int> entries, foldersRead, takenAfterCancel, cancelled;
   static FileSystemApi real = g_fileSystem;
   static FolderEntryFn onEntry;  // the engine's, the same for every folder
-  for (int i = 0; i < 20000; ++i) folder.Make({"tree/d" + std::to_string(i / 1000) + "/f" + std::to_string(i) + ".txt"});
+  for (int i = 0; i < 20000; ++i) folder.Make({"tree/d" + std::to_string(i / 1000) + "/" + std::to_string(i) + ".txt"});
   g_fileSystem.enumerateFolder = [](const char16_t* path, FolderEntryFn engine, void* context) {
     onEntry = engine;
     FolderRead read = real.enumerateFolder(path, [](void* c, const FolderEntry& entry) {
@@ -137,16 +114,13 @@ TEST_F(JobTest, CancelsAtRandomMomentsOfALargeScan) {
   for (int round = 0; round < 100; ++round) {
     g_settings.pathForm = static_cast<PathForm>(1 + round % 4);
     SetClipboardText(u"before");
-    entries = foldersRead = takenAfterCancel = 0;
-    cancelled = false;
+    entries = foldersRead = takenAfterCancel = cancelled = 0;
     int target = static_cast<int>(random() % 22000);
     StartJob(MakeDrop({folder["tree"]}));
     while (entries < target && foldersRead < 21) std::this_thread::yield();
     bool allRead = foldersRead == 21;
-    CancelJob();
-    cancelled = true;
-    PumpJobReports();
-    WaitForWorker();
+    CancelJob(), cancelled = 1;
+    PumpJobReports(), WaitForWorker();
     bool done = ControlText(Control::StatusLabel) == u"完了！";
     interrupted += !done;
     EXPECT_TRUE(done ? allRead && Lines(ClipboardText()).size() == 20021 : ClipboardText() == u"before"
@@ -157,15 +131,13 @@ TEST_F(JobTest, CancelsAtRandomMomentsOfALargeScan) {
   EXPECT_GT(interrupted, 50);
 }
 
-// Every allocation of a job, the request's on this thread included, failing
-// in turn: Failed, nothing left allocated, the clipboard as it was, the
-// window usable, and the next job whole.
+// Every allocation of a job (the request's here included) failing in turn: Failed, nothing leaked, the clipboard
+// as it was, the window usable; the next job is whole.
 TEST_F(JobTest, EveryAllocationFailingInTurnFailsTheJobCleanly) {
   SetControlTextForTest(Control::FolderSuffixEdit, u"\\");
-  uint64_t before = GetAllocationStats().allocations;
-  int64_t live = GetAllocationStats().liveBlocks;
+  AllocationStats start = GetAllocationStats();
   EXPECT_EQ(RunDrop(), u"完了！");
-  uint64_t needed = GetAllocationStats().allocations - before;
+  uint64_t needed = GetAllocationStats().allocations - start.allocations;
   EXPECT_GT(needed, 10u);
   for (uint64_t k = 1; k <= needed; ++k) {
     SetClipboardText(u"before");
@@ -173,7 +145,7 @@ TEST_F(JobTest, EveryAllocationFailingInTurnFailsTheJobCleanly) {
     ArmAllocationFailure(k);
     EXPECT_EQ(RunWindowJob(drop), u"失敗") << "allocation " << k;
     ArmAllocationFailure(0);
-    EXPECT_TRUE(GetAllocationStats().liveBlocks == live && ClipboardText() == u"before") << "allocation " << k;
+    EXPECT_TRUE(GetAllocationStats().liveBlocks == start.liveBlocks && ClipboardText() == u"before") << k;
     EXPECT_TRUE(ControlEnabled(Control::FolderSuffixEdit) && WindowLog().back() == u"timer 1");
   }
   EXPECT_EQ(RunDrop(), u"完了！");

@@ -1,6 +1,4 @@
-// The window's logic on the recording stand-in: the clickable labels, the
-// two layouts fitted into the work area, Help, and SAV, DEL and start-up
-// against the in-memory store.
+// The window's logic on the recording stand-in: labels, layouts, Help, and SAV, DEL and start-up on the store.
 
 #include "tests/support/test_support.h"
 
@@ -10,47 +8,35 @@ using Log = std::vector<std::u16string>;
 
 class WindowLogicTest : public testing::Test {
  protected:
-  void SetUp() override {
-    ResetStandIns();
-    ResetListingSettings();
-    g_status = StatusState::Idle;
-  }
-  static CommandOutcome Click(Control control, int32_t code = 0) {
-    return RouteCommand(static_cast<int32_t>(control), code);
-  }
+  void SetUp() override { ResetStandIns(), ResetListingSettings(), g_status = StatusState::Idle; }
+  static CommandOutcome Click(Control c, int32_t code = 0) { return RouteCommand(static_cast<int32_t>(c), code); }
   // The label's text after each of its clicks (double clicks every other).
   static Log Cycle(Control control, int clicks) {
     Log texts;
     for (int i = 0; i < clicks; ++i) texts.push_back((Click(control, i % 2), ControlText(control)));
     return texts;
   }
-  static bool Logged(const std::u16string& event) {
-    Log log = WindowLog();
-    return std::find(log.begin(), log.end(), event) != log.end();
-  }
+  static bool Logged(const std::u16string& event) { return std::ranges::count(WindowLog(), event) > 0; }
 };
 
+// Each label steps through its texts on clicks and double clicks; during a job the listing labels refuse.
 TEST_F(WindowLogicTest, EachLabelCyclesThroughItsTexts) {
-  EXPECT_EQ(Cycle(Control::PathFormLabel, 4), (Log{u" パス：ツリー", u" パス：なし", u" パス：絶対パス", u" パス：相対パス"}));
-  EXPECT_EQ(Cycle(Control::ItemsLabel, 3), (Log{u" 項目：ファイルのみ", u" 項目：フォルダのみ", u" 項目：ファイルとフォルダ"}));
+  EXPECT_EQ(Cycle(Control::PathFormLabel, 4),
+            (Log{u" パス：ツリー", u" パス：なし", u" パス：絶対パス", u" パス：相対パス"}));
+  EXPECT_EQ(Cycle(Control::ItemsLabel, 3),
+            (Log{u" 項目：ファイルのみ", u" 項目：フォルダのみ", u" 項目：ファイルとフォルダ"}));
   EXPECT_EQ(Cycle(Control::ExtensionLabel, 2), (Log{u" 拡張子：なし", u" 拡張子：あり"}));
   EXPECT_EQ(Cycle(Control::FolderScanLabel, 2), (Log{u" フォルダ内検索：しない", u" フォルダ内検索：する"}));
   EXPECT_EQ(Cycle(Control::SeparatorLabel, 2), (Log{u" パス区切り文字：/", u" パス区切り文字：\\"}));
   EXPECT_EQ(Cycle(Control::TopmostLabel, 2), (Log{u" 常に手前に表示：OFF", u" 常に手前に表示：ON"}));
   EXPECT_EQ(Cycle(Control::TranslucentLabel, 1), (Log{u" 透過表示：ON"}));
-  EXPECT_TRUE(Logged(u"topmost 0") && Logged(u"topmost 1") && Logged(u"alpha 192"));
+  EXPECT_TRUE(Logged(u"topmost 0") && Logged(u"topmost 1") && Logged(u"alpha 192") && g_settings.translucent);
   EXPECT_EQ(WindowLog()[WindowLog().size() - 3], u"text 10011 " + std::u16string(21, u'\u3000'));
-  EXPECT_EQ(g_settings.translucent, true);
-
-  // During a job the five listing labels refuse; the others still act.
-  g_status = StatusState::Listing;
-  ClearWindowLog();
+  g_status = StatusState::Listing, ClearWindowLog();  // a job: the five listing labels refuse, the others act
   for (Control c : {Control::PathFormLabel, Control::ItemsLabel, Control::ExtensionLabel, Control::FolderScanLabel,
-                    Control::SeparatorLabel, Control::TopmostLabel}) {
-    EXPECT_EQ(Click(c, c == Control::TopmostLabel ? 2 : 0), CommandOutcome::Handled);  // 2: neither click
-  }
-  Click(Control::MinimizeButton, 1);
-  Click(Control::DeleteButton);
+                    Control::SeparatorLabel, Control::TopmostLabel})  // 2: neither click nor double click
+    EXPECT_EQ(Click(c, c == Control::TopmostLabel ? 2 : 0), CommandOutcome::Handled);
+  Click(Control::MinimizeButton, 1), Click(Control::DeleteButton);
   EXPECT_EQ(WindowLog(), (Log{u"minimize", u"enable 10016 0"}));
   EXPECT_EQ(Click(Control::CreditLabel), CommandOutcome::NotHandled);
   EXPECT_EQ(RouteCommand(10024, 0), CommandOutcome::NotHandled);
@@ -59,11 +45,7 @@ TEST_F(WindowLogicTest, EachLabelCyclesThroughItsTexts) {
 
 // Each row: where the window is, the work area, the layout, where it goes.
 TEST_F(WindowLogicTest, LayoutsFitIntoTheWorkArea) {
-  struct Row {
-    WindowRect window, work;
-    bool compact;
-    int32_t x, y;
-  } const rows[] = {
+  struct Row { WindowRect window, work; bool compact; int32_t x, y; } const rows[] = {
       {{200, 150, 500, 450}, {0, 0, 1280, 984}, true, 200, 150},
       {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, false, 1280 - 236, 984 - 238},
       {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, true, 1280 - 86, 984 - 98},
@@ -72,14 +54,11 @@ TEST_F(WindowLogicTest, LayoutsFitIntoTheWorkArea) {
       {{10, 10, 50, 50}, {0, 0, 200, 984}, false, 200 - 236, 10},
   };
   for (const Row& row : rows) {
-    SetWindowRect(row.window);
-    SetWorkArea(row.work);
-    g_settings.compactLayout = !row.compact;
-    ClearWindowLog();
-    Click(Control::LayoutButton);
+    SetWindowRect(row.window), SetWorkArea(row.work), ClearWindowLog();
+    g_settings.compactLayout = !row.compact, Click(Control::LayoutButton);
     EXPECT_EQ(g_settings.compactLayout, row.compact);
-    std::string at = "window " + std::to_string(row.x) + " " + std::to_string(row.y) + (row.compact ? " 86 98" : " 236 238");
-    EXPECT_EQ(WindowLog().back(), std::u16string(at.begin(), at.end()));
+    EXPECT_EQ(Utf8(WindowLog().back()), "window " + std::to_string(row.x) + " " + std::to_string(row.y) +
+                                            (row.compact ? " 86 98" : " 236 238"));
     EXPECT_TRUE(Logged(row.compact ? u"title Dorrowin" : u"title Dorrowin v1.04"));
     EXPECT_TRUE(Logged(row.compact ? u"text 10003 待機中" : u"text 10003 ファイル・フォルダをドロップして下さい"));
     EXPECT_TRUE(Logged(row.compact ? u"move 10003 5 5 70 20" : u"move 10003 5 125 220 20"));
@@ -88,12 +67,11 @@ TEST_F(WindowLogicTest, LayoutsFitIntoTheWorkArea) {
   }
 }
 
+// Help opens readme.txt in the program's folder; with no folder, or no memory for the path, it warns.
 TEST_F(WindowLogicTest, HelpOpensTheReadmeBesideTheProgramOrWarns) {
-  for (const char16_t* module : {u"C:\\Tools\\dorrowin.exe", u"C:\\Tools\\dorrowin.md\\x", u"dorrowin.exe"}) {
-    SetReadmePath(ReadmePathFor(module));
-    Click(Control::HelpButton);
-  }
-  ArmAllocationFailure(1);
+  for (const char16_t* module : {u"C:\\Tools\\dorrowin.exe", u"C:\\Tools\\dorrowin.md\\x", u"dorrowin.exe"})
+    SetReadmePath(ReadmePathFor(module)), Click(Control::HelpButton);
+  ArmAllocationFailure(1);  // no memory for the readme's path
   SetReadmePath(ReadmePathFor(u"C:\\dorrowin.exe"));
   ArmAllocationFailure(0);
   Click(Control::HelpButton);
@@ -101,9 +79,8 @@ TEST_F(WindowLogicTest, HelpOpensTheReadmeBesideTheProgramOrWarns) {
                              u"warn readme.txt を開けませんでした|", u"warn readme.txt を開けませんでした|"}));
 }
 
-// SAV writes the exact values, start-up applies them (labels, place,
-// layout), DEL removes them. Any stored values, storage running out and the
-// round trip are the stored-settings fuzz target's.
+// SAV writes the exact values, start-up applies them (labels, place, layout), DEL removes them; any stored values,
+// storage running out and the round trip are the stored-settings fuzz target's.
 TEST_F(WindowLogicTest, SaveLoadAndDeleteTheStoredSettings) {
   SetControlTextForTest(Control::FilePrefixEdit, u"「");
   SetControlTextForTest(Control::FolderSuffixEdit, u"\\");
@@ -121,10 +98,8 @@ TEST_F(WindowLogicTest, SaveLoadAndDeleteTheStoredSettings) {
                                   u"StrFB=1:0000", u"StrDF=1:0000", u"StrDB=1:5c000000"}));
   const char16_t* texts[] = {u"a", u"b", u"c", u"d"};
   for (uint32_t word : {0x2C140u, 0x2C1F0u}) {  // a valid word, and a path form no label names
-    ResetListingSettings();
-    ClearWindowLog();
-    SaveStoredSettings(word, 0x00050006, texts);
-    LoadSettings();
+    ResetListingSettings(), ClearWindowLog();
+    SaveStoredSettings(word, 0x00050006, texts), LoadSettings();
     bool valid = word == 0x2C140u;
     EXPECT_EQ(PackSettings(g_settings), valid ? word : 0x1B120u);
     EXPECT_EQ(ControlText(Control::FolderSuffixEdit), u"d");
@@ -132,40 +107,31 @@ TEST_F(WindowLogicTest, SaveLoadAndDeleteTheStoredSettings) {
     EXPECT_EQ(ControlText(Control::SeparatorLabel), valid ? u" パス区切り文字：/" : u" パス区切り文字：\\");
     EXPECT_TRUE(Logged(u"place 5 6") && Logged(valid ? u"window 5 6 236 238" : u"window 5 6 86 98"));
   }
-  // A text of odd size loses its last byte and the unit before it; a text
-  // that is no string makes all four keep what the boxes hold.
+  // A text of odd size loses its last byte and the unit before; one that is no string keeps all four boxes.
   StoreKey key = nullptr;
   g_userStore.openKey(nullptr, kProductKeyPath, StoreAccess::All, &key);
   g_userStore.setValue(key, u"StrFF", kStoreString, u"xyz", 5);
-  LoadSettings();
-  EXPECT_EQ(ControlText(Control::FilePrefixEdit), u"x");
+  EXPECT_EQ((LoadSettings(), ControlText(Control::FilePrefixEdit)), u"x");
   g_userStore.setValue(key, u"StrFF", kStoreString, u"new", 8);
   g_userStore.setValue(key, u"StrDB", kStoreBinary, "ab", 2);
   g_userStore.closeKey(key);
-  LoadSettings();
-  EXPECT_EQ(ControlText(Control::FilePrefixEdit), u"x");
-
-  // DEL: a product key spelled in other letters, kept by the registry for
-  // the key it holds, loses its values; the maker key stays with it.
+  EXPECT_EQ((LoadSettings(), ControlText(Control::FilePrefixEdit)), u"x");
+  // DEL: a product key spelled otherwise, kept for the key it holds, loses its values; the maker key stays.
   int64_t live = GetAllocationStats().liveBlocks;
   ResetStandIns();
   g_userStore.createKey(nullptr, u"Software\\Quillmoor\\DORROWIN\\Sub", StoreAccess::All, &key);
   g_userStore.closeKey(key);
-  Click(Control::SaveButton);
-  Click(Control::DeleteButton);
+  Click(Control::SaveButton), Click(Control::DeleteButton);
   EXPECT_EQ(StoreContents(), (Log{u"software", u"software\\quillmoor", u"software\\quillmoor\\dorrowin",
                                   u"software\\quillmoor\\dorrowin\\sub"}));
-  EXPECT_FALSE(ControlEnabled(Control::DeleteButton));
-  EXPECT_EQ(GetAllocationStats().liveBlocks, live);
+  EXPECT_TRUE(!ControlEnabled(Control::DeleteButton) && GetAllocationStats().liveBlocks == live);
   auto createKey = g_userStore.createKey;  // a store that refuses the key: DEL stays off
-  g_userStore.createKey = [](StoreKey, const char16_t*, StoreAccess, StoreKey*) { return StoreResult::Denied; };
+  g_userStore.createKey = [](auto...) { return StoreResult::Denied; };
   Click(Control::SaveButton);
   g_userStore.createKey = createKey;
   EXPECT_FALSE(ControlEnabled(Control::DeleteButton));
-  ResetStandIns();
-  LoadSettings();
-  EXPECT_TRUE(Logged(u"enable 10016 0"));
-  EXPECT_EQ(OpenStoreKeys(), 0);
+  ResetStandIns(), LoadSettings();
+  EXPECT_TRUE(Logged(u"enable 10016 0") && OpenStoreKeys() == 0);
 }
 
 }  // namespace

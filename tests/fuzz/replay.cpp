@@ -1,6 +1,5 @@
-// Runs a fuzz target natively in the ordinary test suite: a few thousand
-// inputs of every length, the same on every run, so that the target's
-// checks hold for the native builds (and their sanitizers) too.
+// Runs a fuzz target in the native test suites (and their sanitizers): ten thousand
+// inputs of every length, the same on every run.
 
 #include <random>
 

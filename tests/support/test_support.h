@@ -1,7 +1,6 @@
 #pragma once
 // What the tests share: folders on disk, paths as the program sees them,
 // requests and whole listings; and every header the tests use.
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -27,13 +26,13 @@
 #include "ui/stored_settings.h"
 #include "ui/ui_state.h"
 
-// A host path as the program sees it: natively and under Wine the host's
-// root is the drive Z: and components are separated by backslashes.
+// A host path as the program sees it: the host's root is the drive Z: (also
+// under Wine), components separated by backslashes.
 std::u16string EnginePath(const std::filesystem::path& path);
-std::string Utf8(const std::u16string& text);
+inline std::string Utf8(const std::u16string& text) { return ToUtf8(text.c_str()); }
 
-// A fresh folder on disk, in /dev/shm where there is one (making thousands
-// of entries there is cheap), removed with its contents at the end.
+// A fresh folder on disk (in /dev/shm where there is one: thousands of
+// entries are cheap there), removed with its contents at the end.
 class ScratchFolder {
  public:
   ScratchFolder();
@@ -44,14 +43,15 @@ class ScratchFolder {
   // Makes each entry below the folder: "a/b/" a folder, "a/c.txt" a file.
   void Make(const std::vector<std::string>& entries) const;
   // An entry's path as the program sees it ("" for the folder itself).
-  std::u16string operator[](const std::string& relative) const;
+  std::u16string operator[](const std::string& relative) const {
+    return EnginePath(relative.empty() ? root_ : root_ / std::filesystem::u8path(relative));
+  }
 
  private:
   std::filesystem::path root_;
 };
 
-// A request for these paths; affixes in the order file prefix, file
-// suffix, folder prefix, folder suffix.
+// A request for these paths; affixes: file prefix, file suffix, folder prefix, folder suffix.
 ListingRequest MakeRequest(const ListingOptions& options, const std::vector<std::u16string>& paths,
                            const std::vector<std::u16string>& affixes = {});
 // The whole listing of a request as text; the request is freed.
@@ -59,12 +59,10 @@ ListingOutcome ListToText(ListingRequest request, std::u16string* text);
 // The text's lines (split at CR LF).
 std::vector<std::string> Lines(const std::u16string& text);
 
-// The native build's window, clipboard, per-user store, shell and job input
-// (tests/support/posix): in memory, recording what the program did. The
-// Windows build has the real ones.
-// Every window call in order, readable: "text 10003 待機中", "enable 10013 0",
-// "drops 1", "timer 1", "close", "move 10003 5 5 70 20", "window 0 0 86 98",
-// "place 1 2", "title Dorrowin", "topmost 1", "alpha 192", "show 10001 0".
+// The native build's window, clipboard, store, shell and job input (tests/support/posix): in memory,
+// recording what the program did; the Windows build has the real ones. Every window call in order:
+// "text 10003 待機中", "enable 10013 0", "drops 1", "timer 1", "close", "move 10003 5 5 70 20",
+// "window 0 0 86 98", "place 1 2", "title Dorrowin", "topmost 1", "alpha 192", "show 10001 0".
 std::vector<std::u16string> WindowLog();
 void ClearWindowLog();
 std::u16string ControlText(Control control);
@@ -72,8 +70,8 @@ void SetControlTextForTest(Control control, const std::u16string& text);
 bool ControlEnabled(Control control);
 void SetWindowRect(WindowRect rect);
 void SetWorkArea(WindowRect rect);
-// Everything back to the start: no texts, all enabled, the window at (0, 0)
-// 100 x 100 in a work area of 1280 x 984, store, clipboard and shell empty.
+// All back to the start: no texts, all enabled, the window at (0, 0) 100 x 100
+// in a work area of 1280 x 984, store, clipboard and shell empty.
 void ResetStandIns();
 
 // Runs the job reports posted, waiting for each, until the job is Idle.
@@ -97,6 +95,5 @@ void SetCommandLine(const std::u16string& line);
 // The store: each key's path, then its values as "name=type:hex bytes".
 std::vector<std::u16string> StoreContents();
 int32_t OpenStoreKeys();
-
 // What was asked of the shell: "open PATH" (a .txt opens) or "warn TEXT|CAPTION".
 std::vector<std::u16string> ShellLog();

@@ -1,6 +1,4 @@
-// The native build's stand-ins for the window, clipboard, store, shell and
-// job input (declared in test_support.h).
-
+// The native build's stand-ins for the window, clipboard, store, shell and job input (see test_support.h).
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -30,18 +28,15 @@ Text Nums(std::initializer_list<int64_t> numbers) {
   return Text(out.begin(), out.end());
 }
 void Log(const Text& text) { g_log.push_back(text); }
+void Place(int32_t x, int32_t y, int32_t w, int32_t h, const Text& event) { g_rect = {x, y, x + w, y + h}, Log(event); }
 Text Id(Control c) { return Nums({static_cast<int32_t>(c)}); }
-int32_t Length(Control c) { return static_cast<int32_t>(g_texts[c].size()); }
-int32_t GetText(Control c, char16_t* buffer, int32_t capacity) {
-  int32_t n = std::min(Length(c), capacity - 1);
-  return buffer[g_texts[c].copy(buffer, static_cast<size_t>(n))] = 0, n;
-}
-void Resize(int32_t x, int32_t y, int32_t w, int32_t h, bool) {
-  g_rect = WindowRect{x, y, x + w, y + h};
-  Log(u"window" + Nums({x, y, w, h}));
+// Copies text into a buffer of capacity units, terminator included, cut to fit; gives the units copied.
+template <typename N> N CopyOut(const Text& text, char16_t* buffer, N capacity) {
+  N n = std::min(N(text.size()), capacity - 1);
+  return buffer[text.copy(buffer, size_t(n))] = 0, n;
 }
 ClipboardResult SetClipboard(size_t units, ClipboardFillFn fill, const void* source) {
-  std::lock_guard<std::mutex> hold(g_lock);
+  std::lock_guard hold(g_lock);
   if (g_busy) return ClipboardResult::Busy;
   if (!PlatformAllocationAllowed()) return ClipboardResult::NoMemory;
   Text block(units + 1, u'\0');
@@ -49,20 +44,12 @@ ClipboardResult SetClipboard(size_t units, ClipboardFillFn fill, const void* sou
   return g_clipboardText = block.substr(0, units), ClipboardResult::Stored;
 }
 using Drop = std::vector<Text>;
-Text& Path(DropHandle d, uint32_t i) { return (*static_cast<Drop*>(d))[i]; }
+Drop& DropOf(DropHandle d) { return *static_cast<Drop*>(d); }
 
-// The store: keys by their case-folded full path (enumerated in that order,
-// as the registry does), each with its own spelling and its values in the
-// order made; a handle is the key's folded path.
-struct Value {
-  Text name;
-  uint32_t type;
-  std::string bytes;
-};
-struct Key {
-  Text name;
-  std::vector<Value> values;
-};
+// The store: keys by their case-folded full path (enumerated in that order, as the registry does), each
+// with its own spelling and its values in the order made; a handle is the key's folded path.
+struct Value { Text name; uint32_t type; std::string bytes; };
+struct Key { Text name; std::vector<Value> values; };
 std::map<Text, Key> g_keys;
 Text Fold(Text s) {
   for (char16_t& c : s) c = c >= u'A' && c <= u'Z' ? c + 32 : c;
@@ -79,7 +66,8 @@ std::vector<Key*> Subkeys(const Text& path) {
 }
 Key* KeyOf(StoreKey k) { return g_keys.count(PathOf(k)) ? &g_keys[PathOf(k)] : nullptr; }
 Value* Find(StoreKey k, const char16_t* name) {  // value names are spelled one way throughout
-  for (size_t i = 0; KeyOf(k) && i < KeyOf(k)->values.size(); ++i) if (KeyOf(k)->values[i].name == name) return &KeyOf(k)->values[i];
+  Key* key = KeyOf(k);
+  for (size_t i = 0; key && i < key->values.size(); ++i) if (key->values[i].name == name) return &key->values[i];
   return nullptr;
 }
 StoreResult Open(StoreKey parent, const char16_t* path, StoreAccess, StoreKey* key) {
@@ -140,37 +128,35 @@ StoreResult DeleteKey(StoreKey parent, const char16_t* name) {
 }  // namespace
 
 WindowApi g_window{
-    Length, GetText, [](Control c, const char16_t* text) { Log(u"text" + Id(c) + u" " + (g_texts[c] = text)); },
+    [](Control c) { return int32_t(g_texts[c].size()); },
+    [](Control c, char16_t* buffer, int32_t capacity) { return CopyOut(g_texts[c], buffer, capacity); },
+    [](Control c, const char16_t* text) { Log(u"text" + Id(c) + u" " + (g_texts[c] = text)); },
     [](Control c, bool on) { Log(u"enable" + Id(c) + Nums({!(g_disabled[c] = !on)})); },
     [](Control c, bool on) { Log(u"show" + Id(c) + Nums({on})); },
     [](Control c, int32_t x, int32_t y, int32_t w, int32_t h) { Log(u"move" + Id(c) + Nums({x, y, w, h})); },
     [](bool on) { Log(u"topmost" + Nums({on})); }, [](uint8_t alpha) { Log(u"alpha" + Nums({alpha})); },
-    [](const char16_t* title) { Log(u"title " + Text(title)); }, [] { return g_rect; }, Resize,
+    [](const char16_t* title) { Log(u"title " + Text(title)); }, [] { return g_rect; },
+    [](int32_t x, int32_t y, int32_t w, int32_t h, bool) { Place(x, y, w, h, u"window" + Nums({x, y, w, h})); },
     [](int32_t x, int32_t y) {
-      g_rect = WindowRect{x, y, x + g_rect.right - g_rect.left, y + g_rect.bottom - g_rect.top};
-      Log(u"place" + Nums({x, y}));
+      Place(x, y, g_rect.right - g_rect.left, g_rect.bottom - g_rect.top, u"place" + Nums({x, y}));
     },
     // A tool window's frame as Wine draws it: 3 on each side, a 22 caption.
     [](int32_t w, int32_t h, int32_t* ow, int32_t* oh) { *ow = w + 6, *oh = h + 28; }, [] { return g_work; },
     [](bool on) { Log(u"drops" + Nums({on})); }, [] { Log(u"timer 1"); }, [] { Log(u"timer 0"); },
     [] { Log(u"close"); },
-    [](int32_t report) { std::lock_guard<std::mutex> hold(g_lock); g_reports.push_back(report), g_reported.notify_all(); },
+    [](int32_t report) { std::lock_guard hold(g_lock); g_reports.push_back(report), g_reported.notify_all(); },
     [] { Log(u"minimize"); }};
 ClipboardApi g_clipboard{SetClipboard};
-JobInputApi g_jobInput{[](DropHandle d) { return uint32_t(static_cast<Drop*>(d)->size()); },
-                       [](DropHandle d, uint32_t i) { return uint32_t(Path(d, i).size()); },
-                       [](DropHandle d, uint32_t i, char16_t* buffer, uint32_t capacity) {
-                         uint32_t n = std::min(uint32_t(Path(d, i).size()), capacity - 1);
-                         return buffer[Path(d, i).copy(buffer, n)] = 0, n;
-                       },
-                       [](DropHandle d) { delete static_cast<Drop*>(d), --g_liveDrops; }, [] { return g_commandLine.c_str(); }};
-UserStoreApi g_userStore{Open,  Create,  [](StoreKey k) { delete &PathOf(k), --g_openKeys; }, Query, Set, Info,
+JobInputApi g_jobInput{
+    [](DropHandle d) { return uint32_t(DropOf(d).size()); },
+    [](DropHandle d, uint32_t i) { return uint32_t(DropOf(d)[i].size()); },
+    [](DropHandle d, uint32_t i, char16_t* buffer, uint32_t n) { return CopyOut(DropOf(d)[i], buffer, n); },
+    [](DropHandle d) { delete &DropOf(d), --g_liveDrops; }, [] { return g_commandLine.c_str(); }};
+UserStoreApi g_userStore{Open, Create, [](StoreKey k) { delete &PathOf(k), --g_openKeys; }, Query, Set, Info,
                          EnumKey, EnumValue, DeleteValue, DeleteKey};
-ShellApi g_shell{[](const char16_t* path) {
-                   g_shellLog.push_back(u"open " + Text(path));
-                   return g_shellLog.back().rfind(u".txt") == g_shellLog.back().size() - 4;
-                 },
-                 [](const char16_t* text, const char16_t* caption) { g_shellLog.push_back(u"warn " + Text(text) + u"|" + caption); }};
+ShellApi g_shell{
+    [](const char16_t* path) { return g_shellLog.push_back(u"open " + Text(path)), Text(path).ends_with(u".txt"); },
+    [](const char16_t* text, const char16_t* title) { g_shellLog.push_back(u"warn " + Text(text) + u"|" + title); }};
 
 std::vector<Text> WindowLog() { return g_log; }
 void ClearWindowLog() { g_log.clear(); }
@@ -186,11 +172,10 @@ void ResetStandIns() {
 
 void PumpJobReports() {
   while (g_status != StatusState::Idle) {
-    std::unique_lock<std::mutex> hold(g_lock);
+    std::unique_lock hold(g_lock);
     g_reported.wait(hold, [] { return !g_reports.empty(); });
     int32_t report = g_reports.front();
-    g_reports.pop_front();
-    hold.unlock();
+    g_reports.pop_front(), hold.unlock();
     OnJobReport(report);
   }
 }
@@ -200,7 +185,7 @@ Text RunWindowJob(void* drop) {
   StartWindowJob(drop);
   PumpJobReports();
   WaitForWorker();
-  Text outcome;
+  Text outcome;  // the last status text but the blank one
   for (const Text& event : g_log) {
     if (event.rfind(u"text 10003 ", 0) == 0 && event[11] != u'\u3000') outcome = event.substr(11);
   }
@@ -208,17 +193,12 @@ Text RunWindowJob(void* drop) {
 }
 
 std::vector<std::string> ListThroughWorker(const std::vector<Text>& paths, PathForm form) {
-  ResetStandIns();
-  ResetListingSettings();
-  g_settings.pathForm = form;
+  ResetStandIns(), ResetListingSettings(), g_settings.pathForm = form;
   EXPECT_EQ(RunWindowJob(MakeDrop(paths)), u"完了！");
   return Lines(ClipboardText());
 }
 
-Text ClipboardText() {
-  std::lock_guard<std::mutex> hold(g_lock);
-  return g_clipboardText;
-}
+Text ClipboardText() { std::lock_guard hold(g_lock); return g_clipboardText; }
 void SetClipboardText(const Text& text) { g_clipboardText = text; }
 void SetClipboardBusy(bool busy) { g_busy = busy; }
 void* MakeDrop(const std::vector<Text>& paths) { return ++g_liveDrops, new Drop(paths); }
@@ -232,9 +212,8 @@ std::vector<Text> StoreContents() {
   for (auto& [path, key] : g_keys) {
     out.push_back(path);
     for (const Value& v : key.values) {
-      Text line = v.name + u"=" + Nums({v.type}).substr(1) + u":";
-      for (unsigned char b : v.bytes) line += {u"0123456789abcdef"[b >> 4], u"0123456789abcdef"[b & 15]};
-      out.push_back(line);
+      out.push_back(v.name + u"=" + Nums({v.type}).substr(1) + u":");
+      for (unsigned char b : v.bytes) out.back() += {u"0123456789abcdef"[b >> 4], u"0123456789abcdef"[b & 15]};
     }
   }
   return out;

@@ -1,6 +1,3 @@
-// Worked examples of the name order, and the sort that lists folders and
-// inputs by it.
-
 #include <random>
 #include "tests/support/test_support.h"
 
@@ -9,19 +6,18 @@ namespace {
 // Each pair in order: CompareNames(first, second) is -1 and the reverse +1.
 const char16_t* const kOrdered[][2] = {
     {u"", u"a"}, {u"", u"0"}, {u"file2", u"file10"}, {u"12a", u"123"}, {u"a.txt", u"a1.txt"}, {u"19", u"100"},
-    {u"x19y", u"x100a"}, {u"a007", u"a08"}, {u"v2zzz", u"v10aaa"}, {u"a1", u"a01"}, {u"a7z", u"a007a"},
-    {u"0", u"00"}, {u"x9", u"x１０"}, {u"file9", u"ｆｉｌｅ１０"}, {u"a1２3", u"a124"}, {u"file１０", u"file２"},
-    {u"１０", u"９"}, {u"a１b", u"a２a"}, {u"p9007199254740993", u"p9007199254740994"},
-    {u"999999999999998", u"999999999999999"}, {u"633629447678323549", u"633629447678323556"},
-    {u"ABC", u"abc"}, {u"ABCD", u"abc"}, {u"abc", u"abcd"}, {u"B", u"ｂ"}, {u"b", u"Ｂ"}, {u"Ａｂ", u"aC"},
-    {u"Ab", u"aB"}, {u"かキ", u"カき"}, {u"ab", u"AC"}, {u"ＺＺ", u"ｚ"}, {u"za", u"_a"}, {u"Zz", u"[a"},
-    {u"z", u"\\"}, {u"z", u"`"}, {u"かき", u"カキ"}, {u"かa", u"がa"}, {u"ば", u"ぱ"}, {u"ウ", u"ヴ"},
-    {u"がa", u"かb"}, {u"ぱa", u"ハb"}, {u"ヴa", u"うb"}, {u"ｶｷ", u"カキ"}, {u"ｶb", u"ｶﾞa"}, {u"ぁz", u"アa"},
-    {u"ｱ", u"あ"}, {u"~", u"ｱ"}, {u"カー", u"カア"}, {u"キー", u"キィ"}, {u"キー", u"キイ"}, {u"カァA", u"カーB"},
-    {u"すーA", u"スゥB"}, {u"ンーA", u"ンァB"}, {u"ヴーA", u"ブゥB"}, {u"aー", u"aァ"}, {u"aー", u"aア"},
-    {u"ｷｰ", u"キー"}, {u"ｷｰ", u"ｷィ"}, {u"キ～A", u"キィB"}, {u"ーb", u"ァa"}, {u"x\\ーb", u"x\\ァa"},
-    {u"～b", u"ァa"}, {u"ー", u"～"}, {u"x\\ー", u"x\\～"}, {u"x12", u"x123"}, {u"07", u"007"}, {u"a/", u"a\\"},
-    {u"ｰ", u"ー"}, {u"a\\", u"a\\ー"}, {u"資料2", u"資料10"},
+    {u"x19y", u"x100a"}, {u"a007", u"a08"}, {u"v2zzz", u"v10aaa"}, {u"a1", u"a01"}, {u"a7z", u"a007a"}, {u"0", u"00"},
+    {u"x9", u"x１０"}, {u"file9", u"ｆｉｌｅ１０"}, {u"a1２3", u"a124"}, {u"file１０", u"file２"}, {u"１０", u"９"},
+    {u"a１b", u"a２a"}, {u"p9007199254740993", u"p9007199254740994"}, {u"999999999999998", u"999999999999999"},
+    {u"633629447678323549", u"633629447678323556"}, {u"ABC", u"abc"}, {u"ABCD", u"abc"}, {u"abc", u"abcd"},
+    {u"B", u"ｂ"}, {u"b", u"Ｂ"}, {u"Ａｂ", u"aC"}, {u"Ab", u"aB"}, {u"かキ", u"カき"}, {u"ab", u"AC"},
+    {u"ＺＺ", u"ｚ"}, {u"za", u"_a"}, {u"Zz", u"[a"}, {u"z", u"\\"}, {u"z", u"`"}, {u"かき", u"カキ"}, {u"かa", u"がa"},
+    {u"ば", u"ぱ"}, {u"ウ", u"ヴ"}, {u"がa", u"かb"}, {u"ぱa", u"ハb"}, {u"ヴa", u"うb"}, {u"ｶｷ", u"カキ"},
+    {u"ｶb", u"ｶﾞa"}, {u"ぁz", u"アa"}, {u"ｱ", u"あ"}, {u"~", u"ｱ"}, {u"カー", u"カア"}, {u"キー", u"キィ"},
+    {u"キー", u"キイ"}, {u"カァA", u"カーB"}, {u"すーA", u"スゥB"}, {u"ンーA", u"ンァB"}, {u"ヴーA", u"ブゥB"},
+    {u"aー", u"aァ"}, {u"aー", u"aア"}, {u"ｷｰ", u"キー"}, {u"ｷｰ", u"ｷィ"}, {u"キ～A", u"キィB"}, {u"ーb", u"ァa"},
+    {u"x\\ーb", u"x\\ァa"}, {u"～b", u"ァa"}, {u"ー", u"～"}, {u"x\\ー", u"x\\～"}, {u"x12", u"x123"}, {u"07", u"007"},
+    {u"a/", u"a\\"}, {u"ｰ", u"ー"}, {u"a\\", u"a\\ー"}, {u"資料2", u"資料10"},
 };
 
 // Pairs the rules cannot tell apart: +1 both ways.
@@ -30,26 +26,23 @@ const char16_t* const kUndecided[][2] = {
     {u"41054111521258667", u"41054111521258669"}, {u"x12", u"x１２"},
 };
 
+// Worked examples of the name order: the tables (ordered as files one way, as folders the other), files before
+// folders, and digit runs beyond the double range.
 TEST(Collation, WorkedExamples) {
-  for (auto& pair : kOrdered) {
-    SCOPED_TRACE(Utf8(pair[0]) + " < " + Utf8(pair[1]));
-    EXPECT_EQ(CompareNames(pair[0], 1, pair[1], 1), -1);
-    EXPECT_EQ(CompareNames(pair[1], 0, pair[0], 0), 1);
-  }
-  for (auto& pair : kUndecided) {
-    EXPECT_EQ(CompareNames(pair[0], 1, pair[1], 1), 1) << Utf8(pair[0]);
-    EXPECT_EQ(CompareNames(pair[1], 1, pair[0], 1), 1) << Utf8(pair[0]);
-  }
+  auto bothWays = [](const char16_t* a, const char16_t* b, uint8_t aFiles, uint8_t bFiles) {  // a-b, then b-a
+    return std::pair(CompareNames(a, aFiles, b, aFiles), CompareNames(b, bFiles, a, bFiles));
+  };
+  for (auto& [a, b] : kOrdered) EXPECT_EQ(bothWays(a, b, 1, 0), std::pair(-1, 1)) << Utf8(a) << " < " << Utf8(b);
+  for (auto& [a, b] : kUndecided) EXPECT_EQ(bothWays(a, b, 1, 1), std::pair(1, 1)) << Utf8(a) << " ? " << Utf8(b);
   EXPECT_EQ(CompareNames(u"b", 1, u"a", 0), -1);  // files before folders
   EXPECT_EQ(CompareNames(u"same", 0, u"same", 1), 1);
   EXPECT_EQ(CompareNames(u"same", 0, u"same", 0), 0);
-  std::u16string nines(400, u'9');  // beyond the double range: equal values
-  EXPECT_EQ(CompareNames((u"a" + nines).c_str(), 1, (u"a" + nines + u"9").c_str(), 1), -1);
-  EXPECT_EQ(CompareNames((u"a" + nines + u"0").c_str(), 1, (u"a" + nines + u"1").c_str(), 1), 1);
+  std::u16string nines = u"a" + std::u16string(400, u'9');  // beyond the double range: equal values
+  EXPECT_EQ(CompareNames(nines.c_str(), 1, (nines + u"9").c_str(), 1), -1);
+  EXPECT_EQ(CompareNames((nines + u"0").c_str(), 1, (nines + u"1").c_str(), 1), 1);
 }
 
-// Two names equal after folding are told apart by what follows: "Xb" after
-// "Ya" and "Xa" before "Yb" exactly when X and Y fold together.
+// X and Y fold together: "Xb" sorts after "Ya" and "Xa" before "Yb" (equal names go by what follows).
 void ExpectFoldTogether(const std::u16string& x, const std::u16string& y) {
   EXPECT_EQ(CompareNames((x + u"b").c_str(), 1, (y + u"a").c_str(), 1), 1) << Utf8(x) << " " << Utf8(y);
   EXPECT_EQ(CompareNames((x + u"a").c_str(), 1, (y + u"b").c_str(), 1), -1) << Utf8(x) << " " << Utf8(y);
@@ -61,24 +54,22 @@ TEST(Collation, EveryKanaFoldsAndLendsItsVowel) {
   const std::u16string vowels[] = {u"ァアカガサザタダッナハバパマャヤラヮワン", u"ィイキギシジチヂニヒビピミリヰ",
                                    u"ゥウクグスズツヅヌフブプムュユルヴ", u"ェエケゲセゼテデネヘベペメレヱ",
                                    u"ォオコゴソゾトドノホボポモョヨロヲ"};
-  const std::u16string voiced = u"ガカギキグクゲケゴコザサジシズスゼセゾソダタヂチヅツデテドトバハパハビヒピヒブフプフベヘペヘボホポホヴウ";
+  const std::u16string voiced = u"ガカギキグクゲケゴコザサジシズスゼセゾソダタヂチヅツデテドト"
+                                u"バハパハビヒピヒブフプフベヘペヘボホポホヴウ";
   for (size_t i = 0; i < voiced.size(); i += 2) ExpectFoldTogether(voiced.substr(i, 1), voiced.substr(i + 1, 1));
-  size_t count = 0;
   for (int v = 0; v < 5; ++v) {
-    std::u16string vowel(1, static_cast<char16_t>(u'ァ' + 2 * v));
+    char16_t vowel = static_cast<char16_t>(u'ァ' + 2 * v);
     for (char16_t kana : vowels[v]) {
-      ExpectFoldTogether(std::u16string(1, kana) + u"ー", std::u16string(1, kana) + vowel);
-      if (kana < u'ヴ') ExpectFoldTogether(std::u16string(1, kana - 0x60) + u"ー", std::u16string(1, kana) + vowel);
-      ++count;
+      ExpectFoldTogether({kana, u'ー'}, {kana, vowel});
+      if (kana < u'ヴ') ExpectFoldTogether({static_cast<char16_t>(kana - 0x60), u'ー'}, {kana, vowel});
     }
   }
-  EXPECT_EQ(count, 84u);
+  EXPECT_EQ((vowels[0] + vowels[1] + vowels[2] + vowels[3] + vowels[4]).size(), 84u);
   ExpectFoldTogether(u"ｶﾞ", u"カ゛");  // half-width forms and their sound mark
-  ExpectFoldTogether(u"ｦｧｰ", u"ヲァ" + std::u16string(1, u'ァ'));
+  ExpectFoldTogether(u"ｦｧｰ", u"ヲァァ");
 }
 
-// Names over characters that fold onto distinct characters have one
-// consistent order: the sort gives it, keeping every node.
+// Names of characters folding onto distinct ones have one consistent order: the sort gives it, keeping every node.
 TEST(Collation, SortGivesTheOrderOfEveryPair) {
   std::u16string alphabet = u"abcxyz019あいか日本._-（）";
   std::mt19937 random(11);
@@ -90,9 +81,8 @@ TEST(Collation, SortGivesTheOrderOfEveryPair) {
       AppendNode(name.c_str(), 2, &head, &tail, static_cast<uint8_t>(random() % 2));
     }
     SortNodeList(&head, &tail);
-    for (PathNode* node = head; node != nullptr; last = node, node = node->next, ++seen) {
+    for (PathNode* node = head; node != nullptr; last = node, node = node->next, ++seen)
       EXPECT_TRUE(!node->next || CompareNames(node->text, node->isFile, node->next->text, node->next->isFile) <= 0);
-    }
     EXPECT_TRUE(seen == count && tail == last);
     FreeNodeList(&head, &tail);
   }

@@ -1,22 +1,15 @@
-// The listing at the limits of what the file system holds, made for real on
-// disk and listed through the worker: a chain of folders as deep as the
-// platform allows, names of every awkward kind, folders that vanish or fail
-// while the scan runs, links that loop.
-
-#include <fstream>
 #include "tests/support/test_support.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
+namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
+using enum PathForm;
 
-Strings Sorted(Strings lines) {
-  std::sort(lines.begin(), lines.end());
-  return lines;
-}
+Strings Sorted(Strings lines) { return std::sort(lines.begin(), lines.end()), lines; }
 
+// A chain of folders as deep as the platform allows, made on disk and listed through the worker: every level is
+// listed but the contents of those too deep to open any more.
 TEST(Limits, AChainOfFoldersAsDeepAsThePlatformAllows) {
   ScratchFolder folder;
   fs::path deepest = folder.native() / "chain";
@@ -25,62 +18,55 @@ TEST(Limits, AChainOfFoldersAsDeepAsThePlatformAllows) {
   std::error_code error;
   for (; fs::create_directory(deepest / "d", error); deepest /= "d") absolute.push_back(absolute.back() + "\\d");
   ASSERT_GT(absolute.size(), 1000u);  // Linux stops paths at 4,096 bytes
-  // The deepest folders cannot be opened any more: their contents are not listed.
-  auto readable = [](const std::string& path) {
-    return g_fileSystem.enumerateFolder(FromUtf8(path.c_str()).c_str(), [](void*, const FolderEntry&) { return true; },
-                                        nullptr) != FolderRead::Unreadable;
-  };
-  while (!readable(absolute[absolute.size() - 2])) absolute.pop_back();
-  EXPECT_TRUE(ListThroughWorker({folder["chain"]}, PathForm::Absolute) == absolute);
-  Strings tree = ListThroughWorker({folder["chain"]}, PathForm::Tree);
-  ASSERT_EQ(tree.size(), absolute.size());
-  std::string indent;
-  for (size_t level = 1; level < tree.size(); indent += " \u3000", ++level) ASSERT_EQ(tree[level], indent + " ┗d");
+  while (g_fileSystem.enumerateFolder(FromUtf8(absolute[absolute.size() - 2].c_str()).c_str(),
+                                      [](void*, auto&) { return true; }, nullptr) == FolderRead::Unreadable)
+    absolute.pop_back();
+  EXPECT_TRUE(ListThroughWorker({folder["chain"]}, Absolute) == absolute);
+  Strings tree = {"chain"};
+  for (std::string indent; tree.size() < absolute.size(); indent += " \u3000") tree.push_back(indent + " ┗d");
+  EXPECT_TRUE(ListThroughWorker({folder["chain"]}, Tree) == tree);
 }
 
-// Names as the system reports them; a folder whose name is not UTF-8
-// cannot be named back (no contents), and overlong forms are no characters:
-// read as such, "a" C0 AF ".." would lead the scan back into its parent and
+// Names as the system reports them; a folder whose name is not UTF-8 cannot be named back (no contents), and
+// overlong forms are no characters: read as such, "a" C0 AF ".." would lead the scan back into its parent and
 // C0 AE C0 AE would be skipped as "..".
 TEST(Limits, NamesOfEveryKindAreListedAsTheSystemReportsThem) {
   ScratchFolder folder;
-  folder.Make({"top/\U0001F600 \u3000ｶﾞｰ\x01\t\x7F/x", "top/\xFF\xFE folder/x", "top/a\xC0\xAF../x",
-               "top/\xC0\xAE\xC0\xAE/x", "top/a/x", "top/" + std::string(255, 'n')});
-  EXPECT_EQ(Sorted(ListThroughWorker({folder["top"]}, PathForm::Relative)),
-            Sorted({"top", "top\\\U0001F600 \u3000ｶﾞｰ\x01\t\x7F", "top\\\U0001F600 \u3000ｶﾞｰ\x01\t\x7F\\x",
-                    "top\\\uFFFD\uFFFD folder", "top\\a\uFFFD..", "top\\\uFFFD\uFFFD",
-                    "top\\a", "top\\a\\x", "top\\" + std::string(255, 'n')}));
+  std::string odd = "\U0001F600 \u3000ｶﾞｰ\x01\t\x7F";
+  folder.Make({"top/" + odd + "/x", "top/\xFF\xFE folder/x", "top/a\xC0\xAF../x", "top/\xC0\xAE\xC0\xAE/x", "top/a/x",
+               "top/" + std::string(255, 'n')});
+  EXPECT_EQ(Sorted(ListThroughWorker({folder["top"]}, Relative)),
+            Sorted({"top", "top\\" + odd, "top\\" + odd + "\\x", "top\\\uFFFD\uFFFD folder", "top\\a\uFFFD..",
+                    "top\\\uFFFD\uFFFD", "top\\a", "top\\a\\x", "top\\" + std::string(255, 'n')}));
 }
 
-// A folder that vanishes when the scan reaches it, and one that fails after
-// its entries (a read error, told apart from its end): their lines stay, the
-// job ends Done.
+// A folder that vanishes when the scan reaches it, and one that fails after its entries (a read error, told apart
+// from its end): their lines stay, the job ends Done.
 TEST(Limits, FoldersThatVanishOrFailWhileTheScanRuns) {
   static FileSystemApi real = g_fileSystem;
   static ScratchFolder folder;
   folder.Make({"top/a/x.txt", "top/b/y.txt"});
   g_fileSystem.enumerateFolder = [](const char16_t* path, FolderEntryFn onEntry, void* context) {
-    if (std::u16string(path).back() == u'a') std::filesystem::remove_all(folder.native() / "top/a");
+    if (std::u16string(path).back() == u'a') fs::remove_all(folder.native() / "top/a");
     FolderRead read = real.enumerateFolder(path, onEntry, context);
     return std::u16string(path).back() == u'b' ? FolderRead::Failed : read;
   };
-  EXPECT_EQ(ListThroughWorker({folder["top"]}, PathForm::Relative), (Strings{"top", "top\\a", "top\\b", "top\\b\\y.txt"}));
+  EXPECT_EQ(ListThroughWorker({folder["top"]}, Relative), (Strings{"top", "top\\a", "top\\b", "top\\b\\y.txt"}));
   g_fileSystem = real;
 }
 
-// Links back to an ancestor, to themselves, to each other and to nothing:
-// listed, never entered. A dropped link is read: the user chose it.
+// Links back to an ancestor, to themselves, to each other and to nothing: listed, never entered. A dropped link is
+// read: the user chose it.
 TEST(Limits, LinksThatLoopAreListedAndNeverEntered) {
   ScratchFolder folder;
   folder.Make({"top/deep/f.txt"});
   fs::path top = folder.native() / "top";
   for (auto [target, link] : {std::pair{top, top / "deep/back"}, {top / "self", top / "self"}, {top / "b", top / "a"},
-                              {top / "a", top / "b"}, {top / "deep", top / "to-deep"}, {top / "no", top / "dangling"}}) {
+                              {top / "a", top / "b"}, {top / "deep", top / "to-deep"}, {top / "no", top / "dangling"}})
     fs::create_directory_symlink(target, link);
-  }
-  EXPECT_EQ(ListThroughWorker({folder["top"]}, PathForm::NameOnly),
+  EXPECT_EQ(ListThroughWorker({folder["top"]}, NameOnly),
             (Strings{"top", "a", "b", "dangling", "self", "deep", "f.txt", "back", "to-deep"}));
-  EXPECT_EQ(ListThroughWorker({folder["top/to-deep"]}, PathForm::NameOnly), (Strings{"to-deep", "f.txt", "back"}));
+  EXPECT_EQ(ListThroughWorker({folder["top/to-deep"]}, NameOnly), (Strings{"to-deep", "f.txt", "back"}));
 }
 
 }  // namespace

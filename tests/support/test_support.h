@@ -4,14 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <filesystem>
-#include <string>
-#include <vector>
 
 #include "engine/clipboard_text.h"
 #include "engine/collation.h"
-#include "engine/listing.h"
 #include "engine/path_node.h"
 #include "job/job_worker.h"
 #include "platform/filesystem.h"
@@ -73,7 +69,6 @@ void SetWorkArea(WindowRect rect);
 // All back to the start: no texts, all enabled, the window at (0, 0) 100 x 100
 // in a work area of 1280 x 984, store, clipboard and shell empty.
 void ResetStandIns();
-
 // Runs the job reports posted, waiting for each, until the job is Idle.
 void PumpJobReports();
 // A drop (none: the command line) through the window's own start, run to its
@@ -87,11 +82,9 @@ std::vector<std::string> ListThroughWorker(const std::vector<std::u16string>& pa
 std::u16string ClipboardText();
 void SetClipboardText(const std::u16string& text);
 void SetClipboardBusy(bool busy);
-
 void* MakeDrop(const std::vector<std::u16string>& paths);
 int32_t LiveDrops();  // made and not released
 void SetCommandLine(const std::u16string& line);
-
 // The store: each key's path, then its values as "name=type:hex bytes".
 std::vector<std::u16string> StoreContents();
 int32_t OpenStoreKeys();

@@ -68,7 +68,8 @@ TEST_F(JobTest, OutcomesOtherThanDoneKeepTheClipboard) {
   g_thread.startThread = [](auto...) -> ThreadHandle { return nullptr; };
   EXPECT_EQ(RunDrop(), u"失敗");
   g_thread = threads;
-  EXPECT_TRUE(WindowLog().back() == u"timer 1" && ControlEnabled(Control::PathFormLabel));
+  EXPECT_TRUE(WindowLog().back() == u"timer 1" && ControlEnabled(Control::PathFormLabel) &&
+              !ControlEnabled(Control::CancelButton));
 }
 
 // A second drop while a job runs must be released without disturbing the first.

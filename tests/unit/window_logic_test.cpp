@@ -36,8 +36,8 @@ TEST_F(WindowLogicTest, EachLabelCyclesThroughItsTexts) {
   for (Control c : {Control::PathFormLabel, Control::ItemsLabel, Control::ExtensionLabel, Control::FolderScanLabel,
                     Control::SeparatorLabel, Control::TopmostLabel})  // 2: neither click nor double click
     EXPECT_EQ(Click(c, c == Control::TopmostLabel ? 2 : 0), CommandOutcome::Handled);
-  Click(Control::MinimizeButton, 1), Click(Control::DeleteButton);
-  EXPECT_EQ(WindowLog(), (Log{u"minimize", u"enable 10016 0"}));
+  Click(Control::MinimizeButton, 1), Click(Control::DeleteButton), Click(Control::HelpButton);
+  EXPECT_TRUE(WindowLog() == (Log{u"minimize", u"enable 10016 0"}) && ShellLog().size() == 1);
   EXPECT_EQ(Click(Control::CreditLabel), CommandOutcome::NotHandled);
   EXPECT_EQ(RouteCommand(10024, 0), CommandOutcome::NotHandled);
   g_status = StatusState::Idle;

@@ -66,7 +66,7 @@ int DigitValue(char16_t ch) { return IsAsciiDigit(ch) ? ch - u'0' : ch - kFullwi
 char16_t FoldProlongedSoundMark(const char16_t* s, int32_t i, char16_t mark) {
   if (i == 0) return mark;
   char16_t previous = s[i - 1];
-  if (previous == kPathSeparator) return mark;
+  if (previous == kBackslash || previous == kSlash) return mark;
   if (IsHiragana(previous)) previous = static_cast<char16_t>(previous + kHiraganaToKatakana);
   if (IsKatakana(previous)) return static_cast<char16_t>(kSmallA + kKatakanaTable[previous - kSmallA].vowel);
   return kSmallA;

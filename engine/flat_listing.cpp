@@ -42,12 +42,16 @@ bool CollectEntry(void* context, const FolderEntry& entry) {
 // that cannot be read, or fails partway, keeps what was read.
 void ReadFolder(ListingContext* context, const char16_t* folderPath, FolderEntries* entries) {
   char16_t drive[3] = {0, 0, 0};
-  if (IsNetworkPath(folderPath, static_cast<int32_t>(TextLength(folderPath)))) MapUncToDrive(folderPath, drive);
-  const char16_t* readFrom = drive[0] != 0 ? drive : folderPath;
-  if (g_fileSystem.enumerateFolder(readFrom, CollectEntry, entries) != FolderRead::Complete) {
-    context->out->folderReadErrors += 1;
+  if (IsNetworkPath(folderPath, static_cast<int32_t>(TextLength(folderPath)), StyleOf(context))) {
+    MapUncToDrive(folderPath, drive);
   }
+  const char16_t* readFrom = drive[0] != 0 ? drive : folderPath;
+  FolderRead read = g_fileSystem.enumerateFolder(readFrom, CollectEntry, entries);
+  int32_t error = read != FolderRead::Complete ? g_fileSystem.lastError() : 0;
   if (drive[0] != 0) g_network.cancelDrive(drive);
+  if (read != FolderRead::Complete && !ListingStopped(context)) {
+    ReportProblem(context, ListingProblemKind::UnreadableFolder, folderPath, error);
+  }
 }
 
 }  // namespace
@@ -84,7 +88,8 @@ void ScanFolder(ListingContext* context, const char16_t* folderPath) {
   for (PathNode* entry = entries.head; entry != nullptr; entry = entry->next) {
     if (static_cast<size_t>(entry->length) > longestName) longestName = static_cast<size_t>(entry->length);
   }
-  bool endsInSeparator = folderLength > 0 && folderPath[folderLength - 1] == kPathSeparator;
+  const char16_t separator = PathSeparator(context);
+  bool endsInSeparator = folderLength > 0 && folderPath[folderLength - 1] == separator;
   size_t prefixLength = folderLength + (endsInSeparator ? 0 : 1);
   char16_t* path = nullptr;
   if (entries.head != nullptr) {
@@ -93,7 +98,7 @@ void ScanFolder(ListingContext* context, const char16_t* folderPath) {
   }
   if (path != nullptr) {
     std::memcpy(path, folderPath, folderLength * sizeof(char16_t));
-    if (!endsInSeparator) path[folderLength] = kPathSeparator;
+    if (!endsInSeparator) path[folderLength] = separator;
   }
 
   for (PathNode* entry = entries.head; entry != nullptr && path != nullptr; entry = entry->next) {

@@ -31,10 +31,15 @@ bool NeedsCommonPrefix(const ListingContext* context) {
 // The attributes of an input path. A network item is queried through a
 // temporary drive letter for its parent folder; when no letter can be had
 // (all in use, refused, or no network provider) it is queried directly.
-uint32_t QueryItemAttributes(ListingContext* context, const char16_t* path, int32_t length) {
-  if (!IsNetworkPath(path, length)) return g_fileSystem.queryAttributes(path);
+// *error gets the system's reason when the attributes cannot be read.
+uint32_t QueryItemAttributes(ListingContext* context, const char16_t* path, int32_t length, int32_t* error) {
+  if (!IsNetworkPath(path, length, StyleOf(context))) {
+    uint32_t attributes = g_fileSystem.queryAttributes(path);
+    if (attributes == kInvalidAttributes) *error = g_fileSystem.lastError();
+    return attributes;
+  }
   int32_t lastSeparator = length - 1;
-  while (path[lastSeparator] != kPathSeparator) --lastSeparator;
+  while (path[lastSeparator] != kBackslash) --lastSeparator;
   char16_t* parent = CopyText(path, static_cast<size_t>(lastSeparator));
   if (parent == nullptr) {
     context->failed = true;
@@ -43,7 +48,11 @@ uint32_t QueryItemAttributes(ListingContext* context, const char16_t* path, int3
   char16_t drive[3] = {0, 0, 0};
   MapUncToDrive(parent, drive);
   PlatformFree(parent);
-  if (drive[0] == 0) return g_fileSystem.queryAttributes(path);
+  if (drive[0] == 0) {
+    uint32_t attributes = g_fileSystem.queryAttributes(path);
+    if (attributes == kInvalidAttributes) *error = g_fileSystem.lastError();
+    return attributes;
+  }
 
   int32_t tailLength = length - lastSeparator;
   auto* query = static_cast<char16_t*>(PlatformAllocArray(static_cast<size_t>(tailLength) + 3, sizeof(char16_t)));
@@ -55,6 +64,7 @@ uint32_t QueryItemAttributes(ListingContext* context, const char16_t* path, int3
     query[1] = drive[1];
     std::memcpy(query + 2, path + lastSeparator, (static_cast<size_t>(tailLength) + 1) * sizeof(char16_t));
     attributes = g_fileSystem.queryAttributes(query);
+    if (attributes == kInvalidAttributes) *error = g_fileSystem.lastError();
     PlatformFree(query);
   }
   g_network.cancelDrive(drive);
@@ -64,6 +74,7 @@ uint32_t QueryItemAttributes(ListingContext* context, const char16_t* path, int3
 // Narrows the common prefix with one more readable item; the value always
 // ends just after a separator or is 0, and never grows.
 void UpdateCommonPrefix(ListingContext* context, Gathering* work, const char16_t* path, int32_t length) {
+  const char16_t separator = PathSeparator(context);
   if (context->commonPrefixLength == kCommonPrefixUnset) {
     work->firstItem = CopyText(path, static_cast<size_t>(length));
     if (work->firstItem == nullptr) {
@@ -72,7 +83,7 @@ void UpdateCommonPrefix(ListingContext* context, Gathering* work, const char16_t
     }
     int32_t value = 0;
     for (int32_t i = 0; i + 1 < length; ++i) {
-      if (path[i] == kPathSeparator) value = i + 1;
+      if (path[i] == separator) value = i + 1;
     }
     context->commonPrefixLength = value;
     return;
@@ -80,21 +91,26 @@ void UpdateCommonPrefix(ListingContext* context, Gathering* work, const char16_t
   const char16_t* first = work->firstItem;
   int32_t value = 0;
   for (int32_t i = 0; i < context->commonPrefixLength && path[i] != 0 && path[i] == first[i]; ++i) {
-    if (first[i] == kPathSeparator) value = i + 1;
+    if (first[i] == separator) value = i + 1;
   }
   context->commonPrefixLength = value;
 }
 
 // One input path: its own spelling, its attributes (an unreadable item is
-// left out silently), the common prefix, and an entry in arrival order.
+// left out, and the sink told why), the common prefix, and an entry in
+// arrival order.
 void GatherItem(ListingContext* context, Gathering* work, const RequestText& input) {
   char16_t* path = CopyText(input.text != nullptr ? input.text : u"", static_cast<size_t>(input.length));
   if (path == nullptr) {
     context->failed = true;
     return;
   }
-  int32_t length = NormalizeInputPath(path, input.length);
-  uint32_t attributes = QueryItemAttributes(context, path, length);
+  int32_t length = NormalizeInputPath(path, input.length, StyleOf(context));
+  int32_t error = 0;
+  uint32_t attributes = QueryItemAttributes(context, path, length, &error);
+  if (attributes == kInvalidAttributes && !ListingStopped(context)) {
+    ReportProblem(context, ListingProblemKind::UnreadableItem, path, error);
+  }
   if (attributes != kInvalidAttributes && !ListingStopped(context)) {
     uint8_t isFile = (attributes & kAttributeDirectory) != 0 ? 0 : 1;
     if (NeedsCommonPrefix(context)) UpdateCommonPrefix(context, work, path, length);
@@ -109,9 +125,8 @@ void GatherItem(ListingContext* context, Gathering* work, const RequestText& inp
 
 // Gathers the input items, sorts them once (as a folder's entries are
 // sorted), and hands them to the builder of the path form.
-ListingOutcome BuildListing(const ListingRequest& request, const std::atomic<bool>& abort, ListingText* out) {
-  *out = ListingText{};
-  ListingContext context{&request, &abort, out, request.inputFailed, 0, TreeIndent{nullptr, 0, 0}};
+ListingOutcome StreamListing(const ListingRequest& request, const std::atomic<bool>& abort, const ListingSink& sink) {
+  ListingContext context{&request, &abort, &sink, request.inputFailed, 0, TreeIndent{nullptr, 0, 0}, LineBuffer{nullptr, 0}};
   Gathering work{nullptr, nullptr, nullptr};
   if (NeedsCommonPrefix(&context)) context.commonPrefixLength = kCommonPrefixUnset;
 
@@ -127,12 +142,10 @@ ListingOutcome BuildListing(const ListingRequest& request, const std::atomic<boo
     }
   }
 
-  ReleaseTreeIndent(&context);
+  ReleaseLineStorage(&context);
   PlatformFree(work.firstItem);
   FreeNodeList(&work.entryHead, &work.entryTail);
-  ListingOutcome outcome = context.failed                                  ? ListingOutcome::Failed
-                           : abort.load(std::memory_order_relaxed) ? ListingOutcome::Interrupted
-                                                                          : ListingOutcome::Done;
-  if (outcome != ListingOutcome::Done) FreeListingText(out);
-  return outcome;
+  return context.failed                          ? ListingOutcome::Failed
+         : abort.load(std::memory_order_relaxed) ? ListingOutcome::Interrupted
+                                                 : ListingOutcome::Done;
 }

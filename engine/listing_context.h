@@ -2,6 +2,7 @@
 // The per-job state of one listing, passed by pointer through the engine.
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/listing.h"
@@ -14,16 +15,23 @@ struct TreeIndent {
   int32_t capacity;  // units available in text, terminator included
 };
 
+// The line being made; grows to the longest line and is reused.
+struct LineBuffer {
+  char16_t* units;
+  size_t capacity;
+};
+
 struct ListingContext {
   const ListingRequest* request;
   const std::atomic<bool>* abort;
-  ListingText* out;
+  const ListingSink* sink;
   // Storage ran out: the listing unwinds and ends Failed.
   bool failed;
   // Where the part of a path shown by the Relative form starts: just after
   // a separator, or 0. Negative until the first readable item.
   int32_t commonPrefixLength;
   TreeIndent indent;
+  LineBuffer line;
 };
 
 constexpr int32_t kCommonPrefixUnset = -1;
@@ -39,4 +47,16 @@ inline bool AdmitsFiles(const ListingContext* context) {
 
 inline bool AdmitsFolders(const ListingContext* context) {
   return context->request->options.itemFilter != ItemFilter::FilesOnly;
+}
+
+// The separator between the components of the listing's paths.
+inline char16_t PathSeparator(const ListingContext* context) {
+  return SeparatorOf(context->request->options.pathStyle);
+}
+
+inline PathStyle StyleOf(const ListingContext* context) { return context->request->options.pathStyle; }
+
+// Tells the sink of a problem, if it listens.
+inline void ReportProblem(const ListingContext* context, ListingProblemKind kind, const char16_t* path, int32_t error) {
+  if (context->sink->reportProblem != nullptr) context->sink->reportProblem(context->sink->context, ListingProblem{kind, path, error});
 }

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/path_rules.h"
+
 enum class PathForm : int32_t { Absolute = 1, Relative = 2, NameOnly = 3, Tree = 4 };
 enum class ItemFilter : int32_t { FilesAndFolders = 1, FilesOnly = 2, FoldersOnly = 3 };
 
@@ -15,6 +17,8 @@ struct ListingOptions {
   ItemFilter itemFilter;
   bool extensionShown;
   bool folderScan;
+  // How the input paths are spelled; the window always lists Windows paths.
+  PathStyle pathStyle = PathStyle::Windows;
 };
 
 // A text owned by the request: NUL-terminated, or null for the empty text.

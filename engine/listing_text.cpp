@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "engine/path_rules.h"
 #include "platform/memory.h"
 
 struct TextChunk {
@@ -37,35 +36,46 @@ TextChunk* AddChunk(ListingText* text) {
   return chunk;
 }
 
-}  // namespace
-
-bool StartLine(ListingText* text) {
-  static const char16_t kLineBreak[] = {u'\r', u'\n'};
-  if (text->lines > 0 && !AppendUnits(text, kLineBreak, 2, kBackslash)) return false;
-  text->lines += 1;
-  return true;
-}
-
-bool AppendUnits(ListingText* text, const char16_t* units, size_t count, char16_t separator) {
+// Appends count units; false when storage runs out (what was written stays;
+// the listing is failing anyway).
+bool AppendUnits(ListingText* text, const char16_t* units, size_t count) {
   while (count > 0) {
     TextChunk* chunk = text->tail;
     if (chunk == nullptr || chunk->used == chunk->capacity) chunk = AddChunk(text);
     if (chunk == nullptr) return false;
     size_t n = chunk->capacity - chunk->used;
     if (n > count) n = count;
-    char16_t* target = chunk->units + chunk->used;
-    std::memcpy(target, units, n * sizeof(char16_t));
-    if (separator != kBackslash) {
-      for (size_t i = 0; i < n; ++i) {
-        if (target[i] == kBackslash) target[i] = separator;
-      }
-    }
+    std::memcpy(chunk->units + chunk->used, units, n * sizeof(char16_t));
     chunk->used += n;
     text->units += n;
     units += n;
     count -= n;
   }
   return true;
+}
+
+// CR LF before every line but the first.
+bool WriteTextLine(void* context, const char16_t* units, size_t count) {
+  static const char16_t kLineBreak[] = {u'\r', u'\n'};
+  auto* text = static_cast<ListingText*>(context);
+  if (text->lines > 0 && !AppendUnits(text, kLineBreak, 2)) return false;
+  text->lines += 1;
+  return AppendUnits(text, units, count);
+}
+
+void CountProblem(void* context, const ListingProblem& problem) {
+  if (problem.kind == ListingProblemKind::UnreadableFolder) static_cast<ListingText*>(context)->folderReadErrors += 1;
+}
+
+}  // namespace
+
+ListingSink TextSink(ListingText* text) { return ListingSink{text, WriteTextLine, CountProblem}; }
+
+ListingOutcome BuildListing(const ListingRequest& request, const std::atomic<bool>& abort, ListingText* out) {
+  *out = ListingText{};
+  ListingOutcome outcome = StreamListing(request, abort, TextSink(out));
+  if (outcome != ListingOutcome::Done) FreeListingText(out);
+  return outcome;
 }
 
 void CopyListingText(const ListingText& text, char16_t* target) {

@@ -1,13 +1,7 @@
 #pragma once
-// Writing into a ListingText: lines go straight into its chunks.
-
-#include <cstddef>
+// The clipboard's text as a listing sink: lines go straight into its chunks.
 
 #include "engine/listing.h"
 
-// Starts a line: CR LF unless it is the first. False when storage runs out.
-bool StartLine(ListingText* text);
-
-// Appends count units; a backslash becomes separator. False when storage
-// runs out (what was written stays; the listing is failing anyway).
-bool AppendUnits(ListingText* text, const char16_t* units, size_t count, char16_t separator);
+// A sink that appends each line to *text, joined with CR LF.
+ListingSink TextSink(ListingText* text);

@@ -1,9 +1,9 @@
 #include "engine/output_line.h"
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
-#include "engine/listing_text.h"
 #include "engine/path_rules.h"
 #include "engine/text.h"
 #include "platform/memory.h"
@@ -44,55 +44,87 @@ bool ReserveIndent(TreeIndent* indent, int32_t units) {
   return true;
 }
 
+// Room for a line of `units` units; the buffer grows to the longest line.
+bool ReserveLine(LineBuffer* line, size_t units) {
+  if (units <= line->capacity && line->units != nullptr) return true;
+  size_t capacity = line->capacity < 256 ? 256 : line->capacity;
+  while (capacity < units) {
+    if (capacity > SIZE_MAX / 4) return false;
+    capacity *= 2;
+  }
+  auto* grown = static_cast<char16_t*>(PlatformAllocArray(capacity, sizeof(char16_t)));
+  if (grown == nullptr) return false;
+  PlatformFree(line->units);
+  line->units = grown;
+  line->capacity = capacity;
+  return true;
+}
+
 }  // namespace
 
 // Only the last component is cut, at its last full stop. A component whose
 // only full stop is its first unit (.profile) is a name without extension
 // and keeps its whole name, so the line never loses the file's name.
-int32_t StripExtension(char16_t* path, int32_t from) {
+int32_t StripExtension(char16_t* path, int32_t from, char16_t separator) {
   int32_t length = static_cast<int32_t>(TextLength(path));
   int32_t dot = -1;
   for (int32_t i = from < length ? from : length; i < length; ++i) {
-    if (path[i] == kPathSeparator) {
+    if (path[i] == separator) {
       dot = -1;
     } else if (path[i] == u'.') {
       dot = i;
     }
   }
-  if (dot <= 0 || path[dot - 1] == kPathSeparator) return 0;
+  if (dot <= 0 || path[dot - 1] == separator) return 0;
   path[dot] = 0;
   return length - dot;
 }
 
 // A trailing separator starts no component, so a drive root is its own name.
-int32_t NameStart(const char16_t* path, int32_t from) {
+int32_t NameStart(const char16_t* path, int32_t from, char16_t separator) {
   int32_t length = static_cast<int32_t>(TextLength(path));
   int32_t result = from < length ? from : length;
   for (int32_t i = result; i < length; ++i) {
-    if (path[i] == kPathSeparator && path[i + 1] != 0) result = i + 1;
+    if (path[i] == separator && path[i + 1] != 0) result = i + 1;
   }
   return result;
 }
 
 void AppendOutputLine(ListingContext* context, char16_t* path, int32_t length, bool isFile) {
   const ListingOptions& options = context->request->options;
-  if (!options.extensionShown && isFile) length -= StripExtension(path, PrefixIndex(context, length));
+  const char16_t native = PathSeparator(context);
+  if (!options.extensionShown && isFile) length -= StripExtension(path, PrefixIndex(context, length), native);
 
   const RequestText& prefix = context->request->affixes[isFile ? kFilePrefix : kFolderPrefix];
   const RequestText& suffix = context->request->affixes[isFile ? kFileSuffix : kFolderSuffix];
   int32_t from = PrefixIndex(context, length);
   int32_t start = options.pathForm == PathForm::NameOnly || options.pathForm == PathForm::Tree
-                      ? NameStart(path, from)
+                      ? NameStart(path, from, native)
                       : from;
   int32_t indentLength = options.pathForm == PathForm::Tree ? context->indent.length : 0;
 
-  ListingText* out = context->out;
-  char16_t separator = options.separator;
-  bool written = StartLine(out) && AppendUnits(out, context->indent.text, static_cast<size_t>(indentLength), separator) &&
-                 AppendUnits(out, prefix.text, static_cast<size_t>(prefix.length), separator) &&
-                 AppendUnits(out, path + start, static_cast<size_t>(length - start), separator) &&
-                 AppendUnits(out, suffix.text, static_cast<size_t>(suffix.length), separator);
-  if (!written) context->failed = true;
+  const size_t pieces[4] = {static_cast<size_t>(indentLength), static_cast<size_t>(prefix.length),
+                            static_cast<size_t>(length - start), static_cast<size_t>(suffix.length)};
+  const char16_t* texts[4] = {context->indent.text, prefix.text, path + start, suffix.text};
+  size_t total = pieces[0] + pieces[1] + pieces[2] + pieces[3];
+  if (!ReserveLine(&context->line, total)) {
+    context->failed = true;
+    return;
+  }
+  char16_t* line = context->line.units;
+  size_t used = 0;
+  for (int32_t k = 0; k < 4; ++k) {
+    if (pieces[k] > 0) std::memcpy(line + used, texts[k], pieces[k] * sizeof(char16_t));
+    used += pieces[k];
+  }
+  // The chosen separator is applied to the whole line, the affixes and the
+  // indent included.
+  if (options.separator != native) {
+    for (size_t k = 0; k < total; ++k) {
+      if (line[k] == native) line[k] = options.separator;
+    }
+  }
+  if (!context->sink->writeLine(context->sink->context, line, total)) context->failed = true;
 }
 
 void MarkLastSibling(ListingContext* context) {
@@ -132,7 +164,9 @@ void PopIndent(ListingContext* context) {
   }
 }
 
-void ReleaseTreeIndent(ListingContext* context) {
+void ReleaseLineStorage(ListingContext* context) {
   PlatformFree(context->indent.text);
   context->indent = TreeIndent{nullptr, 0, 0};
+  PlatformFree(context->line.units);
+  context->line = LineBuffer{nullptr, 0};
 }

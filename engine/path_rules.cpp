@@ -1,14 +1,15 @@
 #include "engine/path_rules.h"
 
-bool IsNetworkPath(const char16_t* path, int32_t length) {
-  return length >= 2 && path[0] == kPathSeparator && path[1] == kPathSeparator;
+bool IsNetworkPath(const char16_t* path, int32_t length, PathStyle style) {
+  return style == PathStyle::Windows && length >= 2 && path[0] == kBackslash && path[1] == kBackslash;
 }
 
 // Paths from a command line can hold repeated separators, a trailing one
 // and the long forms; the common prefix and the tree must see one text per
 // path (a trailing separator would make the Relative line of its folder
-// empty). A root keeps its separator: "C:\" is not "C:".
-int32_t NormalizeInputPath(char16_t* path, int32_t length) {
+// empty). A root keeps its separator: "C:\" is not "C:", "/" is not "".
+int32_t NormalizeInputPath(char16_t* path, int32_t length, PathStyle style) {
+  const char16_t separator = SeparatorOf(style);
   int32_t read = 0;
   int32_t write = 0;
   auto startsWith = [&](const char16_t* text) {
@@ -16,32 +17,35 @@ int32_t NormalizeInputPath(char16_t* path, int32_t length) {
     while (text[k] != 0 && k < length && path[k] == text[k]) ++k;
     return text[k] == 0;
   };
-  if (startsWith(u"\\\\?\\UNC\\")) {
-    path[write++] = kPathSeparator;
-    path[write++] = kPathSeparator;
+  if (style == PathStyle::Posix) {
+    // No long forms; "//" opens no network path.
+  } else if (startsWith(u"\\\\?\\UNC\\")) {
+    path[write++] = kBackslash;
+    path[write++] = kBackslash;
     read = 8;
   } else if (startsWith(u"\\\\?\\") || startsWith(u"\\\\.\\")) {
     read = 4;
-  } else if (IsNetworkPath(path, length)) {
-    path[write++] = kPathSeparator;
-    path[write++] = kPathSeparator;
+  } else if (IsNetworkPath(path, length, style)) {
+    path[write++] = kBackslash;
+    path[write++] = kBackslash;
     read = 2;
   }
   for (; read < length; ++read) {
-    if (path[read] == kPathSeparator && write > 0 && path[write - 1] == kPathSeparator) continue;
+    if (path[read] == separator && write > 0 && path[write - 1] == separator) continue;
     path[write++] = path[read];
   }
   path[write] = 0;
-  if (write > 1 && path[write - 1] == kPathSeparator && write > RootComponentLength(path, write)) path[--write] = 0;
+  if (write > 1 && path[write - 1] == separator && write > RootComponentLength(path, write, style)) {
+    path[--write] = 0;
+  }
   return write;
 }
 
 // A first component of two units followed by a separator is a drive ("C:\"),
 // and keeps its separator so that the tree shows the drive as "C:\".
-int32_t RootComponentLength(const char16_t* path, int32_t length) {
-  if (IsNetworkPath(path, length)) return 2;
-  if (length >= 3 && path[0] != kPathSeparator && path[1] != kPathSeparator && path[2] == kPathSeparator) {
-    return 3;
-  }
+int32_t RootComponentLength(const char16_t* path, int32_t length, PathStyle style) {
+  if (style == PathStyle::Posix) return 0;
+  if (IsNetworkPath(path, length, style)) return 2;
+  if (length >= 3 && path[0] != kBackslash && path[1] != kBackslash && path[2] == kBackslash) return 3;
   return 0;
 }

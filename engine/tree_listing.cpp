@@ -68,8 +68,8 @@ bool ReserveSlots(TreeIndex* index) {
 
 // Appends to buffer (holding *length units) a separator, unless it is empty
 // or already ends in one, then text; the buffer has room by construction.
-void AppendComponent(char16_t* buffer, size_t* length, const char16_t* text, size_t textLength) {
-  if (*length > 0 && buffer[*length - 1] != kPathSeparator) buffer[(*length)++] = kPathSeparator;
+void AppendComponent(char16_t* buffer, size_t* length, const char16_t* text, size_t textLength, char16_t separator) {
+  if (*length > 0 && buffer[*length - 1] != separator) buffer[(*length)++] = separator;
   std::memcpy(buffer + *length, text, textLength * sizeof(char16_t));
   *length += textLength;
   buffer[*length] = 0;
@@ -79,15 +79,17 @@ void AppendComponent(char16_t* buffer, size_t* length, const char16_t* text, siz
 // on the server component, a drive keeps its separator ("C:\"), and empty
 // components from repeated or trailing separators are ignored. False when
 // storage runs out.
-bool InsertPathIntoTree(TreeIndex* index, PathNode** root, const char16_t* path, int32_t length, uint8_t isFile) {
-  int32_t rootLength = RootComponentLength(path, length);
-  bool networkRoot = IsNetworkPath(path, length);
+bool InsertPathIntoTree(TreeIndex* index, PathNode** root, const char16_t* path, int32_t length, uint8_t isFile,
+                        PathStyle style) {
+  const char16_t separator = SeparatorOf(style);
+  int32_t rootLength = RootComponentLength(path, length, style);
+  bool networkRoot = IsNetworkPath(path, length, style);
   PathNode** level = root;
   int32_t i = 0;
   while (i < length) {
     int32_t start = i;
     if (start == 0 && networkRoot) i = rootLength;
-    while (i < length && path[i] != kPathSeparator) ++i;
+    while (i < length && path[i] != separator) ++i;
     int32_t end = i;
     if (start == 0 && !networkRoot && rootLength > 0 && end + 1 == rootLength) end = rootLength;
     i = end == i ? i + 1 : end;
@@ -133,7 +135,7 @@ void EmitTreeLevel(ListingContext* context, const char16_t* parentPath, PathNode
     if (ListingStopped(context)) break;
     std::memcpy(path, parentPath, parentLength * sizeof(char16_t));
     size_t length = parentLength;
-    AppendComponent(path, &length, node->text, static_cast<size_t>(node->length));
+    AppendComponent(path, &length, node->text, static_cast<size_t>(node->length), PathSeparator(context));
     if (node->isFile == 0) {
       if (AdmitsFolders(context)) {
         if (node->next == nullptr) MarkLastSibling(context);
@@ -152,7 +154,7 @@ void EmitTreeLevel(ListingContext* context, const char16_t* parentPath, PathNode
       // A file line may have cut the extension in place: rebuild the path.
       std::memcpy(path, parentPath, parentLength * sizeof(char16_t));
       length = parentLength;
-      AppendComponent(path, &length, node->text, static_cast<size_t>(node->length));
+      AppendComponent(path, &length, node->text, static_cast<size_t>(node->length), PathSeparator(context));
       PushIndent(context);
       EmitTreeLevel(context, path, node->child);
       PopIndent(context);
@@ -172,7 +174,7 @@ void ListTree(ListingContext* context, PathNode* entryList) {
   size_t longest = 0;
   for (PathNode* entry = entryList; entry != nullptr; entry = entry->next) {
     if (ListingStopped(context)) break;
-    if (!InsertPathIntoTree(&index, &tree, entry->text, entry->length, entry->isFile)) context->failed = true;
+    if (!InsertPathIntoTree(&index, &tree, entry->text, entry->length, entry->isFile, StyleOf(context))) context->failed = true;
     if (static_cast<size_t>(entry->length) > longest) longest = static_cast<size_t>(entry->length);
   }
   PlatformFree(index.slots);
@@ -188,7 +190,7 @@ void ListTree(ListingContext* context, PathNode* entryList) {
     size_t chainLength = 0;
     PathNode* node = tree;
     while (node != nullptr && node->next == nullptr && node->isTerminal == 0) {
-      AppendComponent(chain, &chainLength, node->text, static_cast<size_t>(node->length));
+      AppendComponent(chain, &chainLength, node->text, static_cast<size_t>(node->length), PathSeparator(context));
       node = node->child;
     }
     EmitTreeLevel(context, chain, node);

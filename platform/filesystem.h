@@ -34,6 +34,9 @@ struct FileSystemApi {
   uint32_t (*queryAttributes)(const char16_t* path);
   // Calls onEntry for every entry of the folder.
   FolderRead (*enumerateFolder)(const char16_t* folder, FolderEntryFn onEntry, void* context);
+  // The calling thread's error code of the system call that failed last
+  // (errno, GetLastError), for the console tool's messages.
+  int32_t (*lastError)();
 };
 
 // The build's implementation; tests may replace single members.

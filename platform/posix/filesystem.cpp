@@ -12,15 +12,26 @@
 
 namespace {
 
-// Z:\a\b -> /a/b; any other text keeps its form with '/' for '\'. Paths of
-// other drives and network paths do not exist here.
+// A path that starts with '/' is a native path and is taken as it is (a
+// backslash is part of a name there). A Windows path, as the tests give
+// them, is read the way Wine shows the system: Z:\a\b -> /a/b, any other text
+// keeps its form with '/' for '\'; other drives and network paths do not
+// exist here.
 bool ToNativePath(const char16_t* path, std::string* native) {
   std::u16string text(path);
+  if (!text.empty() && text[0] == u'/') {
+    *native = ToUtf8(text.c_str());
+    return true;
+  }
   if (text.size() >= 2 && text[1] == u':') {
-    if (text[0] != u'Z' && text[0] != u'z') return false;
+    if (text[0] != u'Z' && text[0] != u'z') {
+      errno = ENOENT;
+      return false;
+    }
     text.erase(0, 2);
     if (text.empty()) text = u"/";
   } else if (text.size() >= 2 && text[0] == u'\\' && text[1] == u'\\') {
+    errno = ENOENT;
     return false;
   }
   for (char16_t& ch : text) {
@@ -45,13 +56,17 @@ FolderRead PosixEnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, v
   if (dir == nullptr) return FolderRead::Unreadable;
   if (native.empty() || native.back() != '/') native += '/';
   FolderRead result = FolderRead::Complete;
+  int failure = 0;
   for (;;) {
     // readdir gives null both at the end and on an error; errno tells them
     // apart.
     errno = 0;
     struct dirent* entry = readdir(dir);
     if (entry == nullptr) {
-      if (errno != 0) result = FolderRead::Failed;
+      if (errno != 0) {
+        result = FolderRead::Failed;
+        failure = errno;
+      }
       break;
     }
     // The entry's type usually comes with it; only links, and file systems
@@ -72,9 +87,12 @@ FolderRead PosixEnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, v
     if (!onEntry(context, report)) break;
   }
   closedir(dir);
+  if (result == FolderRead::Failed) errno = failure;  // the reason outlives closedir
   return result;
 }
 
+int32_t PosixLastError() { return errno; }
+
 }  // namespace
 
-FileSystemApi g_fileSystem{PosixQueryAttributes, PosixEnumerateFolder};
+FileSystemApi g_fileSystem{PosixQueryAttributes, PosixEnumerateFolder, PosixLastError};

@@ -59,20 +59,25 @@ FolderRead Win32EnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, v
                                  nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (find == INVALID_HANDLE_VALUE) return FolderRead::Unreadable;
   FolderRead result = FolderRead::Complete;
+  DWORD failure = 0;
   for (;;) {
     bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     FolderEntry entry{reinterpret_cast<const char16_t*>(data.cFileName), isFolder,
                       isFolder && IsLinkedFolder(data)};
     if (!onEntry(context, entry)) break;
     if (!FindNextFileW(find, &data)) {
-      if (GetLastError() != ERROR_NO_MORE_FILES) result = FolderRead::Failed;
+      failure = GetLastError();
+      if (failure != ERROR_NO_MORE_FILES) result = FolderRead::Failed;
       break;
     }
   }
   FindClose(find);
+  if (result == FolderRead::Failed) SetLastError(failure);  // the reason outlives FindClose
   return result;
 }
 
+int32_t Win32LastError() { return static_cast<int32_t>(GetLastError()); }
+
 }  // namespace
 
-FileSystemApi g_fileSystem{Win32QueryAttributes, Win32EnumerateFolder};
+FileSystemApi g_fileSystem{Win32QueryAttributes, Win32EnumerateFolder, Win32LastError};

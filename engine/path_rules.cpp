@@ -42,9 +42,10 @@ int32_t NormalizeInputPath(char16_t* path, int32_t length, PathStyle style) {
 }
 
 // A first component of two units followed by a separator is a drive ("C:\"),
-// and keeps its separator so that the tree shows the drive as "C:\".
+// and keeps its separator so that the tree shows the drive as "C:\"; a POSIX
+// path's root is "/".
 int32_t RootComponentLength(const char16_t* path, int32_t length, PathStyle style) {
-  if (style == PathStyle::Posix) return 0;
+  if (style == PathStyle::Posix) return length >= 1 && path[0] == kSlash ? 1 : 0;
   if (IsNetworkPath(path, length, style)) return 2;
   if (length >= 3 && path[0] != kBackslash && path[1] != kBackslash && path[2] == kBackslash) return 3;
   return 0;

@@ -24,5 +24,6 @@ bool IsNetworkPath(const char16_t* path, int32_t length, PathStyle style);
 int32_t NormalizeInputPath(char16_t* path, int32_t length, PathStyle style);
 
 // Units of the root component that keeps its separators: "C:\" (3) of a
-// drive path, "\\" (2) before a network path's server; 0 for others.
+// drive path, "\\" (2) before a network path's server, "/" (1) of an
+// absolute POSIX path; 0 for others.
 int32_t RootComponentLength(const char16_t* path, int32_t length, PathStyle style);

@@ -1,0 +1,39 @@
+#pragma once
+// The console tool's side of the system: its standard streams, Ctrl+C, the
+// working folder and the system's error texts.
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+enum class WriteResult {
+  Written,
+  Closed,  // the reader went away (a closed pipe): not an error of ours
+  Failed,  // any other failure; OutputError() tells why
+};
+
+// Whether standard output is a console window, which takes Unicode text,
+// rather than a file or pipe, which takes bytes. Always false on POSIX.
+bool StandardOutputIsConsole();
+// Writes units to the console window behind standard output.
+WriteResult WriteConsoleUnits(const char16_t* units, size_t count);
+// Writes bytes to standard output (a file or pipe).
+WriteResult WriteOutputBytes(const char* bytes, size_t count);
+// The error code of the write that failed last.
+int32_t OutputError();
+
+// Writes text to standard error: Unicode to a console, UTF-8 elsewhere.
+void WriteErrorText(const char16_t* text, size_t count);
+
+// From the first Ctrl+C on (SIGINT, the console's control handler), *abort
+// reads true; the program then ends by itself.
+void WatchInterrupt(std::atomic<bool>* abort);
+
+// The absolute form of path, made from the working folder without resolving
+// links ("." and ".." are taken by their text). PlatformAlloc'd; null when
+// storage runs out or the system refuses.
+char16_t* AbsolutePath(const char16_t* path);
+
+// The system's short description of an error code, NUL-terminated and cut
+// to fit capacity units.
+void DescribeSystemError(int32_t code, char16_t* buffer, size_t capacity);

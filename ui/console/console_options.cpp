@@ -1,0 +1,251 @@
+#include "ui/console/console_options.h"
+
+#include "engine/text.h"
+#include "platform/memory.h"
+
+namespace {
+
+enum class OptionId {
+  Form, Separator, Items, NoExtensions, NoScan, FilePrefix, FileSuffix, FolderPrefix, FolderSuffix,
+  Help, Version, Saved, Copy, Utf16,
+};
+
+struct OptionSpec {
+  const char16_t* name;
+  char16_t shortName;  // 0: none
+  bool takesValue;
+  bool windowsOnly;
+  OptionId id;
+};
+
+constexpr OptionSpec kOptions[] = {
+    {u"form", u'f', true, false, OptionId::Form},
+    {u"separator", u's', true, false, OptionId::Separator},
+    {u"items", u'i', true, false, OptionId::Items},
+    {u"no-extensions", u'x', false, false, OptionId::NoExtensions},
+    {u"no-scan", u'n', false, false, OptionId::NoScan},
+    {u"file-prefix", 0, true, false, OptionId::FilePrefix},
+    {u"file-suffix", 0, true, false, OptionId::FileSuffix},
+    {u"folder-prefix", 0, true, false, OptionId::FolderPrefix},
+    {u"folder-suffix", 0, true, false, OptionId::FolderSuffix},
+    {u"help", u'h', false, false, OptionId::Help},
+    {u"version", 0, false, false, OptionId::Version},
+    {u"saved", 0, false, true, OptionId::Saved},
+    {u"copy", 0, false, true, OptionId::Copy},
+    {u"utf16", 0, false, false, OptionId::Utf16},
+};
+
+struct Choice {
+  const char16_t* word;
+  int32_t value;
+};
+
+constexpr Choice kForms[] = {{u"absolute", static_cast<int32_t>(PathForm::Absolute)},
+                             {u"relative", static_cast<int32_t>(PathForm::Relative)},
+                             {u"name", static_cast<int32_t>(PathForm::NameOnly)},
+                             {u"tree", static_cast<int32_t>(PathForm::Tree)}};
+constexpr Choice kSeparators[] = {{u"backslash", kBackslash}, {u"slash", kSlash}};
+constexpr Choice kItems[] = {{u"all", static_cast<int32_t>(ItemFilter::FilesAndFolders)},
+                             {u"files", static_cast<int32_t>(ItemFilter::FilesOnly)},
+                             {u"folders", static_cast<int32_t>(ItemFilter::FoldersOnly)}};
+
+// Whether text starts with the n units of name and ends there or at '='.
+bool NameMatches(const char16_t* text, const char16_t* name) {
+  size_t n = TextLength(name);
+  for (size_t i = 0; i < n; ++i) {
+    if (text[i] != name[i]) return false;
+  }
+  return text[n] == 0 || text[n] == u'=';
+}
+
+template <size_t N>
+bool PickChoice(const Choice (&choices)[N], const char16_t* word, int32_t* value) {
+  for (const Choice& choice : choices) {
+    if (TextEqual(choice.word, word)) {
+      *value = choice.value;
+      return true;
+    }
+  }
+  return false;
+}
+
+template <size_t N>
+void ListChoices(ConsoleMessage* message, const Choice (&choices)[N]) {
+  for (size_t i = 0; i < N; ++i) {
+    AppendMessage(message, i == 0 ? u" (" : u", ");
+    AppendMessage(message, choices[i].word);
+  }
+  AppendMessage(message, u")");
+}
+
+// Messages name an option by its long name.
+void AppendOptionName(ConsoleMessage* message, const OptionSpec& spec) {
+  AppendMessage(message, u"--");
+  AppendMessage(message, spec.name);
+}
+
+template <size_t N>
+bool InvalidValue(ConsoleMessage* message, const OptionSpec& spec, const char16_t* value, const Choice (&choices)[N]) {
+  AppendMessage(message, u"invalid value '");
+  AppendMessage(message, value);
+  AppendMessage(message, u"' for ");
+  AppendOptionName(message, spec);
+  ListChoices(message, choices);
+  return false;
+}
+
+// Records one option and its value; false (with the reason) when the value
+// is not one of the option's words.
+bool TakeOption(const OptionSpec& spec, const char16_t* value, ConsoleCommand* command, ConsoleMessage* message) {
+  int32_t choice = 0;
+  switch (spec.id) {
+    case OptionId::Form:
+      if (!PickChoice(kForms, value, &choice)) return InvalidValue(message, spec, value, kForms);
+      command->pathFormGiven = true;
+      command->pathForm = static_cast<PathForm>(choice);
+      return true;
+    case OptionId::Separator:
+      if (!PickChoice(kSeparators, value, &choice)) return InvalidValue(message, spec, value, kSeparators);
+      command->separatorGiven = true;
+      command->separator = static_cast<char16_t>(choice);
+      return true;
+    case OptionId::Items:
+      if (!PickChoice(kItems, value, &choice)) return InvalidValue(message, spec, value, kItems);
+      command->itemFilterGiven = true;
+      command->itemFilter = static_cast<ItemFilter>(choice);
+      return true;
+    case OptionId::NoExtensions: command->extensionsHidden = true; return true;
+    case OptionId::NoScan: command->scanOff = true; return true;
+    case OptionId::FilePrefix: command->affixes[kFilePrefix] = value; return true;
+    case OptionId::FileSuffix: command->affixes[kFileSuffix] = value; return true;
+    case OptionId::FolderPrefix: command->affixes[kFolderPrefix] = value; return true;
+    case OptionId::FolderSuffix: command->affixes[kFolderSuffix] = value; return true;
+    case OptionId::Saved: command->saved = true; return true;
+    case OptionId::Copy: command->copy = true; return true;
+    case OptionId::Utf16: command->utf16 = true; return true;
+    case OptionId::Help:
+    case OptionId::Version: return true;
+  }
+  return true;
+}
+
+const OptionSpec* FindLong(const char16_t* text, bool windowsOptions) {
+  for (const OptionSpec& spec : kOptions) {
+    if ((windowsOptions || !spec.windowsOnly) && NameMatches(text, spec.name)) return &spec;
+  }
+  return nullptr;
+}
+
+const OptionSpec* FindShort(char16_t name) {
+  for (const OptionSpec& spec : kOptions) {
+    if (spec.shortName != 0 && spec.shortName == name) return &spec;
+  }
+  return nullptr;
+}
+
+ConsoleAction Unknown(ConsoleMessage* message, const char16_t* text) {
+  AppendMessage(message, u"unknown option '");
+  AppendMessage(message, text);
+  AppendMessage(message, u"'");
+  return ConsoleAction::UsageError;
+}
+
+ConsoleAction MissingValue(ConsoleMessage* message, const OptionSpec& spec) {
+  AppendMessage(message, u"option ");
+  AppendOptionName(message, spec);
+  AppendMessage(message, u" needs a value");
+  return ConsoleAction::UsageError;
+}
+
+}  // namespace
+
+void AppendMessage(ConsoleMessage* message, const char16_t* text) {
+  constexpr size_t kRoom = sizeof(message->text) / sizeof(message->text[0]) - 1;
+  for (size_t i = 0; text[i] != 0 && message->length < kRoom; ++i) message->text[message->length++] = text[i];
+  message->text[message->length] = 0;
+}
+
+// Options and paths may come in any order; "--" ends the options, and a lone
+// "-" is a path. Help and version win over everything else that is valid.
+ConsoleAction ParseConsoleArguments(int32_t count, const char16_t* const* args, bool windowsOptions,
+                                    ConsoleCommand* command, ConsoleMessage* message) {
+  *command = ConsoleCommand{};
+  *message = ConsoleMessage{};
+  message->text[0] = 0;
+  command->paths = static_cast<const char16_t**>(PlatformAllocArray(count > 0 ? static_cast<size_t>(count) : 1, sizeof(char16_t*)));
+  if (command->paths == nullptr) return ConsoleAction::OutOfMemory;
+  bool help = false;
+  bool version = false;
+  bool optionsEnded = false;
+  for (int32_t i = 0; i < count; ++i) {
+    const char16_t* arg = args[i];
+    if (optionsEnded || arg[0] != u'-' || arg[1] == 0) {
+      command->paths[command->pathCount++] = arg;
+    } else if (arg[1] == u'-' && arg[2] == 0) {
+      optionsEnded = true;
+    } else if (arg[1] == u'-') {
+      const OptionSpec* spec = FindLong(arg + 2, windowsOptions);
+      if (spec == nullptr) return Unknown(message, arg);
+      const char16_t* equals = arg + 2 + TextLength(spec->name);
+      const char16_t* value = nullptr;
+      if (*equals == u'=') {
+        value = equals + 1;
+        if (!spec->takesValue) {
+          AppendMessage(message, u"option ");
+          AppendOptionName(message, *spec);
+          AppendMessage(message, u" takes no value");
+          return ConsoleAction::UsageError;
+        }
+      } else if (spec->takesValue) {
+        if (i + 1 >= count) return MissingValue(message, *spec);
+        value = args[++i];
+      }
+      if (!TakeOption(*spec, value, command, message)) return ConsoleAction::UsageError;
+      help = help || spec->id == OptionId::Help;
+      version = version || spec->id == OptionId::Version;
+    } else {
+      // A cluster of short options: "-xn", "-ftree", "-x -f tree".
+      for (const char16_t* c = arg + 1; *c != 0; ++c) {
+        const OptionSpec* spec = FindShort(*c);
+        if (spec == nullptr) {
+          const char16_t text[3] = {u'-', *c, 0};
+          return Unknown(message, text);
+        }
+        const char16_t* value = nullptr;
+        if (spec->takesValue) {
+          if (c[1] != 0) {
+            value = c + 1;
+          } else if (i + 1 < count) {
+            value = args[++i];
+          } else {
+            return MissingValue(message, *spec);
+          }
+        }
+        if (!TakeOption(*spec, value, command, message)) return ConsoleAction::UsageError;
+        help = help || spec->id == OptionId::Help;
+        if (value != nullptr) break;
+      }
+    }
+  }
+  if (help) return ConsoleAction::Help;
+  if (version) return ConsoleAction::Version;
+  if (command->pathCount == 0) {
+    AppendMessage(message, u"no path given");
+    return ConsoleAction::UsageError;
+  }
+  return ConsoleAction::List;
+}
+
+void FreeConsoleCommand(ConsoleCommand* command) {
+  PlatformFree(command->paths);
+  command->paths = nullptr;
+  command->pathCount = 0;
+}
+
+void ApplyConsoleCommand(const ConsoleCommand& command, ListingSettings* settings) {
+  if (command.pathFormGiven) settings->pathForm = command.pathForm;
+  if (command.separatorGiven) settings->separator = command.separator;
+  if (command.itemFilterGiven) settings->itemFilter = command.itemFilter;
+  if (command.extensionsHidden) settings->extensionShown = false;
+  if (command.scanOff) settings->folderScan = false;
+}

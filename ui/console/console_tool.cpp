@@ -1,0 +1,314 @@
+#include "ui/console/console_tool.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "engine/listing.h"
+#include "engine/listing_text.h"
+#include "engine/text.h"
+#include "platform/console.h"
+#include "platform/memory.h"
+#include "resources/resource.h"
+#include "ui/console/console_options.h"
+#include "ui/console/console_platform.h"
+
+namespace {
+
+constexpr int kExitListed = 0;
+constexpr int kExitProblems = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitInterrupted = 130;
+
+const char16_t kUsage[] =
+    u"Usage: dorrowin-list [OPTION]... PATH...\n"
+    u"Lists the paths, and everything inside the folders among them, in natural,\n"
+    u"Japanese-aware name order, one line per item, as Dorrowin puts them on the\n"
+    u"clipboard.\n"
+    u"\n"
+    u"  -f, --form=FORM          absolute, relative (default), name or tree\n"
+    u"  -s, --separator=SEP      backslash or slash (default: the system's own)\n"
+    u"  -i, --items=ITEMS        all (default), files or folders\n"
+    u"  -x, --no-extensions      hide file extensions\n"
+    u"  -n, --no-scan            do not list what is inside the given folders\n"
+    u"      --file-prefix=TEXT   text in front of every file line\n"
+    u"      --file-suffix=TEXT   text after every file line\n"
+    u"      --folder-prefix=TEXT text in front of every folder line\n"
+    u"      --folder-suffix=TEXT text after every folder line\n"
+    u"      --utf16              write the clipboard's exact text: UTF-16LE, lines\n"
+    u"                           joined with CR LF, none after the last\n";
+const char16_t kWindowsUsage[] =
+    u"      --saved              start from the settings and texts saved with SAV\n"
+    u"      --copy               put the list on the clipboard instead of printing it\n";
+const char16_t kUsageEnd[] =
+    u"  -h, --help               show this help\n"
+    u"      --version            show the version\n"
+    u"\n"
+    u"Exit status: 0 listed, 1 a path or folder could not be read (the rest is\n"
+    u"listed) or the listing failed, 2 wrong usage, 130 interrupted.\n";
+
+// Standard output as the listing's sink: lines are encoded into a buffer of
+// fixed size that is written out whenever it fills, so memory does not grow
+// with the output.
+enum class OutputMode { ConsoleUnits, Utf8, Utf16 };
+
+struct ConsoleOutput {
+  OutputMode mode;
+  char bytes[1 << 16];
+  char16_t units[1 << 14];
+  size_t used;  // bytes or units, by mode
+  uint64_t lines;
+  WriteResult state;
+  int problems;
+};
+
+// Once the output has failed, what is buffered is dropped: the buffer is
+// emptied on every flush either way.
+void Flush(ConsoleOutput* out) {
+  if (out->used > 0 && out->state == WriteResult::Written) {
+    out->state = out->mode == OutputMode::ConsoleUnits ? WriteConsoleUnits(out->units, out->used)
+                                                       : WriteOutputBytes(out->bytes, out->used);
+  }
+  out->used = 0;
+}
+
+// Room for `bytes` more bytes (at most 4, one encoded character).
+void ReserveBytes(ConsoleOutput* out, size_t bytes) {
+  if (out->used + bytes > sizeof(out->bytes)) Flush(out);
+}
+
+void PutUnits(ConsoleOutput* out, const char16_t* units, size_t count) {
+  if (out->mode == OutputMode::ConsoleUnits) {
+    constexpr size_t kRoom = sizeof(out->units) / sizeof(out->units[0]);
+    while (count > 0) {
+      if (out->used == kRoom) Flush(out);
+      size_t n = kRoom - out->used < count ? kRoom - out->used : count;
+      std::memcpy(out->units + out->used, units, n * sizeof(char16_t));
+      out->used += n;
+      units += n;
+      count -= n;
+    }
+  } else if (out->mode == OutputMode::Utf16) {
+    for (size_t i = 0; i < count; ++i) {
+      ReserveBytes(out, 2);
+      out->bytes[out->used++] = static_cast<char>(units[i] & 0xFF);
+      out->bytes[out->used++] = static_cast<char>(units[i] >> 8);
+    }
+  } else {
+    for (size_t i = 0; i < count; ++i) {
+      uint32_t cp = units[i];
+      if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < count && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
+        cp = 0x10000 + ((cp - 0xD800) << 10) + (units[++i] - 0xDC00u);
+      } else if (cp >= 0xD800 && cp < 0xE000) {
+        cp = 0xFFFD;  // a lone surrogate has no UTF-8 form
+      }
+      ReserveBytes(out, 4);
+      char* b = out->bytes + out->used;
+      if (cp < 0x80) {
+        b[0] = static_cast<char>(cp);
+        out->used += 1;
+      } else if (cp < 0x800) {
+        b[0] = static_cast<char>(0xC0 | (cp >> 6));
+        b[1] = static_cast<char>(0x80 | (cp & 0x3F));
+        out->used += 2;
+      } else if (cp < 0x10000) {
+        b[0] = static_cast<char>(0xE0 | (cp >> 12));
+        b[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        b[2] = static_cast<char>(0x80 | (cp & 0x3F));
+        out->used += 3;
+      } else {
+        b[0] = static_cast<char>(0xF0 | (cp >> 18));
+        b[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        b[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        b[3] = static_cast<char>(0x80 | (cp & 0x3F));
+        out->used += 4;
+      }
+    }
+  }
+}
+
+// Text mode ends every line, the last included; --utf16 joins them with
+// CR LF as the clipboard does.
+bool WriteLine(void* context, const char16_t* units, size_t count) {
+  auto* out = static_cast<ConsoleOutput*>(context);
+  if (out->mode == OutputMode::Utf16 && out->lines > 0) PutUnits(out, u"\r\n", 2);
+  PutUnits(out, units, count);
+  if (out->mode != OutputMode::Utf16) PutUnits(out, kConsoleLineEnd, TextLength(kConsoleLineEnd));
+  out->lines += 1;
+  return out->state == WriteResult::Written;
+}
+
+void WriteError(const char16_t* text) { WriteErrorText(text, TextLength(text)); }
+
+// "dorrowin-list: <what> '<path>': <reason>"
+void ReportPathError(const char16_t* what, const char16_t* path, int32_t error) {
+  char16_t reason[256];
+  DescribeSystemError(error, reason, sizeof(reason) / sizeof(reason[0]));
+  WriteError(u"dorrowin-list: ");
+  WriteError(what);
+  WriteError(u" '");
+  WriteError(path);
+  WriteError(u"': ");
+  WriteError(reason);
+  WriteError(u"\n");
+}
+
+// Problems go to standard error as they happen; what was listed before
+// them goes out first, so that the two streams read in order on a terminal.
+void ReportProblem(void* context, const ListingProblem& problem) {
+  auto* out = static_cast<ConsoleOutput*>(context);
+  Flush(out);
+  out->problems += 1;
+  ReportPathError(problem.kind == ListingProblemKind::UnreadableItem ? u"cannot access" : u"cannot read folder",
+                  problem.path, problem.error);
+}
+
+int UsageError(const ConsoleMessage& message) {
+  WriteError(u"dorrowin-list: ");
+  WriteError(message.text);
+  WriteError(u"\nTry 'dorrowin-list --help' for more information.\n");
+  return kExitUsage;
+}
+
+int OutOfMemory() {
+  WriteError(u"dorrowin-list: out of memory\n");
+  return kExitProblems;
+}
+
+// Help and version go to standard output like a listing.
+int PrintText(ConsoleOutput* out, const char16_t* const* texts, int32_t count) {
+  for (int32_t i = 0; i < count; ++i) {
+    // Text lines end with the system's line end.
+    const char16_t* text = texts[i];
+    size_t start = 0;
+    for (size_t k = 0; text[k] != 0; ++k) {
+      if (text[k] != u'\n') continue;
+      PutUnits(out, text + start, k - start);
+      PutUnits(out, kConsoleLineEnd, TextLength(kConsoleLineEnd));
+      start = k + 1;
+    }
+  }
+  Flush(out);
+  return out->state == WriteResult::Failed ? kExitProblems : kExitListed;
+}
+
+// The request: the base settings (defaults, or the saved ones), the command
+// line's over them, the Tree form's correction as in the window, the texts,
+// and every path made absolute.
+bool MakeRequest(const ConsoleCommand& command, ListingRequest* request) {
+  ListingSettings settings{PathForm::Relative, kConsoleSeparator, ItemFilter::FilesAndFolders, true, true,
+                           true, false, false};
+  if (command.saved && !ApplySavedSettings(&settings, request)) return false;
+  ApplyConsoleCommand(command, &settings);
+  if (settings.pathForm == PathForm::Tree && settings.itemFilter == ItemFilter::FilesOnly) {
+    settings.itemFilter = ItemFilter::FilesAndFolders;
+  }
+  request->options = ListingOptionsOf(settings);
+  request->options.pathStyle = kConsolePathStyle;
+  for (int32_t i = 0; i < kAffixCount; ++i) {
+    const char16_t* text = command.affixes[i];
+    if (text != nullptr && !SetRequestText(&request->affixes[i], text, TextLength(text))) return false;
+  }
+  for (int32_t i = 0; i < command.pathCount; ++i) {
+    // An empty argument stays empty: it names nothing and is reported so.
+    const char16_t* arg = command.paths[i];
+    char16_t* path = arg[0] != 0 ? AbsolutePath(arg) : nullptr;
+    bool added = AddRequestPath(request, path != nullptr ? path : arg, TextLength(path != nullptr ? path : arg));
+    PlatformFree(path);
+    if (!added) return false;
+  }
+  return true;
+}
+
+int ListToOutput(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleOutput* out) {
+  ListingOutcome outcome = StreamListing(request, abort, ListingSink{out, WriteLine, ReportProblem});
+  if (abort.load()) return kExitInterrupted;
+  if (outcome == ListingOutcome::Done) Flush(out);
+  if (out->state == WriteResult::Closed) return kExitListed;
+  if (out->state == WriteResult::Failed) {
+    char16_t reason[256];
+    DescribeSystemError(OutputError(), reason, sizeof(reason) / sizeof(reason[0]));
+    WriteError(u"dorrowin-list: cannot write the list: ");
+    WriteError(reason);
+    WriteError(u"\n");
+    return kExitProblems;
+  }
+  if (outcome == ListingOutcome::Failed) return OutOfMemory();
+  return out->problems > 0 ? kExitProblems : kExitListed;
+}
+
+// --copy: the clipboard's text in full, then the clipboard, as the window
+// does; problems are told on standard error all the same.
+struct CopyTarget {
+  ListingSink text;
+  ConsoleOutput* out;
+};
+
+bool WriteCopiedLine(void* context, const char16_t* units, size_t count) {
+  const ListingSink& text = static_cast<CopyTarget*>(context)->text;
+  return text.writeLine(text.context, units, count);
+}
+
+void ReportCopyProblem(void* context, const ListingProblem& problem) {
+  ReportProblem(static_cast<CopyTarget*>(context)->out, problem);
+}
+
+int ListToClipboard(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleOutput* out) {
+  ListingText text{};
+  CopyTarget target{TextSink(&text), out};
+  ListingOutcome outcome = StreamListing(request, abort, ListingSink{&target, WriteCopiedLine, ReportCopyProblem});
+  bool copied = outcome == ListingOutcome::Done && CopyTextToClipboard(text);
+  FreeListingText(&text);
+  if (abort.load()) return kExitInterrupted;
+  if (outcome == ListingOutcome::Failed) return OutOfMemory();
+  if (!copied) {
+    WriteError(u"dorrowin-list: cannot put the list on the clipboard\n");
+    return kExitProblems;
+  }
+  return out->problems > 0 ? kExitProblems : kExitListed;
+}
+
+}  // namespace
+
+int RunConsoleTool(int32_t count, const char16_t* const* args) {
+  ConsoleCommand command{};
+  ConsoleMessage message{};
+  ConsoleAction action = ParseConsoleArguments(count, args, kConsoleHasSavedSettings, &command, &message);
+  // The output record is large for the stack; it lives as long as the run.
+  auto* out = static_cast<ConsoleOutput*>(PlatformAlloc(sizeof(ConsoleOutput)));
+  if (out == nullptr || action == ConsoleAction::OutOfMemory) {
+    PlatformFree(out);
+    FreeConsoleCommand(&command);
+    return OutOfMemory();
+  }
+  out->mode = command.utf16 ? OutputMode::Utf16 : StandardOutputIsConsole() ? OutputMode::ConsoleUnits : OutputMode::Utf8;
+  out->used = 0;
+  out->lines = 0;
+  out->state = WriteResult::Written;
+  out->problems = 0;
+
+  int status = kExitListed;
+  if (action == ConsoleAction::UsageError) {
+    status = UsageError(message);
+  } else if (action == ConsoleAction::Help) {
+    const char16_t* texts[] = {kUsage, kConsoleHasSavedSettings ? kWindowsUsage : u"", kUsageEnd};
+    status = PrintText(out, texts, 3);
+  } else if (action == ConsoleAction::Version) {
+    const char16_t* texts[] = {u"dorrowin-list " u"" DORROWIN_VERSION_TEXT u"\n"};
+    status = PrintText(out, texts, 1);
+  } else {
+    static std::atomic<bool> abort{false};
+    WatchInterrupt(&abort);
+    ListingRequest request{};
+    if (!MakeRequest(command, &request)) {
+      status = OutOfMemory();
+    } else if (command.copy) {
+      status = ListToClipboard(request, abort, out);
+    } else {
+      status = ListToOutput(request, abort, out);
+    }
+    FreeListingRequest(&request);
+  }
+  PlatformFree(out);
+  FreeConsoleCommand(&command);
+  return status;
+}

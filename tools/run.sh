@@ -9,7 +9,8 @@
 # Linux paths are handed to the program as Wine sees them (/home/a -> Z:\home\a);
 # paths that already look like Windows paths (C:\..., \\server\...) pass as
 # they are. The program runs in a Wine prefix of its own (build/windows/run-prefix,
-# or $WINEPREFIX), so settings saved with SAV stay apart from the tests'.
+# or $WINEPREFIX), so settings saved with SAV stay apart from the tests'. On a
+# virtual display the prefix leaves Wine's windows unmanaged (see below).
 # DORROWIN_BUILD_DIR chooses another build folder than build/windows.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -61,6 +62,15 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   # so that the Help button finds a program for readme.txt.
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d 'IPAPGothic' /f >/dev/null 2>&1
   wine reg add 'HKLM\Software\Classes\.txt' /ve /d txtfile /f >/dev/null 2>&1
+fi
+# Without a window manager (our virtual display) Wine waits 2 s for one to
+# withdraw every window the program hides or closes; there its windows are
+# left unmanaged. On your display the window manager manages them as usual.
+x11='HKCU\Software\Wine\X11 Driver'
+if [ -n "$xvfb_pid" ]; then
+  wine reg add "$x11" /v Managed /d N /f >/dev/null 2>&1
+else
+  wine reg delete "$x11" /v Managed /f >/dev/null 2>&1
 fi
 wine=("$root/tools/wine-run.sh")
 

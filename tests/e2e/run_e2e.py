@@ -106,8 +106,10 @@ def HelpOpensTheReadmeOrWarnsWithoutIt():
 
 os.chdir(folder := tempfile.mkdtemp(prefix="dorrowin-e2e-"))  # the sample tree; the tests add key.reg, a program copy
 run("sh", "-c", "mkdir -p サブ/y && touch '報告 10.txt' '報告 2.txt' a.txt サブ/x.txt サブ/y/z.txt")
-# Help opens readme.txt with Notepad, which a fresh prefix does not tie to .txt.
+# Help opens readme.txt with Notepad, which a fresh prefix does not tie to .txt; unmanaged windows close at once
+# (with no window manager on the display Wine waits 2 s for one to withdraw a closing window).
 run("wine", "reg", "add", r"HKLM\Software\Classes\.txt", "/ve", "/d", "txtfile", "/f", out=subprocess.DEVNULL)
+run("wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f", out=subprocess.DEVNULL)
 root = ET.Element("testsuites", name="AllTests")  # GoogleTest's report, whose test cases test.sh counts
 suite = ET.SubElement(root, "testsuite", name="EndToEnd")
 for test in (TheCommandLineListsToTheClipboardAndExits, ADropIsListedAndClickedLabelsAreSavedAndDeleted,

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """End-to-end tests of dorrowin.exe under Wine on the X display in $DISPLAY, driven from outside as a user drives it,
 one Wine session per test. Arguments: dorrowin.exe, window_probe.exe, clipboard_text.exe, the XML report's path."""
-import contextlib, json, os, pathlib, re, shutil, subprocess, sys, tempfile, time, traceback, urllib.parse
+import contextlib, json, os, pathlib, re, shutil, subprocess, sys, tempfile, time, traceback, urllib.parse, zipfile
 import xml.etree.ElementTree as ET
 from Xlib import X, display as xdisplay
 from Xlib.protocol import event
@@ -104,6 +104,17 @@ def HelpOpensTheReadmeOrWarnsWithoutIt():
     click(10018)
     check_equal(wait(lambda st: st["box"], "a message box"), [FULL, "readme.txt を開けませんでした"], "Help's warning")
 
+def TheReleaseZipHoldsBothProgramsAndTheHelp():  # built, unpacked here, and its programs run from there
+    version, build, path = FULL.split("v")[1], os.path.dirname(PROGRAM), "Z:" + os.path.abspath("報告 2.txt")
+    run("cmake", "--build", build, "--target", "package")
+    with zipfile.ZipFile(os.path.join(build, "dorrowin-%s-win64.zip" % version)) as package:
+        check_equal(sorted(package.namelist()), ["dorrowin-list.exe", "dorrowin.exe", "readme.txt"], "the zip's files")
+        package.extractall("package")
+    check_equal(start("wine", "package/dorrowin.exe", path.replace("/", "\\")).wait(60), 0, "the exit code")
+    check_equal(run("wine", CLIPBOARD, "print").stdout.decode(), "報告 2.txt", "the clipboard after the unpacked one")
+    check_equal(run("wine", "package/dorrowin-list.exe", "--version").stdout.decode().split(), ["dorrowin-list", version],
+                "the console tool's version")
+
 os.chdir(folder := tempfile.mkdtemp(prefix="dorrowin-e2e-"))  # the sample tree; the tests add key.reg, a program copy
 run("sh", "-c", "mkdir -p サブ/y && touch '報告 10.txt' '報告 2.txt' a.txt サブ/x.txt サブ/y/z.txt")
 # Help opens readme.txt with Notepad, which a fresh prefix does not tie to .txt; unmanaged windows close at once
@@ -112,8 +123,9 @@ run("wine", "reg", "add", r"HKLM\Software\Classes\.txt", "/ve", "/d", "txtfile",
 run("wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f", out=subprocess.DEVNULL)
 root = ET.Element("testsuites", name="AllTests")  # GoogleTest's report, whose test cases test.sh counts
 suite = ET.SubElement(root, "testsuite", name="EndToEnd")
+# Each test in a new session, ending what the last test left running.
 for test in (TheCommandLineListsToTheClipboardAndExits, ADropIsListedAndClickedLabelsAreSavedAndDeleted,
-             HelpOpensTheReadmeOrWarnsWithoutIt):  # each in a new session, ending what the last test left running
+             HelpOpensTheReadmeOrWarnsWithoutIt, TheReleaseZipHoldsBothProgramsAndTheHelp):
     run("sh", "-c", f"wineserver -k; wineserver -w; wineserver -p; wine reg delete '{KEY}' /f", out=subprocess.DEVNULL)
     start("wine", CLIPBOARD, "hold", "3600")  # Wine empties the clipboard once the session's last program ends
     began, failure = time.monotonic(), None

@@ -1,5 +1,6 @@
 #include "engine/path_node.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "engine/collation.h"
@@ -9,16 +10,18 @@
 namespace {
 
 // A node with a copy of name; null when storage runs out. Nothing is linked
-// yet, so a failure leaves every list as it was.
+// yet, so a failure leaves every list as it was. The text lives in the
+// node's own block, right after it: one allocation per entry, which matters
+// on systems whose heap is slow (a folder scan makes one node per entry).
 PathNode* MakeNode(const char16_t* name, int32_t length, uint8_t isFile) {
-  PathNode* node = static_cast<PathNode*>(PlatformAlloc(sizeof(PathNode)));
-  if (node == nullptr) return nullptr;
   size_t units = static_cast<size_t>(length);
-  node->text = CopyText(name, units);
-  if (node->text == nullptr) {
-    PlatformFree(node);
-    return nullptr;
-  }
+  if (units > (SIZE_MAX - sizeof(PathNode)) / sizeof(char16_t) - 1) return nullptr;
+  void* block = PlatformAlloc(sizeof(PathNode) + (units + 1) * sizeof(char16_t));
+  if (block == nullptr) return nullptr;
+  auto* node = static_cast<PathNode*>(block);
+  node->text = reinterpret_cast<char16_t*>(static_cast<char*>(block) + sizeof(PathNode));
+  std::memcpy(node->text, name, units * sizeof(char16_t));
+  node->text[units] = 0;
   node->next = nullptr;
   node->child = nullptr;
   node->length = static_cast<int32_t>(units);
@@ -104,7 +107,6 @@ void FreeNodeList(PathNode** headSlot, PathNode** tailSlot) {
       node->child = nullptr;
     }
     PathNode* next = node->next;
-    PlatformFree(node->text);
     PlatformFree(node);
     node = next;
   }

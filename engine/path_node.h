@@ -8,7 +8,7 @@ struct PathNode {
   PathNode* next;     // next node of the list; next sibling in the path tree
   PathNode* child;    // first child; path tree only
   int32_t length;     // units in text, terminator not counted
-  char16_t* text;     // owned, NUL-terminated, length + 1 units
+  char16_t* text;     // NUL-terminated, length + 1 units, in the node's own block
   uint8_t isFile;     // 1 file, 0 folder
   uint8_t isTerminal; // path tree: 1 on a listed item's own node
   uint8_t isLink;     // folder entry list: a linked folder, never descended into

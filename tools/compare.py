@@ -1,0 +1,114 @@
+#!/usr/bin/env python3
+"""dorrowin-list against the tools people use, on the anchor tree.
+
+The anchor tree: 1,000 folders of 200 files (200,000 files), folders and
+files created in random order, made once and kept. Each command runs several
+times, whole process, output to /dev/null; the table gives the medians side by
+side and the ratios the console tool is held to:
+
+  Linux:   dorrowin-list -f absolute  <= 0.5 x  find DIR | sort -V   (wall time)
+           and tree -a -v -f --noreport DIR as a second reference
+  Windows: dorrowin-list.exe -f absolute <= 1.15 x a bare FindFirstFileExW walk
+           (CPU time under Wine) and cmd /c dir /s /b as a second reference
+
+  compare.py NATIVE_TOOL [WINDOWS_TOOL WALKER] [--runs N] [--tree DIR]
+"""
+import argparse
+import os
+import random
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+parser = argparse.ArgumentParser()
+parser.add_argument("native")
+parser.add_argument("windows", nargs="?")
+parser.add_argument("walker", nargs="?")
+parser.add_argument("--runs", type=int, default=5)
+parser.add_argument("--tree", default=os.path.join("/dev/shm" if os.path.isdir("/dev/shm") else "/tmp",
+                                                   "dorrowin-anchor"))
+args = parser.parse_args()
+
+
+def make_tree(root):
+    if os.path.isfile(os.path.join(root, ".complete")):
+        return
+    shutil.rmtree(root, ignore_errors=True)
+    rng = random.Random(2026)
+    folders = [f"folder{i}" for i in range(1000)]
+    rng.shuffle(folders)
+    for folder in folders:
+        os.makedirs(os.path.join(root, "tree", folder))
+        files = [f"file{j}.txt" for j in range(200)]
+        rng.shuffle(files)
+        for name in files:
+            open(os.path.join(root, "tree", folder, name), "w").close()
+    open(os.path.join(root, ".complete"), "w").close()
+
+
+def run(command, env=None):
+    """Wall and CPU seconds of one whole process (its children included)."""
+    with open(os.devnull, "wb") as null:
+        start = time.perf_counter()
+        process = subprocess.Popen(command, stdout=null, stderr=subprocess.DEVNULL, env=env)
+        _, status, usage = os.wait4(process.pid, 0)
+        wall = time.perf_counter() - start
+    if os.waitstatus_to_exitcode(status) != 0:
+        sys.exit(f"compare: {command} failed")
+    return wall, usage.ru_utime + usage.ru_stime
+
+
+def measure(rows, env=None):
+    """Medians of interleaved runs, one warm-up run each first."""
+    for command in rows.values():
+        run(command, env)
+    samples = {name: [] for name in rows}
+    for _ in range(args.runs):
+        for name, command in rows.items():
+            samples[name].append(run(command, env))
+    return {name: (statistics.median(s[0] for s in runs), statistics.median(s[1] for s in runs))
+            for name, runs in samples.items()}
+
+
+def table(title, results):
+    print(f"\n{title} (median of {args.runs} runs)")
+    print(f"  {'command':<44} {'wall s':>8} {'cpu s':>8}")
+    for name, (wall, cpu) in results.items():
+        print(f"  {name:<44} {wall:8.3f} {cpu:8.3f}")
+
+
+make_tree(args.tree)
+tree = os.path.join(args.tree, "tree")
+status = 0
+
+rows = {
+    "dorrowin-list -f absolute DIR": [args.native, "-f", "absolute", tree],
+    "find DIR | sort -V": ["bash", "-c", 'find "$0" | sort -V', tree],
+}
+if shutil.which("tree"):
+    rows["tree -a -v -f --noreport DIR"] = ["tree", "-a", "-v", "-f", "--noreport", tree]
+linux = measure(rows)
+table("Linux, 200,000 files", linux)
+ratio = linux["dorrowin-list -f absolute DIR"][0] / linux["find DIR | sort -V"][0]
+print(f"  ratio to find | sort -V: {ratio:.2f} (target <= 0.50)")
+status |= ratio > 0.5
+if "tree -a -v -f --noreport DIR" in linux:
+    print(f"  ratio to tree: {linux['dorrowin-list -f absolute DIR'][0] / linux['tree -a -v -f --noreport DIR'][0]:.2f}")
+
+if args.windows:
+    env = dict(os.environ, WINEDEBUG="-all", LC_ALL="ja_JP.UTF-8", WINEDLLOVERRIDES="mscoree,mshtml=")
+    wine_tree = "Z:" + tree.replace("/", "\\")
+    rows = {
+        "dorrowin-list.exe -f absolute DIR": ["wine", args.windows, "-f", "absolute", wine_tree],
+        "FindFirstFileExW walk": ["wine", args.walker, wine_tree],
+        "cmd /c dir /s /b DIR": ["wine", "cmd", "/c", "dir", "/s", "/b", wine_tree],
+    }
+    windows = measure(rows, env)
+    table("Windows build under Wine, 200,000 files", windows)
+    ratio = windows["dorrowin-list.exe -f absolute DIR"][1] / windows["FindFirstFileExW walk"][1]
+    print(f"  CPU ratio to the bare walk: {ratio:.2f} (target <= 1.15)")
+    status |= ratio > 1.15
+    print(f"  CPU ratio to dir /s /b: {windows['dorrowin-list.exe -f absolute DIR'][1] / windows['cmd /c dir /s /b DIR'][1]:.2f}")
+sys.exit(status)

@@ -106,7 +106,7 @@ def HelpOpensTheReadmeOrWarnsWithoutIt():
 
 def TheReleaseZipHoldsBothProgramsAndTheHelp():  # built, unpacked here, and its programs run from there
     version, build, path = FULL.split("v")[1], os.path.dirname(PROGRAM), "Z:" + os.path.abspath("報告 2.txt")
-    run("cmake", "--build", build, "--target", "package")
+    check_equal(run("cmake", "--build", build, "--target", "package").returncode, 0, "building the package")
     with zipfile.ZipFile(os.path.join(build, "dorrowin-%s-win64.zip" % version)) as package:
         check_equal(sorted(package.namelist()), ["dorrowin-list.exe", "dorrowin.exe", "readme.txt"], "the zip's files")
         package.extractall("package")

@@ -52,7 +52,7 @@ const FileSystemApi kEveryPathExists = {
       std::u16string text(path);
       return text.find(u'.', text.rfind(u'\\') + 1) != std::u16string::npos ? 0x80u : kAttributeDirectory;
     },
-    [](const char16_t*, FolderEntryFn, void*) { return FolderRead::Unreadable; }};
+    [](const char16_t*, FolderEntryFn, void*) { return FolderRead::Unreadable; }, [] { return int32_t{2}; }};
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
   for (size_t at; (at = text.find(from)) != std::string::npos;) text.replace(at, from.size(), to);

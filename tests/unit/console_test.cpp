@@ -1,0 +1,147 @@
+// dorrowin-list as users run it: the real program (built with the sanitizers)
+// on real folders, its output, messages and exit status.
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "tests/support/test_support.h"
+
+namespace {
+
+struct ToolRun {
+  int status;  // exit status, or 128 + the signal that ended it
+  std::string out, err;
+};
+
+// Runs the tool in folder; onOutput sees the output so far and may act
+// (send a signal, close the pipe: then it returns false and reading stops).
+ToolRun RunTool(const std::vector<std::string>& args, const std::filesystem::path& folder,
+            const std::function<bool(pid_t, const std::string&)>& onOutput = nullptr) {
+  int outPipe[2], errPipe[2];
+  EXPECT_EQ(pipe(outPipe), 0);
+  EXPECT_EQ(pipe(errPipe), 0);
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(outPipe[1], 1);
+    dup2(errPipe[1], 2);
+    close(outPipe[0]), close(errPipe[0]), close(outPipe[1]), close(errPipe[1]);
+    std::vector<char*> argv{const_cast<char*>(DORROWIN_LIST)};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    if (chdir(folder.c_str()) == 0) execv(DORROWIN_LIST, argv.data());
+    _exit(127);
+  }
+  close(outPipe[1]), close(errPipe[1]);
+  ToolRun run{};
+  pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+  std::string* texts[2] = {&run.out, &run.err};
+  for (int open = 2; open > 0;) {
+    poll(fds, 2, -1);
+    for (int k = 0; k < 2; ++k) {
+      if (fds[k].fd < 0 || fds[k].revents == 0) continue;
+      char buffer[4096];
+      ssize_t n = read(fds[k].fd, buffer, sizeof buffer);
+      if (n > 0) texts[k]->append(buffer, static_cast<size_t>(n));
+      bool stop = k == 0 && n > 0 && onOutput && !onOutput(pid, run.out);
+      if (n <= 0 || stop) close(fds[k].fd), fds[k].fd = -1, --open;
+    }
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return run;
+}
+
+std::string Join(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+TEST(ConsoleTool, OptionsListLikeTheWindow) {
+  ScratchFolder w;
+  w.Make({"top/b.TXT", "top/a10.txt", "top/A2.txt", "top/ガ/か.c", "top/ガ/カ10.c", "top/ガ/か9.c", "top/back\\slash",
+          "top/-dash.txt", "top/.hidden", "other/x.md"});
+  const std::string root = w.native().string();
+  std::string rootBackslashed = root;
+  std::replace(rootBackslashed.begin(), rootBackslashed.end(), '/', '\\');
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {{"top"}, {"top", "top/-dash.txt", "top/.hidden", "top/A2.txt", "top/a10.txt", "top/b.TXT", "top/back\\slash",
+                 "top/ガ", "top/ガ/か.c", "top/ガ/か9.c", "top/ガ/カ10.c"}},
+      {{"-f", "absolute", "-n", "-s", "backslash", "top/./ガ/../b.TXT", root + "//other/"},
+       {rootBackslashed + "\\top\\b.TXT", rootBackslashed + "\\other"}},
+      {{"--form=name", "-xi", "files", "top/ガ", "--", "top/-dash.txt"}, {"-dash", "か", "か9", "カ10"}},
+      {{"-ftree", "--items=files", "top/ガ", "other"}, {"other", " ┗x.md", "top", " ┗ガ", " 　 ┣か.c", " 　 ┣か9.c", " 　 ┗カ10.c"}},
+      {{"--items", "folders", "--folder-prefix=[", "--folder-suffix", "]", "--file-prefix=<", "top", "other/x.md"},
+       {"[top]", "[top/ガ]"}},
+      {{"-i", "files", "--file-prefix=<", "--file-suffix=>", "-n", "other/x.md", "top/.hidden"}, {"<other/x.md>", "<top/.hidden>"}},
+      {{"-f", "relative", "-n", "top/ガ/か.c", "nowhere", "other"}, {"top/ガ/か.c", "other"}},
+  };
+  for (const Case& c : cases) {
+    ToolRun run = RunTool(c.args, w.native());
+    bool missing = std::find(c.args.begin(), c.args.end(), "nowhere") != c.args.end();
+    EXPECT_EQ(run.out, Join(c.lines)) << c.args[0];
+    EXPECT_EQ(run.status, missing ? 1 : 0) << c.args[0];
+    EXPECT_EQ(run.err, missing ? "dorrowin-list: cannot access '" + root + "/nowhere': No such file or directory\n" : "");
+  }
+  // --utf16: the clipboard's exact text, CR LF between lines and none after the last.
+  ToolRun utf16 = RunTool({"--utf16", "-f", "name", "top/ガ/か.c", "other/x.md"}, w.native());
+  EXPECT_EQ(utf16.out, std::string("x\0.\0m\0d\0\r\0\n\0\x4b\x30.\0c\0", 18));
+}
+
+TEST(ConsoleTool, UsageErrorsListNothing) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"--bogus", "."}, "unknown option '--bogus'"},
+      {{"-q", "."}, "unknown option '-q'"},
+      {{".", "--form"}, "option --form needs a value"},
+      {{"-f", "wide", "."}, "invalid value 'wide' for --form (absolute, relative, name, tree)"},
+      {{"--separator=colon", "."}, "invalid value 'colon' for --separator (backslash, slash)"},
+      {{"-i", "some", "."}, "invalid value 'some' for --items (all, files, folders)"},
+      {{"--no-scan=yes", "."}, "option --no-scan takes no value"},
+      {{"--saved", "."}, "unknown option '--saved'"},  // Windows only
+      {{"-x"}, "no path given"},
+  };
+  for (const auto& [args, message] : cases) {
+    ToolRun run = RunTool(args, "/");
+    EXPECT_EQ(run.status, 2) << message;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "dorrowin-list: " + message + "\nTry 'dorrowin-list --help' for more information.\n");
+  }
+  EXPECT_EQ(RunTool({"--version"}, "/").out, "dorrowin-list 1.04\n");
+  ToolRun help = RunTool({"-h", "--bogus-after-help-is-still-an-error"}, "/");
+  EXPECT_EQ(help.status, 2);
+  help = RunTool({"x", "--help"}, "/");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("  -f, --form=FORM"), std::string::npos);
+  EXPECT_EQ(help.out.find("--saved"), std::string::npos);
+}
+
+// A listing far larger than the pipe: the tool is still writing when the
+// reader acts, and it cannot finish before the reader drains the pipe.
+TEST(ConsoleTool, InterruptAndClosedPipe) {
+  ScratchFolder w;
+  std::vector<std::string> files;
+  for (int i = 0; i < 2000; ++i) files.push_back("big/f" + std::to_string(i) + ".txt");
+  w.Make(files);
+  const std::vector<std::string> args = {"--file-suffix=" + std::string(1000, '#'), "big"};
+  bool signalled = false;
+  ToolRun interrupted = RunTool(args, w.native(), [&](pid_t pid, const std::string&) {
+    if (!signalled) kill(pid, SIGINT);
+    signalled = true;
+    return true;
+  });
+  EXPECT_EQ(interrupted.status, 130);
+  EXPECT_LT(interrupted.out.size(), 2000u * 1000u);
+  EXPECT_EQ(interrupted.err, "");
+
+  ToolRun closed = RunTool(args, w.native(), [](pid_t, const std::string&) { return false; });
+  EXPECT_TRUE(closed.status == 0 || closed.status == 128 + SIGPIPE) << closed.status;
+  EXPECT_EQ(closed.err, "");
+  EXPECT_EQ(closed.out.substr(0, 3), "big");
+}
+
+}  // namespace

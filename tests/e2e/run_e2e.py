@@ -19,6 +19,12 @@ CLICKS = [(10001, " パス：ツリー"), (10001, " パス：なし"), (10001, "
 # "Setting" after them: slash, on top, folder scan, files and folders, tree; the full layout (no compact bit).
 CLICKED_WORD = 0x20000 | 0x8000 | 0x2000 | 0x100 | 0x40
 STORED_NAMES = ["Setting", "StrDB", "StrDF", "StrFB", "StrFF", "WindowPos"]
+LIST = os.path.join(os.path.dirname(PROGRAM), "dorrowin-list.exe")  # the console tool, built beside the program
+# The console tool's options for a path form, item filter, extensions shown and slash; the texts of both.
+CONSOLE_CASES = [(1, 1, 1, 0, ["-f", "absolute"]), (2, 2, 0, 1, ["-frelative", "--items=files", "-x", "-s", "slash"]),
+                 (3, 3, 1, 0, ["--form", "name", "-i", "folders"]), (4, 2, 1, 1, ["-f", "tree", "-i", "files", "-s", "slash"])]
+TEXTS = {"StrFF": "- ", "StrFB": ";", "StrDF": "[\\", "StrDB": "]"}
+TEXT_OPTIONS = ["--file-prefix=- ", "--file-suffix=;", "--folder-prefix=[\\", "--folder-suffix=]"]
 
 def check_equal(actual, expected, what):
     if actual != expected:
@@ -115,8 +121,26 @@ def TheReleaseZipHoldsBothProgramsAndTheHelp():  # built, unpacked here, and its
     check_equal(run("wine", "package/dorrowin-list.exe", "--version").stdout.decode().split(), ["dorrowin-list", version],
                 "the console tool's version")
 
+def TheConsoleToolPrintsWhatTheWindowCopies():  # for the same settings and texts, given or saved with SAV's values
+    paths = ["Z:" + os.path.abspath(path).replace("/", "\\") for path in SAMPLE_INPUT + ["混合"]]
+    for form, items, extensions, slash, options in CONSOLE_CASES:
+        word = form << 4 | items << 8 | extensions << 12 | 1 << 13 | slash << 17
+        run("wine", "reg", "add", KEY, "/v", "Setting", "/t", "REG_DWORD", "/d", str(word), "/f")
+        for name, text in TEXTS.items():
+            run("wine", "reg", "add", KEY, "/v", name, "/d", text, "/f")
+        check_equal(start("wine", PROGRAM, *paths).wait(60), 0, "the window's exit code")
+        copied = run("wine", CLIPBOARD, "print").stdout.decode()
+        given = run("wine", LIST, "--utf16", *options, *TEXT_OPTIONS, *paths).stdout.decode("utf-16-le")
+        check_equal(given, copied, "dorrowin-list %s" % " ".join(options))
+        check_equal(run("wine", LIST, "--saved", *paths).stdout.decode(), copied + "\r\n", "--saved, as UTF-8 lines")
+    run("wine", CLIPBOARD, "set", "kept")
+    check_equal(run("wine", LIST, "--copy", "--saved", "-f", "name", *paths).returncode, 0, "--copy's exit code")
+    named = run("wine", LIST, "--saved", "--utf16", "--form=name", *paths).stdout.decode("utf-16-le")
+    check_equal(run("wine", CLIPBOARD, "print").stdout.decode(), named, "the clipboard after --copy")
+
 os.chdir(folder := tempfile.mkdtemp(prefix="dorrowin-e2e-"))  # the sample tree; the tests add key.reg, a program copy
 run("sh", "-c", "mkdir -p サブ/y && touch '報告 10.txt' '報告 2.txt' a.txt サブ/x.txt サブ/y/z.txt")
+run("sh", "-c", "mkdir -p 混合/Ab 混合/がく && touch 混合/ab2.txt 混合/AB10.TXT 混合/Ab/ｶﾞ3 混合/がく/カク1.md 混合/ｶｸ.c")
 # Help opens readme.txt with Notepad, which a fresh prefix does not tie to .txt; unmanaged windows close at once
 # (with no window manager on the display Wine waits 2 s for one to withdraw a closing window).
 run("wine", "reg", "add", r"HKLM\Software\Classes\.txt", "/ve", "/d", "txtfile", "/f", out=subprocess.DEVNULL)
@@ -125,7 +149,8 @@ root = ET.Element("testsuites", name="AllTests")  # GoogleTest's report, whose t
 suite = ET.SubElement(root, "testsuite", name="EndToEnd")
 # Each test in a new session, ending what the last test left running.
 for test in (TheCommandLineListsToTheClipboardAndExits, ADropIsListedAndClickedLabelsAreSavedAndDeleted,
-             HelpOpensTheReadmeOrWarnsWithoutIt, TheReleaseZipHoldsBothProgramsAndTheHelp):
+             HelpOpensTheReadmeOrWarnsWithoutIt, TheReleaseZipHoldsBothProgramsAndTheHelp,
+             TheConsoleToolPrintsWhatTheWindowCopies):
     run("sh", "-c", f"wineserver -k; wineserver -w; wineserver -p; wine reg delete '{KEY}' /f", out=subprocess.DEVNULL)
     start("wine", CLIPBOARD, "hold", "3600")  # Wine empties the clipboard once the session's last program ends
     began, failure = time.monotonic(), None

@@ -138,13 +138,15 @@ int CompareNames(const char16_t* nameA, uint8_t aIsFile, const char16_t* nameB, 
   if (aIsFile && !bIsFile) return -1;
   if (!aIsFile && bIsFile) return 1;
 
-  int firstDifference = 0;
+  // The first differing units decide between names equal after folding;
+  // their codes are looked up only then, as most names part earlier.
+  int32_t firstDifference = -1;
   int32_t i = 0;
   for (; nameA[i] != 0 && nameB[i] != 0; ++i) {
     char16_t a = nameA[i];
     char16_t b = nameB[i];
     if (a == b) continue;
-    if (firstDifference == 0) firstDifference = OrderByAnsiCode(a, b);
+    if (firstDifference < 0) firstDifference = i;
     char16_t foldedA = FoldCharacter(nameA, i);
     char16_t foldedB = FoldCharacter(nameB, i);
     if (IsAsciiDigit(a) || IsAsciiDigit(b)) {
@@ -154,7 +156,7 @@ int CompareNames(const char16_t* nameA, uint8_t aIsFile, const char16_t* nameB, 
     if (foldedA != foldedB) return OrderByAnsiCode(foldedA, foldedB);
   }
 
-  if (firstDifference != 0) return firstDifference;
+  if (firstDifference >= 0) return OrderByAnsiCode(nameA[firstDifference], nameB[firstDifference]);
   if (nameA[i] == 0 && nameB[i] == 0) return 0;
   return nameA[i] == 0 ? -1 : 1;
 }

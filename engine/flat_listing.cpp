@@ -16,6 +16,7 @@ struct FolderEntries {
   ListingContext* context;
   PathNode* head;
   PathNode* tail;
+  NodeArena arena;  // holds every node of the list
 };
 
 // Collects one enumerated entry, unsorted; the list is sorted once at the
@@ -25,8 +26,8 @@ bool CollectEntry(void* context, const FolderEntry& entry) {
   if (ListingStopped(entries->context)) return false;
   if (TextEqual(entry.name, u".") || TextEqual(entry.name, u"..")) return true;
   size_t length = TextLength(entry.name);
-  PathNode* node = length < INT32_MAX ? AppendNode(entry.name, static_cast<int32_t>(length), &entries->head,
-                                                   &entries->tail, entry.isFolder ? 0 : 1)
+  PathNode* node = length < INT32_MAX ? AppendArenaNode(&entries->arena, entry.name, static_cast<int32_t>(length),
+                                                        &entries->head, &entries->tail, entry.isFolder ? 0 : 1)
                                       : nullptr;
   if (node == nullptr) {
     entries->context->failed = true;
@@ -72,10 +73,10 @@ void ListFlat(ListingContext* context, PathNode* entryList) {
 // descended into, so a link back to an ancestor cannot loop. The folder
 // passed in is always read, link or not: the user chose it.
 void ScanFolder(ListingContext* context, const char16_t* folderPath) {
-  FolderEntries entries{context, nullptr, nullptr};
+  FolderEntries entries{context, nullptr, nullptr, NodeArena{nullptr, 0}};
   ReadFolder(context, folderPath, &entries);
   if (ListingStopped(context)) {
-    FreeNodeList(&entries.head, &entries.tail);
+    FreeNodeArena(&entries.arena);
     return;
   }
   // Sorting after reading costs O(n log n); inserting each entry into a
@@ -122,5 +123,5 @@ void ScanFolder(ListingContext* context, const char16_t* folderPath) {
     }
   }
   PlatformFree(path);
-  FreeNodeList(&entries.head, &entries.tail);
+  FreeNodeArena(&entries.arena);
 }

@@ -9,15 +9,18 @@
 
 namespace {
 
-// A node with a copy of name; null when storage runs out. Nothing is linked
-// yet, so a failure leaves every list as it was. The text lives in the
-// node's own block, right after it: one allocation per entry, which matters
-// on systems whose heap is slow (a folder scan makes one node per entry).
-PathNode* MakeNode(const char16_t* name, int32_t length, uint8_t isFile) {
+// Bytes of a node holding `length` units and a terminator, rounded up so
+// that the next node in an arena block stays aligned; 0 when too large.
+size_t NodeBytes(int32_t length) {
   size_t units = static_cast<size_t>(length);
-  if (units > (SIZE_MAX - sizeof(PathNode)) / sizeof(char16_t) - 1) return nullptr;
-  void* block = PlatformAlloc(sizeof(PathNode) + (units + 1) * sizeof(char16_t));
-  if (block == nullptr) return nullptr;
+  if (length < 0 || units > (SIZE_MAX / 2 - sizeof(PathNode)) / sizeof(char16_t)) return 0;
+  size_t bytes = sizeof(PathNode) + (units + 1) * sizeof(char16_t);
+  return (bytes + alignof(PathNode) - 1) / alignof(PathNode) * alignof(PathNode);
+}
+
+// Fills a node in block (NodeBytes(length) bytes) with a copy of name.
+PathNode* PlaceNode(void* block, const char16_t* name, int32_t length, uint8_t isFile) {
+  size_t units = static_cast<size_t>(length);
   auto* node = static_cast<PathNode*>(block);
   node->text = reinterpret_cast<char16_t*>(static_cast<char*>(block) + sizeof(PathNode));
   std::memcpy(node->text, name, units * sizeof(char16_t));
@@ -29,6 +32,24 @@ PathNode* MakeNode(const char16_t* name, int32_t length, uint8_t isFile) {
   node->isTerminal = 0;
   node->isLink = 0;
   return node;
+}
+
+// A node with a copy of name; null when storage runs out. Nothing is linked
+// yet, so a failure leaves every list as it was. The text lives in the
+// node's own block, right after it: one allocation per node.
+PathNode* MakeNode(const char16_t* name, int32_t length, uint8_t isFile) {
+  size_t bytes = NodeBytes(length);
+  void* block = bytes != 0 ? PlatformAlloc(bytes) : nullptr;
+  return block != nullptr ? PlaceNode(block, name, length, isFile) : nullptr;
+}
+
+void LinkAtTail(PathNode* node, PathNode** headSlot, PathNode** tailSlot) {
+  if (*headSlot == nullptr) {
+    *headSlot = node;
+  } else {
+    (*tailSlot)->next = node;
+  }
+  *tailSlot = node;
 }
 
 // Merges two sorted runs; `later` holds the nodes that arrived after those
@@ -56,14 +77,57 @@ PathNode* MergeRuns(PathNode* earlier, PathNode* later) {
 PathNode* AppendNode(const char16_t* name, int32_t length, PathNode** headSlot, PathNode** tailSlot,
                      uint8_t isFile) {
   PathNode* node = MakeNode(name, length, isFile);
-  if (node == nullptr) return nullptr;
-  if (*headSlot == nullptr) {
-    *headSlot = node;
-  } else {
-    (*tailSlot)->next = node;
-  }
-  *tailSlot = node;
+  if (node != nullptr) LinkAtTail(node, headSlot, tailSlot);
   return node;
+}
+
+// A block's header; its nodes follow it.
+struct NodeBlock {
+  NodeBlock* previous;
+  size_t size;  // bytes after the header
+};
+
+namespace {
+
+// Blocks start small, so that a folder of a few entries costs one small
+// block, and double up to a size where a block's bookkeeping is nothing
+// against its nodes. A node larger than that gets a block of its own size.
+constexpr size_t kFirstBlockBytes = 4096;
+constexpr size_t kLargestBlockBytes = 65536;
+constexpr size_t kBlockHeader = (sizeof(NodeBlock) + alignof(PathNode) - 1) / alignof(PathNode) * alignof(PathNode);
+
+}  // namespace
+
+PathNode* AppendArenaNode(NodeArena* arena, const char16_t* name, int32_t length, PathNode** headSlot,
+                          PathNode** tailSlot, uint8_t isFile) {
+  size_t bytes = NodeBytes(length);
+  if (bytes == 0) return nullptr;
+  if (arena->blocks == nullptr || arena->blocks->size - arena->used < bytes) {
+    size_t size = arena->blocks == nullptr ? kFirstBlockBytes : arena->blocks->size * 2;
+    if (size > kLargestBlockBytes) size = kLargestBlockBytes;
+    if (size < bytes) size = bytes;
+    auto* block = static_cast<NodeBlock*>(PlatformAlloc(kBlockHeader + size));
+    if (block == nullptr) return nullptr;
+    block->previous = arena->blocks;
+    block->size = size;
+    arena->blocks = block;
+    arena->used = 0;
+  }
+  void* place = reinterpret_cast<char*>(arena->blocks) + kBlockHeader + arena->used;
+  arena->used += bytes;
+  PathNode* node = PlaceNode(place, name, length, isFile);
+  LinkAtTail(node, headSlot, tailSlot);
+  return node;
+}
+
+void FreeNodeArena(NodeArena* arena) {
+  NodeBlock* block = arena->blocks;
+  while (block != nullptr) {
+    NodeBlock* previous = block->previous;
+    PlatformFree(block);
+    block = previous;
+  }
+  *arena = NodeArena{nullptr, 0};
 }
 
 // Bottom-up merge sort: bin k holds a sorted run of 2^k nodes that arrived

@@ -94,6 +94,15 @@ void PutUnits(ConsoleOutput* out, const char16_t* units, size_t count) {
       out->bytes[out->used++] = static_cast<char>(units[i] >> 8);
     }
   } else {
+    // A unit takes at most three bytes (a pair four for its two units): a
+    // piece that fits is encoded without a check per unit.
+    if (count <= sizeof(out->bytes) / 3) {
+      if (out->used + count * 3 > sizeof(out->bytes)) Flush(out);
+      size_t i = 0;
+      while (i < count && units[i] < 0x80) out->bytes[out->used++] = static_cast<char>(units[i++]);
+      units += i;
+      count -= i;
+    }
     for (size_t i = 0; i < count; ++i) {
       uint32_t cp = units[i];
       if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < count && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {

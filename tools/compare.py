@@ -103,12 +103,14 @@ if args.windows:
     rows = {
         "dorrowin-list.exe -f absolute DIR": ["wine", args.windows, "-f", "absolute", wine_tree],
         "FindFirstFileExW walk": ["wine", args.walker, wine_tree],
-        "cmd /c dir /s /b DIR": ["wine", "cmd", "/c", "dir", "/s", "/b", wine_tree],
     }
     windows = measure(rows, env)
+    # dir's work is done by the console host, another process: its wall time
+    # is what counts. It runs apart, as the host keeps busy after it ends.
+    windows.update(measure({"cmd /c dir /s /b DIR": ["wine", "cmd", "/c", "dir", "/s", "/b", wine_tree]}, env))
     table("Windows build under Wine, 200,000 files", windows)
     ratio = windows["dorrowin-list.exe -f absolute DIR"][1] / windows["FindFirstFileExW walk"][1]
     print(f"  CPU ratio to the bare walk: {ratio:.2f} (target <= 1.15)")
     status |= ratio > 1.15
-    print(f"  CPU ratio to dir /s /b: {windows['dorrowin-list.exe -f absolute DIR'][1] / windows['cmd /c dir /s /b DIR'][1]:.2f}")
+    print(f"  wall ratio to dir /s /b: {windows['dorrowin-list.exe -f absolute DIR'][0] / windows['cmd /c dir /s /b DIR'][0]:.3f}")
 sys.exit(status)

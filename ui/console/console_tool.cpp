@@ -148,6 +148,9 @@ bool WriteLine(void* context, const char16_t* units, size_t count) {
 
 void WriteError(const char16_t* text) { WriteErrorText(text, TextLength(text)); }
 
+// Messages end their lines as the system does, like the listing.
+void EndErrorLine() { WriteError(kConsoleLineEnd); }
+
 // "dorrowin-list: <what> '<path>': <reason>"
 void ReportPathError(const char16_t* what, const char16_t* path, int32_t error) {
   char16_t reason[256];
@@ -158,7 +161,7 @@ void ReportPathError(const char16_t* what, const char16_t* path, int32_t error) 
   WriteError(path);
   WriteError(u"': ");
   WriteError(reason);
-  WriteError(u"\n");
+  EndErrorLine();
 }
 
 // Problems go to standard error as they happen; what was listed before
@@ -174,12 +177,15 @@ void ReportProblem(void* context, const ListingProblem& problem) {
 int UsageError(const ConsoleMessage& message) {
   WriteError(u"dorrowin-list: ");
   WriteError(message.text);
-  WriteError(u"\nTry 'dorrowin-list --help' for more information.\n");
+  EndErrorLine();
+  WriteError(u"Try 'dorrowin-list --help' for more information.");
+  EndErrorLine();
   return kExitUsage;
 }
 
 int OutOfMemory() {
-  WriteError(u"dorrowin-list: out of memory\n");
+  WriteError(u"dorrowin-list: out of memory");
+  EndErrorLine();
   return kExitProblems;
 }
 
@@ -238,7 +244,7 @@ int ListToOutput(const ListingRequest& request, const std::atomic<bool>& abort, 
     DescribeSystemError(OutputError(), reason, sizeof(reason) / sizeof(reason[0]));
     WriteError(u"dorrowin-list: cannot write the list: ");
     WriteError(reason);
-    WriteError(u"\n");
+    EndErrorLine();
     return kExitProblems;
   }
   if (outcome == ListingOutcome::Failed) return OutOfMemory();
@@ -270,7 +276,8 @@ int ListToClipboard(const ListingRequest& request, const std::atomic<bool>& abor
   if (abort.load()) return kExitInterrupted;
   if (outcome == ListingOutcome::Failed) return OutOfMemory();
   if (!copied) {
-    WriteError(u"dorrowin-list: cannot put the list on the clipboard\n");
+    WriteError(u"dorrowin-list: cannot put the list on the clipboard");
+    EndErrorLine();
     return kExitProblems;
   }
   return out->problems > 0 ? kExitProblems : kExitListed;

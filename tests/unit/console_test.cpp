@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sstream>
+
 #include "tests/support/test_support.h"
 
 namespace {
@@ -80,6 +82,7 @@ TEST(ConsoleTool, OptionsListLikeTheWindow) {
        {"[top]", "[top/ガ]"}},
       {{"-i", "files", "--file-prefix=<", "--file-suffix=>", "-n", "other/x.md", "top/.hidden"}, {"<other/x.md>", "<top/.hidden>"}},
       {{"-f", "relative", "-n", "top/ガ/か.c", "nowhere", "other"}, {"top/ガ/か.c", "other"}},
+      {{"-ftree", "-n", "/"}, {"/"}},
   };
   for (const Case& c : cases) {
     ToolRun run = RunTool(c.args, w.native());
@@ -98,6 +101,7 @@ TEST(ConsoleTool, UsageErrorsListNothing) {
       {{"--bogus", "."}, "unknown option '--bogus'"},
       {{"-q", "."}, "unknown option '-q'"},
       {{".", "--form"}, "option --form needs a value"},
+      {{".", "-i"}, "option --items needs a value"},
       {{"-f", "wide", "."}, "invalid value 'wide' for --form (absolute, relative, name, tree)"},
       {{"--separator=colon", "."}, "invalid value 'colon' for --separator (backslash, slash)"},
       {{"-i", "some", "."}, "invalid value 'some' for --items (all, files, folders)"},
@@ -125,9 +129,11 @@ TEST(ConsoleTool, UsageErrorsListNothing) {
 TEST(ConsoleTool, InterruptAndClosedPipe) {
   ScratchFolder w;
   std::vector<std::string> files;
-  for (int i = 0; i < 2000; ++i) files.push_back("big/f" + std::to_string(i) + ".txt");
+  for (int i = 0; i < 200; ++i) files.push_back("big/f" + std::to_string(i) + ".txt");
   w.Make(files);
-  const std::vector<std::string> args = {"--file-suffix=" + std::string(1000, '#'), "big"};
+  std::string suffix;
+  for (int i = 0; i < 34000; ++i) suffix += "あ";  // lines longer than the output buffer
+  const std::vector<std::string> args = {"--file-suffix=" + suffix, "big"};
   bool signalled = false;
   ToolRun interrupted = RunTool(args, w.native(), [&](pid_t pid, const std::string&) {
     if (!signalled) kill(pid, SIGINT);
@@ -135,8 +141,13 @@ TEST(ConsoleTool, InterruptAndClosedPipe) {
     return true;
   });
   EXPECT_EQ(interrupted.status, 130);
-  EXPECT_LT(interrupted.out.size(), 2000u * 1000u);
+  EXPECT_LT(interrupted.out.size(), 200u * 102000u);
   EXPECT_EQ(interrupted.err, "");
+  // Every whole line that came out is one of the listing's lines.
+  std::istringstream lines(interrupted.out.substr(0, interrupted.out.rfind('\n') + 1));
+  size_t wrong = 0;
+  for (std::string line; std::getline(lines, line);) wrong += line != "big" && !line.ends_with(".txt" + suffix);
+  EXPECT_EQ(wrong, 0u);
 
   ToolRun closed = RunTool(args, w.native(), [](pid_t, const std::string&) { return false; });
   EXPECT_TRUE(closed.status == 0 || closed.status == 128 + SIGPIPE) << closed.status;

@@ -52,6 +52,23 @@ TEST(Limits, FoldersThatVanishOrFailWhileTheScanRuns) {
     return std::u16string(path).back() == u'b' ? FolderRead::Failed : read;
   };
   EXPECT_EQ(ListThroughWorker({folder["top"]}, Relative), (Strings{"top", "top\\a", "top\\b", "top\\b\\y.txt"}));
+  // The listing tells its sink of both, and of an input path that is not there, with the system's reason.
+  folder.Make({"top/a/x.txt"});
+  ListingRequest request = MakeRequest({Relative, u'\\', ItemFilter::FilesAndFolders, true, true}, {folder["top"], folder["no"]});
+  Strings problems;
+  ListingSink sink{&problems, [](void*, const char16_t*, size_t) { return true; }, [](void* to, const ListingProblem& p) {
+                     static_cast<Strings*>(to)->push_back((p.kind == ListingProblemKind::UnreadableItem ? "item " : "folder ") +
+                                                          Utf8(p.path) + (p.error == ENOENT ? " ENOENT" : ""));
+                   }};
+  EXPECT_EQ(StreamListing(request, std::atomic<bool>{false}, sink), ListingOutcome::Done);
+  EXPECT_EQ(problems, (Strings{"item " + Utf8(folder["no"]) + " ENOENT", "folder " + Utf8(folder["top/a"]) + " ENOENT",
+                               "folder " + Utf8(folder["top/b"])}));
+  folder.Make({"top/a/x.txt"});
+  ListingText text{};
+  EXPECT_EQ(BuildListing(request, std::atomic<bool>{false}, &text), ListingOutcome::Done);
+  EXPECT_EQ(text.folderReadErrors, 2u);
+  FreeListingText(&text);
+  FreeListingRequest(&request);
   g_fileSystem = real;
 }
 

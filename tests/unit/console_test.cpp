@@ -7,6 +7,7 @@
 
 #include <sstream>
 
+#include "platform/console.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -153,6 +154,13 @@ TEST(ConsoleTool, InterruptAndClosedPipe) {
   EXPECT_TRUE(closed.status == 0 || closed.status == 128 + SIGPIPE) << closed.status;
   EXPECT_EQ(closed.err, "");
   EXPECT_EQ(closed.out.substr(0, 3), "big");
+}
+
+// The system's texts are cut to the room they are given, terminator included.
+TEST(ConsoleTool, SystemErrorTextsAreCutToFit) {
+  char16_t text[4] = {u'x', u'x', u'x', u'x'};
+  DescribeSystemError(ENOENT, text, 4);
+  EXPECT_EQ(std::u16string(text), u"No ");
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ std::string Join(const std::vector<std::string>& lines) {
 TEST(ConsoleTool, OptionsListLikeTheWindow) {
   ScratchFolder w;
   w.Make({"top/b.TXT", "top/a10.txt", "top/A2.txt", "top/ガ/か.c", "top/ガ/カ10.c", "top/ガ/か9.c", "top/back\\slash",
-          "top/-dash.txt", "top/.hidden", "other/x.md"});
+          "top/-dash.txt", "top/.hidden", "other/x.md", "-n.txt"});
   const std::string root = w.native().string();
   std::string rootBackslashed = root;
   std::replace(rootBackslashed.begin(), rootBackslashed.end(), '/', '\\');
@@ -77,7 +77,7 @@ TEST(ConsoleTool, OptionsListLikeTheWindow) {
                  "top/ガ", "top/ガ/か.c", "top/ガ/か9.c", "top/ガ/カ10.c"}},
       {{"-f", "absolute", "-n", "-s", "backslash", "top/./ガ/../b.TXT", root + "//other/"},
        {rootBackslashed + "\\top\\b.TXT", rootBackslashed + "\\other"}},
-      {{"--form=name", "-xi", "files", "top/ガ", "--", "top/-dash.txt"}, {"-dash", "か", "か9", "カ10"}},
+      {{"--form=name", "-xi", "files", "top/ガ", "--", "-n.txt"}, {"-n", "か", "か9", "カ10"}},
       {{"-ftree", "--items=files", "top/ガ", "other"}, {"other", " ┗x.md", "top", " ┗ガ", " 　 ┣か.c", " 　 ┣か9.c", " 　 ┗カ10.c"}},
       {{"--items", "folders", "--folder-prefix=[", "--folder-suffix", "]", "--file-prefix=<", "top", "other/x.md"},
        {"[top]", "[top/ガ]"}},

@@ -41,6 +41,7 @@ const Row kRows[] = {
     {O(R), {"docs/img/p.png", "/{W}\\docs\\img\\"}, {"img\\p.png", "img", "img\\p.png"}},
     {O(T, All, false), {"/\\\\alpha\\s\\f.txt", "/C:\\a.txt", "/D:\\b.txt"},
      {"C:\\", " ┗a.txt", "D:\\", " ┗b.txt", "alpha", " ┗s", " 　 ┗f.txt"}},
+    {O(T, All, false), {"/C:\\"}, {"C:\\"}},
     {O(T, All, false), {"/\\\\alpha\\s\\f.txt", "/\\\\beta\\s\\g.txt"},
      {"alpha", " ┗s", " 　 ┗f.txt", "beta", " ┗s", " 　 ┗g.txt"}},
     {O(R, All, false), {"/\\\\?\\UNC\\alpha\\s\\f.txt", "/\\\\alpha\\s\\\\g.txt"}, {"f.txt", "g.txt"}},

@@ -10,7 +10,7 @@ enum class OptionId {
   Help, Version, Saved, Copy, Utf16,
 };
 
-struct OptionSpec {
+struct OptionInfo {
   const char16_t* name;
   char16_t shortName;  // 0: none
   bool takesValue;
@@ -18,7 +18,7 @@ struct OptionSpec {
   OptionId id;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionInfo kOptions[] = {
     {u"form", u'f', true, false, OptionId::Form},
     {u"separator", u's', true, false, OptionId::Separator},
     {u"items", u'i', true, false, OptionId::Items},
@@ -79,38 +79,38 @@ void ListChoices(ConsoleMessage* message, const Choice (&choices)[N]) {
 }
 
 // Messages name an option by its long name.
-void AppendOptionName(ConsoleMessage* message, const OptionSpec& spec) {
+void AppendOptionName(ConsoleMessage* message, const OptionInfo& option) {
   AppendMessage(message, u"--");
-  AppendMessage(message, spec.name);
+  AppendMessage(message, option.name);
 }
 
 template <size_t N>
-bool InvalidValue(ConsoleMessage* message, const OptionSpec& spec, const char16_t* value, const Choice (&choices)[N]) {
+bool InvalidValue(ConsoleMessage* message, const OptionInfo& option, const char16_t* value, const Choice (&choices)[N]) {
   AppendMessage(message, u"invalid value '");
   AppendMessage(message, value);
   AppendMessage(message, u"' for ");
-  AppendOptionName(message, spec);
+  AppendOptionName(message, option);
   ListChoices(message, choices);
   return false;
 }
 
 // Records one option and its value; false (with the reason) when the value
 // is not one of the option's words.
-bool TakeOption(const OptionSpec& spec, const char16_t* value, ConsoleCommand* command, ConsoleMessage* message) {
+bool TakeOption(const OptionInfo& option, const char16_t* value, ConsoleCommand* command, ConsoleMessage* message) {
   int32_t choice = 0;
-  switch (spec.id) {
+  switch (option.id) {
     case OptionId::Form:
-      if (!PickChoice(kForms, value, &choice)) return InvalidValue(message, spec, value, kForms);
+      if (!PickChoice(kForms, value, &choice)) return InvalidValue(message, option, value, kForms);
       command->pathFormGiven = true;
       command->pathForm = static_cast<PathForm>(choice);
       return true;
     case OptionId::Separator:
-      if (!PickChoice(kSeparators, value, &choice)) return InvalidValue(message, spec, value, kSeparators);
+      if (!PickChoice(kSeparators, value, &choice)) return InvalidValue(message, option, value, kSeparators);
       command->separatorGiven = true;
       command->separator = static_cast<char16_t>(choice);
       return true;
     case OptionId::Items:
-      if (!PickChoice(kItems, value, &choice)) return InvalidValue(message, spec, value, kItems);
+      if (!PickChoice(kItems, value, &choice)) return InvalidValue(message, option, value, kItems);
       command->itemFilterGiven = true;
       command->itemFilter = static_cast<ItemFilter>(choice);
       return true;
@@ -129,16 +129,16 @@ bool TakeOption(const OptionSpec& spec, const char16_t* value, ConsoleCommand* c
   return true;
 }
 
-const OptionSpec* FindLong(const char16_t* text, bool windowsOptions) {
-  for (const OptionSpec& spec : kOptions) {
-    if ((windowsOptions || !spec.windowsOnly) && NameMatches(text, spec.name)) return &spec;
+const OptionInfo* FindLong(const char16_t* text, bool windowsOptions) {
+  for (const OptionInfo& option : kOptions) {
+    if ((windowsOptions || !option.windowsOnly) && NameMatches(text, option.name)) return &option;
   }
   return nullptr;
 }
 
-const OptionSpec* FindShort(char16_t name) {
-  for (const OptionSpec& spec : kOptions) {
-    if (spec.shortName != 0 && spec.shortName == name) return &spec;
+const OptionInfo* FindShort(char16_t name) {
+  for (const OptionInfo& option : kOptions) {
+    if (option.shortName != 0 && option.shortName == name) return &option;
   }
   return nullptr;
 }
@@ -150,9 +150,9 @@ ConsoleAction Unknown(ConsoleMessage* message, const char16_t* text) {
   return ConsoleAction::UsageError;
 }
 
-ConsoleAction MissingValue(ConsoleMessage* message, const OptionSpec& spec) {
+ConsoleAction MissingValue(ConsoleMessage* message, const OptionInfo& option) {
   AppendMessage(message, u"option ");
-  AppendOptionName(message, spec);
+  AppendOptionName(message, option);
   AppendMessage(message, u" needs a value");
   return ConsoleAction::UsageError;
 }
@@ -184,45 +184,45 @@ ConsoleAction ParseConsoleArguments(int32_t count, const char16_t* const* args, 
     } else if (arg[1] == u'-' && arg[2] == 0) {
       optionsEnded = true;
     } else if (arg[1] == u'-') {
-      const OptionSpec* spec = FindLong(arg + 2, windowsOptions);
-      if (spec == nullptr) return Unknown(message, arg);
-      const char16_t* equals = arg + 2 + TextLength(spec->name);
+      const OptionInfo* option = FindLong(arg + 2, windowsOptions);
+      if (option == nullptr) return Unknown(message, arg);
+      const char16_t* equals = arg + 2 + TextLength(option->name);
       const char16_t* value = nullptr;
       if (*equals == u'=') {
         value = equals + 1;
-        if (!spec->takesValue) {
+        if (!option->takesValue) {
           AppendMessage(message, u"option ");
-          AppendOptionName(message, *spec);
+          AppendOptionName(message, *option);
           AppendMessage(message, u" takes no value");
           return ConsoleAction::UsageError;
         }
-      } else if (spec->takesValue) {
-        if (i + 1 >= count) return MissingValue(message, *spec);
+      } else if (option->takesValue) {
+        if (i + 1 >= count) return MissingValue(message, *option);
         value = args[++i];
       }
-      if (!TakeOption(*spec, value, command, message)) return ConsoleAction::UsageError;
-      help = help || spec->id == OptionId::Help;
-      version = version || spec->id == OptionId::Version;
+      if (!TakeOption(*option, value, command, message)) return ConsoleAction::UsageError;
+      help = help || option->id == OptionId::Help;
+      version = version || option->id == OptionId::Version;
     } else {
       // A cluster of short options: "-xn", "-ftree", "-x -f tree".
       for (const char16_t* c = arg + 1; *c != 0; ++c) {
-        const OptionSpec* spec = FindShort(*c);
-        if (spec == nullptr) {
+        const OptionInfo* option = FindShort(*c);
+        if (option == nullptr) {
           const char16_t text[3] = {u'-', *c, 0};
           return Unknown(message, text);
         }
         const char16_t* value = nullptr;
-        if (spec->takesValue) {
+        if (option->takesValue) {
           if (c[1] != 0) {
             value = c + 1;
           } else if (i + 1 < count) {
             value = args[++i];
           } else {
-            return MissingValue(message, *spec);
+            return MissingValue(message, *option);
           }
         }
-        if (!TakeOption(*spec, value, command, message)) return ConsoleAction::UsageError;
-        help = help || spec->id == OptionId::Help;
+        if (!TakeOption(*option, value, command, message)) return ConsoleAction::UsageError;
+        help = help || option->id == OptionId::Help;
         if (value != nullptr) break;
       }
     }

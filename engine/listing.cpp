@@ -28,16 +28,19 @@ bool NeedsCommonPrefix(const ListingContext* context) {
   return form == PathForm::Relative || form == PathForm::Tree;
 }
 
+// The attributes of a path; *error gets the system's reason when they
+// cannot be read.
+uint32_t QueryAttributes(const char16_t* path, int32_t* error) {
+  uint32_t attributes = g_fileSystem.queryAttributes(path);
+  if (attributes == kInvalidAttributes) *error = g_fileSystem.lastError();
+  return attributes;
+}
+
 // The attributes of an input path. A network item is queried through a
 // temporary drive letter for its parent folder; when no letter can be had
 // (all in use, refused, or no network provider) it is queried directly.
-// *error gets the system's reason when the attributes cannot be read.
 uint32_t QueryItemAttributes(ListingContext* context, const char16_t* path, int32_t length, int32_t* error) {
-  if (!IsNetworkPath(path, length, StyleOf(context))) {
-    uint32_t attributes = g_fileSystem.queryAttributes(path);
-    if (attributes == kInvalidAttributes) *error = g_fileSystem.lastError();
-    return attributes;
-  }
+  if (!IsNetworkPath(path, length, StyleOf(context))) return QueryAttributes(path, error);
   int32_t lastSeparator = length - 1;
   while (path[lastSeparator] != kBackslash) --lastSeparator;
   char16_t* parent = CopyText(path, static_cast<size_t>(lastSeparator));
@@ -48,11 +51,7 @@ uint32_t QueryItemAttributes(ListingContext* context, const char16_t* path, int3
   char16_t drive[3] = {0, 0, 0};
   MapUncToDrive(parent, drive);
   PlatformFree(parent);
-  if (drive[0] == 0) {
-    uint32_t attributes = g_fileSystem.queryAttributes(path);
-    if (attributes == kInvalidAttributes) *error = g_fileSystem.lastError();
-    return attributes;
-  }
+  if (drive[0] == 0) return QueryAttributes(path, error);
 
   int32_t tailLength = length - lastSeparator;
   auto* query = static_cast<char16_t*>(PlatformAllocArray(static_cast<size_t>(tailLength) + 3, sizeof(char16_t)));
@@ -63,8 +62,7 @@ uint32_t QueryItemAttributes(ListingContext* context, const char16_t* path, int3
     query[0] = drive[0];
     query[1] = drive[1];
     std::memcpy(query + 2, path + lastSeparator, (static_cast<size_t>(tailLength) + 1) * sizeof(char16_t));
-    attributes = g_fileSystem.queryAttributes(query);
-    if (attributes == kInvalidAttributes) *error = g_fileSystem.lastError();
+    attributes = QueryAttributes(query, error);
     PlatformFree(query);
   }
   g_network.cancelDrive(drive);
@@ -108,10 +106,9 @@ void GatherItem(ListingContext* context, Gathering* work, const RequestText& inp
   int32_t length = NormalizeInputPath(path, input.length, StyleOf(context));
   int32_t error = 0;
   uint32_t attributes = QueryItemAttributes(context, path, length, &error);
-  if (attributes == kInvalidAttributes && !ListingStopped(context)) {
+  if (!ListingStopped(context) && attributes == kInvalidAttributes) {
     ReportProblem(context, ListingProblemKind::UnreadableItem, path, error);
-  }
-  if (attributes != kInvalidAttributes && !ListingStopped(context)) {
+  } else if (!ListingStopped(context)) {
     uint8_t isFile = (attributes & kAttributeDirectory) != 0 ? 0 : 1;
     if (NeedsCommonPrefix(context)) UpdateCommonPrefix(context, work, path, length);
     if (!ListingStopped(context) && AppendNode(path, length, &work->entryHead, &work->entryTail, isFile) == nullptr) {

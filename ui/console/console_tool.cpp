@@ -166,7 +166,7 @@ void ReportPathError(const char16_t* what, const char16_t* path, int32_t error) 
 
 // Problems go to standard error as they happen; what was listed before
 // them goes out first, so that the two streams read in order on a terminal.
-void ReportProblem(void* context, const ListingProblem& problem) {
+void TellProblem(void* context, const ListingProblem& problem) {
   auto* out = static_cast<ConsoleOutput*>(context);
   Flush(out);
   out->problems += 1;
@@ -235,7 +235,7 @@ bool MakeRequest(const ConsoleCommand& command, ListingRequest* request) {
 }
 
 int ListToOutput(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleOutput* out) {
-  ListingOutcome outcome = StreamListing(request, abort, ListingSink{out, WriteLine, ReportProblem});
+  ListingOutcome outcome = StreamListing(request, abort, ListingSink{out, WriteLine, TellProblem});
   if (abort.load()) return kExitInterrupted;
   if (outcome == ListingOutcome::Done) Flush(out);
   if (out->state == WriteResult::Closed) return kExitListed;
@@ -263,14 +263,14 @@ bool WriteCopiedLine(void* context, const char16_t* units, size_t count) {
   return text.writeLine(text.context, units, count);
 }
 
-void ReportCopyProblem(void* context, const ListingProblem& problem) {
-  ReportProblem(static_cast<CopyTarget*>(context)->out, problem);
+void TellCopyProblem(void* context, const ListingProblem& problem) {
+  TellProblem(static_cast<CopyTarget*>(context)->out, problem);
 }
 
 int ListToClipboard(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleOutput* out) {
   ListingText text{};
   CopyTarget target{TextSink(&text), out};
-  ListingOutcome outcome = StreamListing(request, abort, ListingSink{&target, WriteCopiedLine, ReportCopyProblem});
+  ListingOutcome outcome = StreamListing(request, abort, ListingSink{&target, WriteCopiedLine, TellCopyProblem});
   bool copied = outcome == ListingOutcome::Done && CopyTextToClipboard(text);
   FreeListingText(&text);
   if (abort.load()) return kExitInterrupted;

@@ -4,13 +4,15 @@
 
 #include <cstdint>
 
+struct MainWindow;  // platform/window.h
+
 struct ShellApi {
   // Asks the shell to open the document with the verb "open"; false when the
   // shell reports a failure (no such file, no program for it).
   bool (*openDocument)(const char16_t* path);
   // A warning message box with an OK button, owned by the main window;
   // returns once the user has closed it.
-  void (*showWarning)(const char16_t* text, const char16_t* caption);
+  void (*showWarning)(MainWindow* owner, const char16_t* text, const char16_t* caption);
 };
 
 // The build's implementation; tests may replace single members.

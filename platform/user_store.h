@@ -10,7 +10,6 @@ using StoreKey = void*;
 
 // The registry's value types that the settings code meets.
 constexpr uint32_t kStoreString = 1;        // REG_SZ
-constexpr uint32_t kStoreExpandString = 2;  // REG_EXPAND_SZ
 constexpr uint32_t kStoreBinary = 3;        // REG_BINARY
 constexpr uint32_t kStoreDword = 4;         // REG_DWORD
 

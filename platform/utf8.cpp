@@ -2,32 +2,46 @@
 
 #include <cstdint>
 
+char32_t NextCodePoint(const char16_t* units, size_t count, size_t* index) {
+  char32_t cp = units[*index];
+  *index += 1;
+  if (cp >= 0xD800 && cp < 0xDC00 && *index < count && units[*index] >= 0xDC00 && units[*index] < 0xE000) {
+    cp = 0x10000 + ((cp - 0xD800) << 10) + (units[*index] - 0xDC00u);
+    *index += 1;
+  } else if (cp >= 0xD800 && cp < 0xE000) {
+    cp = 0xFFFD;  // a lone surrogate has no UTF-8 form
+  }
+  return cp;
+}
+
+size_t EncodeUtf8(char32_t cp, char* out) {
+  if (cp < 0x80) {
+    out[0] = static_cast<char>(cp);
+    return 1;
+  }
+  if (cp < 0x800) {
+    out[0] = static_cast<char>(0xC0 | (cp >> 6));
+    out[1] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 2;
+  }
+  if (cp < 0x10000) {
+    out[0] = static_cast<char>(0xE0 | (cp >> 12));
+    out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out[2] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 3;
+  }
+  out[0] = static_cast<char>(0xF0 | (cp >> 18));
+  out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+  out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+  out[3] = static_cast<char>(0x80 | (cp & 0x3F));
+  return 4;
+}
+
 std::string ToUtf8(const char16_t* text) {
   std::string out;
-  for (size_t i = 0; text[i] != 0; ++i) {
-    uint32_t cp = text[i];
-    if (cp >= 0xD800 && cp < 0xDC00 && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp < 0xE000) {
-      cp = 0xFFFD;
-    }
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (cp >> 18));
-      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-  }
+  size_t count = std::char_traits<char16_t>::length(text);
+  char bytes[4];
+  for (size_t i = 0; i < count;) out.append(bytes, EncodeUtf8(NextCodePoint(text, count, &i), bytes));
   return out;
 }
 

@@ -1,12 +1,5 @@
 #include "settings/listing_settings.h"
 
-ListingSettings g_settings{PathForm::Relative, kBackslash, ItemFilter::FilesAndFolders, true, true, true, false, true};
-
-// The defaults hold from process start until stored values replace them.
-void ResetListingSettings() {
-  g_settings = ListingSettings{PathForm::Relative, kBackslash, ItemFilter::FilesAndFolders, true, true, true, false, true};
-}
-
 bool IsPathForm(int32_t value) {
   return value >= static_cast<int32_t>(PathForm::Absolute) && value <= static_cast<int32_t>(PathForm::Tree);
 }
@@ -14,6 +7,13 @@ bool IsPathForm(int32_t value) {
 bool IsItemFilter(int32_t value) {
   return value >= static_cast<int32_t>(ItemFilter::FilesAndFolders) &&
          value <= static_cast<int32_t>(ItemFilter::FoldersOnly);
+}
+
+// Tree with FoldersOnly is left as it is: folders alone still make a tree.
+bool CorrectItemFilterForTree(ListingSettings* settings) {
+  if (settings->pathForm != PathForm::Tree || settings->itemFilter != ItemFilter::FilesOnly) return false;
+  settings->itemFilter = ItemFilter::FilesAndFolders;
+  return true;
 }
 
 ListingOptions ListingOptionsOf(const ListingSettings& settings) {

@@ -1,6 +1,7 @@
 #pragma once
-// The eight user settings, one process-wide record, read and written on the
-// window's thread only; a job takes a copy of what it needs when it starts.
+// The eight user settings. The window's record lives in its application
+// state and is read and written on the window's thread only; a job takes a
+// copy of what it needs when it starts.
 
 #include <cstdint>
 
@@ -18,14 +19,19 @@ struct ListingSettings {
   bool compactLayout;
 };
 
-extern ListingSettings g_settings;
-
-// Puts the compiled-in defaults into g_settings.
-void ResetListingSettings();
+// The compiled-in defaults, which hold until stored values replace them;
+// the console tool starts from them too.
+constexpr ListingSettings kDefaultSettings{PathForm::Relative, kBackslash, ItemFilter::FilesAndFolders, true, true,
+                                           true, false, true};
 
 // Whether a number names a member of the enumeration.
 bool IsPathForm(int32_t value);
 bool IsItemFilter(int32_t value);
+
+// The Tree form lists folders as the tree's branches, so it cannot list
+// files only: FilesOnly becomes FilesAndFolders, for the job and after it.
+// True when the filter changed.
+bool CorrectItemFilterForTree(ListingSettings* settings);
 
 // The listing options of the settings, as a job takes them.
 ListingOptions ListingOptionsOf(const ListingSettings& settings);

@@ -1,5 +1,6 @@
 #include "settings/settings_store.h"
 
+#include "engine/text.h"
 #include "platform/memory.h"
 
 const char16_t kProductKeyPath[] = u"Software\\Quillmoor\\Dorrowin";
@@ -71,12 +72,6 @@ bool ReadAffixTexts(StoreKey key, char16_t* texts[kStoredTextCount], bool* outOf
     texts[i][length] = 0;
   }
   return true;
-}
-
-uint32_t TextUnits(const char16_t* text) {
-  uint32_t n = 0;
-  while (text[n] != 0) ++n;
-  return n;
 }
 
 // Key names compare as the registry compares them, without regard to case:
@@ -152,7 +147,7 @@ bool SaveStoredSettings(uint32_t setting, uint32_t windowPos, const char16_t* co
   g_userStore.setValue(key, kSettingValue, kStoreDword, &setting, sizeof(setting));
   g_userStore.setValue(key, kWindowPosValue, kStoreDword, &windowPos, sizeof(windowPos));
   for (int i = 0; i < kStoredTextCount; ++i) {
-    g_userStore.setValue(key, kTextValues[i], kStoreString, texts[i], (TextUnits(texts[i]) + 1) * 2);
+    g_userStore.setValue(key, kTextValues[i], kStoreString, texts[i], static_cast<uint32_t>((TextLength(texts[i]) + 1) * 2));
   }
   g_userStore.closeKey(key);
   return true;

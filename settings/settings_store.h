@@ -21,7 +21,7 @@ void UnpackWindowPos(uint32_t word, int32_t* left, int32_t* top);
 
 // The four affix texts in the order of the edit boxes: "StrFF", "StrFB",
 // "StrDF", "StrDB".
-constexpr int32_t kStoredTextCount = 4;
+constexpr int32_t kStoredTextCount = kAffixCount;
 
 // What the store holds, each part valid or not by its own rule.
 struct StoredSettings {

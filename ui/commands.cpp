@@ -1,13 +1,11 @@
 #include "ui/commands.h"
 
-#include "job/job_worker.h"
 #include "platform/shell.h"
 #include "platform/window.h"
-#include "settings/listing_settings.h"
 #include "ui/layout.h"
 #include "ui/setting_labels.h"
 #include "ui/stored_settings.h"
-#include "ui/ui_state.h"
+#include "ui/window_job.h"
 
 namespace {
 
@@ -15,19 +13,19 @@ namespace {
 struct CommandEntry {
   Control control;
   bool idleOnly;  // changes what a running job reads, so refused during a job
-  void (*action)();
+  void (*action)(AppState* state);
 };
 
 // The setting operations are all called in cycle mode, where the value passed
 // is not used; the current one keeps the call's meaning obvious.
-void CyclePathForm() { ApplyPathForm(g_settings.pathForm, false); }
-void CycleExtensionShown() { ApplyExtensionShown(g_settings.extensionShown, false); }
-void CycleItemFilter() { ApplyItemFilter(g_settings.itemFilter, false); }
-void CycleFolderScan() { ApplyFolderScan(g_settings.folderScan, false); }
-void CycleAlwaysOnTop() { ApplyAlwaysOnTop(g_settings.alwaysOnTop, false); }
-void CycleTranslucent() { ApplyTranslucent(g_settings.translucent, false); }
-void CycleLayout() { SwitchLayout(g_settings.compactLayout, false); }
-void MinimizeMainWindow() { g_window.minimize(); }
+void CyclePathForm(AppState* state) { ApplyPathForm(state, state->settings.pathForm, false); }
+void CycleExtensionShown(AppState* state) { ApplyExtensionShown(state, state->settings.extensionShown, false); }
+void CycleItemFilter(AppState* state) { ApplyItemFilter(state, state->settings.itemFilter, false); }
+void CycleFolderScan(AppState* state) { ApplyFolderScan(state, state->settings.folderScan, false); }
+void CycleAlwaysOnTop(AppState* state) { ApplyAlwaysOnTop(state, state->settings.alwaysOnTop, false); }
+void CycleTranslucent(AppState* state) { ApplyTranslucent(state, state->settings.translucent, false); }
+void CycleLayout(AppState* state) { SwitchLayout(state, state->settings.compactLayout, false); }
+void MinimizeMainWindow(AppState* state) { g_window.minimize(state->window); }
 
 constexpr CommandEntry kCommands[] = {
     {Control::PathFormLabel, true, CyclePathForm},
@@ -37,7 +35,7 @@ constexpr CommandEntry kCommands[] = {
     {Control::SeparatorLabel, true, ToggleSeparator},
     {Control::TopmostLabel, false, CycleAlwaysOnTop},
     {Control::TranslucentLabel, false, CycleTranslucent},
-    {Control::CancelButton, false, CancelJob},
+    {Control::CancelButton, false, CancelWindowJob},
     {Control::MinimizeButton, false, MinimizeMainWindow},
     {Control::SaveButton, false, SaveSettings},
     {Control::DeleteButton, false, DeleteSettings},
@@ -54,28 +52,20 @@ const CommandEntry* FindCommand(int32_t controlId) {
 
 }  // namespace
 
-CommandOutcome RouteCommand(int32_t controlId, int32_t notifyCode) {
+CommandOutcome RouteCommand(AppState* state, int32_t controlId, int32_t notifyCode) {
   const CommandEntry* entry = FindCommand(controlId);
   if (entry == nullptr) return CommandOutcome::NotHandled;
   if (notifyCode != kNotifyClicked && notifyCode != kNotifyDoubleClicked) {
     return CommandOutcome::Handled;
   }
-  if (entry->idleOnly && g_status != StatusState::Idle) return CommandOutcome::Handled;
-  entry->action();
+  if (entry->idleOnly && state->status != StatusState::Idle) return CommandOutcome::Handled;
+  entry->action(state);
   return CommandOutcome::Handled;
-}
-
-// The job may turn FilesOnly into FilesAndFolders for the Tree form; the
-// label then says so.
-void StartWindowJob(DropHandle drop) {
-  ItemFilter before = g_settings.itemFilter;
-  StartJob(drop);
-  if (g_settings.itemFilter != before) ApplyItemFilter(g_settings.itemFilter, true);
 }
 
 // Without a readme path there is nothing to hand to the shell; the user gets
 // the same warning as for a file that cannot be opened.
-void OpenHelpFile() {
-  if (g_ui.readmePath != nullptr && g_shell.openDocument(g_ui.readmePath)) return;
-  g_shell.showWarning(u"readme.txt を開けませんでした", g_ui.fullTitle);
+void OpenHelpFile(AppState* state) {
+  if (state->readmePath != nullptr && g_shell.openDocument(state->readmePath)) return;
+  g_shell.showWarning(state->window, u"readme.txt を開けませんでした", state->fullTitle);
 }

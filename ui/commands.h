@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/job_input.h"
+#include "ui/app_state.h"
 
 // The notification codes a clickable label sends.
 constexpr int32_t kNotifyClicked = 0;
@@ -18,11 +18,8 @@ enum class CommandOutcome {
 // Routes one command. Only the clicked and double-clicked codes act, so a
 // double click acts as one more click; the five listing settings act only
 // while no job runs.
-CommandOutcome RouteCommand(int32_t controlId, int32_t notifyCode);
-
-// A drop on the window, or the command-line job at start-up (no drop).
-void StartWindowJob(DropHandle drop);
+CommandOutcome RouteCommand(AppState* state, int32_t controlId, int32_t notifyCode);
 
 // The help button: asks the shell to open the readme file, and shows the
 // warning when that fails or there is no readme path.
-void OpenHelpFile();
+void OpenHelpFile(AppState* state);

@@ -2,10 +2,9 @@
 
 #include <cstdint>
 
-#include "job/job_worker.h"
 #include "platform/window.h"
 #include "resources/resource.h"
-#include "settings/listing_settings.h"
+#include "ui/window_job.h"
 
 const char16_t kFullTitle[] = u"" DORROWIN_FULL_TITLE;
 const char16_t kCompactTitle[] = u"" DORROWIN_COMPACT_TITLE;
@@ -42,28 +41,28 @@ constexpr Placement kMovedControls[] = {
 // the work area's left and top edges, then pushed left and up just enough
 // for its right and bottom edges to stay inside the work area. The work
 // area is that of the monitor holding the window.
-void SwitchLayout(bool value, bool set) {
-  bool compact = set ? value : !g_settings.compactLayout;
-  g_settings.compactLayout = compact;
-  ShowStatus();
+void SwitchLayout(AppState* state, bool value, bool set) {
+  bool compact = set ? value : !state->settings.compactLayout;
+  state->settings.compactLayout = compact;
+  ShowStatus(state);
 
-  WindowRect window = g_window.windowRect();
-  WindowRect work = g_window.workArea();
+  WindowRect window = g_window.windowRect(state->window);
+  WindowRect work = g_window.workArea(state->window);
   int32_t left = window.left < work.left ? work.left : window.left;
   int32_t top = window.top < work.top ? work.top : window.top;
 
-  for (Control control : kFullOnlyControls) g_window.showControl(control, !compact);
+  for (Control control : kFullOnlyControls) g_window.showControl(state->window, control, !compact);
   for (const Placement& placement : kMovedControls) {
     const int32_t* r = compact ? placement.compact : placement.full;
-    g_window.moveControl(placement.control, r[0], r[1], r[2], r[3]);
+    g_window.moveControl(state->window, placement.control, r[0], r[1], r[2], r[3]);
   }
-  g_window.setTitle(compact ? kCompactTitle : kFullTitle);
+  g_window.setTitle(state->window, compact ? kCompactTitle : kFullTitle);
 
   int32_t width = 0;
   int32_t height = 0;
-  g_window.outerSize(compact ? kCompactClientWidth : kFullClientWidth,
+  g_window.outerSize(state->window, compact ? kCompactClientWidth : kFullClientWidth,
                      compact ? kCompactClientHeight : kFullClientHeight, &width, &height);
   int32_t x = left + width > work.right ? work.right - width : left;
   int32_t y = top + height > work.bottom ? work.bottom - height : top;
-  g_window.moveWindow(x, y, width, height, true);
+  g_window.moveWindow(state->window, x, y, width, height, true);
 }

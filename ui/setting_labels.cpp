@@ -10,9 +10,9 @@ static_assert(sizeof(kLabelBlank) / sizeof(kLabelBlank[0]) == 22, "the label bla
 namespace {
 
 // Every label change is two writes: the blank, then the text.
-void WriteLabel(Control label, const char16_t* text) {
-  g_window.setControlText(label, kLabelBlank);
-  g_window.setControlText(label, text);
+void WriteLabel(AppState* state, Control label, const char16_t* text) {
+  g_window.setControlText(state->window, label, kLabelBlank);
+  g_window.setControlText(state->window, label, text);
 }
 
 const char16_t* PathFormText(PathForm value) {
@@ -73,59 +73,59 @@ ItemFilter NextItemFilter(ItemFilter value) {
 // A value outside the enumeration is refused: the setting keeps its value,
 // so that no path form is ever stored that no label can name. A stored
 // value outside it (which nothing can store now) is left alone, unlabelled.
-void ApplyPathForm(PathForm value, bool set) {
+void ApplyPathForm(AppState* state, PathForm value, bool set) {
   if (set) {
-    if (IsPathForm(static_cast<int32_t>(value))) g_settings.pathForm = value;
+    if (IsPathForm(static_cast<int32_t>(value))) state->settings.pathForm = value;
   } else {
-    g_settings.pathForm = NextPathForm(g_settings.pathForm);
+    state->settings.pathForm = NextPathForm(state->settings.pathForm);
   }
-  const char16_t* text = PathFormText(g_settings.pathForm);
-  if (text != nullptr) WriteLabel(Control::PathFormLabel, text);
+  const char16_t* text = PathFormText(state->settings.pathForm);
+  if (text != nullptr) WriteLabel(state, Control::PathFormLabel, text);
 }
 
 // Also called by the job start to turn FilesOnly into FilesAndFolders for
 // the Tree form; the same refusal as for the path form.
-void ApplyItemFilter(ItemFilter value, bool set) {
+void ApplyItemFilter(AppState* state, ItemFilter value, bool set) {
   if (set) {
-    if (IsItemFilter(static_cast<int32_t>(value))) g_settings.itemFilter = value;
+    if (IsItemFilter(static_cast<int32_t>(value))) state->settings.itemFilter = value;
   } else {
-    g_settings.itemFilter = NextItemFilter(g_settings.itemFilter);
+    state->settings.itemFilter = NextItemFilter(state->settings.itemFilter);
   }
-  const char16_t* text = ItemFilterText(g_settings.itemFilter);
-  if (text != nullptr) WriteLabel(Control::ItemsLabel, text);
+  const char16_t* text = ItemFilterText(state->settings.itemFilter);
+  if (text != nullptr) WriteLabel(state, Control::ItemsLabel, text);
 }
 
-void ApplyExtensionShown(bool value, bool set) {
-  g_settings.extensionShown = set ? value : !g_settings.extensionShown;
-  WriteLabel(Control::ExtensionLabel, g_settings.extensionShown ? u" 拡張子：あり" : u" 拡張子：なし");
+void ApplyExtensionShown(AppState* state, bool value, bool set) {
+  state->settings.extensionShown = set ? value : !state->settings.extensionShown;
+  WriteLabel(state, Control::ExtensionLabel, state->settings.extensionShown ? u" 拡張子：あり" : u" 拡張子：なし");
 }
 
-void ApplyFolderScan(bool value, bool set) {
-  g_settings.folderScan = set ? value : !g_settings.folderScan;
-  WriteLabel(Control::FolderScanLabel,
-             g_settings.folderScan ? u" フォルダ内検索：する" : u" フォルダ内検索：しない");
+void ApplyFolderScan(AppState* state, bool value, bool set) {
+  state->settings.folderScan = set ? value : !state->settings.folderScan;
+  WriteLabel(state, Control::FolderScanLabel,
+             state->settings.folderScan ? u" フォルダ内検索：する" : u" フォルダ内検索：しない");
 }
 
 // The z-order call is made every time, also when the value did not change.
-void ApplyAlwaysOnTop(bool value, bool set) {
-  g_settings.alwaysOnTop = set ? value : !g_settings.alwaysOnTop;
-  WriteLabel(Control::TopmostLabel, g_settings.alwaysOnTop ? u" 常に手前に表示：ON" : u" 常に手前に表示：OFF");
-  g_window.setTopmost(g_settings.alwaysOnTop);
+void ApplyAlwaysOnTop(AppState* state, bool value, bool set) {
+  state->settings.alwaysOnTop = set ? value : !state->settings.alwaysOnTop;
+  WriteLabel(state, Control::TopmostLabel, state->settings.alwaysOnTop ? u" 常に手前に表示：ON" : u" 常に手前に表示：OFF");
+  g_window.setTopmost(state->window, state->settings.alwaysOnTop);
 }
 
-void ApplyTranslucent(bool value, bool set) {
-  g_settings.translucent = set ? value : !g_settings.translucent;
-  WriteLabel(Control::TranslucentLabel, g_settings.translucent ? u" 透過表示：ON" : u" 透過表示：OFF");
-  g_window.setAlpha(g_settings.translucent ? 192 : 255);
+void ApplyTranslucent(AppState* state, bool value, bool set) {
+  state->settings.translucent = set ? value : !state->settings.translucent;
+  WriteLabel(state, Control::TranslucentLabel, state->settings.translucent ? u" 透過表示：ON" : u" 透過表示：OFF");
+  g_window.setAlpha(state->window, state->settings.translucent ? 192 : 255);
 }
 
 // A backslash becomes a slash; anything else becomes a backslash.
-void ToggleSeparator() {
-  g_settings.separator = g_settings.separator == kBackslash ? kSlash : kBackslash;
-  ShowSeparatorLabel();
+void ToggleSeparator(AppState* state) {
+  state->settings.separator = state->settings.separator == kBackslash ? kSlash : kBackslash;
+  ShowSeparatorLabel(state);
 }
 
-void ShowSeparatorLabel() {
-  WriteLabel(Control::SeparatorLabel,
-             g_settings.separator == kSlash ? u" パス区切り文字：/" : u" パス区切り文字：\\");
+void ShowSeparatorLabel(AppState* state) {
+  WriteLabel(state, Control::SeparatorLabel,
+             state->settings.separator == kSlash ? u" パス区切り文字：/" : u" パス区切り文字：\\");
 }

@@ -6,18 +6,19 @@
 #include <cstdint>
 
 #include "settings/listing_settings.h"
+#include "ui/app_state.h"
 
-void ApplyPathForm(PathForm value, bool set);
-void ApplyItemFilter(ItemFilter value, bool set);
-void ApplyExtensionShown(bool value, bool set);
-void ApplyFolderScan(bool value, bool set);
-void ApplyAlwaysOnTop(bool value, bool set);
-void ApplyTranslucent(bool value, bool set);
-void ToggleSeparator();
+void ApplyPathForm(AppState* state, PathForm value, bool set);
+void ApplyItemFilter(AppState* state, ItemFilter value, bool set);
+void ApplyExtensionShown(AppState* state, bool value, bool set);
+void ApplyFolderScan(AppState* state, bool value, bool set);
+void ApplyAlwaysOnTop(AppState* state, bool value, bool set);
+void ApplyTranslucent(AppState* state, bool value, bool set);
+void ToggleSeparator(AppState* state);
 
 // Writes SeparatorLabel for the separator now stored (the loader stores the
 // separator itself; there is no set mode for it).
-void ShowSeparatorLabel();
+void ShowSeparatorLabel(AppState* state);
 
 // The label blank: 21 ideographic spaces, written before every label text.
 extern const char16_t kLabelBlank[];

@@ -13,6 +13,9 @@ namespace {
 constexpr ULONGLONG kOpenPatienceMs = 1000;
 constexpr DWORD kOpenRetryMs = 20;
 
+// Set once by the window's start-up, before any job; read by the workers.
+HWND g_owner = nullptr;
+
 bool OpenClipboardPatiently(HWND owner) {
   ULONGLONG start = GetTickCount64();
   for (;;) {
@@ -37,7 +40,7 @@ ClipboardResult Win32SetText(size_t units, ClipboardFillFn fill, const void* sou
   static_cast<char16_t*>(target)[units] = 0;
   GlobalUnlock(block);
 
-  if (!OpenClipboardPatiently(MainWindowHandle())) {
+  if (!OpenClipboardPatiently(g_owner)) {
     GlobalFree(block);
     return ClipboardResult::Busy;
   }
@@ -54,5 +57,7 @@ ClipboardResult Win32SetText(size_t units, ClipboardFillFn fill, const void* sou
 }
 
 }  // namespace
+
+void SetClipboardOwner(HWND owner) { g_owner = owner; }
 
 ClipboardApi g_clipboard{Win32SetText};

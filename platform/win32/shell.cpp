@@ -15,8 +15,8 @@ bool Win32OpenDocument(const char16_t* path) {
   return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
-void Win32ShowWarning(const char16_t* text, const char16_t* caption) {
-  MessageBoxW(MainWindowHandle(), Wide(text), Wide(caption), MB_ICONWARNING | MB_OK);
+void Win32ShowWarning(MainWindow* owner, const char16_t* text, const char16_t* caption) {
+  MessageBoxW(owner != nullptr ? owner->handle : nullptr, Wide(text), Wide(caption), MB_ICONWARNING | MB_OK);
 }
 
 }  // namespace

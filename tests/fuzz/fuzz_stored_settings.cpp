@@ -12,8 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string raw[6];
   StoreKey key = nullptr;
   ResetStandIns();
-  ResetListingSettings();
-  UnpackSettings(uint32_t{in.Byte()} << 4, &g_settings);  // another start when the byte makes a valid word
+  UnpackSettings(uint32_t{in.Byte()} << 4, &g_app.settings);  // another start when the byte makes a valid word
   if (present & 0x80) g_userStore.createKey(nullptr, u"Software\\Quillmoor\\Other", StoreAccess::All, &key);
   if (key != nullptr) g_userStore.closeKey(key);
   g_userStore.createKey(nullptr, kProductKeyPath, StoreAccess::All, &key);
@@ -24,22 +23,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     g_userStore.setValue(key, names[i], types[i], raw[i].data(), uint32_t(raw[i].size()));
   }
   g_userStore.closeKey(key);
-  ListingSettings expected = g_settings;  // kept, or when storage lasted a valid word stored as a REG_DWORD of 4 bytes
+  ListingSettings expected = g_app.settings;  // kept, or when storage lasted a valid word stored as a REG_DWORD of 4 bytes
   AllocationStats before = GetAllocationStats();
-  Failing(failAt, LoadSettings);
+  Failing(failAt, [] { LoadSettings(&g_app); });
   if (uint32_t w = 0; types[0] == kStoreDword && raw[0].size() == 4 && before.failures == GetAllocationStats().failures)
     UnpackSettings((raw[0].copy(reinterpret_cast<char*>(&w), 4), w), &expected);
-  FUZZ_CHECK(PackSettings(g_settings) == PackSettings(expected) && OpenStoreKeys() == 0 &&
+  FUZZ_CHECK(PackSettings(g_app.settings) == PackSettings(expected) && OpenStoreKeys() == 0 &&
              GetAllocationStats().liveBlocks == before.liveBlocks);
-  ListingSettings s = g_settings, &g = g_settings;
+  ListingSettings s = g_app.settings, &g = g_app.settings;
   std::vector<std::u16string> saved = texts();
-  SaveSettings();
+  SaveSettings(&g_app);
   g = {PathForm(5 - int(s.pathForm)), s.separator == u'/' ? u'\\' : u'/', ItemFilter(int(s.itemFilter) % 3 + 1),
        !s.extensionShown, !s.folderScan, !s.alwaysOnTop, !s.translucent, !s.compactLayout};
   for (Control edit : edits) SetControlTextForTest(edit, u"changed");
-  LoadSettings();
-  FUZZ_CHECK(PackSettings(g_settings) == PackSettings(s) && texts() == saved && OpenStoreKeys() == 0);
-  Failing(failAt, DeleteSettings);
+  LoadSettings(&g_app);
+  FUZZ_CHECK(PackSettings(g_app.settings) == PackSettings(s) && texts() == saved && OpenStoreKeys() == 0);
+  Failing(failAt, [] { DeleteSettings(&g_app); });
   std::vector<std::u16string> left{u"software", u"software\\quillmoor", u"software\\quillmoor\\other"};
   left.resize(present & 0x80 ? 3 : 1);
   FUZZ_CHECK(StoreContents() == left && OpenStoreKeys() == 0 && GetAllocationStats().liveBlocks == before.liveBlocks);

@@ -9,7 +9,6 @@
 #include "engine/clipboard_text.h"
 #include "engine/collation.h"
 #include "engine/path_node.h"
-#include "job/job_worker.h"
 #include "platform/filesystem.h"
 #include "platform/memory.h"
 #include "platform/network.h"
@@ -20,7 +19,7 @@
 #include "settings/settings_store.h"
 #include "ui/commands.h"
 #include "ui/stored_settings.h"
-#include "ui/ui_state.h"
+#include "ui/window_job.h"
 
 // A host path as the program sees it: the host's root is the drive Z: (also
 // under Wine), components separated by backslashes.
@@ -66,7 +65,9 @@ void SetControlTextForTest(Control control, const std::u16string& text);
 bool ControlEnabled(Control control);
 void SetWindowRect(WindowRect rect);
 void SetWorkArea(WindowRect rect);
-// All back to the start: no texts, all enabled, the window at (0, 0) 100 x 100
+// The application state the native tests drive the window's logic with (its window is the recording stand-in).
+extern AppState g_app;
+// All back to the start: the state's defaults (Idle), no texts, all enabled, the window at (0, 0) 100 x 100
 // in a work area of 1280 x 984, store, clipboard and shell empty.
 void ResetStandIns();
 // Runs the job reports posted, waiting for each, until the job is Idle.

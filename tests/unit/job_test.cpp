@@ -13,10 +13,10 @@ const std::u16string kLock[]{u"10001", u"10023", u"10002", u"10008", u"10009", u
 class JobTest : public testing::Test {
  protected:
   void SetUp() override {
-    ResetStandIns(), ResetListingSettings(), SetClipboardText(u"before");
+    ResetStandIns(), SetClipboardText(u"before");
     folder.Make({"w/b.txt", "w/docs/a.md", "w/docs/img/p.png"});
   }
-  void TearDown() override { EXPECT_TRUE(LiveDrops() == 0 && g_status == StatusState::Idle); }
+  void TearDown() override { EXPECT_TRUE(LiveDrops() == 0 && g_app.status == StatusState::Idle); }
   std::u16string RunDrop() { return RunWindowJob(MakeDrop({folder["w/docs"], folder["w/b.txt"]})); }
   ScratchFolder folder;
 };
@@ -35,33 +35,33 @@ Log Expand(const Log& events) {
 
 // A drop: every window call in order (locks, the status of each phase), the list on the clipboard, then idle.
 TEST_F(JobTest, ADropIsListedToTheClipboardWithTheStatusOfEachPhase) {
-  g_settings.compactLayout = false;
+  g_app.settings.compactLayout = false;
   EXPECT_EQ(RunDrop(), u"リスト作成完了！貼り付けられます");
   EXPECT_EQ(WindowLog(), Expand({u"drops 0", u"timer 0", u"lock", u"=リスト作成中...", u"enable 10013 1",
                                  u"=クリップボードにコピー中...", u"enable 10013 0",
                                  u"=リスト作成完了！貼り付けられます", u"unlock", u"drops 1", u"timer 1"}));
   EXPECT_EQ(ClipboardText(), u"b.txt\r\ndocs\r\ndocs\\a.md\r\ndocs\\img\r\ndocs\\img\\p.png");
-  ClearWindowLog(), OnStatusTimer();
+  ClearWindowLog(), OnStatusTimer(&g_app);
   EXPECT_EQ(WindowLog(), Expand({u"=ファイル・フォルダをドロップして下さい", u"timer 0"}));
 }
 
 // Tree forces folders in; a busy clipboard, a cancel or no worker keep the clipboard; a late cancel is ignored.
 TEST_F(JobTest, OutcomesOtherThanDoneKeepTheClipboard) {
   SetControlTextForTest(Control::FilePrefixEdit, u"* ");
-  g_settings.itemFilter = ItemFilter::FilesOnly, g_settings.pathForm = PathForm::Tree;
+  g_app.settings.itemFilter = ItemFilter::FilesOnly, g_app.settings.pathForm = PathForm::Tree;
   EXPECT_EQ(RunDrop(), u"完了！");
   EXPECT_EQ(ClipboardText(), u"* b.txt\r\ndocs\r\n ┣* a.md\r\n ┗img\r\n 　 ┗* p.png");
-  EXPECT_EQ(g_settings.itemFilter, ItemFilter::FilesAndFolders);
+  EXPECT_EQ(g_app.settings.itemFilter, ItemFilter::FilesAndFolders);
   EXPECT_EQ(ControlText(Control::ItemsLabel), u" 項目：ファイルとフォルダ");
   SetClipboardText(u"before"), SetClipboardBusy(true);
   EXPECT_EQ(RunDrop(), u"失敗");
   SetClipboardBusy(false);
   FileSystemApi real = g_fileSystem;  // a cancel in the middle of the scan
-  g_fileSystem.enumerateFolder = [](auto...) { return CancelJob(), FolderRead::Complete; };
+  g_fileSystem.enumerateFolder = [](auto...) { return CancelWindowJob(&g_app), FolderRead::Complete; };
   EXPECT_EQ(RunDrop(), u"中断");
   g_fileSystem = real;
   EXPECT_EQ(ClipboardText(), u"before");
-  CancelJob(), g_settings.pathForm = PathForm::Relative;
+  CancelWindowJob(&g_app), g_app.settings.pathForm = PathForm::Relative;
   EXPECT_EQ(RunDrop(), u"完了！");
   EXPECT_EQ(ClipboardText(), u"* b.txt\r\ndocs\r\n* docs\\a.md\r\ndocs\\img\r\n* docs\\img\\p.png");
   ThreadApi threads = g_thread;  // no worker: the job ends at once, the window usable again
@@ -74,9 +74,9 @@ TEST_F(JobTest, OutcomesOtherThanDoneKeepTheClipboard) {
 
 // A second drop while a job runs must be released without disturbing the first.
 TEST_F(JobTest, ADropDuringAJobIsReleasedAndStartsNothing) {
-  StartJob(MakeDrop({folder["w/b.txt"]}));
+  StartJob(&g_app, MakeDrop({folder["w/b.txt"]}));
   ClearWindowLog();
-  StartJob(MakeDrop({folder["w/docs"]}));
+  StartJob(&g_app, MakeDrop({folder["w/docs"]}));
   EXPECT_EQ(WindowLog(), Log{u"drops 0"});
   PumpJobReports();
   EXPECT_EQ(ClipboardText(), u"b.txt");
@@ -84,7 +84,7 @@ TEST_F(JobTest, ADropDuringAJobIsReleasedAndStartsNothing) {
 
 // Command-line paths (quoted or not) are listed and the window closes, also when the line is malformed.
 TEST_F(JobTest, ACommandLineJobListsItsPathsAndClosesTheWindow) {
-  g_commandLineMode = true, g_settings.pathForm = PathForm::NameOnly;
+  g_app.commandLineMode = true, g_app.settings.pathForm = PathForm::NameOnly;
   auto run = [](const std::u16string& line) {  // the status, the clipboard, the last window call
     return Log{(SetCommandLine(line), RunWindowJob(nullptr)), ClipboardText(), WindowLog().back()};
   };
@@ -92,7 +92,7 @@ TEST_F(JobTest, ACommandLineJobListsItsPathsAndClosesTheWindow) {
             (Log{u"完了！", u"b.txt\r\nimg\r\np.png", u"close"}));
   EXPECT_EQ(run(u"dorrowin.exe " + folder["w/b.txt"]), (Log{u"完了！", u"b.txt", u"close"}));
   EXPECT_EQ(run(u"\"dorrowin.exe " + folder["w/b.txt"]), (Log{u"失敗", u"b.txt", u"close"}));
-  g_commandLineMode = false;
+  g_app.commandLineMode = false;
 }
 
 // Cancels from this thread at random moments of a 20,021-entry scan, the path forms in turn: Interrupted with the
@@ -113,15 +113,15 @@ TEST_F(JobTest, CancelsAtRandomMomentsOfALargeScan) {
   std::mt19937 random(5);
   int interrupted = 0;
   for (int round = 0; round < 100; ++round) {
-    g_settings.pathForm = static_cast<PathForm>(1 + round % 4);
+    g_app.settings.pathForm = static_cast<PathForm>(1 + round % 4);
     SetClipboardText(u"before");
     entries = foldersRead = takenAfterCancel = cancelled = 0;
     int target = static_cast<int>(random() % 22000);
-    StartJob(MakeDrop({folder["tree"]}));
+    StartJob(&g_app, MakeDrop({folder["tree"]}));
     while (entries < target && foldersRead < 21) std::this_thread::yield();
     bool allRead = foldersRead == 21;
-    CancelJob(), cancelled = 1;
-    PumpJobReports(), WaitForWorker();
+    CancelWindowJob(&g_app), cancelled = 1;
+    PumpJobReports(), WaitForJob(&g_app.job);
     bool done = ControlText(Control::StatusLabel) == u"完了！";
     interrupted += !done;
     EXPECT_TRUE(done ? allRead && Lines(ClipboardText()).size() == 20021 : ClipboardText() == u"before"

@@ -8,8 +8,8 @@ using Log = std::vector<std::u16string>;
 
 class WindowLogicTest : public testing::Test {
  protected:
-  void SetUp() override { ResetStandIns(), ResetListingSettings(), g_status = StatusState::Idle; }
-  static CommandOutcome Click(Control c, int32_t code = 0) { return RouteCommand(static_cast<int32_t>(c), code); }
+  void SetUp() override { ResetStandIns(); }
+  static CommandOutcome Click(Control c, int32_t code = 0) { return RouteCommand(&g_app, static_cast<int32_t>(c), code); }
   // The label's text after each of its clicks (double clicks every other).
   static Log Cycle(Control control, int clicks) {
     Log texts;
@@ -30,17 +30,17 @@ TEST_F(WindowLogicTest, EachLabelCyclesThroughItsTexts) {
   EXPECT_EQ(Cycle(Control::SeparatorLabel, 2), (Log{u" パス区切り文字：/", u" パス区切り文字：\\"}));
   EXPECT_EQ(Cycle(Control::TopmostLabel, 2), (Log{u" 常に手前に表示：OFF", u" 常に手前に表示：ON"}));
   EXPECT_EQ(Cycle(Control::TranslucentLabel, 1), (Log{u" 透過表示：ON"}));
-  EXPECT_TRUE(Logged(u"topmost 0") && Logged(u"topmost 1") && Logged(u"alpha 192") && g_settings.translucent);
+  EXPECT_TRUE(Logged(u"topmost 0") && Logged(u"topmost 1") && Logged(u"alpha 192") && g_app.settings.translucent);
   EXPECT_EQ(WindowLog()[WindowLog().size() - 3], u"text 10011 " + std::u16string(21, u'\u3000'));
-  g_status = StatusState::Listing, ClearWindowLog();  // a job: the five listing labels refuse, the others act
+  g_app.status = StatusState::Listing, ClearWindowLog();  // a job: the five listing labels refuse, the others act
   for (Control c : {Control::PathFormLabel, Control::ItemsLabel, Control::ExtensionLabel, Control::FolderScanLabel,
                     Control::SeparatorLabel, Control::TopmostLabel})  // 2: neither click nor double click
     EXPECT_EQ(Click(c, c == Control::TopmostLabel ? 2 : 0), CommandOutcome::Handled);
   Click(Control::MinimizeButton, 1), Click(Control::DeleteButton), Click(Control::HelpButton);
   EXPECT_TRUE(WindowLog() == (Log{u"minimize", u"enable 10016 0"}) && ShellLog().size() == 1);
   EXPECT_EQ(Click(Control::CreditLabel), CommandOutcome::NotHandled);
-  EXPECT_EQ(RouteCommand(10024, 0), CommandOutcome::NotHandled);
-  g_status = StatusState::Idle;
+  EXPECT_EQ(RouteCommand(&g_app, 10024, 0), CommandOutcome::NotHandled);
+  g_app.status = StatusState::Idle;
 }
 
 // Each row: where the window is, the work area, the layout, where it goes.
@@ -55,8 +55,8 @@ TEST_F(WindowLogicTest, LayoutsFitIntoTheWorkArea) {
   };
   for (const Row& row : rows) {
     SetWindowRect(row.window), SetWorkArea(row.work), ClearWindowLog();
-    g_settings.compactLayout = !row.compact, Click(Control::LayoutButton);
-    EXPECT_EQ(g_settings.compactLayout, row.compact);
+    g_app.settings.compactLayout = !row.compact, Click(Control::LayoutButton);
+    EXPECT_EQ(g_app.settings.compactLayout, row.compact);
     EXPECT_EQ(Utf8(WindowLog().back()), "window " + std::to_string(row.x) + " " + std::to_string(row.y) +
                                             (row.compact ? " 86 98" : " 236 238"));
     EXPECT_TRUE(Logged(row.compact ? u"title Dorrowin" : u"title Dorrowin v1.04"));
@@ -70,9 +70,9 @@ TEST_F(WindowLogicTest, LayoutsFitIntoTheWorkArea) {
 // Help opens readme.txt in the program's folder; with no folder, or no memory for the path, it warns.
 TEST_F(WindowLogicTest, HelpOpensTheReadmeBesideTheProgramOrWarns) {
   for (const char16_t* module : {u"C:\\Tools\\dorrowin.exe", u"C:\\Tools\\dorrowin.md\\x", u"dorrowin.exe"})
-    SetReadmePath(ReadmePathFor(module)), Click(Control::HelpButton);
+    SetReadmePath(&g_app, ReadmePathFor(module)), Click(Control::HelpButton);
   ArmAllocationFailure(1);  // no memory for the readme's path
-  SetReadmePath(ReadmePathFor(u"C:\\dorrowin.exe"));
+  SetReadmePath(&g_app, ReadmePathFor(u"C:\\dorrowin.exe"));
   ArmAllocationFailure(0);
   Click(Control::HelpButton);
   EXPECT_EQ(ShellLog(), (Log{u"open C:\\Tools\\readme.txt", u"open C:\\Tools\\dorrowin.md\\readme.txt",
@@ -98,10 +98,10 @@ TEST_F(WindowLogicTest, SaveLoadAndDeleteTheStoredSettings) {
                                   u"StrFB=1:0000", u"StrDF=1:0000", u"StrDB=1:5c000000"}));
   const char16_t* texts[] = {u"a", u"b", u"c", u"d"};
   for (uint32_t word : {0x2C140u, 0x2C1F0u}) {  // a valid word, and a path form no label names
-    ResetListingSettings(), ClearWindowLog();
-    SaveStoredSettings(word, 0x00050006, texts), LoadSettings();
+    g_app.settings = kDefaultSettings, ClearWindowLog();
+    SaveStoredSettings(word, 0x00050006, texts), LoadSettings(&g_app);
     bool valid = word == 0x2C140u;
-    EXPECT_EQ(PackSettings(g_settings), valid ? word : 0x1B120u);
+    EXPECT_EQ(PackSettings(g_app.settings), valid ? word : 0x1B120u);
     EXPECT_EQ(ControlText(Control::FolderSuffixEdit), u"d");
     EXPECT_EQ(ControlText(Control::PathFormLabel), valid ? u" パス：ツリー" : u" パス：相対パス");
     EXPECT_EQ(ControlText(Control::SeparatorLabel), valid ? u" パス区切り文字：/" : u" パス区切り文字：\\");
@@ -111,11 +111,11 @@ TEST_F(WindowLogicTest, SaveLoadAndDeleteTheStoredSettings) {
   StoreKey key = nullptr;
   g_userStore.openKey(nullptr, kProductKeyPath, StoreAccess::All, &key);
   g_userStore.setValue(key, u"StrFF", kStoreString, u"xyz", 5);
-  EXPECT_EQ((LoadSettings(), ControlText(Control::FilePrefixEdit)), u"x");
+  EXPECT_EQ((LoadSettings(&g_app), ControlText(Control::FilePrefixEdit)), u"x");
   g_userStore.setValue(key, u"StrFF", kStoreString, u"new", 8);
   g_userStore.setValue(key, u"StrDB", kStoreBinary, "ab", 2);
   g_userStore.closeKey(key);
-  EXPECT_EQ((LoadSettings(), ControlText(Control::FilePrefixEdit)), u"x");
+  EXPECT_EQ((LoadSettings(&g_app), ControlText(Control::FilePrefixEdit)), u"x");
   // DEL: a product key spelled otherwise, kept for the key it holds, loses its values; the maker key stays.
   int64_t live = GetAllocationStats().liveBlocks;
   ResetStandIns();
@@ -130,7 +130,7 @@ TEST_F(WindowLogicTest, SaveLoadAndDeleteTheStoredSettings) {
   Click(Control::SaveButton);
   g_userStore.createKey = createKey;
   EXPECT_FALSE(ControlEnabled(Control::DeleteButton));
-  ResetStandIns(), LoadSettings();
+  ResetStandIns(), LoadSettings(&g_app);
   EXPECT_TRUE(Logged(u"enable 10016 0") && OpenStoreKeys() == 0);
 }
 

@@ -14,8 +14,10 @@ extern const char16_t kConsoleLineEnd[];
 // Whether --saved and --copy exist.
 extern const bool kConsoleHasSavedSettings;
 
-// Puts the settings and the four texts saved with SAV into *settings and
-// request's affixes, where they are valid; false when storage runs out.
-bool ApplySavedSettings(ListingSettings* settings, ListingRequest* request);
+// Puts what SAV stored into *settings (the setting word, where it is
+// valid) and texts (all four, when all are valid; else all null; the
+// caller frees them with PlatformFree), by the window's start-up rules.
+// False when storage runs out.
+bool LoadSavedSettings(ListingSettings* settings, char16_t* texts[kAffixCount]);
 // Places the text on the clipboard as the window does; false on failure.
 bool CopyTextToClipboard(const ListingText& text);

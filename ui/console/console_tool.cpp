@@ -6,8 +6,10 @@
 #include "engine/listing.h"
 #include "engine/listing_text.h"
 #include "engine/text.h"
+#include "job/job_request.h"
 #include "platform/console.h"
 #include "platform/memory.h"
+#include "platform/utf8.h"
 #include "resources/resource.h"
 #include "ui/console/console_options.h"
 #include "ui/console/console_platform.h"
@@ -103,34 +105,10 @@ void PutUnits(ConsoleOutput* out, const char16_t* units, size_t count) {
       units += i;
       count -= i;
     }
-    for (size_t i = 0; i < count; ++i) {
-      uint32_t cp = units[i];
-      if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < count && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
-        cp = 0x10000 + ((cp - 0xD800) << 10) + (units[++i] - 0xDC00u);
-      } else if (cp >= 0xD800 && cp < 0xE000) {
-        cp = 0xFFFD;  // a lone surrogate has no UTF-8 form
-      }
+    for (size_t i = 0; i < count;) {
+      char32_t cp = NextCodePoint(units, count, &i);
       ReserveBytes(out, 4);
-      char* b = out->bytes + out->used;
-      if (cp < 0x80) {
-        b[0] = static_cast<char>(cp);
-        out->used += 1;
-      } else if (cp < 0x800) {
-        b[0] = static_cast<char>(0xC0 | (cp >> 6));
-        b[1] = static_cast<char>(0x80 | (cp & 0x3F));
-        out->used += 2;
-      } else if (cp < 0x10000) {
-        b[0] = static_cast<char>(0xE0 | (cp >> 12));
-        b[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        b[2] = static_cast<char>(0x80 | (cp & 0x3F));
-        out->used += 3;
-      } else {
-        b[0] = static_cast<char>(0xF0 | (cp >> 18));
-        b[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        b[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        b[3] = static_cast<char>(0x80 | (cp & 0x3F));
-        out->used += 4;
-      }
+      out->used += EncodeUtf8(cp, out->bytes + out->used);
     }
   }
 }
@@ -206,32 +184,28 @@ int PrintText(ConsoleOutput* out, const char16_t* const* texts, int32_t count) {
   return out->state == WriteResult::Failed ? kExitProblems : kExitListed;
 }
 
-// The request: the base settings (defaults, or the saved ones), the command
-// line's over them, the Tree form's correction as in the window, the texts,
-// and every path made absolute.
+// The request: the base settings (the defaults with the system's separator,
+// or the saved ones), the command line's over them, the texts given or
+// saved, and every path made absolute. The job's own request builder does
+// the rest, as for the window.
 bool MakeRequest(const ConsoleCommand& command, ListingRequest* request) {
-  ListingSettings settings{PathForm::Relative, kConsoleSeparator, ItemFilter::FilesAndFolders, true, true,
-                           true, false, false};
-  if (command.saved && !ApplySavedSettings(&settings, request)) return false;
+  ListingSettings settings = kDefaultSettings;
+  settings.separator = kConsoleSeparator;
+  char16_t* saved[kAffixCount] = {};
+  bool made = !command.saved || LoadSavedSettings(&settings, saved);
   ApplyConsoleCommand(command, &settings);
-  if (settings.pathForm == PathForm::Tree && settings.itemFilter == ItemFilter::FilesOnly) {
-    settings.itemFilter = ItemFilter::FilesAndFolders;
-  }
-  request->options = ListingOptionsOf(settings);
-  request->options.pathStyle = kConsolePathStyle;
-  for (int32_t i = 0; i < kAffixCount; ++i) {
-    const char16_t* text = command.affixes[i];
-    if (text != nullptr && !SetRequestText(&request->affixes[i], text, TextLength(text))) return false;
-  }
-  for (int32_t i = 0; i < command.pathCount; ++i) {
+  const char16_t* texts[kAffixCount] = {};
+  for (int32_t i = 0; i < kAffixCount; ++i) texts[i] = command.affixes[i] != nullptr ? command.affixes[i] : saved[i];
+  made = made && MakeJobRequest(&settings, kConsolePathStyle, texts, request);
+  for (char16_t* text : saved) PlatformFree(text);
+  for (int32_t i = 0; i < command.pathCount && made; ++i) {
     // An empty argument stays empty: it names nothing and is reported so.
     const char16_t* arg = command.paths[i];
     char16_t* path = arg[0] != 0 ? AbsolutePath(arg) : nullptr;
-    bool added = AddRequestPath(request, path != nullptr ? path : arg, TextLength(path != nullptr ? path : arg));
+    made = AddRequestPath(request, path != nullptr ? path : arg, TextLength(path != nullptr ? path : arg));
     PlatformFree(path);
-    if (!added) return false;
   }
-  return true;
+  return made;
 }
 
 int ListToOutput(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleOutput* out) {

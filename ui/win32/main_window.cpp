@@ -2,15 +2,10 @@
 
 #include <commctrl.h>
 
-#include "job/job_worker.h"
 #include "platform/memory.h"
-#include "platform/win32/win32_window.h"
-#include "ui/commands.h"
 #include "ui/layout.h"
 #include "ui/stored_settings.h"
-#include "ui/ui_state.h"
-
-MainWindowObjects g_mainWindowObjects{};
+#include "ui/window_job.h"
 
 namespace {
 
@@ -107,61 +102,61 @@ void AddTool(HWND tooltip, HWND window, HWND control, HINSTANCE instance, const 
   SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void CreateControls(HWND window, HINSTANCE instance, HWND tooltip) {
+void CreateControls(MainWindow* window, HINSTANCE instance) {
   for (const ControlRow& row : kControls) {
     HWND control = CreateWindowExW(row.exStyle, row.className, row.text, WS_CHILD | WS_VISIBLE | row.style,
-                                   row.x, row.y, row.width, row.height, window,
+                                   row.x, row.y, row.width, row.height, window->handle,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.control)),
                                    instance, nullptr);
-    SetControlHandle(row.control, control);
-    if (row.tooltip != nullptr) AddTool(tooltip, window, control, instance, row.tooltip);
+    SetControlHandle(window, row.control, control);
+    if (row.tooltip != nullptr) AddTool(window->tooltip, window->handle, control, instance, row.tooltip);
   }
 }
 
 // All three fonts are the stock GUI font's face and character set at fixed
 // pixel heights, each made from the copy as changed so far.
-void CreateFonts() {
+void CreateFonts(MainWindow* window) {
   LOGFONTW font{};
   GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
   font.lfHeight = 13;
   font.lfWidth = 0;
-  g_mainWindowObjects.normalFont = CreateFontIndirectW(&font);
+  window->normalFont = CreateFontIndirectW(&font);
   font.lfHeight = 11;
-  g_mainWindowObjects.smallFont = CreateFontIndirectW(&font);
+  window->smallFont = CreateFontIndirectW(&font);
   font.lfHeight = 14;
   font.lfWeight = FW_BOLD;
-  g_mainWindowObjects.boldFont = CreateFontIndirectW(&font);
+  window->boldFont = CreateFontIndirectW(&font);
 }
 
-HFONT FontFor(FontKind kind) {
+HFONT FontFor(const MainWindow* window, FontKind kind) {
   switch (kind) {
     case FontKind::Small:
-      return g_mainWindowObjects.smallFont;
+      return window->smallFont;
     case FontKind::Bold:
-      return g_mainWindowObjects.boldFont;
+      return window->boldFont;
     case FontKind::Normal:
       break;
   }
-  return g_mainWindowObjects.normalFont;
+  return window->normalFont;
 }
 
-void AssignFonts() {
+void AssignFonts(MainWindow* window) {
   for (const ControlRow& row : kControls) {
-    SendMessageW(ControlHandle(row.control), WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row.font)),
-                 TRUE);
+    SendMessageW(ControlHandle(window, row.control), WM_SETFONT,
+                 reinterpret_cast<WPARAM>(FontFor(window, row.font)), TRUE);
   }
 }
 
 }  // namespace
 
-void LoadWindowTexts(HINSTANCE instance) {
-  LoadStringW(instance, IDS_FULL_TITLE, reinterpret_cast<wchar_t*>(g_ui.fullTitle), kResourceTextCapacity);
-  LoadStringW(instance, IDS_COMPACT_TITLE, reinterpret_cast<wchar_t*>(g_ui.compactTitle),
-              kResourceTextCapacity);
-  LoadStringW(instance, IDS_CLASS_NAME, reinterpret_cast<wchar_t*>(g_ui.className), kResourceTextCapacity);
+// The layouts' titles are the resource header's texts (ui/layout.cpp); the
+// full title is read here for the help warning's caption.
+void LoadWindowTexts(AppState* state, HINSTANCE instance) {
+  LoadStringW(instance, IDS_FULL_TITLE, reinterpret_cast<wchar_t*>(state->fullTitle), kResourceTextCapacity);
+  LoadStringW(instance, IDS_CLASS_NAME, reinterpret_cast<wchar_t*>(state->className), kResourceTextCapacity);
 }
 
-void RegisterMainWindowClass(HINSTANCE instance) {
+void RegisterMainWindowClass(const AppState* state, HINSTANCE instance) {
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
@@ -173,7 +168,7 @@ void RegisterMainWindowClass(HINSTANCE instance) {
   windowClass.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DORROWIN_SMALL));
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-  windowClass.lpszClassName = reinterpret_cast<const wchar_t*>(g_ui.className);
+  windowClass.lpszClassName = reinterpret_cast<const wchar_t*>(state->className);
   RegisterClassExW(&windowClass);
 }
 
@@ -188,52 +183,54 @@ bool AllowDropsFromLowerIntegrity(HWND window, MessageFilterFn filter) {
   return allowed;
 }
 
-bool CreateMainWindow(HINSTANCE instance) {
-  g_mainWindowObjects.instance = instance;
+// The state travels with the window's creation, so that the window
+// procedure has it from its first message on.
+bool CreateMainWindow(AppState* state, HINSTANCE instance) {
   RECT frame{0, 0, kFullClientWidth, kFullClientHeight};
   AdjustWindowRectEx(&frame, kMainStyle, FALSE, kMainExStyle);
-  HWND window = CreateWindowExW(kMainExStyle, reinterpret_cast<const wchar_t*>(g_ui.className),
-                                reinterpret_cast<const wchar_t*>(g_ui.fullTitle), kMainStyle,
+  HWND handle = CreateWindowExW(kMainExStyle, reinterpret_cast<const wchar_t*>(state->className),
+                                reinterpret_cast<const wchar_t*>(state->fullTitle), kMainStyle,
                                 CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                                frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
-  if (window == nullptr) return false;
-  SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
-  SetMainWindowHandle(window);
-  AllowDropsFromLowerIntegrity(window);
-  EnableMenuItem(GetSystemMenu(window, FALSE), SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
+                                frame.bottom - frame.top, nullptr, nullptr, instance, state);
+  if (handle == nullptr) return false;
+  MainWindow* window = state->window;
+  window->handle = handle;
+  SetLayeredWindowAttributes(handle, 0, 255, LWA_ALPHA);
+  SetClipboardOwner(handle);
+  AllowDropsFromLowerIntegrity(handle);
+  EnableMenuItem(GetSystemMenu(handle, FALSE), SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
 
-  HWND tooltip = CreateTooltipControl(instance);
-  g_mainWindowObjects.tooltip = tooltip;
-  CreateControls(window, instance, tooltip);
-  CreateFonts();
-  AssignFonts();
+  window->tooltip = CreateTooltipControl(instance);
+  CreateControls(window, instance);
+  CreateFonts(window);
+  AssignFonts(window);
 
-  ResolveReadmePath();
-  LoadSettings();
-  ShowWindow(window, SW_SHOWNORMAL);
-  UpdateWindow(window);
-  if (g_commandLineMode) StartWindowJob(nullptr);
+  ResolveReadmePath(state);
+  LoadSettings(state);
+  ShowWindow(handle, SW_SHOWNORMAL);
+  UpdateWindow(handle);
+  if (state->commandLineMode) StartJob(state, nullptr);
   return true;
 }
 
 // The module's own path names the program's folder however the program was
 // started; the command line's first word need not be a quoted full path.
-void ResolveReadmePath() {
+void ResolveReadmePath(AppState* state) {
   DWORD capacity = MAX_PATH;
   for (;;) {
     auto* buffer = static_cast<wchar_t*>(PlatformAllocArray(capacity, sizeof(wchar_t)));
     if (buffer == nullptr) {
-      SetReadmePath(nullptr);
+      SetReadmePath(state, nullptr);
       return;
     }
     DWORD length = GetModuleFileNameW(nullptr, buffer, capacity);
     if (length == 0) {
       PlatformFree(buffer);
-      SetReadmePath(nullptr);
+      SetReadmePath(state, nullptr);
       return;
     }
     if (length < capacity) {
-      SetReadmePath(ReadmePathFor(reinterpret_cast<const char16_t*>(buffer)));
+      SetReadmePath(state, ReadmePathFor(reinterpret_cast<const char16_t*>(buffer)));
       PlatformFree(buffer);
       return;
     }
@@ -241,7 +238,7 @@ void ResolveReadmePath() {
     // 32,767 units, so this stops.
     PlatformFree(buffer);
     if (capacity >= 65536) {
-      SetReadmePath(nullptr);
+      SetReadmePath(state, nullptr);
       return;
     }
     capacity *= 2;

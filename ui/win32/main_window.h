@@ -4,27 +4,19 @@
 
 #include <windows.h>
 
+#include "platform/win32/win32_window.h"
 #include "resources/resource.h"
+#include "ui/app_state.h"
 
-// The Win32 objects start-up creates; they live until the process ends.
-struct MainWindowObjects {
-  HINSTANCE instance;
-  HWND tooltip;
-  HFONT normalFont;
-  HFONT smallFont;
-  HFONT boldFont;
-};
-
-extern MainWindowObjects g_mainWindowObjects;
-
-// Reads the two titles and the class name from the resources into g_ui.
-void LoadWindowTexts(HINSTANCE instance);
-void RegisterMainWindowClass(HINSTANCE instance);
-// Everything from the main window to the start of a command-line job; false
-// only when the main window cannot be created.
-bool CreateMainWindow(HINSTANCE instance);
+// Reads the full title and the class name from the resources into the state.
+void LoadWindowTexts(AppState* state, HINSTANCE instance);
+void RegisterMainWindowClass(const AppState* state, HINSTANCE instance);
+// Everything from the main window to the start of a command-line job, into
+// state->window; false only when the main window cannot be created. The
+// window procedure finds the state through the window.
+bool CreateMainWindow(AppState* state, HINSTANCE instance);
 // The readme path: readme.txt in the folder of the program's own file.
-void ResolveReadmePath();
+void ResolveReadmePath(AppState* state);
 // Lets drops through the message filter of an elevated process, so that
 // Explorer running without elevation can still drop onto the window. The
 // filter call is the system's; tests hand in one that records.

@@ -1,12 +1,20 @@
-#include "job/job_worker.h"
 #include "ui/win32/main_window.h"
+#include "ui/window_job.h"
 
 // Any text after the program's own name is a list of paths: the program then
-// lists them at once and closes when the job ends.
+// lists them at once and closes when the job ends. The application state and
+// the window's objects live here, for as long as the message loop runs.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLineTail, int) {
-  if (commandLineTail != nullptr && commandLineTail[0] != 0) g_commandLineMode = true;
-  LoadWindowTexts(instance);
-  RegisterMainWindowClass(instance);
-  if (!CreateMainWindow(instance)) return 0;
-  return RunMessageLoop();
+  AppState state{};
+  MainWindow window{};
+  InitAppState(&state);
+  state.window = &window;
+  state.commandLineMode = commandLineTail != nullptr && commandLineTail[0] != 0;
+  LoadWindowTexts(&state, instance);
+  RegisterMainWindowClass(&state, instance);
+  int exitCode = 0;
+  if (CreateMainWindow(&state, instance)) exitCode = RunMessageLoop();
+  EndWindowJob(&state);
+  SetReadmePath(&state, nullptr);
+  return exitCode;
 }

@@ -1,39 +1,46 @@
 // The main window's procedure: one handler per message it acts on, the rest
 // to the default procedure (so WM_CLOSE destroys the window).
 
-#include "job/job_worker.h"
 #include "platform/win32/win32_window.h"
 #include "ui/commands.h"
 #include "ui/layout.h"
 #include "ui/win32/main_window.h"
+#include "ui/window_job.h"
 
 namespace {
 
-LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+// The state comes with the window's creation and is kept in its user data.
+LRESULT OnNcCreate(HWND window, WPARAM wParam, LPARAM lParam) {
+  auto* creation = reinterpret_cast<CREATESTRUCTW*>(lParam);
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+  return DefWindowProcW(window, WM_NCCREATE, wParam, lParam);
+}
+
+LRESULT OnCommand(AppState* state, HWND window, WPARAM wParam, LPARAM lParam) {
   int32_t controlId = LOWORD(wParam);
   int32_t notifyCode = HIWORD(wParam);
-  if (RouteCommand(controlId, notifyCode) == CommandOutcome::NotHandled) {
+  if (RouteCommand(state, controlId, notifyCode) == CommandOutcome::NotHandled) {
     return DefWindowProcW(window, WM_COMMAND, wParam, lParam);
   }
   return 0;
 }
 
 // Timer 1 is the status timer: the idle text comes back once.
-LRESULT OnTimer(WPARAM timerId) {
-  if (timerId == kStatusTimerId) OnStatusTimer();
+LRESULT OnTimer(AppState* state, WPARAM timerId) {
+  if (timerId == kStatusTimerId) OnStatusTimer(state);
   return 0;
 }
 
 // The job takes the drop over: it is released by the job, or at once when a
 // job is already running.
-LRESULT OnDropFiles(WPARAM drop) {
-  StartWindowJob(reinterpret_cast<DropHandle>(drop));
+LRESULT OnDropFiles(AppState* state, WPARAM drop) {
+  StartJob(state, reinterpret_cast<DropHandle>(drop));
   return 0;
 }
 
 // The worker's report of its phases: the window's thread shows them.
-LRESULT OnJobReportMessage(WPARAM report) {
-  OnJobReport(static_cast<int32_t>(report));
+LRESULT OnJobReportMessage(AppState* state, WPARAM report) {
+  OnJobReport(state, static_cast<int32_t>(report));
   return 0;
 }
 
@@ -69,31 +76,46 @@ LRESULT OnGetMinMaxInfo(HWND window, WPARAM wParam, LPARAM lParam) {
   return 0;
 }
 
-LRESULT OnDestroy() {
+// Log-off or shutdown: the process may end as soon as this returns, so a
+// running job is ended here as when the window closes.
+LRESULT OnEndSession(AppState* state, WPARAM ending) {
+  if (ending) EndWindowJob(state);
+  return 0;
+}
+
+// Every way of closing the window ends here: a running job is cancelled and
+// waited for before the message loop ends.
+LRESULT OnDestroy(AppState* state) {
+  EndWindowJob(state);
   PostQuitMessage(0);
   return 0;
 }
 
 }  // namespace
 
+// Messages that come before WM_NCCREATE (WM_GETMINMAXINFO) find no state yet.
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* state = reinterpret_cast<AppState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (message == WM_NCCREATE) return OnNcCreate(window, wParam, lParam);
+  if (message == WM_GETMINMAXINFO) return OnGetMinMaxInfo(window, wParam, lParam);
+  if (state == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   switch (message) {
     case WM_COMMAND:
-      return OnCommand(window, wParam, lParam);
+      return OnCommand(state, window, wParam, lParam);
     case WM_TIMER:
-      return OnTimer(wParam);
+      return OnTimer(state, wParam);
     case WM_DROPFILES:
-      return OnDropFiles(wParam);
+      return OnDropFiles(state, wParam);
     case kJobReportMessage:
-      return OnJobReportMessage(wParam);
+      return OnJobReportMessage(state, wParam);
     case WM_CTLCOLORSTATIC:
       return OnCtlColorStatic(wParam);
     case WM_PAINT:
       return OnPaint(window);
-    case WM_GETMINMAXINFO:
-      return OnGetMinMaxInfo(window, wParam, lParam);
+    case WM_ENDSESSION:
+      return OnEndSession(state, wParam);
     case WM_DESTROY:
-      return OnDestroy();
+      return OnDestroy(state);
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }

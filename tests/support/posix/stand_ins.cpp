@@ -128,24 +128,24 @@ StoreResult DeleteKey(StoreKey parent, const char16_t* name) {
 }  // namespace
 
 WindowApi g_window{
-    [](Control c) { return int32_t(g_texts[c].size()); },
-    [](Control c, char16_t* buffer, int32_t capacity) { return CopyOut(g_texts[c], buffer, capacity); },
-    [](Control c, const char16_t* text) { Log(u"text" + Id(c) + u" " + (g_texts[c] = text)); },
-    [](Control c, bool on) { Log(u"enable" + Id(c) + Nums({!(g_disabled[c] = !on)})); },
-    [](Control c, bool on) { Log(u"show" + Id(c) + Nums({on})); },
-    [](Control c, int32_t x, int32_t y, int32_t w, int32_t h) { Log(u"move" + Id(c) + Nums({x, y, w, h})); },
-    [](bool on) { Log(u"topmost" + Nums({on})); }, [](uint8_t alpha) { Log(u"alpha" + Nums({alpha})); },
-    [](const char16_t* title) { Log(u"title " + Text(title)); }, [] { return g_rect; },
-    [](int32_t x, int32_t y, int32_t w, int32_t h, bool) { Place(x, y, w, h, u"window" + Nums({x, y, w, h})); },
-    [](int32_t x, int32_t y) {
+    [](MainWindow*, Control c) { return int32_t(g_texts[c].size()); },
+    [](MainWindow*, Control c, char16_t* buffer, int32_t capacity) { return CopyOut(g_texts[c], buffer, capacity); },
+    [](MainWindow*, Control c, const char16_t* text) { Log(u"text" + Id(c) + u" " + (g_texts[c] = text)); },
+    [](MainWindow*, Control c, bool on) { Log(u"enable" + Id(c) + Nums({!(g_disabled[c] = !on)})); },
+    [](MainWindow*, Control c, bool on) { Log(u"show" + Id(c) + Nums({on})); },
+    [](MainWindow*, Control c, int32_t x, int32_t y, int32_t w, int32_t h) { Log(u"move" + Id(c) + Nums({x, y, w, h})); },
+    [](MainWindow*, bool on) { Log(u"topmost" + Nums({on})); }, [](MainWindow*, uint8_t alpha) { Log(u"alpha" + Nums({alpha})); },
+    [](MainWindow*, const char16_t* title) { Log(u"title " + Text(title)); }, [](MainWindow*) { return g_rect; },
+    [](MainWindow*, int32_t x, int32_t y, int32_t w, int32_t h, bool) { Place(x, y, w, h, u"window" + Nums({x, y, w, h})); },
+    [](MainWindow*, int32_t x, int32_t y) {
       Place(x, y, g_rect.right - g_rect.left, g_rect.bottom - g_rect.top, u"place" + Nums({x, y}));
     },
     // A tool window's frame as Wine draws it: 3 on each side, a 22 caption.
-    [](int32_t w, int32_t h, int32_t* ow, int32_t* oh) { *ow = w + 6, *oh = h + 28; }, [] { return g_work; },
-    [](bool on) { Log(u"drops" + Nums({on})); }, [] { Log(u"timer 1"); }, [] { Log(u"timer 0"); },
-    [] { Log(u"close"); },
-    [](int32_t report) { std::lock_guard hold(g_lock); g_reports.push_back(report), g_reported.notify_all(); },
-    [] { Log(u"minimize"); }};
+    [](MainWindow*, int32_t w, int32_t h, int32_t* ow, int32_t* oh) { *ow = w + 6, *oh = h + 28; }, [](MainWindow*) { return g_work; },
+    [](MainWindow*, bool on) { Log(u"drops" + Nums({on})); }, [](MainWindow*) { Log(u"timer 1"); }, [](MainWindow*) { Log(u"timer 0"); },
+    [](MainWindow*) { Log(u"close"); },
+    [](MainWindow*, int32_t report) { std::lock_guard hold(g_lock); g_reports.push_back(report), g_reported.notify_all(); },
+    [](MainWindow*) { Log(u"minimize"); }};
 ClipboardApi g_clipboard{SetClipboard};
 JobInputApi g_jobInput{
     [](DropHandle d) { return uint32_t(DropOf(d).size()); },
@@ -156,7 +156,7 @@ UserStoreApi g_userStore{Open, Create, [](StoreKey k) { delete &PathOf(k), --g_o
                          EnumKey, EnumValue, DeleteValue, DeleteKey};
 ShellApi g_shell{
     [](const char16_t* path) { return g_shellLog.push_back(u"open " + Text(path)), Text(path).ends_with(u".txt"); },
-    [](const char16_t* text, const char16_t* title) { g_shellLog.push_back(u"warn " + Text(text) + u"|" + title); }};
+    [](MainWindow*, const char16_t* text, const char16_t* title) { g_shellLog.push_back(u"warn " + Text(text) + u"|" + title); }};
 
 std::vector<Text> WindowLog() { return g_log; }
 void ClearWindowLog() { g_log.clear(); }
@@ -165,26 +165,29 @@ void SetControlTextForTest(Control control, const Text& text) { g_texts[control]
 bool ControlEnabled(Control control) { return !g_disabled[control]; }
 void SetWindowRect(WindowRect rect) { g_rect = rect; }
 void SetWorkArea(WindowRect rect) { g_work = rect; }
+AppState g_app;
+
 void ResetStandIns() {
+  WaitForJob(&g_app.job), InitAppState(&g_app);  // a job a test left running ends first
   g_log.clear(), g_shellLog.clear(), g_texts.clear(), g_disabled.clear(), g_keys.clear(), g_clipboardText.clear();
   g_rect = WindowRect{0, 0, 100, 100}, g_work = WindowRect{0, 0, 1280, 984}, g_busy = false;
 }
 
 void PumpJobReports() {
-  while (g_status != StatusState::Idle) {
+  while (g_app.status != StatusState::Idle) {
     std::unique_lock hold(g_lock);
     g_reported.wait(hold, [] { return !g_reports.empty(); });
     int32_t report = g_reports.front();
     g_reports.pop_front(), hold.unlock();
-    OnJobReport(report);
+    OnJobReport(&g_app, report);
   }
 }
 
 Text RunWindowJob(void* drop) {
   ClearWindowLog();
-  StartWindowJob(drop);
+  StartJob(&g_app, drop);
   PumpJobReports();
-  WaitForWorker();
+  WaitForJob(&g_app.job);
   Text outcome;  // the last status text but the blank one
   for (const Text& event : g_log) {
     if (event.rfind(u"text 10003 ", 0) == 0 && event[11] != u'\u3000') outcome = event.substr(11);
@@ -193,7 +196,7 @@ Text RunWindowJob(void* drop) {
 }
 
 std::vector<std::string> ListThroughWorker(const std::vector<Text>& paths, PathForm form) {
-  ResetStandIns(), ResetListingSettings(), g_settings.pathForm = form;
+  ResetStandIns(), g_app.settings.pathForm = form;
   EXPECT_EQ(RunWindowJob(MakeDrop(paths)), u"完了！");
   return Lines(ClipboardText());
 }

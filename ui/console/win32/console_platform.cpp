@@ -10,21 +10,17 @@ const bool kConsoleHasSavedSettings = true;
 
 // The same values, read by the same rules, as the window's start-up: the
 // setting word when it is valid, the four texts when all four are.
-bool ApplySavedSettings(ListingSettings* settings, ListingRequest* request) {
+bool LoadSavedSettings(ListingSettings* settings, char16_t* texts[kAffixCount]) {
   StoredSettings stored{};
   LoadStoredSettings(&stored);
-  bool ok = !stored.outOfMemory;
-  if (ok && stored.keyFound && stored.settingValid) UnpackSettings(stored.setting, settings);
-  if (ok && stored.keyFound && stored.textsValid) {
-    for (int32_t i = 0; i < kStoredTextCount && ok; ++i) {
-      const char16_t* text = stored.texts[i] != nullptr ? stored.texts[i] : u"";
-      size_t length = 0;
-      while (text[length] != 0) ++length;
-      ok = SetRequestText(&request->affixes[i], text, length);
-    }
+  bool loaded = !stored.outOfMemory;
+  if (loaded && stored.settingValid) UnpackSettings(stored.setting, settings);
+  for (int32_t i = 0; i < kAffixCount && loaded && stored.textsValid; ++i) {
+    texts[i] = stored.texts[i];  // handed over to the caller
+    stored.texts[i] = nullptr;
   }
   FreeStoredSettings(&stored);
-  return ok;
+  return loaded;
 }
 
 bool CopyTextToClipboard(const ListingText& text) { return CopyListingToClipboard(text); }

@@ -1,0 +1,13 @@
+#pragma once
+// The request a listing job reads, built the same way for the window and
+// for the console tool.
+
+#include "engine/listing_request.h"
+#include "settings/listing_settings.h"
+
+// The request a job of these settings lists: the Tree form's correction
+// applied to *settings (where it stays), the listing options with the path
+// style, and the four texts (null for an empty one). The paths are added
+// by the caller. False when storage runs out.
+bool MakeJobRequest(ListingSettings* settings, PathStyle style, const char16_t* const texts[kAffixCount],
+                    ListingRequest* request);

@@ -1,0 +1,172 @@
+#include "ui/window_job.h"
+
+#include "job/job_request.h"
+#include "platform/memory.h"
+#include "ui/setting_labels.h"
+
+const char16_t kStatusBlank[] =
+    u"\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000"
+    u"\u3000\u3000\u3000\u3000\u3000";
+static_assert(sizeof(kStatusBlank) / sizeof(kStatusBlank[0]) == 24, "the status blank is 23 units");
+
+namespace {
+
+// Locked for the length of a job, in this order both ways.
+constexpr Control kJobLockedControls[] = {
+    Control::PathFormLabel,  Control::SeparatorLabel, Control::ExtensionLabel,
+    Control::ItemsLabel,     Control::FolderScanLabel, Control::FilePrefixEdit,
+    Control::FileSuffixEdit, Control::FolderPrefixEdit, Control::FolderSuffixEdit,
+};
+
+void EnableJobLockedControls(AppState* state, bool enabled) {
+  for (Control control : kJobLockedControls) g_window.enableControl(state->window, control, enabled);
+}
+
+// The worker's reports travel through the window's message queue, so the
+// window's thread alone touches the state.
+void PostReport(void* context, JobReport report) {
+  auto* state = static_cast<AppState*>(context);
+  g_window.postJobReport(state->window, static_cast<int32_t>(report));
+}
+
+// Each dropped path's length is asked first, so no path is ever cut short.
+bool ReadDropPaths(DropHandle drop, ListingRequest* request) {
+  uint32_t count = g_jobInput.dropCount(drop);
+  for (uint32_t index = 0; index < count; ++index) {
+    uint32_t length = g_jobInput.dropPathLength(drop, index);
+    auto* path = static_cast<char16_t*>(PlatformAllocArray(size_t{length} + 1, sizeof(char16_t)));
+    if (path == nullptr) return false;
+    uint32_t got = g_jobInput.dropPath(drop, index, path, length + 1);
+    if (got > length) got = length;
+    path[got] = 0;
+    bool added = AddRequestPath(request, path, got);
+    PlatformFree(path);
+    if (!added) return false;
+  }
+  return true;
+}
+
+// Everything the job reads: the listing settings, the four affix texts and
+// the input paths. The drop is released here, whatever happens. A part
+// that cannot be taken makes the job fail without listing.
+void TakeRequest(AppState* state, DropHandle drop, ListingRequest* request) {
+  char16_t* texts[kAffixCount] = {};
+  bool taken = ReadAffixEdits(state, texts) && MakeJobRequest(&state->settings, PathStyle::Windows, texts, request);
+  FreeAffixTexts(texts);
+  if (drop != nullptr) {
+    taken = taken && ReadDropPaths(drop, request);
+    g_jobInput.releaseDrop(drop);
+  } else if (state->commandLineMode && taken) {
+    taken = ParseCommandLine(g_jobInput.commandLine(), request);
+  }
+  if (!taken) request->inputFailed = true;
+}
+
+// The end of every job, whatever its outcome (already in the status): the
+// outcome's text, Idle, the controls unlocked, drops accepted and the status
+// timer armed; a command-line job closes the window.
+void FinishJob(AppState* state) {
+  ShowStatus(state);
+  state->status = StatusState::Idle;
+  EnableJobLockedControls(state, true);
+  g_window.acceptDrops(state->window, true);
+  g_window.armStatusTimer(state->window);
+  if (state->commandLineMode) g_window.postClose(state->window);
+}
+
+}  // namespace
+
+const char16_t* StatusText(StatusState state, bool compact) {
+  switch (state) {
+    case StatusState::Idle:
+      return compact ? u"待機中" : u"ファイル・フォルダをドロップして下さい";
+    case StatusState::Listing:
+      return compact ? u"作成中..." : u"リスト作成中...";
+    case StatusState::Copying:
+      return compact ? u"コピー中..." : u"クリップボードにコピー中...";
+    case StatusState::Done:
+      return compact ? u"完了！" : u"リスト作成完了！貼り付けられます";
+    case StatusState::Interrupted:
+      return compact ? u"中断" : u"作業を中断しました";
+    case StatusState::Failed:
+      return compact ? u"失敗" : u"失敗しました";
+  }
+  return u"";
+}
+
+// The job may turn FilesOnly into FilesAndFolders for the Tree form; the
+// label then says so. A worker that cannot be created ends the job at once
+// as Failed, through the same end as every job, so the program is never
+// left refusing drops.
+void StartJob(AppState* state, DropHandle drop) {
+  g_window.acceptDrops(state->window, false);
+  if (state->status != StatusState::Idle) {
+    if (drop != nullptr) g_jobInput.releaseDrop(drop);
+    return;
+  }
+  g_window.killStatusTimer(state->window);
+  state->status = StatusState::Listing;
+  ItemFilter before = state->settings.itemFilter;
+  ListingRequest request{};
+  TakeRequest(state, drop, &request);
+  if (state->settings.itemFilter != before) ApplyItemFilter(state, state->settings.itemFilter, true);
+
+  EnableJobLockedControls(state, false);
+  ShowStatus(state);
+  g_window.enableControl(state->window, Control::CancelButton, true);
+  if (!StartJobWorker(&state->job, &request, PostReport, state)) {
+    g_window.enableControl(state->window, Control::CancelButton, false);
+    state->status = StatusState::Failed;
+    FinishJob(state);
+  }
+}
+
+// Copying comes first when the listing succeeded; an outcome without it
+// means the job ended in its listing, while Cancel was still enabled.
+void OnJobReport(AppState* state, int32_t report) {
+  if (state->status != StatusState::Listing && state->status != StatusState::Copying) return;
+  StatusState outcome = StatusState::Idle;
+  switch (static_cast<JobReport>(report)) {
+    case JobReport::Copying:
+      state->status = StatusState::Copying;
+      ShowStatus(state);
+      g_window.enableControl(state->window, Control::CancelButton, false);
+      return;
+    case JobReport::Done:
+      outcome = StatusState::Done;
+      break;
+    case JobReport::Interrupted:
+      outcome = StatusState::Interrupted;
+      break;
+    case JobReport::Failed:
+      outcome = StatusState::Failed;
+      break;
+  }
+  if (outcome == StatusState::Idle) return;
+  if (state->status == StatusState::Listing) g_window.enableControl(state->window, Control::CancelButton, false);
+  state->status = outcome;
+  FinishJob(state);
+}
+
+void CancelWindowJob(AppState* state) { CancelJob(&state->job); }
+
+// The abort is checked at every entry, so the worker ends within one; a
+// call blocked in the network ends when the system returns it. Each drive
+// letter the engine connects is cancelled on the way out of the call that
+// connected it, so once the worker has ended none is left.
+void EndWindowJob(AppState* state) {
+  CancelJob(&state->job);
+  WaitForJob(&state->job);
+}
+
+// The blank first, then the text.
+void ShowStatus(AppState* state) {
+  g_window.setControlText(state->window, Control::StatusLabel, kStatusBlank);
+  g_window.setControlText(state->window, Control::StatusLabel,
+                          StatusText(state->status, state->settings.compactLayout));
+}
+
+void OnStatusTimer(AppState* state) {
+  ShowStatus(state);
+  g_window.killStatusTimer(state->window);
+}

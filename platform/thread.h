@@ -14,7 +14,8 @@ struct ThreadApi {
   ThreadHandle (*startThread)(ThreadEntry entry, void* parameter);
   // Drops the handle of a thread, which runs on if it has not ended.
   void (*closeThread)(ThreadHandle thread);
-  // Waits until the thread has ended, keeping the handle.
+  // Waits until the thread has ended, keeping the handle. Messages other
+  // threads send to the caller's windows meanwhile are handled (Win32).
   void (*waitThread)(ThreadHandle thread);
 };
 

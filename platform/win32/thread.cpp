@@ -37,9 +37,17 @@ void Win32CloseThread(ThreadHandle thread) {
   if (thread != nullptr) CloseHandle(thread);
 }
 
-// The worker only posts to the window, so a plain wait cannot stall.
+// The window's thread waits for a worker when the window closes. Messages
+// other threads send to this thread's windows meanwhile are handled: a
+// worker emptying the clipboard sends WM_DESTROYCLIPBOARD to its previous
+// owner, which may be this window, and waits for the answer.
 void Win32WaitThread(ThreadHandle thread) {
-  if (thread != nullptr) WaitForSingleObject(thread, INFINITE);
+  if (thread == nullptr) return;
+  HANDLE handle = thread;
+  while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+    MSG message{};
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
 }
 
 }  // namespace

@@ -138,6 +138,20 @@ def TheConsoleToolPrintsWhatTheWindowCopies():  # for the same settings and text
     named = run("wine", LIST, "--saved", "--utf16", "--form=name", *paths).stdout.decode("utf-16-le")
     check_equal(run("wine", CLIPBOARD, "print").stdout.decode(), named, "the clipboard after --copy")
 
+def ClosingMidScanEndsTheJobAtOnceAndKeepsTheClipboard():  # the window closed, or the session ending, mid-scan
+    run("python3", "-c", "import os\nfor d in range(300):\n os.makedirs('big/%d' % d)\n for f in range(500): "
+        "open('big/%d/%d' % (d, f), 'w')")  # 150,000 files
+    for how in ("close", "endsession"):
+        run("wine", CLIPBOARD, "set", "kept")
+        program = start("wine", PROGRAM, "Z:" + os.path.abspath("big").replace("/", "\\"))
+        wait(lambda st: st["10003"]["text"] == "作成中...", "the scan running")
+        run("wine", PROBE, how)
+        began = time.monotonic()
+        check_equal(program.wait(30), 0, "the exit code")
+        if time.monotonic() - began > 1:
+            raise AssertionError("%s: the program took %.1f s to end" % (how, time.monotonic() - began))
+        check_equal(run("wine", CLIPBOARD, "print").stdout.decode(), "kept", "the clipboard after " + how)
+
 os.chdir(folder := tempfile.mkdtemp(prefix="dorrowin-e2e-"))  # the sample tree; the tests add key.reg, a program copy
 run("sh", "-c", "mkdir -p サブ/y && touch '報告 10.txt' '報告 2.txt' a.txt サブ/x.txt サブ/y/z.txt")
 run("sh", "-c", "mkdir -p 混合/Ab 混合/がく && touch 混合/ab2.txt 混合/AB10.TXT 混合/Ab/ｶﾞ3 混合/がく/カク1.md 混合/ｶｸ.c")
@@ -150,7 +164,7 @@ suite = ET.SubElement(root, "testsuite", name="EndToEnd")
 # Each test in a new session, ending what the last test left running.
 for test in (TheCommandLineListsToTheClipboardAndExits, ADropIsListedAndClickedLabelsAreSavedAndDeleted,
              HelpOpensTheReadmeOrWarnsWithoutIt, TheReleaseZipHoldsBothProgramsAndTheHelp,
-             TheConsoleToolPrintsWhatTheWindowCopies):
+             TheConsoleToolPrintsWhatTheWindowCopies, ClosingMidScanEndsTheJobAtOnceAndKeepsTheClipboard):
     run("sh", "-c", f"wineserver -k; wineserver -w; wineserver -p; wine reg delete '{KEY}' /f", out=subprocess.DEVNULL)
     start("wine", CLIPBOARD, "hold", "3600")  # Wine empties the clipboard once the session's last program ends
     began, failure = time.monotonic(), None

@@ -1,5 +1,6 @@
 // window_probe: prints the Dorrowin window as JSON for the end-to-end tests, null without one: its title, the message
-// box shown as [caption, text (id 0xFFFF)] or null, each control's screen centre and text. "close" posts it WM_CLOSE.
+// box shown as [caption, text (id 0xFFFF)] or null, each control's screen centre and text. "close" posts it WM_CLOSE;
+// "endsession" sends it WM_ENDSESSION (a log-off) and returns once it has been handled.
 #include <windows.h>
 
 #include <cstdio>
@@ -15,8 +16,9 @@ static std::string Text(std::string out, HWND window) {
   return out + '"';
 }
 
-int wmain(int argc, wchar_t**) {
+int wmain(int argc, wchar_t** argv) {
   HWND main = FindWindowW(L"Dorrowin", nullptr), box = FindWindowW(L"#32770", nullptr);  // #32770: a message box
+  if (argc > 1 && std::wstring(argv[1]) == L"endsession") return SendMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
   if (argc > 1) return PostMessageW(main, WM_CLOSE, 0, 0) ? 0 : 1;
   std::string out = Text("{\"title\":", main) + ",\"box\":" +
                     (IsWindowVisible(box) ? Text("[", box) + Text(",", GetDlgItem(box, 0xFFFF)) + "]" : "null");

@@ -99,13 +99,15 @@ TEST_F(WindowLogicTest, SaveLoadAndDeleteTheStoredSettings) {
   const char16_t* texts[] = {u"a", u"b", u"c", u"d"};
   for (uint32_t word : {0x2C140u, 0x2C1F0u}) {  // a valid word, and a path form no label names
     g_app.settings = kDefaultSettings, ClearWindowLog();
-    SaveStoredSettings(word, 0x00050006, texts), LoadSettings(&g_app);
+    SetWorkArea(WindowRect{-1280, -1024, 1280, 984});  // a monitor left of and above the primary one
+    SaveStoredSettings(word, 0xFFF6FFEC, texts), LoadSettings(&g_app);
     bool valid = word == 0x2C140u;
     EXPECT_EQ(PackSettings(g_app.settings), valid ? word : 0x1B120u);
     EXPECT_EQ(ControlText(Control::FolderSuffixEdit), u"d");
     EXPECT_EQ(ControlText(Control::PathFormLabel), valid ? u" パス：ツリー" : u" パス：相対パス");
     EXPECT_EQ(ControlText(Control::SeparatorLabel), valid ? u" パス区切り文字：/" : u" パス区切り文字：\\");
-    EXPECT_TRUE(Logged(u"place 5 6") && Logged(valid ? u"window 5 6 236 238" : u"window 5 6 86 98"));
+    EXPECT_TRUE(Logged(u"place -10 -20"));
+    EXPECT_TRUE(Logged(valid ? u"window -10 -20 236 238" : u"window -10 -20 86 98"));
   }
   // A text of odd size loses its last byte and the unit before; one that is no string keeps all four boxes.
   StoreKey key = nullptr;

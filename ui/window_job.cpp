@@ -76,22 +76,19 @@ void FinishJob(AppState* state) {
 
 }  // namespace
 
+// Each state's compact and full wording, in the order of their values.
 const char16_t* StatusText(StatusState state, bool compact) {
-  switch (state) {
-    case StatusState::Idle:
-      return compact ? u"待機中" : u"ファイル・フォルダをドロップして下さい";
-    case StatusState::Listing:
-      return compact ? u"作成中..." : u"リスト作成中...";
-    case StatusState::Copying:
-      return compact ? u"コピー中..." : u"クリップボードにコピー中...";
-    case StatusState::Done:
-      return compact ? u"完了！" : u"リスト作成完了！貼り付けられます";
-    case StatusState::Interrupted:
-      return compact ? u"中断" : u"作業を中断しました";
-    case StatusState::Failed:
-      return compact ? u"失敗" : u"失敗しました";
-  }
-  return u"";
+  static constexpr const char16_t* kTexts[][2] = {
+      {u"待機中", u"ファイル・フォルダをドロップして下さい"},
+      {u"作成中...", u"リスト作成中..."},
+      {u"コピー中...", u"クリップボードにコピー中..."},
+      {u"完了！", u"リスト作成完了！貼り付けられます"},
+      {u"中断", u"作業を中断しました"},
+      {u"失敗", u"失敗しました"},
+  };
+  auto index = static_cast<int32_t>(state) - static_cast<int32_t>(StatusState::Idle);
+  if (index < 0 || index >= static_cast<int32_t>(sizeof(kTexts) / sizeof(kTexts[0]))) return u"";
+  return kTexts[index][compact ? 0 : 1];
 }
 
 // The job may turn FilesOnly into FilesAndFolders for the Tree form; the

@@ -25,6 +25,7 @@
 // A host path as the program sees it: the host's root is the drive Z: (also
 // under Wine), components separated by backslashes.
 std::u16string EnginePath(const std::filesystem::path& path);
+extern const FileSystemApi kDriveZ;  // natively the file system every test starts with: reads such paths from the host
 inline std::string Utf8(const std::u16string& text) { return ToUtf8(text.c_str()); }
 
 // A fresh folder on disk (in /dev/shm where there is one: thousands of

@@ -4,7 +4,6 @@ namespace {
 
 constexpr PathForm A = PathForm::Absolute, R = PathForm::Relative, N = PathForm::NameOnly, T = PathForm::Tree;
 constexpr ItemFilter All = ItemFilter::FilesAndFolders, Files = ItemFilter::FilesOnly, Dirs = ItemFilter::FoldersOnly;
-const FileSystemApi kRealFileSystem = g_fileSystem;
 
 struct Row {
   ListingOptions options;
@@ -95,7 +94,7 @@ TEST(Listing, WorkedExamplesAndEveryAllocationFailing) {
       EXPECT_TRUE(text.empty()) << "allocation " << k;
       EXPECT_EQ(GetAllocationStats().liveBlocks, live) << "allocation " << k;
     }
-    g_fileSystem = kRealFileSystem;
+    g_fileSystem = kDriveZ;
   }
 }
 
@@ -129,9 +128,9 @@ TEST(Listing, NetworkItemsThroughATemporaryDriveLetter) {
   static auto map = [](std::u16string path) {
     return path.starts_with(u"y:") ? folder["share"] + connected.back().substr(7) + path.substr(2) : path;
   };
-  g_fileSystem = {[](auto path) { return kRealFileSystem.queryAttributes(map(path).c_str()); },
+  g_fileSystem = {[](auto path) { return kDriveZ.queryAttributes(map(path).c_str()); },
                   [](auto path, auto onEntry, auto context) {
-                    return kRealFileSystem.enumerateFolder(map(path).c_str(), onEntry, context);
+                    return kDriveZ.enumerateFolder(map(path).c_str(), onEntry, context);
                   }};
   std::u16string text;
   for (uint64_t k = 0; k <= 12; ++k) {
@@ -147,7 +146,7 @@ TEST(Listing, NetworkItemsThroughATemporaryDriveLetter) {
                                                        u"\\\\srv\\s\\docs", u"-y:"}));
   }
   g_network = network;
-  g_fileSystem = kRealFileSystem;
+  g_fileSystem = kDriveZ;
 }
 
 }  // namespace

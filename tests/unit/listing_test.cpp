@@ -36,24 +36,31 @@ const Row kRows[] = {
     {O(R), {"docs/img/p.png", "docs/a.md"}, {"a.md", "img\\p.png"}}, {O(R), {"missing", "b.txt"}, {"b.txt"}},
     {O(N), {"s"}, {"s", "File1.txt", "file2.txt", "file10.txt", "ふぁいる.txt", "ファイル.txt", "名前.txt",
                    "a", "x", "B", "x"}},
-    {O(N, All, true, false), {"dots"}, {"dots", ".config", ".profile", "a.b", "v1.2", "x"}}, {O(R), {"missing"}, {}},
+    {O(N, All, true, false), {"dots"}, {"dots", ".config", ".profile", "a.b", "v1.2", "README", "x"}},
+    {O(R, All, true, false), {"dots/v1.2"}, {"v1.2", "v1.2\\README", "v1.2\\x"}}, {O(R), {"missing"}, {}},
+    {O(A, Files, true, false), {"dots/v1.2"}, {"{W}\\dots\\v1.2\\README", "{W}\\dots\\v1.2\\x"}},
     {O(R), {"/\\\\?\\{W}\\\\docs\\\\\\c.txt"}, {"c.txt"}},
     {O(R), {"docs/img/p.png", "/{W}\\docs\\img\\"}, {"img\\p.png", "img", "img\\p.png"}},
     {O(T, All, false), {"/\\\\alpha\\s\\f.txt", "/C:\\a.txt", "/D:\\b.txt"},
      {"C:\\", " ┗a.txt", "D:\\", " ┗b.txt", "alpha", " ┗s", " 　 ┗f.txt"}},
-    {O(T, All, false), {"/C:\\"}, {"C:\\"}},
+    {O(A), {"/C:\\\\", "/C:\\\\dir"}, {"C:\\", "C:\\f.txt", "C:\\dir", "C:\\dir\\f.txt"}},
+    {O(R), {"/C:\\"}, {"C:\\", "C:\\f.txt"}},
+    {O(N), {"/C:\\"}, {"C:\\", "f.txt"}},
+    {O(T), {"/C:\\"}, {"C:\\", " ┗f.txt"}},
+    {{A, u'/', All, true, true, PathStyle::Posix}, {"//{W}/docs/img"}, {"{W}/docs/img", "{W}/docs/img/p.png"}},
     {O(T, All, false), {"/\\\\alpha\\s\\f.txt", "/\\\\beta\\s\\g.txt"},
      {"alpha", " ┗s", " 　 ┗f.txt", "beta", " ┗s", " 　 ┗g.txt"}},
     {O(R, All, false), {"/\\\\?\\UNC\\alpha\\s\\f.txt", "/\\\\alpha\\s\\\\g.txt"}, {"f.txt", "g.txt"}},
 };
 
-// Drives and servers no machine here has: a name with a full stop is a file, any other a folder; none can be read.
+// Drives and servers no machine here has: a name with a full stop is a file, any other a folder holding f.txt.
 const FileSystemApi kEveryPathExists = {
     [](const char16_t* path) {
       std::u16string text(path);
       return text.find(u'.', text.rfind(u'\\') + 1) != std::u16string::npos ? 0x80u : kAttributeDirectory;
     },
-    [](const char16_t*, FolderEntryFn, void*) { return FolderRead::Unreadable; }, [] { return int32_t{2}; }};
+    [](auto, auto onEntry, auto context) { onEntry(context, {u"f.txt", false, false}); return FolderRead::Complete; },
+    [] { return int32_t{2}; }};
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
   for (size_t at; (at = text.find(from)) != std::string::npos;) text.replace(at, from.size(), to);
@@ -67,9 +74,10 @@ TEST(Listing, WorkedExamplesAndEveryAllocationFailing) {
   folder.Make({"b.txt", "docs/c.txt", "docs/img/p.png", "docs/a.md", "docs/old/", "src/main.c", "src/other.c",
                "doc/r.txt", "p/q/z.txt", "p/y.txt", "s/file10.txt", "s/file2.txt", "s/File1.txt", "s/ファイル.txt",
                "s/ふぁいる.txt", "s/名前.txt", "s/a/x", "s/B/x", "dots/.profile", "dots/.config.json", "dots/a.b.c",
-               "dots/v1.2/x.txt"});
-  std::string work = Utf8(EnginePath(folder.native()));
+               "dots/v1.2/x.txt", "dots/v1.2/README"});
   for (const Row& row : kRows) {
+    std::string work = Utf8(EnginePath(folder.native()));
+    if (row.options.pathStyle == PathStyle::Posix) work = folder.native().string();  // "{W}" natively
     SCOPED_TRACE("row " + std::to_string(&row - kRows));
     std::vector<std::u16string> inputs;
     for (const std::string& in : row.inputs) {

@@ -51,6 +51,8 @@ class ScratchFolder {
 // A request for these paths; affixes: file prefix, file suffix, folder prefix, folder suffix.
 ListingRequest MakeRequest(const ListingOptions& options, const std::vector<std::u16string>& paths,
                            const std::vector<std::u16string>& affixes = {});
+// Runs f with the at-th allocation from now on failing (0: none).
+template <class F> void Failing(uint64_t at, F f) { ArmAllocationFailure(at), f(), ArmAllocationFailure(0); }
 // The whole listing of a request as text; the request is freed.
 ListingOutcome ListToText(ListingRequest request, std::u16string* text);
 // The text's lines (split at CR LF).

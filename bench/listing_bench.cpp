@@ -43,12 +43,8 @@ fs::path BigFolder(std::vector<std::string>* names) {
   return folder;
 }
 
-// A host path as the program sees it: the root is the drive Z:.
-std::u16string ProgramPath(const fs::path& path) {
-  std::u16string text = u"Z:" + FromUtf8(path.c_str());
-  std::replace(text.begin(), text.end(), u'/', u'\\');
-  return text;
-}
+// The host's own path: the listing reads POSIX paths here, as dorrowin-list on Linux does.
+std::u16string ProgramPath(const fs::path& path) { return FromUtf8(path.c_str()); }
 
 struct Fixture {
   std::vector<std::string> names;
@@ -62,7 +58,7 @@ const Fixture& TheFixture() {
 
 ListingRequest MakeRequest(PathForm form, const std::vector<std::u16string>& paths) {
   ListingRequest request{};
-  request.options = ListingOptions{form, u'\\', ItemFilter::FilesAndFolders, true, true};
+  request.options = ListingOptions{form, u'/', ItemFilter::FilesAndFolders, true, true, PathStyle::Posix};
   for (const std::u16string& path : paths) {
     if (!AddRequestPath(&request, path.data(), path.size())) request.inputFailed = true;
   }

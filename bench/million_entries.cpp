@@ -111,15 +111,14 @@ int main(int argc, char** argv) {
   }
   MakeTree(root);
 
-  std::u16string dropped = u"Z:" + FromUtf8((root / "tree").c_str());
-  for (char16_t& ch : dropped) ch = ch == u'/' ? u'\\' : ch;
+  std::u16string dropped = FromUtf8((root / "tree").c_str());  // read as dorrowin-list on Linux reads it
   long peakBefore = PeakKib();
   AllocationStats before = GetAllocationStats();
   auto start = std::chrono::steady_clock::now();
 
   // The worker's part: the request in, the text out, on a thread of its own.
   ListingRequest request{};
-  request.options = ListingOptions{form, u'\\', ItemFilter::FilesAndFolders, true, true};
+  request.options = ListingOptions{form, u'/', ItemFilter::FilesAndFolders, true, true, PathStyle::Posix};
   bool taken = AddRequestPath(&request, dropped.data(), dropped.size());
   Job job{&request, {false}, ListingText{}, ListingOutcome::Failed};
   ThreadHandle worker = taken ? g_thread.startThread(RunListing, &job) : nullptr;

@@ -111,6 +111,10 @@ bool InsertPathIntoTree(TreeIndex* index, PathNode** root, const char16_t* path,
       tail = FindSlot(*index, level, nullptr, 0, true);
       index->used += tail->level == nullptr ? 2 : 1;
       *tail = IndexSlot{level, node, true};
+    } else if (isLast) {
+      // An item whose node an earlier, deeper item made (a file inside the
+      // dropped folder sorts first) is listed and scanned all the same.
+      node->isTerminal = 1;
     }
     level = &node->child;
   }

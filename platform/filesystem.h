@@ -1,7 +1,8 @@
 #pragma once
-// File-system operations of the listing engine. Paths are in the program's
-// own form (drive letters or \\server\share, backslash separators) and of any
-// length; each platform maps them to what its system calls take.
+// File-system operations of the listing engine. Paths are full paths of any
+// length in the build's own form: on Windows drive letters or \\server\share
+// with backslash separators, mapped to what the system calls take; on POSIX
+// native paths beginning with '/' (anything else names nothing).
 
 #include <cstdint>
 

@@ -1,5 +1,5 @@
-// The POSIX file system, seen the way Wine shows it to Windows programs: the
-// root folder is the drive Z: and backslashes separate the components.
+// The POSIX file system. It takes native paths only: the console tool makes
+// every path absolute before the listing reads it.
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -12,32 +12,17 @@
 
 namespace {
 
-// A path that starts with '/' is a native path and is taken as it is (a
-// backslash is part of a name there). A Windows path, as the tests give
-// them, is read the way Wine shows the system: Z:\a\b -> /a/b, any other text
-// keeps its form with '/' for '\'; other drives and network paths do not
-// exist here.
+// A path that starts with '/' is taken as it is (a backslash is part of a
+// name there). Any other path names nothing: read from the working folder,
+// it would give lines that are not absolute and that depend on where the
+// process stands, and a Windows path (C:\x, \\server\share) would be
+// taken for a file of that odd name.
 bool ToNativePath(const char16_t* path, std::string* native) {
-  std::u16string text(path);
-  if (!text.empty() && text[0] == u'/') {
-    *native = ToUtf8(text.c_str());
-    return true;
-  }
-  if (text.size() >= 2 && text[1] == u':') {
-    if (text[0] != u'Z' && text[0] != u'z') {
-      errno = ENOENT;
-      return false;
-    }
-    text.erase(0, 2);
-    if (text.empty()) text = u"/";
-  } else if (text.size() >= 2 && text[0] == u'\\' && text[1] == u'\\') {
+  if (path[0] != u'/') {
     errno = ENOENT;
     return false;
   }
-  for (char16_t& ch : text) {
-    if (ch == u'\\') ch = u'/';
-  }
-  *native = ToUtf8(text.c_str());
+  *native = ToUtf8(path);
   return true;
 }
 
@@ -54,7 +39,7 @@ FolderRead PosixEnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, v
   if (!ToNativePath(folder, &native)) return FolderRead::Unreadable;
   DIR* dir = opendir(native.c_str());
   if (dir == nullptr) return FolderRead::Unreadable;
-  if (native.empty() || native.back() != '/') native += '/';
+  if (native.back() != '/') native += '/';
   FolderRead result = FolderRead::Complete;
   int failure = 0;
   for (;;) {

@@ -14,4 +14,3 @@ struct FuzzInput {
 };
 // The text and its terminator in a heap block of their own, so that AddressSanitizer sees a read past them.
 inline std::vector<char16_t> Block(const std::u16string& t) { return {t.c_str(), t.c_str() + t.size() + 1}; }
-template <class F> void Failing(uint64_t at, F f) { ArmAllocationFailure(at), f(), ArmAllocationFailure(0); }

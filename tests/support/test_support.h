@@ -24,6 +24,7 @@
 // A host path as the program sees it: the host's root is the drive Z: (also
 // under Wine), components separated by backslashes.
 std::u16string EnginePath(const std::filesystem::path& path);
+extern const FileSystemApi kDriveZ;  // natively the file system every test starts with: reads such paths from the host
 inline std::string Utf8(const std::u16string& text) { return ToUtf8(text.c_str()); }
 
 // A fresh folder on disk (in /dev/shm where there is one: thousands of
@@ -49,6 +50,8 @@ class ScratchFolder {
 // A request for these paths; affixes: file prefix, file suffix, folder prefix, folder suffix.
 ListingRequest MakeRequest(const ListingOptions& options, const std::vector<std::u16string>& paths,
                            const std::vector<std::u16string>& affixes = {});
+// Runs f with the at-th allocation from now on failing (0: none).
+template <class F> void Failing(uint64_t at, F f) { ArmAllocationFailure(at), f(), ArmAllocationFailure(0); }
 // The whole listing of a request as text; the request is freed.
 ListingOutcome ListToText(ListingRequest request, std::u16string* text);
 // The text's lines (split at CR LF).

@@ -4,7 +4,6 @@ namespace {
 
 constexpr PathForm A = PathForm::Absolute, R = PathForm::Relative, N = PathForm::NameOnly, T = PathForm::Tree;
 constexpr ItemFilter All = ItemFilter::FilesAndFolders, Files = ItemFilter::FilesOnly, Dirs = ItemFilter::FoldersOnly;
-const FileSystemApi kRealFileSystem = g_fileSystem;
 
 struct Row {
   ListingOptions options;
@@ -31,29 +30,53 @@ const Row kRows[] = {
     {O(T, All, true, true, u'/'), {"docs/img"}, {"img", " ┗p.png"}}, {O(T, Dirs), kDocsB, {"docs", " ┣img", " ┗old"}},
     {O(T, All, true, false), {"src/main.c", "doc"}, {"src", " ┗main", "doc", " ┗r"}},
     {O(T), {"p/y.txt", "p/q/z.txt"}, {"q", " ┗z.txt", "y.txt"}}, {O(T), {"b.txt", "b.txt"}, {"b.txt"}},
-    {O(R), {"b.txt", "b.txt"}, {"b.txt", "b.txt"}}, {O(T), {"docs", "docs/c.txt"}, {"c.txt"}},
+    {O(R), {"b.txt", "b.txt"}, {"b.txt", "b.txt"}},
+    {O(T), {"docs", "docs/c.txt"}, {"docs", " ┣a.md", " ┣c.txt", " ┣img", " ┃ ┗p.png", " ┗old", " ┗c.txt"}},
     {O(T), {"docs/img", "docs"}, {"docs", " ┣a.md", " ┣c.txt", " ┣img", " ┃ ┗p.png", " ┗old", " ┗img", " 　 ┗p.png"}},
     {O(R), {"docs/img/p.png", "docs/a.md"}, {"a.md", "img\\p.png"}}, {O(R), {"missing", "b.txt"}, {"b.txt"}},
     {O(N), {"s"}, {"s", "File1.txt", "file2.txt", "file10.txt", "ふぁいる.txt", "ファイル.txt", "名前.txt",
                    "a", "x", "B", "x"}},
-    {O(N, All, true, false), {"dots"}, {"dots", ".config", ".profile", "a.b", "v1.2", "x"}}, {O(R), {"missing"}, {}},
+    {O(N, All, true, false), {"dots"}, {"dots", ".config", ".profile", "a.b", "v1.2", "README", "x"}},
+    {O(R, All, true, false), {"dots/v1.2"}, {"v1.2", "v1.2\\README", "v1.2\\x"}}, {O(R), {"missing"}, {}},
+    {O(A, Files, true, false), {"dots/v1.2"}, {"{W}\\dots\\v1.2\\README", "{W}\\dots\\v1.2\\x"}},
     {O(R), {"/\\\\?\\{W}\\\\docs\\\\\\c.txt"}, {"c.txt"}},
     {O(R), {"docs/img/p.png", "/{W}\\docs\\img\\"}, {"img\\p.png", "img", "img\\p.png"}},
     {O(T, All, false), {"/\\\\alpha\\s\\f.txt", "/C:\\a.txt", "/D:\\b.txt"},
      {"C:\\", " ┗a.txt", "D:\\", " ┗b.txt", "alpha", " ┗s", " 　 ┗f.txt"}},
-    {O(T, All, false), {"/C:\\"}, {"C:\\"}},
+    {O(A), {"/C:\\\\", "/C:\\\\dir"}, {"C:\\", "C:\\f.txt", "C:\\dir", "C:\\dir\\f.txt"}},
+    {O(R), {"/C:\\"}, {"C:\\", "C:\\f.txt"}},
+    {O(N), {"/C:\\"}, {"C:\\", "f.txt"}},
+    {O(T), {"/C:\\"}, {"C:\\", " ┗f.txt"}},
+    {{A, u'/', All, true, true, PathStyle::Posix}, {"//{W}/docs/img"}, {"{W}/docs/img", "{W}/docs/img/p.png"}},
     {O(T, All, false), {"/\\\\alpha\\s\\f.txt", "/\\\\beta\\s\\g.txt"},
      {"alpha", " ┗s", " 　 ┗f.txt", "beta", " ┗s", " 　 ┗g.txt"}},
     {O(R, All, false), {"/\\\\?\\UNC\\alpha\\s\\f.txt", "/\\\\alpha\\s\\\\g.txt"}, {"f.txt", "g.txt"}},
+    {O(R), {"/\\\\srv\\s\\docs", "/\\\\srv\\s\\b.txt"},
+     {"b.txt", "docs", "docs\\a.md", "docs\\c.txt", "docs\\img", "docs\\img\\p.png", "docs\\old"}},
 };
 
-// Drives and servers no machine here has: a name with a full stop is a file, any other a folder; none can be read.
+// Network folders are reached through a temporary drive letter, z: down to the first that connects: here y:, where
+// paths below \\srv\s lead to the example folder; every connection made is cancelled again.
+std::u16string g_example, g_remote;
+int g_drives = 0;  // connected and not cancelled
+const NetworkApi kOnY = {[](auto remote, auto drive) { g_remote = remote; return drive[0] == u'y' && ++g_drives > 0; },
+                         [](auto) { --g_drives; }};
+std::u16string OnY(std::u16string path) {
+  return path.starts_with(u"y:") ? g_example + g_remote.substr(7) + path.substr(2) : path;
+}
+const FileSystemApi kShareOnY = {
+    [](auto path) { return kDriveZ.queryAttributes(OnY(path).c_str()); },
+    [](auto path, auto onEntry, auto context) { return kDriveZ.enumerateFolder(OnY(path).c_str(), onEntry, context); },
+    [] { return kDriveZ.lastError(); }};
+
+// Drives and servers no machine here has: a name with a full stop is a file, any other a folder holding f.txt.
 const FileSystemApi kEveryPathExists = {
     [](const char16_t* path) {
       std::u16string text(path);
       return text.find(u'.', text.rfind(u'\\') + 1) != std::u16string::npos ? 0x80u : kAttributeDirectory;
     },
-    [](const char16_t*, FolderEntryFn, void*) { return FolderRead::Unreadable; }, [] { return int32_t{2}; }};
+    [](auto, auto onEntry, auto context) { onEntry(context, {u"f.txt", false, false}); return FolderRead::Complete; },
+    [] { return int32_t{2}; }};
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
   for (size_t at; (at = text.find(from)) != std::string::npos;) text.replace(at, from.size(), to);
@@ -61,19 +84,25 @@ std::string Replace(std::string text, const std::string& from, const std::string
 }
 
 // Worked examples of the listing rules, each a whole job on real folders (or kEveryPathExists where no machine
-// has the paths), and each run again with every one of its allocations failing in turn: nothing leaks or is left.
+// has the paths), and each run again with every one of its allocations failing in turn: nothing leaks or is left
+// (no drive letter either).
 TEST(Listing, WorkedExamplesAndEveryAllocationFailing) {
   ScratchFolder folder;
   folder.Make({"b.txt", "docs/c.txt", "docs/img/p.png", "docs/a.md", "docs/old/", "src/main.c", "src/other.c",
                "doc/r.txt", "p/q/z.txt", "p/y.txt", "s/file10.txt", "s/file2.txt", "s/File1.txt", "s/ファイル.txt",
                "s/ふぁいる.txt", "s/名前.txt", "s/a/x", "s/B/x", "dots/.profile", "dots/.config.json", "dots/a.b.c",
-               "dots/v1.2/x.txt"});
-  std::string work = Utf8(EnginePath(folder.native()));
+               "dots/v1.2/x.txt", "dots/v1.2/README"});
+  NetworkApi network = g_network;
+  g_network = kOnY;
+  g_example = folder[""];
   for (const Row& row : kRows) {
+    std::string work = Utf8(EnginePath(folder.native()));
+    if (row.options.pathStyle == PathStyle::Posix) work = folder.native().string();  // "{W}" natively
     SCOPED_TRACE("row " + std::to_string(&row - kRows));
     std::vector<std::u16string> inputs;
     for (const std::string& in : row.inputs) {
-      if (in[0] == '/' && in.find("{W}") == std::string::npos) g_fileSystem = kEveryPathExists;
+      if (in[0] == '/' && in.find("{W}") == std::string::npos)
+        g_fileSystem = in.starts_with("/\\\\srv") ? kShareOnY : kEveryPathExists;
       inputs.push_back(in[0] == '/' ? FromUtf8(Replace(in.substr(1), "{W}", work).c_str()) : folder[in]);
     }
     std::string shown = row.options.separator == u'/' ? Replace(work, "\\", "/") : work;  // as "{W}" in the rows
@@ -94,9 +123,11 @@ TEST(Listing, WorkedExamplesAndEveryAllocationFailing) {
       EXPECT_EQ(run(k).first, ListingOutcome::Failed) << "allocation " << k;
       EXPECT_TRUE(text.empty()) << "allocation " << k;
       EXPECT_EQ(GetAllocationStats().liveBlocks, live) << "allocation " << k;
+      EXPECT_EQ(g_drives, 0) << "allocation " << k;
     }
-    g_fileSystem = kRealFileSystem;
+    g_fileSystem = kDriveZ;
   }
+  g_network = network;
 }
 
 // A level of many siblings, each given twice, is merged as one of a few.
@@ -115,39 +146,6 @@ TEST(Listing, TreeOfManySiblings) {
   std::u16string text;
   EXPECT_EQ(ListToText(MakeRequest(O(T), inputs), &text), ListingOutcome::Done);
   EXPECT_EQ(Lines(text), expected);
-}
-
-// A network folder is reached through a temporary drive letter, z: down to the first that connects (here y:, on
-// which paths below \\srv\s lead to the share); every connection made is cancelled again, also when the job fails.
-TEST(Listing, NetworkItemsThroughATemporaryDriveLetter) {
-  static std::vector<std::u16string> connected;  // "\\\\srv\\s" connected, "-y:" cancelled
-  static ScratchFolder folder;
-  NetworkApi network = g_network;
-  folder.Make({"share/docs/a.md", "share/b.txt"});
-  g_network = {[](auto remote, auto drive) { return drive[0] == u'y' && (connected.push_back(remote), true); },
-               [](auto drive) { connected.push_back(u"-" + std::u16string(drive)); }};
-  static auto map = [](std::u16string path) {
-    return path.starts_with(u"y:") ? folder["share"] + connected.back().substr(7) + path.substr(2) : path;
-  };
-  g_fileSystem = {[](auto path) { return kRealFileSystem.queryAttributes(map(path).c_str()); },
-                  [](auto path, auto onEntry, auto context) {
-                    return kRealFileSystem.enumerateFolder(map(path).c_str(), onEntry, context);
-                  }};
-  std::u16string text;
-  for (uint64_t k = 0; k <= 12; ++k) {
-    connected.clear();
-    ArmAllocationFailure(k);
-    ListingOutcome outcome = ListToText(MakeRequest(O(R), {u"\\\\srv\\s\\docs", u"\\\\srv\\s\\b.txt"}), &text);
-    ArmAllocationFailure(0);
-    EXPECT_EQ(std::count(connected.begin(), connected.end(), u"-y:") * 2, static_cast<long>(connected.size())) << k;
-    if (k > 0) continue;
-    EXPECT_EQ(outcome, ListingOutcome::Done);
-    EXPECT_EQ(Lines(text), (std::vector<std::string>{"b.txt", "docs", "docs\\a.md"}));
-    EXPECT_EQ(connected, (std::vector<std::u16string>{u"\\\\srv\\s", u"-y:", u"\\\\srv\\s", u"-y:",
-                                                       u"\\\\srv\\s\\docs", u"-y:"}));
-  }
-  g_network = network;
-  g_fileSystem = kRealFileSystem;
 }
 
 }  // namespace

@@ -1,0 +1,15 @@
+// The native tests list real folders by Windows paths, as Wine shows the host to Windows programs: Z:\a\b is /a/b,
+// other drives and network paths do not exist, a path that starts with '/' stays native. Installed before any test.
+#include "tests/support/test_support.h"
+
+static const FileSystemApi kPosix = g_fileSystem;  // the product's own, taking native paths only
+static std::u16string Host(std::u16string path) {
+  if (path.size() < 2 || (path[0] != u'Z' && path[0] != u'z') || path[1] != u':') return path[0] == u'/' ? path : u"";
+  std::replace(path.begin(), path.end(), u'\\', u'/');
+  return path.size() > 2 ? path.substr(2) : u"/";
+}
+const FileSystemApi kDriveZ{
+    [](auto path) { return kPosix.queryAttributes(Host(path).c_str()); },
+    [](auto path, auto onEntry, auto context) { return kPosix.enumerateFolder(Host(path).c_str(), onEntry, context); },
+    [] { return kPosix.lastError(); }};
+[[maybe_unused]] static const bool kInstalled = (g_fileSystem = kDriveZ, true);

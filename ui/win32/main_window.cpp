@@ -12,7 +12,7 @@ namespace {
 constexpr DWORD kMainStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kMainExStyle =
     WS_EX_TOPMOST | WS_EX_ACCEPTFILES | WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_LAYERED;
-constexpr LPARAM kMaxTipWidth = 150;
+constexpr int32_t kMaxTipWidth = 150;
 
 // A clickable label: a bordered STATIC that reports clicks.
 constexpr DWORD kLabel = WS_BORDER | SS_NOTIFY | SS_CENTERIMAGE;
@@ -31,7 +31,8 @@ struct ControlRow {
   const wchar_t* tooltip;  // null: none
 };
 
-// The 23 controls in creation order, at their full-layout positions.
+// The 23 controls in creation order, at their full-layout positions at the
+// design's DPI.
 const ControlRow kControls[] = {
     {Control::PathFormLabel, L"STATIC", 0, L"", kLabel, 5, 5, 85, 20, FontKind::Normal,
      L"出力パス形式の変更"},
@@ -81,11 +82,11 @@ const ControlRow kControls[] = {
      FontKind::Small, nullptr},
 };
 
-HWND CreateTooltipControl(HINSTANCE instance) {
+HWND CreateTooltipControl(HINSTANCE instance, int32_t dpi) {
   HWND tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                  WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, nullptr, nullptr,
                                  instance, nullptr);
-  SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, kMaxTipWidth);
+  SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, DpiScale(kMaxTipWidth, dpi));
   return tooltip;
 }
 
@@ -105,7 +106,8 @@ void AddTool(HWND tooltip, HWND window, HWND control, HINSTANCE instance, const 
 void CreateControls(MainWindow* window, HINSTANCE instance) {
   for (const ControlRow& row : kControls) {
     HWND control = CreateWindowExW(row.exStyle, row.className, row.text, WS_CHILD | WS_VISIBLE | row.style,
-                                   row.x, row.y, row.width, row.height, window->handle,
+                                   DpiScale(row.x, window->dpi), DpiScale(row.y, window->dpi),
+                                   DpiScale(row.width, window->dpi), DpiScale(row.height, window->dpi), window->handle,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.control)),
                                    instance, nullptr);
     SetControlHandle(window, row.control, control);
@@ -184,23 +186,24 @@ bool AllowDropsFromLowerIntegrity(HWND window, MessageFilterFn filter) {
 }
 
 // The state travels with the window's creation, so that the window
-// procedure has it from its first message on.
+// procedure has it from its first message on. The window's DPI is known
+// once it exists (the window procedure records it): the window is then sized
+// for the full layout at that DPI, and its controls, fonts and icons made for it.
 bool CreateMainWindow(AppState* state, HINSTANCE instance) {
-  RECT frame{0, 0, kFullClientWidth, kFullClientHeight};
-  AdjustWindowRectEx(&frame, kMainStyle, FALSE, kMainExStyle);
   HWND handle = CreateWindowExW(kMainExStyle, reinterpret_cast<const wchar_t*>(state->className),
                                 reinterpret_cast<const wchar_t*>(state->fullTitle), kMainStyle,
-                                CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                                frame.bottom - frame.top, nullptr, nullptr, instance, state);
+                                CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, state);
   if (handle == nullptr) return false;
   MainWindow* window = state->window;
   window->handle = handle;
+  SIZE size = LayoutWindowSize(handle, false, window->dpi);
+  SetWindowPos(handle, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SetLayeredWindowAttributes(handle, 0, 255, LWA_ALPHA);
   SetClipboardOwner(handle);
   AllowDropsFromLowerIntegrity(handle);
   EnableMenuItem(GetSystemMenu(handle, FALSE), SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
 
-  window->tooltip = CreateTooltipControl(instance);
+  window->tooltip = CreateTooltipControl(instance, window->dpi);
   CreateControls(window, instance);
   CreateFonts(window);
   AssignFonts(window);
@@ -211,6 +214,16 @@ bool CreateMainWindow(AppState* state, HINSTANCE instance) {
   UpdateWindow(handle);
   if (state->commandLineMode) StartJob(state, nullptr);
   return true;
+}
+
+SIZE LayoutWindowSize(HWND window, bool compact, int32_t dpi) {
+  int32_t clientWidth = 0;
+  int32_t clientHeight = 0;
+  LayoutClientSize(compact, dpi, &clientWidth, &clientHeight);
+  int32_t width = 0;
+  int32_t height = 0;
+  OuterSizeForDpi(window, clientWidth, clientHeight, dpi, &width, &height);
+  return SIZE{width, height};
 }
 
 // The module's own path names the program's folder however the program was

@@ -15,6 +15,8 @@ void RegisterMainWindowClass(const AppState* state, HINSTANCE instance);
 // state->window; false only when the main window cannot be created. The
 // window procedure finds the state through the window.
 bool CreateMainWindow(AppState* state, HINSTANCE instance);
+// The outer size of the main window for a layout's client area at a DPI.
+SIZE LayoutWindowSize(HWND window, bool compact, int32_t dpi);
 // The readme path: readme.txt in the folder of the program's own file.
 void ResolveReadmePath(AppState* state);
 // Lets drops through the message filter of an elevated process, so that

@@ -9,10 +9,13 @@
 
 namespace {
 
-// The state comes with the window's creation and is kept in its user data.
+// The state comes with the window's creation and is kept in its user data;
+// the window's DPI is known from here on.
 LRESULT OnNcCreate(HWND window, WPARAM wParam, LPARAM lParam) {
   auto* creation = reinterpret_cast<CREATESTRUCTW*>(lParam);
-  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+  auto* state = static_cast<AppState*>(creation->lpCreateParams);
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+  state->window->dpi = WindowDpi(window);
   return DefWindowProcW(window, WM_NCCREATE, wParam, lParam);
 }
 
@@ -61,18 +64,17 @@ LRESULT OnPaint(HWND window) {
 }
 
 // The default procedure fills in the limits, then the smallest size becomes
-// that of the compact layout. Left to the default, the system's minimum for
-// captioned windows would widen the compact layout beyond its 80 x 70 client
-// area, and the fit into the work area would be computed for a size the
-// window does not have.
-LRESULT OnGetMinMaxInfo(HWND window, WPARAM wParam, LPARAM lParam) {
+// that of the compact layout at the window's DPI. Left to the default, the
+// system's minimum for captioned windows would widen the compact layout
+// beyond its client area, and the fit into the work area would be computed
+// for a size the window does not have. Before the state arrives the DPI is
+// the one the system tells for the window.
+LRESULT OnGetMinMaxInfo(const AppState* state, HWND window, WPARAM wParam, LPARAM lParam) {
   DefWindowProcW(window, WM_GETMINMAXINFO, wParam, lParam);
-  RECT frame{0, 0, kCompactClientWidth, kCompactClientHeight};
-  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+  SIZE compact = LayoutWindowSize(window, true, state != nullptr ? state->window->dpi : WindowDpi(window));
   auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-  info->ptMinTrackSize.x = frame.right - frame.left;
-  info->ptMinTrackSize.y = frame.bottom - frame.top;
+  info->ptMinTrackSize.x = compact.cx;
+  info->ptMinTrackSize.y = compact.cy;
   return 0;
 }
 
@@ -97,7 +99,7 @@ LRESULT OnDestroy(AppState* state) {
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* state = reinterpret_cast<AppState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (message == WM_NCCREATE) return OnNcCreate(window, wParam, lParam);
-  if (message == WM_GETMINMAXINFO) return OnGetMinMaxInfo(window, wParam, lParam);
+  if (message == WM_GETMINMAXINFO) return OnGetMinMaxInfo(state, window, wParam, lParam);
   if (state == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   switch (message) {
     case WM_COMMAND:

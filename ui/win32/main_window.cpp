@@ -115,19 +115,48 @@ void CreateControls(MainWindow* window, HINSTANCE instance) {
   }
 }
 
-// All three fonts are the stock GUI font's face and character set at fixed
-// pixel heights, each made from the copy as changed so far.
+// The width of a full-width character (the ideographic space) in a font at
+// a pixel height.
+int32_t FullWidthAdvance(HDC dc, LOGFONTW font, int32_t height) {
+  font.lfHeight = height;
+  HFONT made = CreateFontIndirectW(&font);
+  HGDIOBJ old = SelectObject(dc, made);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, L"\u3000", 1, &size);
+  SelectObject(dc, old);
+  DeleteObject(made);
+  return size.cx;
+}
+
+// A design font height at a DPI: scaled, then lowered while the font's
+// characters would be wider than the design font's scaled. Glyph widths are
+// whole pixels and do not grow in proportion to the height (one pixel more
+// can make a full-width character two pixels wider), and the labels' texts
+// must keep fitting controls that do. At the design's DPI it is the design
+// height.
+int32_t FontHeightForDpi(HDC dc, const LOGFONTW& font, int32_t designHeight, int32_t dpi) {
+  int32_t widest = DpiScale(FullWidthAdvance(dc, font, designHeight), dpi);
+  int32_t height = DpiScale(designHeight, dpi);
+  while (height > designHeight && FullWidthAdvance(dc, font, height) > widest) --height;
+  return height;
+}
+
+// All three fonts are the stock GUI font's face and character set at the
+// design's pixel heights for the window's DPI, each made from the copy as
+// changed so far.
 void CreateFonts(MainWindow* window) {
   LOGFONTW font{};
   GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
-  font.lfHeight = 13;
   font.lfWidth = 0;
+  HDC screen = GetDC(nullptr);
+  font.lfHeight = FontHeightForDpi(screen, font, 13, window->dpi);
   window->normalFont = CreateFontIndirectW(&font);
-  font.lfHeight = 11;
+  font.lfHeight = FontHeightForDpi(screen, font, 11, window->dpi);
   window->smallFont = CreateFontIndirectW(&font);
-  font.lfHeight = 14;
   font.lfWeight = FW_BOLD;
+  font.lfHeight = FontHeightForDpi(screen, font, 14, window->dpi);
   window->boldFont = CreateFontIndirectW(&font);
+  ReleaseDC(nullptr, screen);
 }
 
 HFONT FontFor(const MainWindow* window, FontKind kind) {

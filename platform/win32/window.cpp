@@ -137,6 +137,13 @@ void OuterSizeForDpi(HWND window, int32_t clientWidth, int32_t clientHeight, int
   *height = r.bottom - r.top;
 }
 
+// Before GetSystemMetricsForDpi (Windows 10 1607) the metrics are the system
+// DPI's.
+int32_t SystemMetricForDpi(int metric, int32_t dpi) {
+  static const auto metricForDpi = User32Function<decltype(&GetSystemMetricsForDpi)>("GetSystemMetricsForDpi");
+  return metricForDpi != nullptr ? metricForDpi(metric, static_cast<UINT>(dpi)) : GetSystemMetrics(metric);
+}
+
 void SetControlHandle(MainWindow* window, Control control, HWND handle) {
   int32_t id = static_cast<int32_t>(control);
   if (id >= kFirstControlId && id <= kLastControlId) window->controls[id - kFirstControlId] = handle;

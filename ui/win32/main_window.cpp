@@ -159,6 +159,17 @@ void CreateFonts(MainWindow* window) {
   ReleaseDC(nullptr, screen);
 }
 
+// Frees the fonts and icons of the window's DPI (those no control or window
+// uses any more).
+void FreeFontsAndIcons(const MainWindow* window) {
+  for (HFONT font : {window->normalFont, window->smallFont, window->boldFont}) {
+    if (font != nullptr) DeleteObject(font);
+  }
+  for (HICON icon : {window->bigIcon, window->smallIcon}) {
+    if (icon != nullptr) DestroyIcon(icon);
+  }
+}
+
 HFONT FontFor(const MainWindow* window, FontKind kind) {
   switch (kind) {
     case FontKind::Small:
@@ -176,6 +187,21 @@ void AssignFonts(MainWindow* window) {
     SendMessageW(ControlHandle(window, row.control), WM_SETFONT,
                  reinterpret_cast<WPARAM>(FontFor(window, row.font)), TRUE);
   }
+}
+
+// The program's icon at a size for the window's DPI.
+HICON LoadIconForDpi(HINSTANCE instance, int widthMetric, int heightMetric, int32_t dpi) {
+  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DORROWIN), IMAGE_ICON,
+                                       SystemMetricForDpi(widthMetric, dpi), SystemMetricForDpi(heightMetric, dpi), 0));
+}
+
+// The window's own icons at the sizes for its DPI, so that the system does
+// not stretch the class's icons, which are made for the system DPI.
+void LoadWindowIcons(MainWindow* window, HINSTANCE instance) {
+  window->bigIcon = LoadIconForDpi(instance, SM_CXICON, SM_CYICON, window->dpi);
+  window->smallIcon = LoadIconForDpi(instance, SM_CXSMICON, SM_CYSMICON, window->dpi);
+  SendMessageW(window->handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(window->bigIcon));
+  SendMessageW(window->handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(window->smallIcon));
 }
 
 }  // namespace
@@ -236,6 +262,7 @@ bool CreateMainWindow(AppState* state, HINSTANCE instance) {
   CreateControls(window, instance);
   CreateFonts(window);
   AssignFonts(window);
+  LoadWindowIcons(window, instance);
 
   ResolveReadmePath(state);
   LoadSettings(state);
@@ -253,6 +280,12 @@ SIZE LayoutWindowSize(HWND window, bool compact, int32_t dpi) {
   int32_t height = 0;
   OuterSizeForDpi(window, clientWidth, clientHeight, dpi, &width, &height);
   return SIZE{width, height};
+}
+
+void FreeWindowObjects(MainWindow* window) {
+  FreeFontsAndIcons(window);
+  window->normalFont = window->smallFont = window->boldFont = nullptr;
+  window->bigIcon = window->smallIcon = nullptr;
 }
 
 // The module's own path names the program's folder however the program was

@@ -17,6 +17,8 @@ void RegisterMainWindowClass(const AppState* state, HINSTANCE instance);
 bool CreateMainWindow(AppState* state, HINSTANCE instance);
 // The outer size of the main window for a layout's client area at a DPI.
 SIZE LayoutWindowSize(HWND window, bool compact, int32_t dpi);
+// Frees the window's fonts and icons; the window is being destroyed.
+void FreeWindowObjects(MainWindow* window);
 // The readme path: readme.txt in the folder of the program's own file.
 void ResolveReadmePath(AppState* state);
 // Lets drops through the message filter of an elevated process, so that

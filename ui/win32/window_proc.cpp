@@ -63,6 +63,12 @@ LRESULT OnPaint(HWND window) {
   return 0;
 }
 
+// The window and its controls are gone: their fonts and icons go too.
+LRESULT OnNcDestroy(AppState* state, HWND window, WPARAM wParam, LPARAM lParam) {
+  FreeWindowObjects(state->window);
+  return DefWindowProcW(window, WM_NCDESTROY, wParam, lParam);
+}
+
 // The default procedure fills in the limits, then the smallest size becomes
 // that of the compact layout at the window's DPI. Left to the default, the
 // system's minimum for captioned windows would widen the compact layout
@@ -102,6 +108,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   if (message == WM_GETMINMAXINFO) return OnGetMinMaxInfo(state, window, wParam, lParam);
   if (state == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   switch (message) {
+    case WM_NCDESTROY:
+      return OnNcDestroy(state, window, wParam, lParam);
     case WM_COMMAND:
       return OnCommand(state, window, wParam, lParam);
     case WM_TIMER:

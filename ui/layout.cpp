@@ -75,3 +75,12 @@ void SwitchLayout(AppState* state, bool value, bool set) {
   int32_t y = top + height > work.bottom ? work.bottom - height : top;
   g_window.moveWindow(state->window, x, y, width, height, true);
 }
+
+bool CompactPlace(Control control, int32_t place[4]) {
+  for (const Placement& placement : kMovedControls) {
+    if (placement.control != control) continue;
+    for (int i = 0; i < 4; ++i) place[i] = placement.compact[i];
+    return true;
+  }
+  return false;
+}

@@ -28,6 +28,10 @@ void LayoutClientSize(bool compact, int32_t dpi, int32_t* width, int32_t* height
 // window is rearranged for the layout and fitted into its work area.
 void SwitchLayout(AppState* state, bool value, bool set);
 
+// Where the compact layout moves a control: its place (x, y, width, height)
+// at the design's DPI; false for the controls it does not move.
+bool CompactPlace(Control control, int32_t place[4]);
+
 // The window titles of the two layouts.
 extern const char16_t kFullTitle[];
 extern const char16_t kCompactTitle[];

@@ -282,6 +282,41 @@ SIZE LayoutWindowSize(HWND window, bool compact, int32_t dpi) {
   return SIZE{width, height};
 }
 
+void DesignPlace(Control control, bool compact, int32_t place[4]) {
+  if (compact && CompactPlace(control, place)) return;
+  for (const ControlRow& row : kControls) {
+    if (row.control != control) continue;
+    place[0] = row.x;
+    place[1] = row.y;
+    place[2] = row.width;
+    place[3] = row.height;
+    return;
+  }
+}
+
+// Every control goes to its place at the new DPI in the current layout (the
+// full-only ones, hidden in the compact layout, to their full-layout places)
+// and gets its font for that DPI; the fonts and icons of the old DPI (kept in
+// `old`) are freed once nothing uses them.
+void RescaleMainWindow(AppState* state, int32_t dpi, const RECT* suggested) {
+  MainWindow* window = state->window;
+  MainWindow old = *window;
+  window->dpi = dpi;
+  CreateFonts(window);
+  for (const ControlRow& row : kControls) {
+    int32_t place[4] = {};
+    DesignPlace(row.control, state->settings.compactLayout, place);
+    MoveWindow(ControlHandle(window, row.control), DpiScale(place[0], dpi), DpiScale(place[1], dpi),
+               DpiScale(place[2], dpi), DpiScale(place[3], dpi), TRUE);
+  }
+  AssignFonts(window);
+  SendMessageW(window->tooltip, TTM_SETMAXTIPWIDTH, 0, DpiScale(kMaxTipWidth, dpi));
+  LoadWindowIcons(window, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window->handle, GWLP_HINSTANCE)));
+  FreeFontsAndIcons(&old);
+  SetWindowPos(window->handle, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+               suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void FreeWindowObjects(MainWindow* window) {
   FreeFontsAndIcons(window);
   window->normalFont = window->smallFont = window->boldFont = nullptr;

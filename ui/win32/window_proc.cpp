@@ -63,6 +63,22 @@ LRESULT OnPaint(HWND window) {
   return 0;
 }
 
+// Asked before WM_DPICHANGED (per-monitor v2): the window's size at the new
+// DPI is the current layout's client area at that DPI in the frame for that
+// DPI. Left to the default, the whole window, frame included, would be scaled
+// and the client area would miss the layout by a few pixels.
+LRESULT OnGetDpiScaledSize(const AppState* state, HWND window, WPARAM dpi, LPARAM size) {
+  *reinterpret_cast<SIZE*>(size) = LayoutWindowSize(window, state->settings.compactLayout, static_cast<int32_t>(dpi));
+  return TRUE;
+}
+
+// The window moved to a monitor of another scale: its contents are remade
+// for the new DPI (the same for x and y) in the rectangle the system suggests.
+LRESULT OnDpiChanged(AppState* state, WPARAM dpi, LPARAM suggested) {
+  RescaleMainWindow(state, LOWORD(dpi), reinterpret_cast<const RECT*>(suggested));
+  return 0;
+}
+
 // The window and its controls are gone: their fonts and icons go too.
 LRESULT OnNcDestroy(AppState* state, HWND window, WPARAM wParam, LPARAM lParam) {
   FreeWindowObjects(state->window);
@@ -108,6 +124,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   if (message == WM_GETMINMAXINFO) return OnGetMinMaxInfo(state, window, wParam, lParam);
   if (state == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   switch (message) {
+    case WM_GETDPISCALEDSIZE:
+      return OnGetDpiScaledSize(state, window, wParam, lParam);
+    case WM_DPICHANGED:
+      return OnDpiChanged(state, wParam, lParam);
     case WM_NCDESTROY:
       return OnNcDestroy(state, window, wParam, lParam);
     case WM_COMMAND:

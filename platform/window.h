@@ -79,6 +79,9 @@ struct WindowApi {
   void (*postJobReport)(MainWindow* window, int32_t report);
   // Minimizes the main window (the minimize button).
   void (*minimize)(MainWindow* window);
+  // The DPI the window is laid out for (96 at 100 % scaling): the monitor's
+  // that holds it, changing when the window moves to another scale.
+  int32_t (*dpi)(MainWindow* window);
 };
 
 // The build's implementation; tests may replace single members.

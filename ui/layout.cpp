@@ -37,6 +37,11 @@ constexpr Placement kMovedControls[] = {
 
 }  // namespace
 
+void LayoutClientSize(bool compact, int32_t dpi, int32_t* width, int32_t* height) {
+  *width = DpiScale(compact ? kCompactClientWidth : kFullClientWidth, dpi);
+  *height = DpiScale(compact ? kCompactClientHeight : kFullClientHeight, dpi);
+}
+
 // The window keeps its top-left corner where it can: it is first held to
 // the work area's left and top edges, then pushed left and up just enough
 // for its right and bottom edges to stay inside the work area. The work
@@ -51,18 +56,31 @@ void SwitchLayout(AppState* state, bool value, bool set) {
   int32_t left = window.left < work.left ? work.left : window.left;
   int32_t top = window.top < work.top ? work.top : window.top;
 
+  int32_t dpi = g_window.dpi(state->window);
   for (Control control : kFullOnlyControls) g_window.showControl(state->window, control, !compact);
   for (const Placement& placement : kMovedControls) {
     const int32_t* r = compact ? placement.compact : placement.full;
-    g_window.moveControl(state->window, placement.control, r[0], r[1], r[2], r[3]);
+    g_window.moveControl(state->window, placement.control, DpiScale(r[0], dpi), DpiScale(r[1], dpi),
+                         DpiScale(r[2], dpi), DpiScale(r[3], dpi));
   }
   g_window.setTitle(state->window, compact ? kCompactTitle : kFullTitle);
 
+  int32_t clientWidth = 0;
+  int32_t clientHeight = 0;
+  LayoutClientSize(compact, dpi, &clientWidth, &clientHeight);
   int32_t width = 0;
   int32_t height = 0;
-  g_window.outerSize(state->window, compact ? kCompactClientWidth : kFullClientWidth,
-                     compact ? kCompactClientHeight : kFullClientHeight, &width, &height);
+  g_window.outerSize(state->window, clientWidth, clientHeight, &width, &height);
   int32_t x = left + width > work.right ? work.right - width : left;
   int32_t y = top + height > work.bottom ? work.bottom - height : top;
   g_window.moveWindow(state->window, x, y, width, height, true);
+}
+
+bool CompactPlace(Control control, int32_t place[4]) {
+  for (const Placement& placement : kMovedControls) {
+    if (placement.control != control) continue;
+    for (int i = 0; i < 4; ++i) place[i] = placement.compact[i];
+    return true;
+  }
+  return false;
 }

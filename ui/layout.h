@@ -5,15 +5,32 @@
 
 #include "ui/app_state.h"
 
+// The design's DPI: every position and size of the layouts and the controls
+// is written once, in pixels at this DPI.
+constexpr int32_t kDesignDpi = 96;
+
+// A design position or size (not negative) at a window's DPI, rounded to the
+// nearest pixel as MulDiv(value, dpi, 96) rounds.
+constexpr int32_t DpiScale(int32_t value, int32_t dpi) {
+  return static_cast<int32_t>((int64_t{value} * dpi + kDesignDpi / 2) / kDesignDpi);
+}
+
 // The client areas of the two layouts.
 constexpr int32_t kFullClientWidth = 230;
 constexpr int32_t kFullClientHeight = 210;
 constexpr int32_t kCompactClientWidth = 80;
 constexpr int32_t kCompactClientHeight = 70;
 
+// The client area of a layout at a DPI.
+void LayoutClientSize(bool compact, int32_t dpi, int32_t* width, int32_t* height);
+
 // Set mode stores value in compactLayout, cycle mode inverts it; then the
 // window is rearranged for the layout and fitted into its work area.
 void SwitchLayout(AppState* state, bool value, bool set);
+
+// Where the compact layout moves a control: its place (x, y, width, height)
+// at the design's DPI; false for the controls it does not move.
+bool CompactPlace(Control control, int32_t place[4]);
 
 // The window titles of the two layouts.
 extern const char16_t kFullTitle[];

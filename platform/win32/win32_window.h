@@ -19,11 +19,26 @@ struct MainWindow {
   HFONT normalFont;
   HFONT smallFont;
   HFONT boldFont;
+  // The window's icons at its DPI (null: the class's icons).
+  HICON bigIcon;
+  HICON smallIcon;
+  // The DPI the controls, fonts and icons are made for.
+  int32_t dpi;
 };
 
 // A control's window; null for an id outside the 23.
 HWND ControlHandle(const MainWindow* window, Control control);
 void SetControlHandle(MainWindow* window, Control control, HWND handle);
+
+// The DPI of a window: GetDpiForWindow where the system has it, else the
+// system DPI.
+int32_t WindowDpi(HWND window);
+// The outer size of a window with the styles of `window` for a client area,
+// at a DPI.
+void OuterSizeForDpi(HWND window, int32_t clientWidth, int32_t clientHeight, int32_t dpi, int32_t* width,
+                     int32_t* height);
+// A system metric (SM_CXICON, ...) at a DPI.
+int32_t SystemMetricForDpi(int metric, int32_t dpi);
 
 // The window that owns what the program puts on the clipboard: the
 // clipboard takes data only from an owner window. Null in the console tool.

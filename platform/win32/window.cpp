@@ -10,6 +10,26 @@ constexpr UINT kStatusTimerMs = 4000;
 
 const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
+// A user32 function that older Windows lacks, looked up at run time; null
+// where the system has none. The address goes through the generic function
+// type, which converts to any other.
+template <typename Function>
+Function User32Function(const char* name) {
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  FARPROC address = user32 != nullptr ? GetProcAddress(user32, name) : nullptr;
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
+}
+
+// The DPI of the primary monitor at log-on, which windows have where the
+// system knows no DPI per window.
+int32_t SystemDpi() {
+  HDC screen = GetDC(nullptr);
+  if (screen == nullptr) return USER_DEFAULT_SCREEN_DPI;
+  int32_t dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
 int32_t Win32ControlTextLength(MainWindow* window, Control control) {
   return GetWindowTextLengthW(ControlHandle(window, control));
 }
@@ -60,14 +80,9 @@ void Win32PlaceWindow(MainWindow* window, int32_t x, int32_t y) {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
 }
 
-// The outer size for a client area, for the main window's own styles.
+// The outer size for a client area, for the main window's own styles and DPI.
 void Win32OuterSize(MainWindow* window, int32_t clientWidth, int32_t clientHeight, int32_t* width, int32_t* height) {
-  RECT r{0, 0, clientWidth, clientHeight};
-  DWORD style = static_cast<DWORD>(GetWindowLongPtrW(window->handle, GWL_STYLE));
-  DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(window->handle, GWL_EXSTYLE));
-  AdjustWindowRectEx(&r, style, FALSE, exStyle);
-  *width = r.right - r.left;
-  *height = r.bottom - r.top;
+  OuterSizeForDpi(window->handle, clientWidth, clientHeight, window->dpi, width, height);
 }
 
 // The work area of the monitor that holds the window, so that a window on a
@@ -96,7 +111,38 @@ void Win32Minimize(MainWindow* window) { ShowWindow(window->handle, SW_MINIMIZE)
 
 void Win32PostJobReport(MainWindow* window, int32_t report) { PostMessageW(window->handle, kJobReportMessage, static_cast<WPARAM>(report), 0); }
 
+int32_t Win32Dpi(MainWindow* window) { return window->dpi; }
+
 }  // namespace
+
+int32_t WindowDpi(HWND window) {
+  static const auto getDpiForWindow = User32Function<decltype(&GetDpiForWindow)>("GetDpiForWindow");
+  UINT dpi = getDpiForWindow != nullptr ? getDpiForWindow(window) : 0;
+  return dpi != 0 ? static_cast<int32_t>(dpi) : SystemDpi();
+}
+
+// Before AdjustWindowRectExForDpi (Windows 10 1607) the system draws every
+// frame at the system DPI.
+void OuterSizeForDpi(HWND window, int32_t clientWidth, int32_t clientHeight, int32_t dpi, int32_t* width,
+                     int32_t* height) {
+  static const auto adjustForDpi = User32Function<decltype(&AdjustWindowRectExForDpi)>("AdjustWindowRectExForDpi");
+  RECT r{0, 0, clientWidth, clientHeight};
+  DWORD style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+  DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+  if (adjustForDpi == nullptr || !adjustForDpi(&r, style, FALSE, exStyle, static_cast<UINT>(dpi))) {
+    r = RECT{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  }
+  *width = r.right - r.left;
+  *height = r.bottom - r.top;
+}
+
+// Before GetSystemMetricsForDpi (Windows 10 1607) the metrics are the system
+// DPI's.
+int32_t SystemMetricForDpi(int metric, int32_t dpi) {
+  static const auto metricForDpi = User32Function<decltype(&GetSystemMetricsForDpi)>("GetSystemMetricsForDpi");
+  return metricForDpi != nullptr ? metricForDpi(metric, static_cast<UINT>(dpi)) : GetSystemMetrics(metric);
+}
 
 void SetControlHandle(MainWindow* window, Control control, HWND handle) {
   int32_t id = static_cast<int32_t>(control);
@@ -115,4 +161,4 @@ WindowApi g_window{Win32ControlTextLength, Win32ControlText,    Win32SetControlT
                    Win32WindowRect,        Win32MoveWindow,     Win32PlaceWindow,
                    Win32OuterSize,         Win32WorkArea,       Win32AcceptDrops,
                    Win32ArmStatusTimer,    Win32KillStatusTimer, Win32PostClose,
-                   Win32PostJobReport,     Win32Minimize};
+                   Win32PostJobReport,     Win32Minimize,        Win32Dpi};

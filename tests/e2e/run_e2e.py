@@ -152,6 +152,35 @@ def ClosingMidScanEndsTheJobAtOnceAndKeepsTheClipboard():  # the window closed, 
             raise AssertionError("%s: the program took %.1f s to end" % (how, time.monotonic() - began))
         check_equal(run("wine", CLIPBOARD, "print").stdout.decode(), "kept", "the clipboard after " + how)
 
+def TheWindowIsMadeForEachDpiAndRemadeInPlace():  # at each LogPixels; after a WM_DPICHANGED to another DPI and back
+    desktop, changes, seen = r"HKCU\Control Panel\Desktop", {96: 144, 120: 192, 144: 96, 192: 120}, {}
+    try:
+        for dpi, new in changes.items():  # a new session for each: the Wine server reads the DPI as it starts
+            run("sh", "-c", f"wine reg add '{desktop}' /v LogPixels /t REG_DWORD /d {dpi} /f; wineserver -k; wineserver -w;"
+                " wineserver -p; wine cmd /c exit", out=subprocess.DEVNULL)
+            seen[dpi] = json.loads(run("wine", PROBE, "dpi", str(new)).stdout)
+    finally:  # the next test's session is at 96 DPI again
+        run("wine", "reg", "add", desktop, "/v", "LogPixels", "/t", "REG_DWORD", "/d", "96", "/f")
+    controls = lambda layout: {id: control for id, control in layout.items() if id.isdigit()}
+    framed = lambda layout: {key: value for key, value in layout.items() if key != "client"}  # Wine's frame: its DPI's
+    off = lambda got, design, dpi: [(g, d) for g, d in zip(got, design) if abs(g - d * dpi / 96) > (dpi != 96)]
+    fits, at96 = lambda text: text[0] <= text[2] and text[1] <= text[3], seen[96][0]
+    fitting = {(id, t[4]) for layout in seen[96] for id, c in controls(layout).items() for t in c["texts"] if fits(t)}
+    for dpi, layouts in seen.items():  # compact, full; full and compact at the new DPI; compact and full back again
+        for i, layout in enumerate(layouts):
+            check_equal(layout["minimum"], layouts[[0, 0, 3, 3, 4, 4][i]]["window"], "the smallest size")
+            cut = [(id, t) for id, c in controls(layout).items() for t in c["texts"] if (id, t[4]) in fitting and not fits(t)]
+            check_equal(cut, [], "the texts cut at %d DPI" % layout["dpi"])
+        for layout in layouts[:2]:  # the design's sizes at the DPI (exactly at 96, else within a pixel) and fonts
+            sizes = {id: off(c["at"], c["design"], dpi) for id, c in controls(layout).items()}
+            sizes.update(window=off(layout["client"][:2] + [layout["tooltip"]], layout["client"][2:] + [at96["tooltip"]], dpi))
+            check_equal(sizes, dict.fromkeys(sizes, []), "the controls, client area and tooltip at %d DPI" % dpi)
+            fonts = {id: c["font"] - controls(at96)[id]["font"] * dpi / 96 for id, c in controls(layout).items()}
+            check_equal({id: d for id, d in fonts.items() if not -2 <= d <= 0.5}, {}, "fonts against 96 DPI's scaled")
+        new = changes[dpi]
+        check_equal(list(map(framed, layouts[2:4])), list(map(framed, seen[new][1::-1])), "remade for %d DPI" % new)
+        check_equal(layouts[4:], layouts[:2], "the window remade for %d DPI again" % dpi)
+
 os.chdir(folder := tempfile.mkdtemp(prefix="dorrowin-e2e-"))  # the sample tree; the tests add key.reg, a program copy
 run("sh", "-c", "mkdir -p サブ/y && touch '報告 10.txt' '報告 2.txt' a.txt サブ/x.txt サブ/y/z.txt")
 run("sh", "-c", "mkdir -p 混合/Ab 混合/がく && touch 混合/ab2.txt 混合/AB10.TXT 混合/Ab/ｶﾞ3 混合/がく/カク1.md 混合/ｶｸ.c")
@@ -164,7 +193,8 @@ suite = ET.SubElement(root, "testsuite", name="EndToEnd")
 # Each test in a new session, ending what the last test left running.
 for test in (TheCommandLineListsToTheClipboardAndExits, ADropIsListedAndClickedLabelsAreSavedAndDeleted,
              HelpOpensTheReadmeOrWarnsWithoutIt, TheReleaseZipHoldsBothProgramsAndTheHelp,
-             TheConsoleToolPrintsWhatTheWindowCopies, ClosingMidScanEndsTheJobAtOnceAndKeepsTheClipboard):
+             TheConsoleToolPrintsWhatTheWindowCopies, ClosingMidScanEndsTheJobAtOnceAndKeepsTheClipboard,
+             TheWindowIsMadeForEachDpiAndRemadeInPlace):
     run("sh", "-c", f"wineserver -k; wineserver -w; wineserver -p; wine reg delete '{KEY}' /f", out=subprocess.DEVNULL)
     start("wine", CLIPBOARD, "hold", "3600")  # Wine empties the clipboard once the session's last program ends
     began, failure = time.monotonic(), None

@@ -1,10 +1,17 @@
 // window_probe: prints the Dorrowin window as JSON for the end-to-end tests, null without one: its title, the message
 // box shown as [caption, text (id 0xFFFF)] or null, each control's screen centre and text. "close" posts it WM_CLOSE;
-// "endsession" sends it WM_ENDSESSION (a log-off) and returns once it has been handled.
+// "endsession" sends it WM_ENDSESSION (a log-off) and returns once it has been handled. "dpi N" makes the real window in-process and prints its layouts (compact, full; after a WM_DPICHANGED to N full,
+// compact; after one back compact, full): DPI, client size and design, window and smallest size, tooltip width; per
+// control its place and design place, font height, each text's [width, height] in it, client [width, height], text.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
+
+#include "ui/layout.h"
+#include "ui/win32/main_window.h"
 
 // `out`, then the window's text as a JSON string: WM_GETTEXT, as GetWindowTextW reads no other process's edit box.
 static std::string Text(std::string out, HWND window) {
@@ -16,7 +23,69 @@ static std::string Text(std::string out, HWND window) {
   return out + '"';
 }
 
+static void Click(HWND window, int id) {
+  SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, STN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+}
+
+// One layout as "dpi N" prints it; a setting label is clicked round until its first text is back.
+static void Layout(const AppState& state, const char* separator) {
+  HWND window = state.window->handle;
+  bool compact = state.settings.compactLayout;
+  int32_t width = 0, height = 0, d[4] = {};
+  RECT client{}, r{}, extent{};
+  MINMAXINFO limits{};
+  LayoutClientSize(compact, kDesignDpi, &width, &height), GetClientRect(window, &client), GetWindowRect(window, &r);
+  SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  std::printf("%s{\"dpi\":%d,\"client\":[%ld,%ld,%d,%d],\"window\":[%ld,%ld],\"minimum\":[%ld,%ld],\"tooltip\":%d",
+              separator, state.window->dpi, client.right, client.bottom, width, height, r.right - r.left,
+              r.bottom - r.top, limits.ptMinTrackSize.x, limits.ptMinTrackSize.y,
+              int(SendMessageW(state.window->tooltip, TTM_GETMAXTIPWIDTH, 0, 0)));
+  for (int id = kFirstControlId; id <= kLastControlId; ++id) {
+    HWND control = GetDlgItem(window, id);
+    HDC dc = GetDC(control);
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)), old = SelectObject(dc, font);
+    LOGFONTW made{};
+    wchar_t first[256] = {}, text[256] = {};
+    DesignPlace(static_cast<Control>(id), compact, d), GetObjectW(font, sizeof made, &made);
+    GetClientRect(control, &client), GetWindowTextW(control, first, 256);
+    GetWindowRect(control, &r), MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+    std::printf(",\"%d\":{\"at\":[%ld,%ld,%ld,%ld],\"design\":[%d,%d,%d,%d],\"font\":%ld,\"texts\":[", id, r.left,
+                r.top, r.right - r.left, r.bottom - r.top, d[0], d[1], d[2], d[3], made.lfHeight);
+    bool setting = !compact && (id <= 10002 || (id >= 10008 && id <= 10011) || id == 10023);
+    for (const char* comma = "";; comma = ",") {
+      DrawTextW(dc, text, GetWindowTextW(control, text, 256), &extent, DT_CALCRECT | DT_NOPREFIX);
+      std::printf("%s[%ld,%ld,%ld,%ld,%s]", comma, extent.right, extent.bottom, client.right, client.bottom,
+                  Text("", control).c_str());
+      if (!setting || (Click(window, id), GetWindowTextW(control, text, 256), std::wstring(text) == first)) break;
+    }
+    SelectObject(dc, old), ReleaseDC(control, dc), std::printf("]}");
+  }
+  std::printf("}");
+}
+
+// The window as made, then after a WM_DPICHANGED to dpi and after one back, each as the system sends it: the size the
+// window asks for at that DPI, at the same top-left corner.
+static int Dpi(WPARAM dpi) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  AppState state{};
+  MainWindow window{};
+  InitAppState(&state), state.window = &window, LoadWindowTexts(&state, instance);
+  RegisterMainWindowClass(&state, instance);
+  if (!CreateMainWindow(&state, instance)) return 1;
+  std::printf("["), Layout(state, ""), Click(window.handle, 10017), Layout(state, ",");
+  for (WPARAM to : {dpi, static_cast<WPARAM>(window.dpi)}) {
+    SIZE size{};
+    RECT r{};
+    SendMessageW(window.handle, WM_GETDPISCALEDSIZE, to, reinterpret_cast<LPARAM>(&size)), GetWindowRect(window.handle, &r);
+    r.right = r.left + size.cx, r.bottom = r.top + size.cy;
+    SendMessageW(window.handle, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&r));
+    Layout(state, ","), Click(window.handle, 10017), Layout(state, ",");
+  }
+  return std::printf("]") < 0 || !DestroyWindow(window.handle);
+}
+
 int wmain(int argc, wchar_t** argv) {
+  if (argc > 2) return Dpi(std::wcstoul(argv[2], nullptr, 10));
   HWND main = FindWindowW(L"Dorrowin", nullptr), box = FindWindowW(L"#32770", nullptr);  // #32770: a message box
   if (argc > 1 && std::wstring(argv[1]) == L"endsession") return SendMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
   if (argc > 1) return PostMessageW(main, WM_CLOSE, 0, 0) ? 0 : 1;

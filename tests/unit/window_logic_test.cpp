@@ -43,28 +43,30 @@ TEST_F(WindowLogicTest, EachLabelCyclesThroughItsTexts) {
   g_app.status = StatusState::Idle;
 }
 
-// Each row: where the window is, the work area, the layout, where it goes.
+// Each row: where the window is, the work area, the layout, the DPI, where it goes, its size (the client area scaled).
 TEST_F(WindowLogicTest, LayoutsFitIntoTheWorkArea) {
-  struct Row { WindowRect window, work; bool compact; int32_t x, y; } const rows[] = {
-      {{200, 150, 500, 450}, {0, 0, 1280, 984}, true, 200, 150},
-      {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, false, 1280 - 236, 984 - 238},
-      {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, true, 1280 - 86, 984 - 98},
-      {{-50, -40, 0, 0}, {100, 50, 1000, 700}, false, 100, 50},
-      {{900, 600, 950, 650}, {100, 50, 1000, 700}, false, 1000 - 236, 700 - 238},
-      {{10, 10, 50, 50}, {0, 0, 200, 984}, false, 200 - 236, 10},
+  struct Row { WindowRect window, work; bool compact; int32_t dpi, x, y; std::string size; } const rows[] = {
+      {{200, 150, 500, 450}, {0, 0, 1280, 984}, true, 96, 200, 150, "86 98"},
+      {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, false, 96, 1280 - 236, 984 - 238, "236 238"},
+      {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, true, 96, 1280 - 86, 984 - 98, "86 98"},
+      {{-50, -40, 0, 0}, {100, 50, 1000, 700}, false, 96, 100, 50, "236 238"},
+      {{900, 600, 950, 650}, {100, 50, 1000, 700}, false, 96, 1000 - 236, 700 - 238, "236 238"},
+      {{10, 10, 50, 50}, {0, 0, 200, 984}, false, 96, 200 - 236, 10, "236 238"},
+      {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, true, 120, 1280 - 106, 984 - 116, "106 116"},
+      {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, false, 144, 1280 - 351, 984 - 343, "351 343"},
   };
+  static int32_t dpi;  // the stand-in window's, per row
+  auto standIn = std::exchange(g_window.dpi, [](MainWindow*) { return dpi; });
   for (const Row& row : rows) {
-    SetWindowRect(row.window), SetWorkArea(row.work), ClearWindowLog();
+    dpi = row.dpi, SetWindowRect(row.window), SetWorkArea(row.work), ClearWindowLog();
     g_app.settings.compactLayout = !row.compact, Click(Control::LayoutButton);
     EXPECT_EQ(g_app.settings.compactLayout, row.compact);
-    EXPECT_EQ(Utf8(WindowLog().back()), "window " + std::to_string(row.x) + " " + std::to_string(row.y) +
-                                            (row.compact ? " 86 98" : " 236 238"));
+    EXPECT_EQ(Utf8(WindowLog().back()), "window " + std::to_string(row.x) + " " + std::to_string(row.y) + " " + row.size);
     EXPECT_TRUE(Logged(row.compact ? u"title Dorrowin" : u"title Dorrowin v1.04"));
     EXPECT_TRUE(Logged(row.compact ? u"text 10003 待機中" : u"text 10003 ファイル・フォルダをドロップして下さい"));
-    EXPECT_TRUE(Logged(row.compact ? u"move 10003 5 5 70 20" : u"move 10003 5 125 220 20"));
-    EXPECT_TRUE(Logged(row.compact ? u"move 10017 40 50 15 15" : u"move 10014 80 190 15 15"));
     EXPECT_TRUE(Logged(row.compact ? u"show 10016 0" : u"show 10001 1"));
   }
+  g_window.dpi = standIn;
 }
 
 // Help opens readme.txt in the program's folder; with no folder, or no memory for the path, it warns.

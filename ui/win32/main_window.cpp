@@ -12,7 +12,7 @@ namespace {
 constexpr DWORD kMainStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kMainExStyle =
     WS_EX_TOPMOST | WS_EX_ACCEPTFILES | WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_LAYERED;
-constexpr LPARAM kMaxTipWidth = 150;
+constexpr int32_t kMaxTipWidth = 150;
 
 // A clickable label: a bordered STATIC that reports clicks.
 constexpr DWORD kLabel = WS_BORDER | SS_NOTIFY | SS_CENTERIMAGE;
@@ -31,7 +31,8 @@ struct ControlRow {
   const wchar_t* tooltip;  // null: none
 };
 
-// The 23 controls in creation order, at their full-layout positions.
+// The 23 controls in creation order, at their full-layout positions at the
+// design's DPI.
 const ControlRow kControls[] = {
     {Control::PathFormLabel, L"STATIC", 0, L"", kLabel, 5, 5, 85, 20, FontKind::Normal,
      L"出力パス形式の変更"},
@@ -81,11 +82,11 @@ const ControlRow kControls[] = {
      FontKind::Small, nullptr},
 };
 
-HWND CreateTooltipControl(HINSTANCE instance) {
+HWND CreateTooltipControl(HINSTANCE instance, int32_t dpi) {
   HWND tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                  WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, nullptr, nullptr,
                                  instance, nullptr);
-  SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, kMaxTipWidth);
+  SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, DpiScale(kMaxTipWidth, dpi));
   return tooltip;
 }
 
@@ -105,7 +106,8 @@ void AddTool(HWND tooltip, HWND window, HWND control, HINSTANCE instance, const 
 void CreateControls(MainWindow* window, HINSTANCE instance) {
   for (const ControlRow& row : kControls) {
     HWND control = CreateWindowExW(row.exStyle, row.className, row.text, WS_CHILD | WS_VISIBLE | row.style,
-                                   row.x, row.y, row.width, row.height, window->handle,
+                                   DpiScale(row.x, window->dpi), DpiScale(row.y, window->dpi),
+                                   DpiScale(row.width, window->dpi), DpiScale(row.height, window->dpi), window->handle,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.control)),
                                    instance, nullptr);
     SetControlHandle(window, row.control, control);
@@ -113,19 +115,59 @@ void CreateControls(MainWindow* window, HINSTANCE instance) {
   }
 }
 
-// All three fonts are the stock GUI font's face and character set at fixed
-// pixel heights, each made from the copy as changed so far.
+// The width of a full-width character (the ideographic space) in a font at
+// a pixel height.
+int32_t FullWidthAdvance(HDC dc, LOGFONTW font, int32_t height) {
+  font.lfHeight = height;
+  HFONT made = CreateFontIndirectW(&font);
+  HGDIOBJ old = SelectObject(dc, made);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, L"\u3000", 1, &size);
+  SelectObject(dc, old);
+  DeleteObject(made);
+  return size.cx;
+}
+
+// A design font height at a DPI: scaled, then lowered while the font's
+// characters would be wider than the design font's scaled. Glyph widths are
+// whole pixels and do not grow in proportion to the height (one pixel more
+// can make a full-width character two pixels wider), and the labels' texts
+// must keep fitting controls that do. At the design's DPI it is the design
+// height.
+int32_t FontHeightForDpi(HDC dc, const LOGFONTW& font, int32_t designHeight, int32_t dpi) {
+  int32_t widest = DpiScale(FullWidthAdvance(dc, font, designHeight), dpi);
+  int32_t height = DpiScale(designHeight, dpi);
+  while (height > designHeight && FullWidthAdvance(dc, font, height) > widest) --height;
+  return height;
+}
+
+// All three fonts are the stock GUI font's face and character set at the
+// design's pixel heights for the window's DPI, each made from the copy as
+// changed so far.
 void CreateFonts(MainWindow* window) {
   LOGFONTW font{};
   GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
-  font.lfHeight = 13;
   font.lfWidth = 0;
+  HDC screen = GetDC(nullptr);
+  font.lfHeight = FontHeightForDpi(screen, font, 13, window->dpi);
   window->normalFont = CreateFontIndirectW(&font);
-  font.lfHeight = 11;
+  font.lfHeight = FontHeightForDpi(screen, font, 11, window->dpi);
   window->smallFont = CreateFontIndirectW(&font);
-  font.lfHeight = 14;
   font.lfWeight = FW_BOLD;
+  font.lfHeight = FontHeightForDpi(screen, font, 14, window->dpi);
   window->boldFont = CreateFontIndirectW(&font);
+  ReleaseDC(nullptr, screen);
+}
+
+// Frees the fonts and icons of the window's DPI (those no control or window
+// uses any more).
+void FreeFontsAndIcons(const MainWindow* window) {
+  for (HFONT font : {window->normalFont, window->smallFont, window->boldFont}) {
+    if (font != nullptr) DeleteObject(font);
+  }
+  for (HICON icon : {window->bigIcon, window->smallIcon}) {
+    if (icon != nullptr) DestroyIcon(icon);
+  }
 }
 
 HFONT FontFor(const MainWindow* window, FontKind kind) {
@@ -145,6 +187,21 @@ void AssignFonts(MainWindow* window) {
     SendMessageW(ControlHandle(window, row.control), WM_SETFONT,
                  reinterpret_cast<WPARAM>(FontFor(window, row.font)), TRUE);
   }
+}
+
+// The program's icon at a size for the window's DPI.
+HICON LoadIconForDpi(HINSTANCE instance, int widthMetric, int heightMetric, int32_t dpi) {
+  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DORROWIN), IMAGE_ICON,
+                                       SystemMetricForDpi(widthMetric, dpi), SystemMetricForDpi(heightMetric, dpi), 0));
+}
+
+// The window's own icons at the sizes for its DPI, so that the system does
+// not stretch the class's icons, which are made for the system DPI.
+void LoadWindowIcons(MainWindow* window, HINSTANCE instance) {
+  window->bigIcon = LoadIconForDpi(instance, SM_CXICON, SM_CYICON, window->dpi);
+  window->smallIcon = LoadIconForDpi(instance, SM_CXSMICON, SM_CYSMICON, window->dpi);
+  SendMessageW(window->handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(window->bigIcon));
+  SendMessageW(window->handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(window->smallIcon));
 }
 
 }  // namespace
@@ -184,26 +241,28 @@ bool AllowDropsFromLowerIntegrity(HWND window, MessageFilterFn filter) {
 }
 
 // The state travels with the window's creation, so that the window
-// procedure has it from its first message on.
+// procedure has it from its first message on. The window's DPI is known
+// once it exists (the window procedure records it): the window is then sized
+// for the full layout at that DPI, and its controls, fonts and icons made for it.
 bool CreateMainWindow(AppState* state, HINSTANCE instance) {
-  RECT frame{0, 0, kFullClientWidth, kFullClientHeight};
-  AdjustWindowRectEx(&frame, kMainStyle, FALSE, kMainExStyle);
   HWND handle = CreateWindowExW(kMainExStyle, reinterpret_cast<const wchar_t*>(state->className),
                                 reinterpret_cast<const wchar_t*>(state->fullTitle), kMainStyle,
-                                CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                                frame.bottom - frame.top, nullptr, nullptr, instance, state);
+                                CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, state);
   if (handle == nullptr) return false;
   MainWindow* window = state->window;
   window->handle = handle;
+  SIZE size = LayoutWindowSize(handle, false, window->dpi);
+  SetWindowPos(handle, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SetLayeredWindowAttributes(handle, 0, 255, LWA_ALPHA);
   SetClipboardOwner(handle);
   AllowDropsFromLowerIntegrity(handle);
   EnableMenuItem(GetSystemMenu(handle, FALSE), SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
 
-  window->tooltip = CreateTooltipControl(instance);
+  window->tooltip = CreateTooltipControl(instance, window->dpi);
   CreateControls(window, instance);
   CreateFonts(window);
   AssignFonts(window);
+  LoadWindowIcons(window, instance);
 
   ResolveReadmePath(state);
   LoadSettings(state);
@@ -211,6 +270,57 @@ bool CreateMainWindow(AppState* state, HINSTANCE instance) {
   UpdateWindow(handle);
   if (state->commandLineMode) StartJob(state, nullptr);
   return true;
+}
+
+SIZE LayoutWindowSize(HWND window, bool compact, int32_t dpi) {
+  int32_t clientWidth = 0;
+  int32_t clientHeight = 0;
+  LayoutClientSize(compact, dpi, &clientWidth, &clientHeight);
+  int32_t width = 0;
+  int32_t height = 0;
+  OuterSizeForDpi(window, clientWidth, clientHeight, dpi, &width, &height);
+  return SIZE{width, height};
+}
+
+void DesignPlace(Control control, bool compact, int32_t place[4]) {
+  if (compact && CompactPlace(control, place)) return;
+  for (const ControlRow& row : kControls) {
+    if (row.control != control) continue;
+    place[0] = row.x;
+    place[1] = row.y;
+    place[2] = row.width;
+    place[3] = row.height;
+    return;
+  }
+}
+
+// Every control goes to its place at the new DPI in the current layout (the
+// full-only ones, hidden in the compact layout, to their full-layout places)
+// and gets its font for that DPI; the fonts and icons of the old DPI (kept in
+// `old`) are freed once nothing uses them.
+void RescaleMainWindow(AppState* state, int32_t dpi, const RECT* suggested) {
+  MainWindow* window = state->window;
+  MainWindow old = *window;
+  window->dpi = dpi;
+  CreateFonts(window);
+  for (const ControlRow& row : kControls) {
+    int32_t place[4] = {};
+    DesignPlace(row.control, state->settings.compactLayout, place);
+    MoveWindow(ControlHandle(window, row.control), DpiScale(place[0], dpi), DpiScale(place[1], dpi),
+               DpiScale(place[2], dpi), DpiScale(place[3], dpi), TRUE);
+  }
+  AssignFonts(window);
+  SendMessageW(window->tooltip, TTM_SETMAXTIPWIDTH, 0, DpiScale(kMaxTipWidth, dpi));
+  LoadWindowIcons(window, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window->handle, GWLP_HINSTANCE)));
+  FreeFontsAndIcons(&old);
+  SetWindowPos(window->handle, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+               suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FreeWindowObjects(MainWindow* window) {
+  FreeFontsAndIcons(window);
+  window->normalFont = window->smallFont = window->boldFont = nullptr;
+  window->bigIcon = window->smallIcon = nullptr;
 }
 
 // The module's own path names the program's folder however the program was

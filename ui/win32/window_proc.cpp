@@ -9,10 +9,13 @@
 
 namespace {
 
-// The state comes with the window's creation and is kept in its user data.
+// The state comes with the window's creation and is kept in its user data;
+// the window's DPI is known from here on.
 LRESULT OnNcCreate(HWND window, WPARAM wParam, LPARAM lParam) {
   auto* creation = reinterpret_cast<CREATESTRUCTW*>(lParam);
-  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+  auto* state = static_cast<AppState*>(creation->lpCreateParams);
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+  state->window->dpi = WindowDpi(window);
   return DefWindowProcW(window, WM_NCCREATE, wParam, lParam);
 }
 
@@ -60,19 +63,40 @@ LRESULT OnPaint(HWND window) {
   return 0;
 }
 
+// Asked before WM_DPICHANGED (per-monitor v2): the window's size at the new
+// DPI is the current layout's client area at that DPI in the frame for that
+// DPI. Left to the default, the whole window, frame included, would be scaled
+// and the client area would miss the layout by a few pixels.
+LRESULT OnGetDpiScaledSize(const AppState* state, HWND window, WPARAM dpi, LPARAM size) {
+  *reinterpret_cast<SIZE*>(size) = LayoutWindowSize(window, state->settings.compactLayout, static_cast<int32_t>(dpi));
+  return TRUE;
+}
+
+// The window moved to a monitor of another scale: its contents are remade
+// for the new DPI (the same for x and y) in the rectangle the system suggests.
+LRESULT OnDpiChanged(AppState* state, WPARAM dpi, LPARAM suggested) {
+  RescaleMainWindow(state, LOWORD(dpi), reinterpret_cast<const RECT*>(suggested));
+  return 0;
+}
+
+// The window and its controls are gone: their fonts and icons go too.
+LRESULT OnNcDestroy(AppState* state, HWND window, WPARAM wParam, LPARAM lParam) {
+  FreeWindowObjects(state->window);
+  return DefWindowProcW(window, WM_NCDESTROY, wParam, lParam);
+}
+
 // The default procedure fills in the limits, then the smallest size becomes
-// that of the compact layout. Left to the default, the system's minimum for
-// captioned windows would widen the compact layout beyond its 80 x 70 client
-// area, and the fit into the work area would be computed for a size the
-// window does not have.
-LRESULT OnGetMinMaxInfo(HWND window, WPARAM wParam, LPARAM lParam) {
+// that of the compact layout at the window's DPI. Left to the default, the
+// system's minimum for captioned windows would widen the compact layout
+// beyond its client area, and the fit into the work area would be computed
+// for a size the window does not have. Before the state arrives the DPI is
+// the one the system tells for the window.
+LRESULT OnGetMinMaxInfo(const AppState* state, HWND window, WPARAM wParam, LPARAM lParam) {
   DefWindowProcW(window, WM_GETMINMAXINFO, wParam, lParam);
-  RECT frame{0, 0, kCompactClientWidth, kCompactClientHeight};
-  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+  SIZE compact = LayoutWindowSize(window, true, state != nullptr ? state->window->dpi : WindowDpi(window));
   auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-  info->ptMinTrackSize.x = frame.right - frame.left;
-  info->ptMinTrackSize.y = frame.bottom - frame.top;
+  info->ptMinTrackSize.x = compact.cx;
+  info->ptMinTrackSize.y = compact.cy;
   return 0;
 }
 
@@ -97,9 +121,15 @@ LRESULT OnDestroy(AppState* state) {
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* state = reinterpret_cast<AppState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (message == WM_NCCREATE) return OnNcCreate(window, wParam, lParam);
-  if (message == WM_GETMINMAXINFO) return OnGetMinMaxInfo(window, wParam, lParam);
+  if (message == WM_GETMINMAXINFO) return OnGetMinMaxInfo(state, window, wParam, lParam);
   if (state == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   switch (message) {
+    case WM_GETDPISCALEDSIZE:
+      return OnGetDpiScaledSize(state, window, wParam, lParam);
+    case WM_DPICHANGED:
+      return OnDpiChanged(state, wParam, lParam);
+    case WM_NCDESTROY:
+      return OnNcDestroy(state, window, wParam, lParam);
     case WM_COMMAND:
       return OnCommand(state, window, wParam, lParam);
     case WM_TIMER:

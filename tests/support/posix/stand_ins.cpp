@@ -145,7 +145,7 @@ WindowApi g_window{
     [](MainWindow*, bool on) { Log(u"drops" + Nums({on})); }, [](MainWindow*) { Log(u"timer 1"); }, [](MainWindow*) { Log(u"timer 0"); },
     [](MainWindow*) { Log(u"close"); },
     [](MainWindow*, int32_t report) { std::lock_guard hold(g_lock); g_reports.push_back(report), g_reported.notify_all(); },
-    [](MainWindow*) { Log(u"minimize"); }};
+    [](MainWindow*) { Log(u"minimize"); }, [](MainWindow*) { return int32_t{96}; }};
 ClipboardApi g_clipboard{SetClipboard};
 JobInputApi g_jobInput{
     [](DropHandle d) { return uint32_t(DropOf(d).size()); },

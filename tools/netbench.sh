@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# The listing on a real network file system: sshfs to an SSH server on
+# 127.0.0.1, reached through a proxy that holds every byte 0.5 ms in each
+# direction (tools/netbench/latency_proxy.py; the kernels here have no
+# netem). sshfs's directory cache expires after a second and each run waits
+# longer than that, so no run reads the answers of the one before. The tree:
+# 40 folders of 30 folders of 18 files with Japanese names (1,241 folders,
+# 21,600 files). Prints the median wall time of each command and the ratios.
+# Not part of the test command: it installs openssh-server and sshfs and
+# mounts with FUSE (root).
+#
+#   bash tools/netbench.sh [--windows] [--runs N] [--delay MS] [-- EXTRA dorrowin-list OPTIONS]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+windows=0 runs=3 delay=0.5 extra=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --windows) windows=1 ;;
+    --runs) runs=$2; shift ;;
+    --delay) delay=$2; shift ;;
+    --) shift; extra=("$@"); break ;;
+    *) echo "netbench: unknown argument $1" >&2; exit 2 ;;
+  esac
+  shift
+done
+
+missing=()
+for p in openssh-server sshfs; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  DEBIAN_FRONTEND=noninteractive apt-get update -qq >/dev/null
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+work=$root/build/netbench
+mkdir -p "$work/mnt" /run/sshd
+[ -f "$work/host_key" ] || ssh-keygen -q -t ed25519 -N '' -f "$work/host_key"
+[ -f "$work/user_key" ] || ssh-keygen -q -t ed25519 -N '' -f "$work/user_key"
+cat > "$work/sshd_config" <<CONF
+Port 2222
+ListenAddress 127.0.0.1
+HostKey $work/host_key
+AuthorizedKeysFile $work/user_key.pub
+PermitRootLogin prohibit-password
+PasswordAuthentication no
+UsePAM no
+StrictModes no
+PidFile $work/sshd.pid
+Subsystem sftp internal-sftp
+CONF
+
+cleanup() {
+  fusermount -u "$work/mnt" 2>/dev/null || umount -l "$work/mnt" 2>/dev/null || true
+  [ -n "${proxy:-}" ] && kill "$proxy" 2>/dev/null
+  [ -f "$work/sshd.pid" ] && kill "$(cat "$work/sshd.pid")" 2>/dev/null
+  true
+}
+trap cleanup EXIT
+cleanup
+/usr/sbin/sshd -f "$work/sshd_config"
+python3 tools/netbench/latency_proxy.py 2223 2222 "$delay" &
+proxy=$!
+
+python3 - "$work/tree" <<'PY'
+import os, sys
+root = sys.argv[1]
+if not os.path.isfile(os.path.join(root, ".complete")):
+    for a in range(40):
+        for b in range(30):
+            folder = os.path.join(root, "資料%02d" % a, "報告_%02d" % b)
+            os.makedirs(folder, exist_ok=True)
+            for c in range(18):
+                open(os.path.join(folder, "ファイル_%02d.txt" % c), "w").close()
+    open(os.path.join(root, ".complete"), "w").close()
+PY
+
+sleep 0.5
+sshfs -p 2223 "root@127.0.0.1:$work/tree" "$work/mnt" \
+  -o IdentityFile="$work/user_key",StrictHostKeyChecking=no,UserKnownHostsFile=/dev/null \
+  -o dcache_timeout=1,max_conns=8
+
+cmake --preset bench >/dev/null
+cmake --build --preset bench --target dorrowin-list >/dev/null
+# Each command: its name, then its arguments, separated by tabs.
+t=$'\t'
+extras=""
+for option in "${extra[@]}"; do extras+="$t$option"; done
+commands=("find${t}find${t}$work/mnt"
+          "dorrowin-list${t}build/bench/dorrowin-list${t}-f${t}absolute$extras${t}$work/mnt")
+if [ "$windows" = 1 ]; then
+  [ -f build/windows/CMakeCache.txt ] || cmake --preset windows >/dev/null
+  cmake --build build/windows --target dorrowin-list find_walker >/dev/null
+  export WINEPREFIX=${WINEPREFIX:-$root/build/windows/wineprefix} WINEDEBUG=-all LC_ALL=ja_JP.UTF-8
+  wineserver -p 2>/dev/null || true
+  wine cmd /c exit >/dev/null 2>&1 || true
+  z="Z:${work//\//\\}\\mnt"
+  commands+=("walker (Wine)${t}wine${t}build/windows/bench/find_walker.exe${t}$z"
+             "dorrowin-list.exe (Wine)${t}wine${t}build/windows/dorrowin-list.exe${t}-f${t}absolute$extras${t}$z")
+fi
+
+python3 - "$runs" "${commands[@]}" <<'PY'
+import statistics, subprocess, sys, time
+runs, commands = int(sys.argv[1]), [(c.split("\t")[0], c.split("\t")[1:]) for c in sys.argv[2:]]
+times = {name: [] for name, _ in commands}
+for _ in range(runs):
+    for name, command in commands:  # interleaved, each after the directory cache has expired
+        time.sleep(1.5)
+        began = time.monotonic()
+        subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+        times[name].append(time.monotonic() - began)
+medians = {name: statistics.median(t) for name, t in times.items()}
+print("| | wall s (median of %d) | ratio |" % runs)
+print("|---|---|---|")
+for name, median in medians.items():
+    base = medians["walker (Wine)"] if "Wine" in name and name != "walker (Wine)" else medians["find"]
+    ratio = "" if name in ("find", "walker (Wine)") else "%.2f" % (median / base)
+    print("| `%s` | %.2f | %s |" % (name, median, ratio))
+PY

@@ -1,3 +1,7 @@
+#include <functional>
+#include <random>
+#include <thread>
+
 #include "tests/support/test_support.h"
 
 namespace {
@@ -137,6 +141,58 @@ TEST(Listing, TreeOfManySiblings) {
   std::u16string text;
   EXPECT_EQ(ListToText(MakeRequest(O(T), inputs), &text), ListingOutcome::Done);
   EXPECT_EQ(Lines(text), expected);
+}
+
+// Reading ahead changes nothing: a random tree on disk (names that tie under the collation, deep and wide folders,
+// empty folders, links, a folder removed when the scan reaches it) lists to the same text with one reader and with
+// eight, in every form and filter, with and without affixes and extensions.
+TEST(Listing, EightReadersGiveTheTextOfOne) {
+  ScratchFolder folder;
+  std::mt19937 random(11);
+  const std::vector<std::string> names = {"a1", "a01", "A1", "a1.txt", "A01.TXT", "b2", "b10", "ファイル", "ふぁいる", "z"};
+  std::vector<std::string> entries = {"t/empty/", "u/f.txt", "t/deep/f"};
+  for (int i = 0; i < 150; ++i) entries.push_back("t/wide/" + std::to_string(i) + "/f"), entries[2].insert(7, "d/");
+  std::function<void(const std::string&, int)> grow = [&](const std::string& at, int depth) {
+    std::vector<std::string> pick = names;
+    std::shuffle(pick.begin(), pick.end(), random);
+    entries.push_back(at);
+    for (size_t i = 0, n = random() % 7; i < n; ++i) {
+      if (depth < 7 && random() % 3 != 0) grow(at + pick[i] + "/", depth + 1);
+      else entries.push_back(at + pick[i]);
+    }
+  };
+  grow("t/", 0), grow("u/", 0);
+  folder.Make(entries);
+  std::filesystem::create_directory_symlink(folder.native() / "t", folder.native() / "t/wide/0/up");
+  std::filesystem::create_directory_symlink(folder.native() / "nowhere", folder.native() / "t/wide/1/a1");
+  static std::filesystem::path gone;
+  static std::atomic<int> readByOthers;
+  static std::thread::id listing;
+  gone = folder.native() / "t/gone", listing = std::this_thread::get_id();
+  g_fileSystem.enumerateFolder = [](const char16_t* path, FolderEntryFn onEntry, void* context) {
+    if (std::u16string(path).ends_with(u"gone")) std::filesystem::remove_all(gone);
+    readByOthers += std::this_thread::get_id() != listing;
+    return kDriveZ.enumerateFolder(path, onEntry, context);
+  };
+  const std::vector<std::u16string> affixes = {u"<", u">", u"[", u"]"};
+  for (PathForm form : {A, R, N, T}) {
+    for (ItemFilter filter : {All, Files, Dirs}) {
+      for (bool plain : {true, false}) {
+        std::u16string texts[2];
+        for (int readers : {1, 8}) {
+          folder.Make({"t/gone/x"});
+          ListingOptions options = O(form, filter, true, plain);
+          options.readers = readers, readByOthers = 0;
+          ListingRequest request = MakeRequest(options, {folder["t"], folder["u"]}, plain ? std::vector<std::u16string>{} : affixes);
+          EXPECT_EQ(ListToText(request, &texts[readers == 8]), ListingOutcome::Done);
+          EXPECT_EQ(readByOthers > 0, readers == 8);
+        }
+        EXPECT_GT(texts[0].size(), 4000u);
+        EXPECT_EQ(texts[0], texts[1]) << static_cast<int>(form) << static_cast<int>(filter) << plain;
+      }
+    }
+  }
+  g_fileSystem = kDriveZ;
 }
 
 }  // namespace

@@ -2,57 +2,72 @@
 
 #include <cstring>
 
-#include "engine/network_drive.h"
+#include "engine/folder_readers.h"
 #include "engine/output_line.h"
 #include "engine/path_rules.h"
 #include "engine/text.h"
 #include "platform/filesystem.h"
 #include "platform/memory.h"
-#include "platform/network.h"
 
 namespace {
 
-struct FolderEntries {
-  ListingContext* context;
-  PathNode* head;
-  PathNode* tail;
-  NodeArena arena;  // holds every node of the list
+// Threads that read folders when the request leaves the number to us: they
+// wait on the storage's latency (network round trips), not on the cores.
+constexpr int32_t kDefaultReaders = 16;
+
+// A subfolder of the folder being listed and its read-ahead request (null:
+// the listing reads it itself when it gets there).
+struct Subfolder {
+  PathNode* entry;
+  ReadRequest* request;
 };
 
-// Collects one enumerated entry, unsorted; the list is sorted once at the
-// end. Stops the enumeration at a cancel or when storage runs out.
-bool CollectEntry(void* context, const FolderEntry& entry) {
-  auto* entries = static_cast<FolderEntries*>(context);
-  if (ListingStopped(entries->context)) return false;
-  if (TextEqual(entry.name, u".") || TextEqual(entry.name, u"..")) return true;
-  size_t length = TextLength(entry.name);
-  PathNode* node = length < INT32_MAX ? AppendArenaNode(&entries->arena, entry.name, static_cast<int32_t>(length),
-                                                        &entries->head, &entries->tail, entry.isFolder ? 0 : 1)
-                                      : nullptr;
-  if (node == nullptr) {
-    entries->context->failed = true;
-    return false;
+// The pool of the listing, started the first time a folder has subfolders
+// to read ahead; null when the request asks for one reader or no thread
+// starts.
+ReaderPool* Readers(ListingContext* context) {
+  if (!context->readersTried) {
+    context->readersTried = true;
+    int32_t readers = context->request->options.readers;
+    if (readers == 0) readers = kDefaultReaders;
+    if (readers > 1) context->readers = StartReaderPool(readers, context->abort, &context->failed);
   }
-  node->isLink = entry.isLink ? 1 : 0;
-  return true;
+  return context->readers;
 }
 
-// Reads a folder's entries. A network folder is read through a temporary
-// drive letter, released again before any of its lines is written; when no
-// letter can be connected it is read by its network path directly. A folder
-// that cannot be read, or fails partway, keeps what was read.
-void ReadFolder(ListingContext* context, const char16_t* folderPath, FolderEntries* entries) {
-  char16_t drive[3] = {0, 0, 0};
-  if (IsNetworkPath(folderPath, static_cast<int32_t>(TextLength(folderPath)), StyleOf(context))) {
-    MapUncToDrive(folderPath, drive);
+// Reads the folder's subfolders ahead, as many as the pool takes, the first
+// one on top of its stack: the listing needs them in their order. path holds
+// the folder's path and a separator (prefixLength units). Returns the
+// subfolders in order with their requests; null when there is nothing to
+// read ahead or storage ran out (context->failed set).
+Subfolder* ReadAhead(ListingContext* context, const FolderContents& contents, char16_t* path, size_t prefixLength,
+                     int32_t* count) {
+  *count = 0;
+  int32_t subfolders = 0;
+  for (PathNode* entry = contents.head; entry != nullptr; entry = entry->next) {
+    if (entry->isFile == 0 && entry->isLink == 0) ++subfolders;
   }
-  const char16_t* readFrom = drive[0] != 0 ? drive : folderPath;
-  FolderRead read = g_fileSystem.enumerateFolder(readFrom, CollectEntry, entries);
-  int32_t error = read != FolderRead::Complete ? g_fileSystem.lastError() : 0;
-  if (drive[0] != 0) g_network.cancelDrive(drive);
-  if (read != FolderRead::Complete && !ListingStopped(context)) {
-    ReportProblem(context, ListingProblemKind::UnreadableFolder, folderPath, error);
+  if (subfolders == 0 || Readers(context) == nullptr) return nullptr;
+  int32_t room = ReadAheadRoom(context->readers);
+  if (subfolders > room) subfolders = room;
+  if (subfolders <= 0) return nullptr;
+  auto* ahead = static_cast<Subfolder*>(PlatformAllocArray(static_cast<size_t>(subfolders), sizeof(Subfolder)));
+  if (ahead == nullptr) {
+    context->failed = true;
+    return nullptr;
   }
+  int32_t filled = 0;
+  for (PathNode* entry = contents.head; entry != nullptr && filled < subfolders; entry = entry->next) {
+    if (entry->isFile == 0 && entry->isLink == 0) ahead[filled++] = Subfolder{entry, nullptr};
+  }
+  for (int32_t i = subfolders - 1; i >= 0 && !context->failed; --i) {
+    PathNode* entry = ahead[i].entry;
+    std::memcpy(path + prefixLength, entry->text, (static_cast<size_t>(entry->length) + 1) * sizeof(char16_t));
+    size_t length = prefixLength + static_cast<size_t>(entry->length);
+    ahead[i].request = SubmitRead(context->readers, path, length, &context->failed);
+  }
+  *count = subfolders;
+  return ahead;
 }
 
 }  // namespace
@@ -62,7 +77,7 @@ void ListFlat(ListingContext* context, PathNode* entryList) {
     if (ListingStopped(context)) return;
     if (entry->isFile == 0) {
       if (AdmitsFolders(context)) AppendOutputLine(context, entry->text, entry->length, false);
-      if (context->request->options.folderScan) ScanFolder(context, entry->text);
+      if (context->request->options.folderScan) ScanFolder(context, entry->text, nullptr);
     } else if (AdmitsFiles(context)) {
       AppendOutputLine(context, entry->text, entry->length, true);
     }
@@ -71,29 +86,36 @@ void ListFlat(ListingContext* context, PathNode* entryList) {
 
 // Folders whose entries are symbolic links or junctions are listed but never
 // descended into, so a link back to an ancestor cannot loop. The folder
-// passed in is always read, link or not: the user chose it.
-void ScanFolder(ListingContext* context, const char16_t* folderPath) {
-  FolderEntries entries{context, nullptr, nullptr, NodeArena{nullptr, 0}};
-  ReadFolder(context, folderPath, &entries);
+// passed in is always read, link or not: the user chose it. A folder read
+// ahead (request not null) is taken from the readers; its problem is told
+// here, so problems come in the listing's order.
+void ScanFolder(ListingContext* context, const char16_t* folderPath, ReadRequest* request) {
+  FolderContents contents = kNoContents;
+  if (request != nullptr) {
+    TakeRead(context->readers, request, &contents);
+  } else {
+    ReadFolderContents(folderPath, context->abort, nullptr, &contents);
+  }
+  if (contents.failed) context->failed = true;
+  if (contents.read != FolderRead::Complete && !ListingStopped(context)) {
+    ReportProblem(context, ListingProblemKind::UnreadableFolder, folderPath, contents.error);
+  }
   if (ListingStopped(context)) {
-    FreeNodeArena(&entries.arena);
+    FreeFolderContents(&contents);
     return;
   }
-  // Sorting after reading costs O(n log n); inserting each entry into a
-  // sorted list would cost O(n^2) for entries that arrive out of order.
-  SortNodeList(&entries.head, &entries.tail);
 
   // One buffer for every entry's full path, sized for the longest name.
   size_t folderLength = TextLength(folderPath);
   size_t longestName = 0;
-  for (PathNode* entry = entries.head; entry != nullptr; entry = entry->next) {
+  for (PathNode* entry = contents.head; entry != nullptr; entry = entry->next) {
     if (static_cast<size_t>(entry->length) > longestName) longestName = static_cast<size_t>(entry->length);
   }
   const char16_t separator = PathSeparator(context);
   bool endsInSeparator = folderLength > 0 && folderPath[folderLength - 1] == separator;
   size_t prefixLength = folderLength + (endsInSeparator ? 0 : 1);
   char16_t* path = nullptr;
-  if (entries.head != nullptr) {
+  if (contents.head != nullptr) {
     path = static_cast<char16_t*>(PlatformAllocArray(prefixLength + longestName + 1, sizeof(char16_t)));
     if (path == nullptr) context->failed = true;
   }
@@ -101,8 +123,11 @@ void ScanFolder(ListingContext* context, const char16_t* folderPath) {
     std::memcpy(path, folderPath, folderLength * sizeof(char16_t));
     if (!endsInSeparator) path[folderLength] = separator;
   }
+  int32_t aheadCount = 0;
+  Subfolder* ahead = path != nullptr ? ReadAhead(context, contents, path, prefixLength, &aheadCount) : nullptr;
+  int32_t nextAhead = 0;
 
-  for (PathNode* entry = entries.head; entry != nullptr && path != nullptr; entry = entry->next) {
+  for (PathNode* entry = contents.head; entry != nullptr && path != nullptr; entry = entry->next) {
     if (ListingStopped(context)) break;
     std::memcpy(path + prefixLength, entry->text, (static_cast<size_t>(entry->length) + 1) * sizeof(char16_t));
     int32_t length = static_cast<int32_t>(prefixLength) + entry->length;
@@ -113,8 +138,10 @@ void ScanFolder(ListingContext* context, const char16_t* folderPath) {
         AppendOutputLine(context, path, length, false);
       }
       if (entry->isLink == 0) {
+        ReadRequest* read = nullptr;
+        if (nextAhead < aheadCount && ahead[nextAhead].entry == entry) read = ahead[nextAhead++].request;
         PushIndent(context);
-        ScanFolder(context, path);
+        ScanFolder(context, path, read);
         PopIndent(context);
       }
     } else if (AdmitsFiles(context)) {
@@ -122,6 +149,8 @@ void ScanFolder(ListingContext* context, const char16_t* folderPath) {
       AppendOutputLine(context, path, length, true);
     }
   }
+  // Requests not taken (the listing stopped) are the pool's to free.
+  PlatformFree(ahead);
   PlatformFree(path);
-  FreeNodeArena(&entries.arena);
+  FreeFolderContents(&contents);
 }

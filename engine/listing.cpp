@@ -4,7 +4,7 @@
 
 #include "engine/flat_listing.h"
 #include "engine/listing_context.h"
-#include "engine/network_drive.h"
+#include "engine/folder_readers.h"
 #include "engine/output_line.h"
 #include "engine/path_node.h"
 #include "engine/path_rules.h"
@@ -12,7 +12,6 @@
 #include "engine/tree_listing.h"
 #include "platform/filesystem.h"
 #include "platform/memory.h"
-#include "platform/network.h"
 
 namespace {
 
@@ -33,39 +32,6 @@ bool NeedsCommonPrefix(const ListingContext* context) {
 uint32_t QueryAttributes(const char16_t* path, int32_t* error) {
   uint32_t attributes = g_fileSystem.queryAttributes(path);
   if (attributes == kInvalidAttributes) *error = g_fileSystem.lastError();
-  return attributes;
-}
-
-// The attributes of an input path. A network item is queried through a
-// temporary drive letter for its parent folder; when no letter can be had
-// (all in use, refused, or no network provider) it is queried directly.
-uint32_t QueryItemAttributes(ListingContext* context, const char16_t* path, int32_t length, int32_t* error) {
-  if (!IsNetworkPath(path, length, StyleOf(context))) return QueryAttributes(path, error);
-  int32_t lastSeparator = length - 1;
-  while (path[lastSeparator] != kBackslash) --lastSeparator;
-  char16_t* parent = CopyText(path, static_cast<size_t>(lastSeparator));
-  if (parent == nullptr) {
-    context->failed = true;
-    return kInvalidAttributes;
-  }
-  char16_t drive[3] = {0, 0, 0};
-  MapUncToDrive(parent, drive);
-  PlatformFree(parent);
-  if (drive[0] == 0) return QueryAttributes(path, error);
-
-  int32_t tailLength = length - lastSeparator;
-  auto* query = static_cast<char16_t*>(PlatformAllocArray(static_cast<size_t>(tailLength) + 3, sizeof(char16_t)));
-  uint32_t attributes = kInvalidAttributes;
-  if (query == nullptr) {
-    context->failed = true;
-  } else {
-    query[0] = drive[0];
-    query[1] = drive[1];
-    std::memcpy(query + 2, path + lastSeparator, (static_cast<size_t>(tailLength) + 1) * sizeof(char16_t));
-    attributes = QueryAttributes(query, error);
-    PlatformFree(query);
-  }
-  g_network.cancelDrive(drive);
   return attributes;
 }
 
@@ -105,7 +71,7 @@ void GatherItem(ListingContext* context, Gathering* work, const RequestText& inp
   }
   int32_t length = NormalizeInputPath(path, input.length, StyleOf(context));
   int32_t error = 0;
-  uint32_t attributes = QueryItemAttributes(context, path, length, &error);
+  uint32_t attributes = QueryAttributes(path, &error);
   if (!ListingStopped(context) && attributes == kInvalidAttributes) {
     ReportProblem(context, ListingProblemKind::UnreadableItem, path, error);
   } else if (!ListingStopped(context)) {
@@ -123,7 +89,8 @@ void GatherItem(ListingContext* context, Gathering* work, const RequestText& inp
 // Gathers the input items, sorts them once (as a folder's entries are
 // sorted), and hands them to the builder of the path form.
 ListingOutcome StreamListing(const ListingRequest& request, const std::atomic<bool>& abort, const ListingSink& sink) {
-  ListingContext context{&request, &abort, &sink, request.inputFailed, 0, TreeIndent{nullptr, 0, 0}, LineBuffer{nullptr, 0}};
+  ListingContext context{&request, &abort, &sink, request.inputFailed, 0, TreeIndent{nullptr, 0, 0},
+                         LineBuffer{nullptr, 0}, nullptr, false};
   Gathering work{nullptr, nullptr, nullptr};
   if (NeedsCommonPrefix(&context)) context.commonPrefixLength = kCommonPrefixUnset;
 
@@ -139,6 +106,7 @@ ListingOutcome StreamListing(const ListingRequest& request, const std::atomic<bo
     }
   }
 
+  StopReaderPool(context.readers);
   ReleaseLineStorage(&context);
   PlatformFree(work.firstItem);
   FreeNodeList(&work.entryHead, &work.entryTail);

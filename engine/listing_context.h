@@ -21,6 +21,8 @@ struct LineBuffer {
   size_t capacity;
 };
 
+struct ReaderPool;
+
 struct ListingContext {
   const ListingRequest* request;
   const std::atomic<bool>* abort;
@@ -32,6 +34,10 @@ struct ListingContext {
   int32_t commonPrefixLength;
   TreeIndent indent;
   LineBuffer line;
+  // The folder readers, started at the first folder read ahead; null until
+  // then, and for good when readersTried and none could be started.
+  ReaderPool* readers;
+  bool readersTried;
 };
 
 constexpr int32_t kCommonPrefixUnset = -1;

@@ -148,9 +148,9 @@ void OnJobReport(AppState* state, int32_t report) {
 void CancelWindowJob(AppState* state) { CancelJob(&state->job); }
 
 // The abort is checked at every entry, so the worker ends within one; a
-// call blocked in the network ends when the system returns it. Each drive
-// letter the engine connects is cancelled on the way out of the call that
-// connected it, so once the worker has ended none is left.
+// call blocked in the network ends when the system returns it. The worker
+// waits for its folder readers before it ends, so once it has ended none
+// is left.
 void EndWindowJob(AppState* state) {
   CancelJob(&state->job);
   WaitForJob(&state->job);

@@ -18,7 +18,7 @@ void OnJobReport(AppState* state, int32_t report);
 // Cancel: the running job stops within an entry.
 void CancelWindowJob(AppState* state);
 // The window is closing: a running job is cancelled and its worker waited
-// for, so that no worker (and no drive letter it connected) outlives the
+// for, so that no worker (nor any of its folder readers) outlives the
 // window, and the clipboard keeps what it had.
 void EndWindowJob(AppState* state);
 // Writes the current state's text to the status label, in the layout's wording.

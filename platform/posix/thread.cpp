@@ -1,7 +1,9 @@
 #include <pthread.h>
+#include <time.h>
 
 #include <new>
 
+#include "platform/memory.h"
 #include "platform/thread.h"
 
 namespace {
@@ -71,6 +73,51 @@ void PosixWaitThread(ThreadHandle thread) {
   }
 }
 
+struct PosixSync {
+  pthread_mutex_t mutex;
+  pthread_cond_t condition;
+};
+
+// The signal's timed waits count on the monotonic clock, so that a change
+// of the wall clock neither stretches nor cuts them.
+SyncHandle PosixCreateSync() {
+  void* block = PlatformAlloc(sizeof(PosixSync));
+  if (block == nullptr) return nullptr;
+  PosixSync* sync = new (block) PosixSync;
+  pthread_mutex_init(&sync->mutex, nullptr);
+  pthread_condattr_t attributes;
+  pthread_condattr_init(&attributes);
+  pthread_condattr_setclock(&attributes, CLOCK_MONOTONIC);
+  pthread_cond_init(&sync->condition, &attributes);
+  pthread_condattr_destroy(&attributes);
+  return sync;
+}
+
+void PosixDestroySync(SyncHandle handle) {
+  PosixSync* sync = static_cast<PosixSync*>(handle);
+  if (sync == nullptr) return;
+  pthread_cond_destroy(&sync->condition);
+  pthread_mutex_destroy(&sync->mutex);
+  PlatformFree(sync);
+}
+
+void PosixLock(SyncHandle sync) { pthread_mutex_lock(&static_cast<PosixSync*>(sync)->mutex); }
+
+void PosixUnlock(SyncHandle sync) { pthread_mutex_unlock(&static_cast<PosixSync*>(sync)->mutex); }
+
+void PosixWaitSync(SyncHandle handle, int32_t milliseconds) {
+  PosixSync* sync = static_cast<PosixSync*>(handle);
+  timespec until{};
+  clock_gettime(CLOCK_MONOTONIC, &until);
+  long nanoseconds = until.tv_nsec + static_cast<long>(milliseconds % 1000) * 1000000L;
+  until.tv_sec += milliseconds / 1000 + nanoseconds / 1000000000L;
+  until.tv_nsec = nanoseconds % 1000000000L;
+  pthread_cond_timedwait(&sync->condition, &sync->mutex, &until);
+}
+
+void PosixWakeAll(SyncHandle sync) { pthread_cond_broadcast(&static_cast<PosixSync*>(sync)->condition); }
+
 }  // namespace
 
-ThreadApi g_thread{PosixStartThread, PosixCloseThread, PosixWaitThread};
+ThreadApi g_thread{PosixStartThread, PosixCloseThread, PosixWaitThread, PosixCreateSync, PosixDestroySync,
+                   PosixLock,        PosixUnlock,      PosixWaitSync,   PosixWakeAll};

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "platform/memory.h"
 #include "platform/thread.h"
 
 namespace {
@@ -50,6 +51,34 @@ void Win32WaitThread(ThreadHandle thread) {
   }
 }
 
+struct Win32Sync {
+  SRWLOCK lock;
+  CONDITION_VARIABLE condition;
+};
+
+SyncHandle Win32CreateSync() {
+  auto* sync = static_cast<Win32Sync*>(PlatformAlloc(sizeof(Win32Sync)));
+  if (sync == nullptr) return nullptr;
+  InitializeSRWLock(&sync->lock);
+  InitializeConditionVariable(&sync->condition);
+  return sync;
+}
+
+// Neither an SRW lock nor a condition variable holds system resources.
+void Win32DestroySync(SyncHandle sync) { PlatformFree(sync); }
+
+void Win32Lock(SyncHandle sync) { AcquireSRWLockExclusive(&static_cast<Win32Sync*>(sync)->lock); }
+
+void Win32Unlock(SyncHandle sync) { ReleaseSRWLockExclusive(&static_cast<Win32Sync*>(sync)->lock); }
+
+void Win32WaitSync(SyncHandle handle, int32_t milliseconds) {
+  auto* sync = static_cast<Win32Sync*>(handle);
+  SleepConditionVariableSRW(&sync->condition, &sync->lock, static_cast<DWORD>(milliseconds), 0);
+}
+
+void Win32WakeAll(SyncHandle sync) { WakeAllConditionVariable(&static_cast<Win32Sync*>(sync)->condition); }
+
 }  // namespace
 
-ThreadApi g_thread{Win32StartThread, Win32CloseThread, Win32WaitThread};
+ThreadApi g_thread{Win32StartThread, Win32CloseThread, Win32WaitThread, Win32CreateSync, Win32DestroySync,
+                   Win32Lock,        Win32Unlock,      Win32WaitSync,   Win32WakeAll};

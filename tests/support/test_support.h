@@ -11,7 +11,6 @@
 #include "engine/path_node.h"
 #include "platform/filesystem.h"
 #include "platform/memory.h"
-#include "platform/network.h"
 #include "platform/thread.h"
 #include "platform/utf8.h"
 #include "platform/window.h"

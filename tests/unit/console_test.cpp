@@ -84,6 +84,7 @@ TEST(ConsoleTool, OptionsListLikeTheWindow) {
       {{"-i", "files", "--file-prefix=<", "--file-suffix=>", "-n", "other/x.md", "top/.hidden"}, {"<other/x.md>", "<top/.hidden>"}},
       {{"-f", "relative", "-n", "top/ガ/か.c", "nowhere", "other"}, {"top/ガ/か.c", "other"}},
       {{"-ftree", "-n", "/"}, {"/"}},
+      {{"-j", "1", "--threads=3", "-fname", "top/ガ"}, {"ガ", "か.c", "か9.c", "カ10.c"}},
   };
   for (const Case& c : cases) {
     ToolRun run = RunTool(c.args, w.native());
@@ -107,6 +108,8 @@ TEST(ConsoleTool, UsageErrorsListNothing) {
       {{"--separator=colon", "."}, "invalid value 'colon' for --separator (backslash, slash)"},
       {{"-i", "some", "."}, "invalid value 'some' for --items (all, files, folders)"},
       {{"--no-scan=yes", "."}, "option --no-scan takes no value"},
+      {{"-j", "0", "."}, "invalid value '0' for --threads (a number from 1 to 256)"},
+      {{"--threads=x", "."}, "invalid value 'x' for --threads (a number from 1 to 256)"},
       {{"--saved", "."}, "unknown option '--saved'"},  // Windows only
       {{"-x"}, "no path given"},
   };

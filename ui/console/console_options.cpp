@@ -7,7 +7,7 @@ namespace {
 
 enum class OptionId {
   Form, Separator, Items, NoExtensions, NoScan, FilePrefix, FileSuffix, FolderPrefix, FolderSuffix,
-  Help, Version, Saved, Copy, Utf16,
+  Threads, Help, Version, Saved, Copy, Utf16,
 };
 
 struct OptionInfo {
@@ -28,6 +28,7 @@ constexpr OptionInfo kOptions[] = {
     {u"file-suffix", 0, true, false, OptionId::FileSuffix},
     {u"folder-prefix", 0, true, false, OptionId::FolderPrefix},
     {u"folder-suffix", 0, true, false, OptionId::FolderSuffix},
+    {u"threads", u'j', true, false, OptionId::Threads},
     {u"help", u'h', false, false, OptionId::Help},
     {u"version", 0, false, false, OptionId::Version},
     {u"saved", 0, false, true, OptionId::Saved},
@@ -94,6 +95,21 @@ bool InvalidValue(ConsoleMessage* message, const OptionInfo& option, const char1
   return false;
 }
 
+// Folders read at once, at most: more only hold more requests in flight.
+constexpr int32_t kMaxThreads = 256;
+
+// A count of threads: decimal digits only, 1 to kMaxThreads.
+bool ParseThreads(const char16_t* value, int32_t* threads) {
+  int32_t number = 0;
+  for (const char16_t* c = value; *c != 0; ++c) {
+    if (*c < u'0' || *c > u'9' || number > kMaxThreads) return false;
+    number = number * 10 + (*c - u'0');
+  }
+  if (value[0] == 0 || number < 1 || number > kMaxThreads) return false;
+  *threads = number;
+  return true;
+}
+
 // Records one option and its value; false (with the reason) when the value
 // is not one of the option's words.
 bool TakeOption(const OptionInfo& option, const char16_t* value, ConsoleCommand* command, ConsoleMessage* message) {
@@ -114,6 +130,12 @@ bool TakeOption(const OptionInfo& option, const char16_t* value, ConsoleCommand*
       command->itemFilterGiven = true;
       command->itemFilter = static_cast<ItemFilter>(choice);
       return true;
+    case OptionId::Threads:
+      if (ParseThreads(value, &command->readers)) return true;
+      AppendMessage(message, u"invalid value '");
+      AppendMessage(message, value);
+      AppendMessage(message, u"' for --threads (a number from 1 to 256)");
+      return false;
     case OptionId::NoExtensions: command->extensionsHidden = true; return true;
     case OptionId::NoScan: command->scanOff = true; return true;
     case OptionId::FilePrefix: command->affixes[kFilePrefix] = value; return true;

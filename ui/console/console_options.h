@@ -19,6 +19,7 @@ struct ConsoleCommand {
   ItemFilter itemFilter;
   bool extensionsHidden;  // --no-extensions
   bool scanOff;           // --no-scan
+  int32_t readers;        // --threads: folders read at once; 0 when not given
   const char16_t* affixes[kAffixCount];  // the arguments' own texts; null when not given
   bool saved;
   bool copy;

@@ -36,6 +36,8 @@ const char16_t kUsage[] =
     u"      --file-suffix=TEXT   text after every file line\n"
     u"      --folder-prefix=TEXT text in front of every folder line\n"
     u"      --folder-suffix=TEXT text after every folder line\n"
+    u"  -j, --threads=N          read up to N folders at once, 1 to 256 (default 16;\n"
+    u"                           1 reads one folder at a time)\n"
     u"      --utf16              write the clipboard's exact text: UTF-16LE, lines\n"
     u"                           joined with CR LF, none after the last\n";
 const char16_t kWindowsUsage[] =
@@ -197,6 +199,7 @@ bool MakeRequest(const ConsoleCommand& command, ListingRequest* request) {
   const char16_t* texts[kAffixCount] = {};
   for (int32_t i = 0; i < kAffixCount; ++i) texts[i] = command.affixes[i] != nullptr ? command.affixes[i] : saved[i];
   made = made && MakeJobRequest(&settings, kConsolePathStyle, texts, request);
+  request->options.readers = command.readers;
   for (char16_t* text : saved) PlatformFree(text);
   for (int32_t i = 0; i < command.pathCount && made; ++i) {
     // An empty argument stays empty: it names nothing and is reported so.

@@ -1,0 +1,259 @@
+#include "engine/folder_readers.h"
+
+#include <cstring>
+#include <new>
+
+#include "engine/text.h"
+#include "platform/memory.h"
+#include "platform/thread.h"
+
+namespace {
+
+// Requests not yet taken back, at most: beyond it the listing reads folders
+// itself when it gets to them.
+constexpr int32_t kMaxOutstanding = 4096;
+// Entries held in read but not yet taken results, at most: beyond it the
+// readers take no new request until the listing catches up.
+constexpr int64_t kMaxHeldEntries = int64_t{1} << 18;
+// How long a waiting thread sleeps before it looks at the cancel again.
+constexpr int32_t kWaitMilliseconds = 10;
+
+struct Collector {
+  FolderContents* out;
+  const std::atomic<bool>* abort;
+  const std::atomic<bool>* stop;
+};
+
+// Collects one enumerated entry, unsorted. Stops the enumeration at a
+// cancel, a stop of the pool, or when storage runs out.
+bool CollectEntry(void* context, const FolderEntry& entry) {
+  auto* collector = static_cast<Collector*>(context);
+  if (collector->abort->load(std::memory_order_relaxed)) return false;
+  if (collector->stop != nullptr && collector->stop->load(std::memory_order_relaxed)) return false;
+  if (TextEqual(entry.name, u".") || TextEqual(entry.name, u"..")) return true;
+  FolderContents* out = collector->out;
+  size_t length = TextLength(entry.name);
+  PathNode* node = length < INT32_MAX ? AppendArenaNode(&out->arena, entry.name, static_cast<int32_t>(length),
+                                                        &out->head, &out->tail, entry.isFolder ? 0 : 1)
+                                      : nullptr;
+  if (node == nullptr) {
+    out->failed = true;
+    return false;
+  }
+  node->isLink = entry.isLink ? 1 : 0;
+  ++out->count;
+  return true;
+}
+
+}  // namespace
+
+enum class RequestState : int32_t { Queued, Reading, Read };
+
+// A folder to read ahead. It is linked in the pool's list of requests not
+// taken back, and while queued in the stack too.
+struct ReadRequest {
+  ReadRequest* stackPrevious;  // towards the top
+  ReadRequest* stackNext;
+  ReadRequest* listPrevious;
+  ReadRequest* listNext;
+  RequestState state;  // under the pool's lock
+  char16_t* path;
+  FolderContents contents;  // the reader's while Reading
+};
+
+struct ReaderPool {
+  SyncHandle sync;
+  ThreadHandle* threads;
+  int32_t threadCount;       // started
+  int32_t maxThreads;
+  const std::atomic<bool>* abort;
+  std::atomic<bool> stop;    // the pool ends, or a reader's storage ran out
+  std::atomic<bool> failed;  // a reader's storage ran out
+  // Under the lock:
+  ReadRequest* top;          // the queued requests, last submitted first
+  ReadRequest* requests;     // every request not taken back
+  int64_t heldEntries;       // entries of Read requests
+  // The listing's alone:
+  int32_t outstanding;       // requests submitted and not taken back
+};
+
+namespace {
+
+void FreeRequest(ReadRequest* request) {
+  FreeFolderContents(&request->contents);
+  PlatformFree(request->path);
+  PlatformFree(request);
+}
+
+// With the lock held: takes a queued request out of the stack.
+void Unstack(ReaderPool* pool, ReadRequest* request) {
+  if (request->stackPrevious != nullptr) request->stackPrevious->stackNext = request->stackNext;
+  else pool->top = request->stackNext;
+  if (request->stackNext != nullptr) request->stackNext->stackPrevious = request->stackPrevious;
+  request->stackPrevious = request->stackNext = nullptr;
+}
+
+// With the lock held: takes a request out of the list of those not taken.
+void Unlist(ReaderPool* pool, ReadRequest* request) {
+  if (request->listPrevious != nullptr) request->listPrevious->listNext = request->listNext;
+  else pool->requests = request->listNext;
+  if (request->listNext != nullptr) request->listNext->listPrevious = request->listPrevious;
+  request->listPrevious = request->listNext = nullptr;
+}
+
+bool PoolStopping(const ReaderPool* pool) {
+  return pool->stop.load(std::memory_order_relaxed) || pool->abort->load(std::memory_order_relaxed);
+}
+
+// A reader: reads the request on top of the stack while the held entries
+// stay under their bound, until the pool stops or the job is cancelled.
+void RunReader(void* parameter) {
+  auto* pool = static_cast<ReaderPool*>(parameter);
+  g_thread.lock(pool->sync);
+  while (!PoolStopping(pool)) {
+    ReadRequest* request = pool->top;
+    if (request == nullptr || pool->heldEntries >= kMaxHeldEntries) {
+      g_thread.waitSync(pool->sync, kWaitMilliseconds);
+      continue;
+    }
+    Unstack(pool, request);
+    request->state = RequestState::Reading;
+    g_thread.unlock(pool->sync);
+    ReadFolderContents(request->path, pool->abort, &pool->stop, &request->contents);
+    if (request->contents.failed) {
+      pool->failed.store(true);
+      pool->stop.store(true);
+    }
+    g_thread.lock(pool->sync);
+    request->state = RequestState::Read;
+    pool->heldEntries += request->contents.count;
+    g_thread.wakeAll(pool->sync);
+  }
+  g_thread.unlock(pool->sync);
+}
+
+// Starts one more reader; false when the system refuses.
+bool AddReader(ReaderPool* pool) {
+  ThreadHandle thread = g_thread.startThread(RunReader, pool);
+  if (thread == nullptr) return false;
+  pool->threads[pool->threadCount++] = thread;
+  return true;
+}
+
+}  // namespace
+
+void ReadFolderContents(const char16_t* path, const std::atomic<bool>* abort, const std::atomic<bool>* stop,
+                        FolderContents* out) {
+  Collector collector{out, abort, stop};
+  out->read = g_fileSystem.enumerateFolder(path, CollectEntry, &collector);
+  out->error = out->read != FolderRead::Complete ? g_fileSystem.lastError() : 0;
+  // Sorting after reading costs O(n log n); inserting each entry into a
+  // sorted list would cost O(n^2) for entries that arrive out of order.
+  if (!out->failed && !abort->load(std::memory_order_relaxed)) SortNodeList(&out->head, &out->tail);
+}
+
+void FreeFolderContents(FolderContents* contents) {
+  FreeNodeArena(&contents->arena);
+  contents->head = contents->tail = nullptr;
+  contents->count = 0;
+}
+
+// The pool starts with one reader and gains one with each request beyond
+// the readers it has, so a small tree starts few threads. When not even the
+// first starts, there is no pool.
+ReaderPool* StartReaderPool(int32_t readers, const std::atomic<bool>* abort, bool* failed) {
+  void* block = PlatformAlloc(sizeof(ReaderPool));
+  auto* threads = static_cast<ThreadHandle*>(PlatformAllocArray(static_cast<size_t>(readers), sizeof(ThreadHandle)));
+  SyncHandle sync = block != nullptr && threads != nullptr ? g_thread.createSync() : nullptr;
+  if (sync == nullptr) {
+    PlatformFree(block);
+    PlatformFree(threads);
+    *failed = true;
+    return nullptr;
+  }
+  auto* pool = new (block) ReaderPool{sync, threads, 0, readers, abort, {false}, {false}, nullptr, nullptr, 0, 0};
+  if (!AddReader(pool)) {
+    StopReaderPool(pool);
+    return nullptr;
+  }
+  return pool;
+}
+
+int32_t ReadAheadRoom(const ReaderPool* pool) { return kMaxOutstanding - pool->outstanding; }
+
+ReadRequest* SubmitRead(ReaderPool* pool, const char16_t* path, size_t length, bool* failed) {
+  auto* request = static_cast<ReadRequest*>(PlatformAlloc(sizeof(ReadRequest)));
+  char16_t* copy = request != nullptr ? CopyText(path, length) : nullptr;
+  if (copy == nullptr) {
+    PlatformFree(request);
+    *failed = true;
+    return nullptr;
+  }
+  *request = ReadRequest{nullptr, nullptr, nullptr, nullptr, RequestState::Queued, copy, kNoContents};
+  g_thread.lock(pool->sync);
+  request->stackNext = pool->top;
+  if (pool->top != nullptr) pool->top->stackPrevious = request;
+  pool->top = request;
+  request->listNext = pool->requests;
+  if (pool->requests != nullptr) pool->requests->listPrevious = request;
+  pool->requests = request;
+  g_thread.wakeAll(pool->sync);
+  g_thread.unlock(pool->sync);
+  ++pool->outstanding;
+  // A reader refused by the system leaves the work to those there are.
+  if (pool->threadCount < pool->maxThreads && pool->threadCount < pool->outstanding) AddReader(pool);
+  return request;
+}
+
+// A request still queued is read here rather than waited for: every reader
+// may be busy with folders the listing needs only later.
+void TakeRead(ReaderPool* pool, ReadRequest* request, FolderContents* out) {
+  *out = kNoContents;
+  bool readHere = false;
+  g_thread.lock(pool->sync);
+  while (request->state == RequestState::Reading && !pool->abort->load(std::memory_order_relaxed)) {
+    g_thread.waitSync(pool->sync, kWaitMilliseconds);
+  }
+  bool taken = request->state != RequestState::Reading;
+  if (taken) {
+    if (request->state == RequestState::Queued) {
+      Unstack(pool, request);
+      readHere = true;
+    } else {
+      pool->heldEntries -= request->contents.count;
+    }
+    Unlist(pool, request);
+  }
+  g_thread.unlock(pool->sync);
+  if (!taken) return;
+  --pool->outstanding;
+  if (readHere) {
+    ReadFolderContents(request->path, pool->abort, &pool->stop, out);
+  } else {
+    *out = request->contents;
+    request->contents = kNoContents;
+  }
+  FreeRequest(request);
+  if (pool->failed.load()) out->failed = true;
+}
+
+void StopReaderPool(ReaderPool* pool) {
+  if (pool == nullptr) return;
+  pool->stop.store(true);
+  g_thread.lock(pool->sync);
+  g_thread.wakeAll(pool->sync);
+  g_thread.unlock(pool->sync);
+  for (int32_t i = 0; i < pool->threadCount; ++i) {
+    g_thread.waitThread(pool->threads[i]);
+    g_thread.closeThread(pool->threads[i]);
+  }
+  while (pool->requests != nullptr) {
+    ReadRequest* request = pool->requests;
+    pool->requests = request->listNext;
+    FreeRequest(request);
+  }
+  g_thread.destroySync(pool->sync);
+  PlatformFree(pool->threads);
+  pool->~ReaderPool();
+  PlatformFree(pool);
+}

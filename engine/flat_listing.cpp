@@ -97,6 +97,7 @@ void ScanFolder(ListingContext* context, const char16_t* folderPath, ReadRequest
     ReadFolderContents(folderPath, context->abort, nullptr, &contents);
   }
   if (contents.failed) context->failed = true;
+  CountFolderRead(context, contents.count);
   if (contents.read != FolderRead::Complete && !ListingStopped(context)) {
     ReportProblem(context, ListingProblemKind::UnreadableFolder, folderPath, contents.error);
   }

@@ -22,6 +22,13 @@ struct ListingProblem {
   int32_t error;         // the system's error code (errno, GetLastError)
 };
 
+// Folders and entries the listing has read so far, for a progress display
+// on another thread.
+struct ListingProgress {
+  std::atomic<uint64_t> folders;
+  std::atomic<uint64_t> entries;
+};
+
 // Where the lines go. Every folder is sorted as a whole before its lines
 // go out; nothing else is held back, so a sink that writes them on at once
 // keeps the listing's memory independent of its output.
@@ -32,6 +39,8 @@ struct ListingSink {
   bool (*writeLine)(void* context, const char16_t* units, size_t count);
   // Told of each problem; may be null.
   void (*reportProblem)(void* context, const ListingProblem& problem);
+  // Counts what has been read; may be null.
+  ListingProgress* progress;
 };
 
 // Lists the request's paths into the sink. Reads the file system through the

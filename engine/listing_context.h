@@ -66,3 +66,12 @@ inline PathStyle StyleOf(const ListingContext* context) { return context->reques
 inline void ReportProblem(const ListingContext* context, ListingProblemKind kind, const char16_t* path, int32_t error) {
   if (context->sink->reportProblem != nullptr) context->sink->reportProblem(context->sink->context, ListingProblem{kind, path, error});
 }
+
+// Counts a folder taken by the listing and its entries, for a sink that
+// shows progress.
+inline void CountFolderRead(const ListingContext* context, int64_t entries) {
+  ListingProgress* progress = context->sink->progress;
+  if (progress == nullptr) return;
+  progress->folders.fetch_add(1, std::memory_order_relaxed);
+  progress->entries.fetch_add(static_cast<uint64_t>(entries), std::memory_order_relaxed);
+}

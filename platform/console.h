@@ -22,6 +22,11 @@ WriteResult WriteOutputBytes(const char* bytes, size_t count);
 // The error code of the write that failed last.
 int32_t OutputError();
 
+// Whether a progress line may be drawn on standard error: it is a terminal
+// (a console window), and standard output is not one, so that the line
+// never mixes with the listing.
+bool ProgressLineWanted();
+
 // Writes text to standard error: Unicode to a console, UTF-8 elsewhere.
 void WriteErrorText(const char16_t* text, size_t count);
 

@@ -40,6 +40,8 @@ WriteResult WriteAll(int fd, const char* bytes, size_t count, bool remember) {
 
 bool StandardOutputIsConsole() { return false; }
 
+bool ProgressLineWanted() { return isatty(STDERR_FILENO) == 1 && isatty(STDOUT_FILENO) != 1; }
+
 WriteResult WriteConsoleUnits(const char16_t*, size_t) { return WriteResult::Failed; }
 
 WriteResult WriteOutputBytes(const char* bytes, size_t count) { return WriteAll(STDOUT_FILENO, bytes, count, true); }

@@ -59,6 +59,10 @@ WriteResult WriteBytes(HANDLE handle, const char* bytes, size_t count, bool reme
 
 bool StandardOutputIsConsole() { return IsConsole(GetStdHandle(STD_OUTPUT_HANDLE)); }
 
+bool ProgressLineWanted() {
+  return IsConsole(GetStdHandle(STD_ERROR_HANDLE)) && !IsConsole(GetStdHandle(STD_OUTPUT_HANDLE));
+}
+
 WriteResult WriteConsoleUnits(const char16_t* units, size_t count) {
   return WriteUnits(GetStdHandle(STD_OUTPUT_HANDLE), units, count);
 }

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <regex>
 #include <sstream>
 
 #include "platform/console.h"
@@ -157,6 +158,23 @@ TEST(ConsoleTool, InterruptAndClosedPipe) {
   EXPECT_TRUE(closed.status == 0 || closed.status == 128 + SIGPIPE) << closed.status;
   EXPECT_EQ(closed.err, "");
   EXPECT_EQ(closed.out.substr(0, 3), "big");
+}
+
+// Standard error a terminal (script's) and standard output a pipe read only after a second: the progress line is drawn
+// and erased at the end; with standard error a file nothing is drawn (script's output would hold it).
+TEST(ConsoleTool, ProgressLineOnlyOnATerminal) {
+  ScratchFolder w;
+  std::vector<std::string> files;
+  for (int i = 0; i < 2000; ++i) files.push_back("t/d" + std::to_string(i / 40) + "/f" + std::to_string(i));
+  w.Make(files);
+  std::string tool = std::string(DORROWIN_LIST) + " --file-suffix=" + std::string(100, 'x') + " " + (w.native() / "t").string();
+  std::string err = (w.native() / "e").string();  // 220 KB of lines: more than the pipe holds
+  std::string slow = " | (sleep 1; cat >/dev/null); ", shell = tool + slow + tool + " 2>" + err + slow + "cat " + err;
+  FILE* pipe = popen(("script -qec '" + shell + "' /dev/null").c_str(), "r");
+  std::string out;
+  for (int c; (c = std::fgetc(pipe)) != EOF;) out += static_cast<char>(c);
+  EXPECT_EQ(pclose(pipe), 0);
+  EXPECT_TRUE(std::regex_match(out, std::regex("(\r[0-9]+ folders, [0-9]+ entries read *)+\r +\r"))) << out;
 }
 
 // The system's texts are cut to the room they are given, terminator included.

@@ -13,6 +13,7 @@
 #include "resources/resource.h"
 #include "ui/console/console_options.h"
 #include "ui/console/console_platform.h"
+#include "ui/console/progress_line.h"
 
 namespace {
 
@@ -63,6 +64,7 @@ struct ConsoleOutput {
   uint64_t lines;
   WriteResult state;
   int problems;
+  ProgressLine* progress;
 };
 
 // Once the output has failed, what is buffered is dropped: the buffer is
@@ -150,8 +152,10 @@ void TellProblem(void* context, const ListingProblem& problem) {
   auto* out = static_cast<ConsoleOutput*>(context);
   Flush(out);
   out->problems += 1;
+  BeginProgressMessage(out->progress);
   ReportPathError(problem.kind == ListingProblemKind::UnreadableItem ? u"cannot access" : u"cannot read folder",
                   problem.path, problem.error);
+  EndProgressMessage(out->progress);
 }
 
 int UsageError(const ConsoleMessage& message) {
@@ -212,7 +216,9 @@ bool MakeRequest(const ConsoleCommand& command, ListingRequest* request) {
 }
 
 int ListToOutput(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleOutput* out) {
-  ListingOutcome outcome = StreamListing(request, abort, ListingSink{out, WriteLine, TellProblem});
+  StartProgressLine(out->progress);
+  ListingOutcome outcome = StreamListing(request, abort, ListingSink{out, WriteLine, TellProblem, &out->progress->counts});
+  StopProgressLine(out->progress);
   if (abort.load()) return kExitInterrupted;
   if (outcome == ListingOutcome::Done) Flush(out);
   if (out->state == WriteResult::Closed) return kExitListed;
@@ -247,7 +253,10 @@ void TellCopyProblem(void* context, const ListingProblem& problem) {
 int ListToClipboard(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleOutput* out) {
   ListingText text{};
   CopyTarget target{TextSink(&text), out};
-  ListingOutcome outcome = StreamListing(request, abort, ListingSink{&target, WriteCopiedLine, TellCopyProblem});
+  StartProgressLine(out->progress);
+  ListingOutcome outcome =
+      StreamListing(request, abort, ListingSink{&target, WriteCopiedLine, TellCopyProblem, &out->progress->counts});
+  StopProgressLine(out->progress);
   bool copied = outcome == ListingOutcome::Done && CopyTextToClipboard(text);
   FreeListingText(&text);
   if (abort.load()) return kExitInterrupted;
@@ -278,6 +287,8 @@ int RunConsoleTool(int32_t count, const char16_t* const* args) {
   out->lines = 0;
   out->state = WriteResult::Written;
   out->problems = 0;
+  ProgressLine progress{};
+  out->progress = &progress;
 
   int status = kExitListed;
   if (action == ConsoleAction::UsageError) {

@@ -1,7 +1,9 @@
 // How long large listings take through BuildListing: one folder of 100,000
 // files created in random order, listed as a drop of that folder lists it;
-// and a drop of 20,000 separate files of that folder, given as 20,000 input
-// paths in random order, which are collected and then sorted once.
+// a drop of 20,000 separate files of that folder, given as 20,000 input
+// paths in random order, which are collected and then sorted once; and a
+// tree of 10,101 folders on a file system that answers every call after
+// 1 ms, as a server does, read with one reader and with the default pool.
 
 #include <benchmark/benchmark.h>
 
@@ -11,9 +13,11 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/listing.h"
+#include "platform/filesystem.h"
 #include "platform/memory.h"
 #include "platform/utf8.h"
 
@@ -93,7 +97,37 @@ void BM_DropFiles(benchmark::State& state) {
   RunListing(state, MakeRequest(static_cast<PathForm>(state.range(0)), paths), kDroppedFiles);
 }
 
+// A server's tree: /net holds 100 folders of 100 folders of 2 files; every
+// call is answered after a millisecond.
+const FileSystemApi kSlowServer = {
+    [](const char16_t*) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      return kAttributeDirectory;
+    },
+    [](const char16_t* folder, FolderEntryFn onEntry, void* context) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      int depth = 0;
+      for (const char16_t* c = folder; *c != 0; ++c) depth += *c == u'/';
+      for (int i = 0; i < (depth < 3 ? 100 : 2); ++i) {
+        std::u16string name = (depth < 3 ? u"d" : u"f") + FromUtf8(std::to_string(i).c_str());
+        if (!onEntry(context, FolderEntry{name.c_str(), depth < 3, false})) break;
+      }
+      return FolderRead::Complete;
+    },
+    [] { return int32_t{0}; }};
+
+void BM_SlowServer(benchmark::State& state) {
+  FileSystemApi real = g_fileSystem;
+  g_fileSystem = kSlowServer;
+  ListingRequest request = MakeRequest(PathForm::Absolute, {u"/net"});
+  request.options.readers = static_cast<int32_t>(state.range(0));
+  RunListing(state, request, 1 + 100 + 10000 + 20000);
+  g_fileSystem = real;
+}
+
 }  // namespace
+
+BENCHMARK(BM_SlowServer)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 BENCHMARK(BM_ListFolder)
     ->Arg(static_cast<int>(PathForm::Absolute))

@@ -14,7 +14,7 @@ namespace {
 constexpr int32_t kMaxOutstanding = 4096;
 // Entries held in read but not yet taken results, at most: beyond it the
 // readers take no new request until the listing catches up.
-constexpr int64_t kMaxHeldEntries = int64_t{1} << 18;
+constexpr int64_t kMaxHeldEntries = int64_t{1} << 16;
 // How long a waiting thread sleeps before it looks at the cancel again.
 constexpr int32_t kWaitMilliseconds = 10;
 

@@ -22,14 +22,19 @@ struct Subfolder {
   ReadRequest* request;
 };
 
-// The pool of the listing, started the first time a folder has subfolders
-// to read ahead; null when the request asks for one reader or no thread
-// starts.
-ReaderPool* Readers(ListingContext* context) {
+// The pool of the listing; null when the request asks for one reader or no
+// thread starts. A request for a number of readers starts it the first time
+// a folder has subfolders to read ahead. Left to the engine, it starts once
+// a folder read was slow (slowRead): where folders read from the cache in
+// microseconds, threads reading ahead only add switches and memory touched.
+ReaderPool* Readers(ListingContext* context, bool slowRead) {
   if (!context->readersTried) {
-    context->readersTried = true;
     int32_t readers = context->request->options.readers;
-    if (readers == 0) readers = kDefaultReaders;
+    if (readers == 0) {
+      if (!slowRead) return nullptr;
+      readers = kDefaultReaders;
+    }
+    context->readersTried = true;
     if (readers > 1) context->readers = StartReaderPool(readers, context->abort, &context->failed);
   }
   return context->readers;
@@ -47,7 +52,7 @@ Subfolder* ReadAhead(ListingContext* context, const FolderContents& contents, ch
   for (PathNode* entry = contents.head; entry != nullptr; entry = entry->next) {
     if (entry->isFile == 0 && entry->isLink == 0) ++subfolders;
   }
-  if (subfolders == 0 || Readers(context) == nullptr) return nullptr;
+  if (subfolders == 0 || Readers(context, contents.slow) == nullptr) return nullptr;
   int32_t room = ReadAheadRoom(context->readers);
   if (subfolders > room) subfolders = room;
   if (subfolders <= 0) return nullptr;

@@ -17,6 +17,9 @@ constexpr int32_t kMaxOutstanding = 4096;
 constexpr int64_t kMaxHeldEntries = int64_t{1} << 16;
 // How long a waiting thread sleeps before it looks at the cancel again.
 constexpr int32_t kWaitMilliseconds = 10;
+// A folder read at least this long waits on its storage: a local folder in
+// the cache reads in tens of microseconds, a network one takes round trips.
+constexpr int64_t kSlowReadMicroseconds = 1000;
 
 struct Collector {
   FolderContents* out;
@@ -73,6 +76,8 @@ struct ReaderPool {
   ReadRequest* top;          // the queued requests, last submitted first
   ReadRequest* requests;     // every request not taken back
   int64_t heldEntries;       // entries of Read requests
+  int32_t idleReaders;       // readers waiting for work or room
+  bool listingWaits;         // the listing waits for a request being read
   // The listing's alone:
   int32_t outstanding;       // requests submitted and not taken back
 };
@@ -113,7 +118,9 @@ void RunReader(void* parameter) {
   while (!PoolStopping(pool)) {
     ReadRequest* request = pool->top;
     if (request == nullptr || pool->heldEntries >= kMaxHeldEntries) {
+      ++pool->idleReaders;
       g_thread.waitSync(pool->sync, kWaitMilliseconds);
+      --pool->idleReaders;
       continue;
     }
     Unstack(pool, request);
@@ -127,7 +134,9 @@ void RunReader(void* parameter) {
     g_thread.lock(pool->sync);
     request->state = RequestState::Read;
     pool->heldEntries += request->contents.count;
-    g_thread.wakeAll(pool->sync);
+    // Only the listing waits for a read to end; waking the idle readers
+    // too would cost a switch each for nothing.
+    if (pool->listingWaits) g_thread.wakeAll(pool->sync);
   }
   g_thread.unlock(pool->sync);
 }
@@ -145,7 +154,9 @@ bool AddReader(ReaderPool* pool) {
 void ReadFolderContents(const char16_t* path, const std::atomic<bool>* abort, const std::atomic<bool>* stop,
                         FolderContents* out) {
   Collector collector{out, abort, stop};
+  int64_t began = g_thread.microseconds();
   out->read = g_fileSystem.enumerateFolder(path, CollectEntry, &collector);
+  out->slow = g_thread.microseconds() - began >= kSlowReadMicroseconds;
   out->error = out->read != FolderRead::Complete ? g_fileSystem.lastError() : 0;
   // Sorting after reading costs O(n log n); inserting each entry into a
   // sorted list would cost O(n^2) for entries that arrive out of order.
@@ -171,7 +182,8 @@ ReaderPool* StartReaderPool(int32_t readers, const std::atomic<bool>* abort, boo
     *failed = true;
     return nullptr;
   }
-  auto* pool = new (block) ReaderPool{sync, threads, 0, readers, abort, {false}, {false}, nullptr, nullptr, 0, 0};
+  auto* pool =
+      new (block) ReaderPool{sync, threads, 0, readers, abort, {false}, {false}, nullptr, nullptr, 0, 0, false, 0};
   if (!AddReader(pool)) {
     StopReaderPool(pool);
     return nullptr;
@@ -197,7 +209,9 @@ ReadRequest* SubmitRead(ReaderPool* pool, const char16_t* path, size_t length, b
   request->listNext = pool->requests;
   if (pool->requests != nullptr) pool->requests->listPrevious = request;
   pool->requests = request;
-  g_thread.wakeAll(pool->sync);
+  // One new request needs one reader; the listing, the only other waiter,
+  // is the caller.
+  if (pool->idleReaders > 0) g_thread.wakeOne(pool->sync);
   g_thread.unlock(pool->sync);
   ++pool->outstanding;
   // A reader refused by the system leaves the work to those there are.
@@ -211,9 +225,11 @@ void TakeRead(ReaderPool* pool, ReadRequest* request, FolderContents* out) {
   *out = kNoContents;
   bool readHere = false;
   g_thread.lock(pool->sync);
+  pool->listingWaits = true;
   while (request->state == RequestState::Reading && !pool->abort->load(std::memory_order_relaxed)) {
     g_thread.waitSync(pool->sync, kWaitMilliseconds);
   }
+  pool->listingWaits = false;
   bool taken = request->state != RequestState::Reading;
   if (taken) {
     if (request->state == RequestState::Queued) {
@@ -221,6 +237,11 @@ void TakeRead(ReaderPool* pool, ReadRequest* request, FolderContents* out) {
       readHere = true;
     } else {
       pool->heldEntries -= request->contents.count;
+      // A reader held back by the bound may go on: one for each folder
+      // taken back, as the room is soon taken again.
+      if (pool->top != nullptr && pool->heldEntries < kMaxHeldEntries && pool->idleReaders > 0) {
+        g_thread.wakeOne(pool->sync);
+      }
     }
     Unlist(pool, request);
   }

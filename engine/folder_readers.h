@@ -20,12 +20,14 @@ struct FolderContents {
   FolderRead read;
   int32_t error;    // the system's error code when read is not Complete
   bool failed;      // storage ran out: the job ends Failed
+  bool slow;        // the read took a millisecond or more
 };
 
-constexpr FolderContents kNoContents{nullptr, nullptr, NodeArena{nullptr, 0}, 0, FolderRead::Complete, 0, false};
+constexpr FolderContents kNoContents{nullptr, nullptr, NodeArena{nullptr, 0}, 0, FolderRead::Complete, 0, false, false};
 
 // Reads a folder's entries ("." and ".." left out) and sorts them. The read
-// stops once abort or *stop (null: none) is set.
+// stops once abort or *stop (null: none) is set. Tells whether the system
+// took long (a network, a disk that seeks): reading ahead pays off there.
 void ReadFolderContents(const char16_t* path, const std::atomic<bool>* abort, const std::atomic<bool>* stop,
                         FolderContents* out);
 void FreeFolderContents(FolderContents* contents);

@@ -19,8 +19,9 @@ struct ListingOptions {
   bool folderScan;
   // How the input paths are spelled; the window always lists Windows paths.
   PathStyle pathStyle = PathStyle::Windows;
-  // Folders read at once: 0 leaves it to the engine, 1 reads one folder at
-  // a time on the listing's own thread.
+  // Folders read at once: 0 leaves it to the engine (many, once a folder
+  // read waits on its storage), 1 reads one folder at a time on the
+  // listing's own thread.
   int32_t readers = 0;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 // Threads: the job worker is started, its handle dropped when the next job
 // starts, and tests wait for it to end. The folder readers share a lock and
-// a wake-up signal.
+// a wake-up signal; the listing times folder reads with the clock.
 
 #include <cstdint>
 
@@ -35,6 +35,10 @@ struct ThreadApi {
   void (*waitSync)(SyncHandle sync, int32_t milliseconds);
   // Wakes every thread waiting in waitSync.
   void (*wakeAll)(SyncHandle sync);
+  // Wakes one thread waiting in waitSync, if any.
+  void (*wakeOne)(SyncHandle sync);
+  // A monotonic clock: microseconds since some fixed moment.
+  int64_t (*microseconds)();
 };
 
 // The build's implementation; tests may replace single members.

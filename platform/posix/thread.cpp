@@ -117,7 +117,16 @@ void PosixWaitSync(SyncHandle handle, int32_t milliseconds) {
 
 void PosixWakeAll(SyncHandle sync) { pthread_cond_broadcast(&static_cast<PosixSync*>(sync)->condition); }
 
+void PosixWakeOne(SyncHandle sync) { pthread_cond_signal(&static_cast<PosixSync*>(sync)->condition); }
+
+int64_t PosixMicroseconds() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
+
 }  // namespace
 
 ThreadApi g_thread{PosixStartThread, PosixCloseThread, PosixWaitThread, PosixCreateSync, PosixDestroySync,
-                   PosixLock,        PosixUnlock,      PosixWaitSync,   PosixWakeAll};
+                   PosixLock,        PosixUnlock,      PosixWaitSync,   PosixWakeAll,    PosixWakeOne,
+                   PosixMicroseconds};

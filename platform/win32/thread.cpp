@@ -78,7 +78,21 @@ void Win32WaitSync(SyncHandle handle, int32_t milliseconds) {
 
 void Win32WakeAll(SyncHandle sync) { WakeAllConditionVariable(&static_cast<Win32Sync*>(sync)->condition); }
 
+void Win32WakeOne(SyncHandle sync) { WakeConditionVariable(&static_cast<Win32Sync*>(sync)->condition); }
+
+// The performance counter: GetTickCount64 steps by 16 ms, too coarse for
+// reads that take a millisecond.
+int64_t Win32Microseconds() {
+  LARGE_INTEGER counter;
+  LARGE_INTEGER frequency;
+  QueryPerformanceCounter(&counter);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<int64_t>(counter.QuadPart / frequency.QuadPart * 1000000 +
+                              counter.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart);
+}
+
 }  // namespace
 
 ThreadApi g_thread{Win32StartThread, Win32CloseThread, Win32WaitThread, Win32CreateSync, Win32DestroySync,
-                   Win32Lock,        Win32Unlock,      Win32WaitSync,   Win32WakeAll};
+                   Win32Lock,        Win32Unlock,      Win32WaitSync,   Win32WakeAll,    Win32WakeOne,
+                   Win32Microseconds};

@@ -53,6 +53,7 @@ CONF
 
 cleanup() {
   fusermount -u "$work/mnt" 2>/dev/null || umount -l "$work/mnt" 2>/dev/null || true
+  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
   [ -n "${proxy:-}" ] && kill "$proxy" 2>/dev/null
   [ -f "$work/sshd.pid" ] && kill "$(cat "$work/sshd.pid")" 2>/dev/null
   true
@@ -91,13 +92,25 @@ commands=("find${t}find${t}$work/mnt"
           "dorrowin-list${t}build/bench/dorrowin-list${t}-f${t}absolute$extras${t}$work/mnt")
 if [ "$windows" = 1 ]; then
   [ -f build/windows/CMakeCache.txt ] || cmake --preset windows >/dev/null
-  cmake --build build/windows --target dorrowin-list find_walker >/dev/null
+  cmake --build build/windows --target dorrowin dorrowin-list find_walker >/dev/null
+  # The window's command-line job needs a display; without a window manager
+  # Wine's windows are left unmanaged, as in the tests.
+  if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+    n=80
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  fi
   export WINEPREFIX=${WINEPREFIX:-$root/build/windows/wineprefix} WINEDEBUG=-all LC_ALL=ja_JP.UTF-8
   wineserver -p 2>/dev/null || true
   wine cmd /c exit >/dev/null 2>&1 || true
+  [ -n "${xvfb:-}" ] && wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   z="Z:${work//\//\\}\\mnt"
   commands+=("walker (Wine)${t}wine${t}build/windows/bench/find_walker.exe${t}$z"
-             "dorrowin-list.exe (Wine)${t}wine${t}build/windows/dorrowin-list.exe${t}-f${t}absolute$extras${t}$z")
+             "dorrowin-list.exe (Wine)${t}wine${t}build/windows/dorrowin-list.exe${t}-f${t}absolute$extras${t}$z"
+             "dorrowin.exe command-line job (Wine)${t}wine${t}build/windows/dorrowin.exe${t}$z")
 fi
 
 python3 - "$runs" "${commands[@]}" <<'PY'

@@ -25,13 +25,13 @@ struct Subfolder {
 // The pool of the listing; null when the request asks for one reader or no
 // thread starts. A request for a number of readers starts it the first time
 // a folder has subfolders to read ahead. Left to the engine, it starts once
-// a folder read was slow (slowRead): where folders read from the cache in
-// microseconds, threads reading ahead only add switches and memory touched.
-ReaderPool* Readers(ListingContext* context, bool slowRead) {
+// a folder read waited on its storage: where folders come from the cache,
+// threads reading ahead only add switches and memory touched.
+ReaderPool* Readers(ListingContext* context) {
   if (!context->readersTried) {
     int32_t readers = context->request->options.readers;
     if (readers == 0) {
-      if (!slowRead) return nullptr;
+      if (!context->slowReads) return nullptr;
       readers = kDefaultReaders;
     }
     context->readersTried = true;
@@ -52,7 +52,7 @@ Subfolder* ReadAhead(ListingContext* context, const FolderContents& contents, ch
   for (PathNode* entry = contents.head; entry != nullptr; entry = entry->next) {
     if (entry->isFile == 0 && entry->isLink == 0) ++subfolders;
   }
-  if (subfolders == 0 || Readers(context, contents.slow) == nullptr) return nullptr;
+  if (subfolders == 0 || Readers(context) == nullptr) return nullptr;
   int32_t room = ReadAheadRoom(context->readers);
   if (subfolders > room) subfolders = room;
   if (subfolders <= 0) return nullptr;
@@ -102,6 +102,7 @@ void ScanFolder(ListingContext* context, const char16_t* folderPath, ReadRequest
     ReadFolderContents(folderPath, context->abort, nullptr, &contents);
   }
   if (contents.failed) context->failed = true;
+  if (contents.slow) context->slowReads = true;
   CountFolderRead(context, contents.count);
   if (contents.read != FolderRead::Complete && !ListingStopped(context)) {
     ReportProblem(context, ListingProblemKind::UnreadableFolder, folderPath, contents.error);

@@ -17,9 +17,12 @@ constexpr int32_t kMaxOutstanding = 4096;
 constexpr int64_t kMaxHeldEntries = int64_t{1} << 16;
 // How long a waiting thread sleeps before it looks at the cancel again.
 constexpr int32_t kWaitMilliseconds = 10;
-// A folder read at least this long waits on its storage: a local folder in
-// the cache reads in tens of microseconds, a network one takes round trips.
-constexpr int64_t kSlowReadMicroseconds = 1000;
+// A folder read that takes longer than this, with an allowance per entry,
+// waits on its storage: a network read costs round trips however few the
+// entries, while a local folder in the cache reads in microseconds per entry
+// (a few even under Wine, which looks up every entry).
+constexpr int64_t kSlowReadMicroseconds = 500;
+constexpr int64_t kSlowReadMicrosecondsPerEntry = 20;
 
 struct Collector {
   FolderContents* out;
@@ -156,7 +159,8 @@ void ReadFolderContents(const char16_t* path, const std::atomic<bool>* abort, co
   Collector collector{out, abort, stop};
   int64_t began = g_thread.microseconds();
   out->read = g_fileSystem.enumerateFolder(path, CollectEntry, &collector);
-  out->slow = g_thread.microseconds() - began >= kSlowReadMicroseconds;
+  int64_t took = g_thread.microseconds() - began;
+  out->slow = took > kSlowReadMicroseconds + kSlowReadMicrosecondsPerEntry * out->count;
   out->error = out->read != FolderRead::Complete ? g_fileSystem.lastError() : 0;
   // Sorting after reading costs O(n log n); inserting each entry into a
   // sorted list would cost O(n^2) for entries that arrive out of order.

@@ -20,7 +20,7 @@ struct FolderContents {
   FolderRead read;
   int32_t error;    // the system's error code when read is not Complete
   bool failed;      // storage ran out: the job ends Failed
-  bool slow;        // the read took a millisecond or more
+  bool slow;        // the read waited on its storage (took long for its entries)
 };
 
 constexpr FolderContents kNoContents{nullptr, nullptr, NodeArena{nullptr, 0}, 0, FolderRead::Complete, 0, false, false};

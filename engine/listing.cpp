@@ -90,7 +90,7 @@ void GatherItem(ListingContext* context, Gathering* work, const RequestText& inp
 // sorted), and hands them to the builder of the path form.
 ListingOutcome StreamListing(const ListingRequest& request, const std::atomic<bool>& abort, const ListingSink& sink) {
   ListingContext context{&request, &abort, &sink, request.inputFailed, 0, TreeIndent{nullptr, 0, 0},
-                         LineBuffer{nullptr, 0}, nullptr, false};
+                         LineBuffer{nullptr, 0}, nullptr, false, false};
   Gathering work{nullptr, nullptr, nullptr};
   if (NeedsCommonPrefix(&context)) context.commonPrefixLength = kCommonPrefixUnset;
 

@@ -38,6 +38,8 @@ struct ListingContext {
   // then, and for good when readersTried and none could be started.
   ReaderPool* readers;
   bool readersTried;
+  // A folder read so far waited on its storage.
+  bool slowReads;
 };
 
 constexpr int32_t kCommonPrefixUnset = -1;

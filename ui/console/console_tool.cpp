@@ -38,7 +38,7 @@ const char16_t kUsage[] =
     u"      --folder-prefix=TEXT text in front of every folder line\n"
     u"      --folder-suffix=TEXT text after every folder line\n"
     u"  -j, --threads=N          read up to N folders at once, 1 to 256 (default: 16\n"
-    u"                           once a folder read takes 1 ms or more, as on a\n"
+    u"                           once folder reads wait on the storage, as on a\n"
     u"                           network; 1 reads one folder at a time)\n"
     u"      --utf16              write the clipboard's exact text: UTF-16LE, lines\n"
     u"                           joined with CR LF, none after the last\n";

@@ -12,9 +12,9 @@ const FileSystemApi kDriveZ{
     [](auto path) { return kPosix.queryAttributes(Host(path).c_str()); },
     [](auto path, auto onEntry, auto context) { return kPosix.enumerateFolder(Host(path).c_str(), onEntry, context); },
     [] { return kPosix.lastError(); }};
-// Each look at the clock is a millisecond later: every folder read is slow, so the jobs read ahead as on a network.
+// Each look at the clock is a second later: every folder read is slow, so the jobs read ahead as on a network.
 static int64_t SteppingClock() {
   static std::atomic<int64_t> now{0};
-  return now += 1000;
+  return now += 1000000;
 }
 [[maybe_unused]] static const bool kInstalled = (g_fileSystem = kDriveZ, g_thread.microseconds = SteppingClock, true);

@@ -116,8 +116,33 @@ bool CompareDigitRuns(const char16_t* a, const char16_t* b, int32_t i, int* resu
   return true;
 }
 
-// -1 when ch1's ANSI code is lower, +1 otherwise (equal codes included).
-int OrderByAnsiCode(char16_t ch1, char16_t ch2) { return AnsiCode(ch1) < AnsiCode(ch2) ? -1 : 1; }
+bool IsHighSurrogate(char16_t ch) { return ch >= 0xD800 && ch < 0xDC00; }
+bool IsLowSurrogate(char16_t ch) { return ch >= 0xDC00 && ch < 0xE000; }
+
+// Whether s[i] is a surrogate that is not half of a pair. s[i] is no
+// terminator, so s[i + 1] is still inside the name.
+bool IsLoneSurrogate(const char16_t* s, int32_t i) {
+  if (IsHighSurrogate(s[i])) return !IsLowSurrogate(s[i + 1]);
+  return IsLowSurrogate(s[i]) && (i == 0 || !IsHighSurrogate(s[i - 1]));
+}
+
+// The place of ch, the unit at s[i] or its folded form: its ANSI code, and
+// for a lone surrogate the unit itself beside it. Every surrogate has the
+// code page's default character, the code of '?' and of every unit without
+// a mapping; left at that, lone surrogates would tie with them and with each
+// other and go in the order they arrive, which on POSIX (where they are the
+// bytes of names that are not UTF-8) differs from disk to disk. So they go
+// after those units and before '@', among themselves by unit: escaped bytes
+// by byte value. A lone surrogate folds to itself, so ch is s[i] then.
+uint32_t OrderKey(const char16_t* s, int32_t i, char16_t ch) {
+  return (static_cast<uint32_t>(AnsiCode(ch)) << 16) | (IsLoneSurrogate(s, i) ? ch : 0u);
+}
+
+// -1 when the unit at a[i] (or its folded form chA) has the lower key, +1
+// otherwise (equal keys included).
+int OrderUnits(const char16_t* a, const char16_t* b, int32_t i, char16_t chA, char16_t chB) {
+  return OrderKey(a, i, chA) < OrderKey(b, i, chB) ? -1 : 1;
+}
 
 // Folds s[i] step by step, each step working on the result of the one
 // before: full-width digits, lower case, full-width letters, hiragana,
@@ -139,8 +164,8 @@ char16_t FoldCharacter(const char16_t* s, int32_t i) {
 
 // Files first; then the folded names character by character, digit runs by
 // value; names equal after folding by their first differing unit, and names
-// without one by length. Reads each position once and never past either
-// terminator; allocates nothing.
+// without one by length. Never reads past either terminator; allocates
+// nothing.
 int CompareNames(const char16_t* nameA, uint8_t aIsFile, const char16_t* nameB, uint8_t bIsFile) {
   if (aIsFile && !bIsFile) return -1;
   if (!aIsFile && bIsFile) return 1;
@@ -160,10 +185,12 @@ int CompareNames(const char16_t* nameA, uint8_t aIsFile, const char16_t* nameB, 
     }
     char16_t foldedA = FoldCharacter(nameA, i);
     char16_t foldedB = FoldCharacter(nameB, i);
-    if (foldedA != foldedB) return OrderByAnsiCode(foldedA, foldedB);
+    if (foldedA != foldedB) return OrderUnits(nameA, nameB, i, foldedA, foldedB);
   }
 
-  if (firstDifference >= 0) return OrderByAnsiCode(nameA[firstDifference], nameB[firstDifference]);
+  if (firstDifference >= 0) {
+    return OrderUnits(nameA, nameB, firstDifference, nameA[firstDifference], nameB[firstDifference]);
+  }
   if (nameA[i] == 0 && nameB[i] == 0) return 0;
   return nameA[i] == 0 ? -1 : 1;
 }

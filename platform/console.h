@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/utf8.h"
+
 enum class WriteResult {
   Written,
   Closed,  // the reader went away (a closed pipe): not an error of ours
@@ -21,6 +23,10 @@ WriteResult WriteConsoleUnits(const char16_t* units, size_t count);
 WriteResult WriteOutputBytes(const char* bytes, size_t count);
 // The error code of the write that failed last.
 int32_t OutputError();
+// How the bytes written to standard output and error (UTF-8) give lone
+// surrogates: on POSIX as the bytes of names that are not UTF-8, so a line
+// holds a name's own bytes; on Windows, where names are UTF-16, as U+FFFD.
+extern const LoneSurrogates kOutputLoneSurrogates;
 
 // Whether a progress line may be drawn on standard error: it is a terminal
 // (a console window), and standard output is not one, so that the line

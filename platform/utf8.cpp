@@ -37,27 +37,41 @@ size_t EncodeUtf8(char32_t cp, char* out) {
   return 4;
 }
 
-std::string ToUtf8(const char16_t* text) {
+// A low half met here is lone: NextCodePoint takes a pair from its high half.
+size_t EncodeNextUtf8(const char16_t* units, size_t count, size_t* index, LoneSurrogates mode, char* out) {
+  char16_t unit = units[*index];
+  if (mode == LoneSurrogates::AsBytes && unit >= 0xDC80 && unit < 0xDD00) {
+    *index += 1;
+    out[0] = static_cast<char>(unit - 0xDC00);
+    return 1;
+  }
+  return EncodeUtf8(NextCodePoint(units, count, index), out);
+}
+
+std::string ToUtf8(const char16_t* text, LoneSurrogates mode) {
   std::string out;
   size_t count = std::char_traits<char16_t>::length(text);
   char bytes[4];
-  for (size_t i = 0; i < count;) out.append(bytes, EncodeUtf8(NextCodePoint(text, count, &i), bytes));
+  for (size_t i = 0; i < count;) out.append(bytes, EncodeNextUtf8(text, count, &i, mode, bytes));
   return out;
 }
 
-// Invalid bytes become U+FFFD; the names the system gives are normally
-// valid. Overlong forms and encoded surrogates are invalid too: read as
-// characters, the bytes C0 AF would put a '/' into a name from the disk.
+// A sequence that is not well-formed gives up its first byte alone and is
+// read again from the next: its other bytes, continuation bytes that cannot
+// start a character, are then escaped one by one too. Overlong forms and
+// encoded surrogates are not characters: read as such, the bytes C0 AF
+// would put a '/' into a name from the disk, C0 AE C0 AE would read as "..".
 std::u16string FromUtf8(const char* text) {
   std::u16string out;
   const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
   while (*s != 0) {
-    uint32_t cp;
-    int extra;
     if (*s < 0x80) {
-      cp = *s;
-      extra = 0;
-    } else if ((*s & 0xE0) == 0xC0) {
+      out += static_cast<char16_t>(*s++);
+      continue;
+    }
+    uint32_t cp = 0;
+    int extra = 0;
+    if ((*s & 0xE0) == 0xC0) {
       cp = *s & 0x1F;
       extra = 1;
     } else if ((*s & 0xF0) == 0xE0) {
@@ -66,25 +80,19 @@ std::u16string FromUtf8(const char* text) {
     } else if ((*s & 0xF8) == 0xF0) {
       cp = *s & 0x07;
       extra = 3;
-    } else {
-      out += u'\xFFFD';
-      ++s;
-      continue;
     }
-    ++s;
-    bool valid = true;
-    for (int k = 0; k < extra; ++k) {
-      if ((*s & 0xC0) != 0x80) {
-        valid = false;
-        break;
-      }
-      cp = (cp << 6) | (*s & 0x3F);
-      ++s;
+    int taken = 0;
+    while (taken < extra && (s[1 + taken] & 0xC0) == 0x80) {  // the terminator ends a truncated sequence
+      cp = (cp << 6) | (s[1 + taken] & 0x3F);
+      ++taken;
     }
     static const uint32_t kLeast[4] = {0, 0x80, 0x800, 0x10000};
-    if (!valid || cp < kLeast[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
-      out += u'\xFFFD';
-    } else if (cp >= 0x10000) {
+    if (extra == 0 || taken < extra || cp < kLeast[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
+      out += static_cast<char16_t>(0xDC00 + *s++);  // a byte 0x80..0xFF: U+DC80..U+DCFF
+      continue;
+    }
+    s += 1 + extra;
+    if (cp >= 0x10000) {
       cp -= 0x10000;
       out += static_cast<char16_t>(0xD800 + (cp >> 10));
       out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));

@@ -38,6 +38,8 @@ WriteResult WriteAll(int fd, const char* bytes, size_t count, bool remember) {
 
 }  // namespace
 
+const LoneSurrogates kOutputLoneSurrogates = LoneSurrogates::AsBytes;
+
 bool StandardOutputIsConsole() { return false; }
 
 bool ProgressLineWanted() { return isatty(STDERR_FILENO) == 1 && isatty(STDOUT_FILENO) != 1; }
@@ -50,7 +52,7 @@ int32_t OutputError() { return g_outputError; }
 
 void WriteErrorText(const char16_t* text, size_t count) {
   std::u16string piece(text, count);
-  std::string bytes = ToUtf8(piece.c_str());
+  std::string bytes = ToUtf8(piece.c_str(), kOutputLoneSurrogates);
   WriteAll(STDERR_FILENO, bytes.data(), bytes.size(), false);
 }
 

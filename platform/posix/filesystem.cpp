@@ -1,5 +1,7 @@
 // The POSIX file system. It takes native paths only: the console tool makes
-// every path absolute before the listing reads it.
+// every path absolute before the listing reads it. Names are bytes: read
+// with FromUtf8 and given back with LoneSurrogates::AsBytes, a name that is
+// not UTF-8 reaches the system as the same bytes, so its folder is read.
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -22,7 +24,7 @@ bool ToNativePath(const char16_t* path, std::string* native) {
     errno = ENOENT;
     return false;
   }
-  *native = ToUtf8(path);
+  *native = ToUtf8(path, LoneSurrogates::AsBytes);
   return true;
 }
 

@@ -57,6 +57,8 @@ WriteResult WriteBytes(HANDLE handle, const char* bytes, size_t count, bool reme
 
 }  // namespace
 
+const LoneSurrogates kOutputLoneSurrogates = LoneSurrogates::Replaced;
+
 bool StandardOutputIsConsole() { return IsConsole(GetStdHandle(STD_OUTPUT_HANDLE)); }
 
 bool ProgressLineWanted() {

@@ -1,10 +1,18 @@
-// Listings of a small tree on disk with any affixes and options, storage running out at a fuzzed allocation:
-// Failed, or Done with each plain line wrapped in its kind's affixes and the separator applied; nothing leaked.
+// Listings of a small tree on disk (names that are not UTF-8 too) with any affixes and options, storage running out
+// at a fuzzed allocation: Failed, or Done with each plain line wrapped in its kind's affixes and the separator
+// applied; nothing leaked. And the input's bytes as a POSIX name: read and written back, the same bytes, its ASCII
+// bytes (so '/' and '.') its only ASCII units.
 #include "tests/fuzz/fuzz_input.h"
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string name(reinterpret_cast<const char*>(data), size);
+  std::erase(name, '\0');
+  std::u16string read = FromUtf8(name.c_str());
+  auto ascii = [](auto unit) { return static_cast<std::make_unsigned_t<decltype(unit)>>(unit) < 0x80; };
+  FUZZ_CHECK(ToUtf8(read.c_str(), LoneSurrogates::AsBytes) == name &&
+             std::count_if(read.begin(), read.end(), ascii) == std::count_if(name.begin(), name.end(), ascii));
   static ScratchFolder tree;  // a line's last name begins with f or . for a file, D or d (the tree itself) for a folder
-  [[maybe_unused]] static bool made =
-      (tree.Make({"f1.txt", "f10.tar.gz", ".fhidden", "Dsub/f2", "Dsub/Ddeep/f.md", "D e/f3.txt", "D e/Dnone/"}), true);
+  [[maybe_unused]] static bool made = (tree.Make({"f1.txt", "f10.tar.gz", ".fhidden", "Dsub/f2", "Dsub/Ddeep/f.md",
+                                                  "Dsub/D\xC0\xAF\x8E/f\xE9.x", "D e/f3.txt", "D e/Dnone/"}), true);
   const char* drops[] = {"", "f10.tar.gz", "Dsub", "Dsub/Ddeep/f.md", "D e", "missing"};
   FuzzInput in{data, size};
   uint8_t o = in.Byte(), failAt = in.Byte(), pick = in.Byte();

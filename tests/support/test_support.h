@@ -9,6 +9,7 @@
 #include "engine/clipboard_text.h"
 #include "engine/collation.h"
 #include "engine/path_node.h"
+#include "platform/console.h"
 #include "platform/filesystem.h"
 #include "platform/memory.h"
 #include "platform/thread.h"
@@ -24,7 +25,8 @@
 // under Wine), components separated by backslashes.
 std::u16string EnginePath(const std::filesystem::path& path);
 extern const FileSystemApi kDriveZ;  // natively the file system every test starts with: reads such paths from the host
-inline std::string Utf8(const std::u16string& text) { return ToUtf8(text.c_str()); }
+// Text as the program writes it as UTF-8 (natively: a name's own bytes).
+inline std::string Utf8(const std::u16string& text) { return ToUtf8(text.c_str(), kOutputLoneSurrogates); }
 
 // A fresh folder on disk (in /dev/shm where there is one: thousands of
 // entries are cheap there), removed with its contents at the end.

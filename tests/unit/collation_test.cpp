@@ -20,6 +20,8 @@ const char16_t* const kOrdered[][2] = {
     {u"a/", u"a\\"}, {u"ｰ", u"ー"}, {u"a\\", u"a\\ー"}, {u"資料2", u"資料10"},
     {u"ケーa", u"ケェb"}, {u"ケェa", u"ケーb"}, {u"そーa", u"ソォb"}, {u"ソォa", u"そーb"}, {u"ネーa", u"ねぇb"},
     {u"ｶﾞa", u"カ゛b"}, {u"カ゛a", u"ｶﾞb"}, {u"ｦｧｰa", u"ヲァァb"}, {u"ヲァァa", u"ｦｧｰb"}, {u"ヅa", u"つb"}, {u"ぽa", u"ボb"},
+    {u"?", u"\xDC80"}, {u"\uAC00", u"\xDC80"}, {u"\xDC80z", u"\xDC81" u"a"}, {u"\xDCFF", u"@"}, {u"\U0001F600", u"\xDE00"},  // lone
+    {u"\xD83Dz", u"\xDC80" u"a"}, {u"0", u"\xDCFF"},  // surrogates: after '?', before '@', by unit (escaped bytes)
 };
 
 // Pairs the rules cannot tell apart: +1 both ways.

@@ -177,6 +177,55 @@ TEST(ConsoleTool, ProgressLineOnlyOnATerminal) {
   EXPECT_TRUE(std::regex_match(out, std::regex("(\r[0-9]+ folders, [0-9]+ entries read *)+\r +\r"))) << out;
 }
 
+std::vector<std::string> SortedLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return std::sort(lines.begin(), lines.end()), lines;
+}
+
+// Names made on other systems and by broken tools, at several depths: every item is listed with its own bytes, as
+// find prints it, in every form, from a path argument or a working folder that is not UTF-8 too; a missing one is
+// told with its bytes. The order does not depend on the order the entries arrive in.
+TEST(ConsoleTool, NamesThatAreNotUtf8AreListedByteForByte) {
+  ScratchFolder w;  // 資料 in Shift_JIS and EUC-JP, Latin-1, a stray byte, a truncated sequence, overlong '/' and "..",
+  // an encoded surrogate, a code point past U+10FFFF, and 資 in UTF-8
+  const std::string sjis = "\x8e\x91\x97\xbf", names[] = {sjis, "\xbb\xf1\xce\xc1", "caf\xe9", "\x80stray",
+      "cut\xe3\x81", "a\xc0\xaf..", "\xc0\xae\xc0\xae", "\xed\xb2\x80", "\xf4\x90\x80\x80", "\xe8\xb3\x87"};
+  std::vector<std::string> entries, reversed;
+  for (size_t i = 0; i < std::size(names); ++i) {
+    for (size_t k = 1; k <= 3; ++k) entries.push_back("t/" + names[i] + "/" + names[(i + k) % 10] + (k < 3 ? "/f" : ""));
+    entries.push_back("t/" + names[i] + "/" + names[(i + 1) % 10] + "/" + names[i] + "/" + names[(i + 2) % 10]);
+    entries.push_back("in/" + names[i]), reversed.insert(reversed.begin(), "out/" + names[i]);
+  }
+  w.Make(entries), w.Make(reversed);
+  const std::string root = w.native().string(), dir = root + "/t/" + sjis, leaf = " -printf '%f\\n'";
+  auto find = [&](const std::string& args) {
+    FILE* pipe = popen(("cd '" + root + "' && find " + args).c_str(), "r");
+    std::string out;
+    for (int c; (c = std::fgetc(pipe)) != EOF;) out += static_cast<char>(c);
+    return pclose(pipe), SortedLines(out);
+  };
+  const std::tuple<std::vector<std::string>, std::string, std::string> cases[] = {
+      {{"-f", "absolute", "t"}, root, "'" + root + "/t'"}, {{"t"}, root, "t"}, {{"-fname", "t"}, root, "t" + leaf},
+      {{"-ftree", "t"}, root, "t" + leaf}, {{"-f", "absolute", dir}, "/", "'" + dir + "'"},
+      {{"-f", "absolute", "."}, dir, "'" + dir + "'"}, {{"-fname", "t/" + sjis}, root, "'t/" + sjis + "'" + leaf}};
+  for (const auto& [args, cwd, findArgs] : cases) {
+    ToolRun run = RunTool(args, cwd);
+    std::string out = run.out;  // the tree's indent goes: its lines are the names then
+    for (const char* glyph : {"┣", "┗", "┃", "　"}) out = std::regex_replace(out, std::regex(glyph), " ");
+    out = std::regex_replace(out, std::regex("(^|\n) +"), "$1");
+    EXPECT_EQ(SortedLines(out), find(findArgs)) << args[0];
+    EXPECT_EQ(run.status, 0) << args[0];
+    EXPECT_EQ(run.err, "");
+  }
+  // The same names, made in opposite orders (tmpfs reads them back newest first): listed alike after the folder's line.
+  EXPECT_EQ(RunTool({"-fname", "in"}, root).out.substr(3), RunTool({"-fname", "out"}, root).out.substr(4));
+  ToolRun missing = RunTool({"t/\xe9t\xe9"}, root);
+  EXPECT_EQ(missing.err, "dorrowin-list: cannot access '" + root + "/t/\xe9t\xe9': No such file or directory\n");
+  EXPECT_EQ(RunTool({"--utf16", "-fname", "-n", "t/caf\xe9"}, root).out, std::string("c\0a\0f\0\xe9\xdc", 8));
+}
+
 // The system's texts are cut to the room they are given, terminator included.
 TEST(ConsoleTool, SystemErrorTextsAreCutToFit) {
   char16_t text[4] = {u'x', u'x', u'x', u'x'};

@@ -111,9 +111,8 @@ void PutUnits(ConsoleOutput* out, const char16_t* units, size_t count) {
       count -= i;
     }
     for (size_t i = 0; i < count;) {
-      char32_t cp = NextCodePoint(units, count, &i);
       ReserveBytes(out, 4);
-      out->used += EncodeUtf8(cp, out->bytes + out->used);
+      out->used += EncodeNextUtf8(units, count, &i, kOutputLoneSurrogates, out->bytes + out->used);
     }
   }
 }

@@ -1,4 +1,5 @@
-// dorrowin-list on POSIX: the arguments arrive as UTF-8.
+// dorrowin-list on POSIX: the arguments arrive as bytes, taken as names are
+// (UTF-8, any other byte kept as the lone surrogate that gives it back).
 
 #include <cstdio>
 #include <new>

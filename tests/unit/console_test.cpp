@@ -1,15 +1,18 @@
 // dorrowin-list as users run it: the real program (built with the sanitizers)
 // on real folders, its output, messages and exit status.
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <regex>
 #include <sstream>
 
 #include "platform/console.h"
 #include "tests/support/test_support.h"
+#include "ui/console/console_tool.h"
 
 namespace {
 
@@ -55,6 +58,24 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::filesystem::pat
   waitpid(pid, &status, 0);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return run;
+}
+
+// The tool's entry in this process, in folder, allocation failAt failing (0: none); its standard output and error go
+// to files there.
+ToolRun RunEntry(const std::vector<std::u16string>& args, const std::filesystem::path& folder, uint64_t failAt) {
+  std::filesystem::path cwd = std::filesystem::current_path();
+  std::filesystem::current_path(folder);
+  int saved[2] = {dup(1), dup(2)};
+  for (int fd : {1, 2}) dup2(open(std::to_string(fd).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), fd);
+  std::vector<const char16_t*> argv;
+  for (const std::u16string& arg : args) argv.push_back(arg.c_str());
+  ArmAllocationFailure(failAt);
+  int status = RunConsoleTool(static_cast<int32_t>(argv.size()), argv.data());
+  ArmAllocationFailure(0);
+  for (int fd : {1, 2}) dup2(saved[fd - 1], fd), close(saved[fd - 1]);
+  std::filesystem::current_path(cwd);
+  std::ifstream out(folder / "1"), err(folder / "2");
+  return {status, std::string(std::istreambuf_iterator<char>(out), {}), std::string(std::istreambuf_iterator<char>(err), {})};
 }
 
 std::string Join(const std::vector<std::string>& lines) {
@@ -175,6 +196,27 @@ TEST(ConsoleTool, ProgressLineOnlyOnATerminal) {
   for (int c; (c = std::fgetc(pipe)) != EOF;) out += static_cast<char>(c);
   EXPECT_EQ(pclose(pipe), 0);
   EXPECT_TRUE(std::regex_match(out, std::regex("(\r[0-9]+ folders, [0-9]+ entries read *)+\r +\r"))) << out;
+}
+
+// Storage running out at each allocation of a run in turn: the whole listing with status 0, or the message with
+// status 1 after at most a beginning of the listing; nothing leaked.
+TEST(ConsoleTool, EveryAllocationFailingInTurn) {
+  ScratchFolder w;
+  w.Make({"top/b.txt", "top/a/x.md", "top/a/y/", "top/c/z.txt", "other.txt"});
+  const std::vector<std::u16string> args = {u"-ftree", u"--folder-suffix=/", u"top", u"other.txt"};
+  int64_t live = GetAllocationStats().liveBlocks;
+  ToolRun whole = RunEntry(args, w.native(), 0);
+  EXPECT_EQ(whole.out, Join({"other.txt", "top/", " ┣b.txt", " ┣a/", " ┃ ┣x.md", " ┃ ┗y/", " ┗c/", " 　 ┗z.txt"}));
+  for (uint64_t k = 1;; ++k) {
+    uint64_t failures = GetAllocationStats().failures;
+    ToolRun run = RunEntry(args, w.native(), k);
+    EXPECT_EQ(GetAllocationStats().liveBlocks, live) << "allocation " << k;
+    bool listed = run.status == 0;
+    EXPECT_EQ(run.err, listed ? "" : "dorrowin-list: out of memory\n") << "allocation " << k;
+    EXPECT_EQ(run.status, listed ? 0 : 1) << "allocation " << k;
+    EXPECT_TRUE(listed ? run.out == whole.out : whole.out.starts_with(run.out)) << "allocation " << k << "\n" << run.out;
+    if (GetAllocationStats().failures == failures) break;
+  }
 }
 
 // The system's texts are cut to the room they are given, terminator included.

@@ -41,8 +41,9 @@ void WriteErrorText(const char16_t* text, size_t count);
 void WatchInterrupt(std::atomic<bool>* abort);
 
 // The absolute form of path, made from the working folder without resolving
-// links ("." and ".." are taken by their text). PlatformAlloc'd; null when
-// storage runs out or the system refuses.
+// links ("." and ".." are taken by their text); the path as given when the
+// system cannot tell the working folder. PlatformAlloc'd; null only when
+// storage runs out.
 char16_t* AbsolutePath(const char16_t* path);
 
 // The system's short description of an error code, NUL-terminated and cut

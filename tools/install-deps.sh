@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian machine lacks to build and test Dorrowin:
 # the native toolchain pieces, the MinGW-w64 cross compiler, Wine, a virtual
-# X display with the helpers the window tests drive it with, and the Japanese
-# locale and font. Idempotent and quiet: a second run does almost nothing.
+# X display with the helpers the window tests drive it with, the Japanese
+# locale and font, and what the Linux package's test uses (dpkg-shlibdeps,
+# man, file). Idempotent and quiet: a second run does almost nothing.
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,7 @@ packages=(
   wine wine64 xvfb xdotool xclip x11-utils python3-xlib imagemagick
   fonts-ipafont-gothic fonts-wine locales
   tree
+  dpkg-dev man-db file
 )
 
 missing=()

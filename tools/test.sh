@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds both builds and runs every test: the native build (POSIX layer,
 # AddressSanitizer and UndefinedBehaviorSanitizer), the ThreadSanitizer
-# build, and the Windows build under Wine on a virtual display. Ends with one
-# summary line over all of them: "N passed, N failed".
+# build, the fuzz targets, the Linux package of dorrowin-list (installed and
+# removed again), and the Windows build under Wine on a virtual display. Ends
+# with one summary line over all of them: "N passed, N failed".
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -84,9 +85,28 @@ run_fuzz() {
   }
 }
 
+# The Linux package built, installed with dpkg, run and removed: one test.
+run_package() {
+  step "package: build, install, run, remove"
+  mkdir -p "$results/package"
+  local line verdict
+  line=$(bash tools/package-test.sh)
+  echo "$line"
+  verdict=${line#package: }
+  verdict=${verdict//'&'/'&amp;'} verdict=${verdict//'<'/'&lt;'} verdict=${verdict//'"'/'&quot;'}
+  case "$verdict" in
+    ok) printf '<testsuites><testsuite name="package"><testcase name="dorrowin-list package"/></testsuite></testsuites>\n' ;;
+    skipped*) printf '<testsuites><testsuite name="package"><testcase name="dorrowin-list package"><skipped message="%s"/></testcase></testsuite></testsuites>\n' "${verdict#skipped }" ;;
+    *) printf '<testsuites><testsuite name="package"><testcase name="dorrowin-list package"><failure message="%s"/></testcase></testsuite></testsuites>\n' "$verdict"
+       tail -n 20 build/package-test.log >&2
+       status=1 ;;
+  esac > "$results/package/package.xml"
+}
+
 run_preset native
 run_preset tsan
 run_fuzz
+run_package
 
 start_display
 start_wine

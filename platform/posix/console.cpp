@@ -36,6 +36,13 @@ WriteResult WriteAll(int fd, const char* bytes, size_t count, bool remember) {
   return WriteResult::Written;
 }
 
+// A PlatformAlloc'd copy; null when storage runs out.
+char16_t* CopyText(const std::u16string& text) {
+  auto* copy = static_cast<char16_t*>(PlatformAllocArray(text.size() + 1, sizeof(char16_t)));
+  if (copy != nullptr) std::memcpy(copy, text.c_str(), (text.size() + 1) * sizeof(char16_t));
+  return copy;
+}
+
 }  // namespace
 
 const LoneSurrogates kOutputLoneSurrogates = LoneSurrogates::AsBytes;
@@ -68,11 +75,13 @@ void WatchInterrupt(std::atomic<bool>* abort) {
 
 // The working folder, then each component of path: "." is dropped, ".."
 // drops the component before it (never the root), repeated separators go.
+// Without a working folder (removed under us) a relative path stays as
+// given: reading it, the system tells what it makes of it.
 char16_t* AbsolutePath(const char16_t* path) {
   std::u16string result;
   if (path[0] != u'/') {
     char* folder = getcwd(nullptr, 0);
-    if (folder == nullptr) return nullptr;
+    if (folder == nullptr) return CopyText(path);
     result = FromUtf8(folder);
     std::free(folder);
   }
@@ -92,9 +101,7 @@ char16_t* AbsolutePath(const char16_t* path) {
     i = end + 1;
   }
   if (result.empty()) result = u"/";
-  auto* copy = static_cast<char16_t*>(PlatformAllocArray(result.size() + 1, sizeof(char16_t)));
-  if (copy != nullptr) std::memcpy(copy, result.c_str(), (result.size() + 1) * sizeof(char16_t));
-  return copy;
+  return CopyText(result);
 }
 
 void DescribeSystemError(int32_t code, char16_t* buffer, size_t capacity) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "platform/memory.h"
@@ -100,7 +101,8 @@ void WatchInterrupt(std::atomic<bool>* abort) {
 
 // GetFullPathNameW works on the text alone: "." and ".." are resolved by
 // name, links are not followed, and a drive-relative "C:x" takes the
-// drive's own working folder.
+// drive's own working folder. When it refuses, the path stays as given:
+// reading it, the system tells what it makes of it.
 char16_t* AbsolutePath(const char16_t* path) {
   const auto* text = reinterpret_cast<const wchar_t*>(path);
   DWORD size = GetFullPathNameW(text, 0, nullptr, nullptr);
@@ -112,7 +114,10 @@ char16_t* AbsolutePath(const char16_t* path) {
     PlatformFree(buffer);
     size = length;  // the working folder changed in between: try the new size
   }
-  return nullptr;
+  size_t count = std::wcslen(text) + 1;
+  auto* copy = static_cast<char16_t*>(PlatformAllocArray(count, sizeof(char16_t)));
+  if (copy != nullptr) std::memcpy(copy, path, count * sizeof(char16_t));
+  return copy;
 }
 
 void DescribeSystemError(int32_t code, char16_t* buffer, size_t capacity) {

@@ -1,27 +1,35 @@
 // dorrowin-list as users run it: the real program (built with the sanitizers)
 // on real folders, its output, messages and exit status.
+#include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <regex>
 #include <sstream>
 
 #include "platform/console.h"
 #include "tests/support/test_support.h"
+#include "ui/console/console_tool.h"
 
 namespace {
 
 struct ToolRun {
   int status;  // exit status, or 128 + the signal that ended it
   std::string out, err;
+  bool exited;  // by itself, not by a signal
 };
 
 // Runs the tool in folder; onOutput sees the output so far and may act
-// (send a signal, close the pipe: then it returns false and reading stops).
+// (send a signal, close the pipe: then it returns false and reading stops);
+// inChild runs in the child before the tool starts.
 ToolRun RunTool(const std::vector<std::string>& args, const std::filesystem::path& folder,
-            const std::function<bool(pid_t, const std::string&)>& onOutput = nullptr) {
+                const std::function<bool(pid_t, const std::string&)>& onOutput = nullptr,
+                const std::function<void()>& inChild = nullptr) {
   int outPipe[2], errPipe[2];
   EXPECT_EQ(pipe(outPipe), 0);
   EXPECT_EQ(pipe(errPipe), 0);
@@ -30,6 +38,7 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::filesystem::pat
     dup2(outPipe[1], 1);
     dup2(errPipe[1], 2);
     close(outPipe[0]), close(errPipe[0]), close(outPipe[1]), close(errPipe[1]);
+    if (inChild) inChild();
     std::vector<char*> argv{const_cast<char*>(DORROWIN_LIST)};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -54,7 +63,28 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::filesystem::pat
   int status = 0;
   waitpid(pid, &status, 0);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  run.exited = WIFEXITED(status);
   return run;
+}
+
+// The tool's entry in this process, in folder, allocation failAt failing (0: none); its standard output and error go
+// to files there.
+ToolRun RunEntry(const std::vector<std::u16string>& args, const std::filesystem::path& folder, uint64_t failAt) {
+  std::filesystem::path cwd = std::filesystem::current_path();
+  std::filesystem::current_path(folder);
+  std::fflush(nullptr);
+  int saved[2] = {dup(1), dup(2)};
+  for (int fd : {1, 2}) dup2(open(std::to_string(fd).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), fd);
+  std::vector<const char16_t*> argv;
+  for (const std::u16string& arg : args) argv.push_back(arg.c_str());
+  ArmAllocationFailure(failAt);
+  int status = RunConsoleTool(static_cast<int32_t>(argv.size()), argv.data());
+  ArmAllocationFailure(0);
+  for (int fd : {1, 2}) dup2(saved[fd - 1], fd), close(saved[fd - 1]);
+  std::filesystem::current_path(cwd);
+  std::ifstream out(folder / "1"), err(folder / "2");
+  return {status, std::string(std::istreambuf_iterator<char>(out), {}), std::string(std::istreambuf_iterator<char>(err), {}),
+          true};
 }
 
 std::string Join(const std::vector<std::string>& lines) {
@@ -66,7 +96,7 @@ std::string Join(const std::vector<std::string>& lines) {
 TEST(ConsoleTool, OptionsListLikeTheWindow) {
   ScratchFolder w;
   w.Make({"top/b.TXT", "top/a10.txt", "top/A2.txt", "top/ガ/か.c", "top/ガ/カ10.c", "top/ガ/か9.c", "top/back\\slash",
-          "top/-dash.txt", "top/.hidden", "other/x.md", "-n.txt"});
+          "top/-dash.txt", "top/.hidden", "other/x.md", "-n.txt", "u/𠮷野家.txt", "u/😀/x"});
   const std::string root = w.native().string();
   std::string rootBackslashed = root;
   std::replace(rootBackslashed.begin(), rootBackslashed.end(), '/', '\\');
@@ -86,6 +116,8 @@ TEST(ConsoleTool, OptionsListLikeTheWindow) {
       {{"-f", "relative", "-n", "top/ガ/か.c", "nowhere", "other"}, {"top/ガ/か.c", "other"}},
       {{"-ftree", "-n", "/"}, {"/"}},
       {{"-j", "1", "--threads=3", "-fname", "top/ガ"}, {"ガ", "か.c", "か9.c", "カ10.c"}},
+      {{"top/ガ", "--form", "tree"}, {"ガ", " ┣か.c", " ┣か9.c", " ┗カ10.c"}},
+      {{"-f", "absolute", "u"}, {root + "/u", root + "/u/𠮷野家.txt", root + "/u/😀", root + "/u/😀/x"}},
   };
   for (const Case& c : cases) {
     ToolRun run = RunTool(c.args, w.native());
@@ -121,12 +153,13 @@ TEST(ConsoleTool, UsageErrorsListNothing) {
     EXPECT_EQ(run.err, "dorrowin-list: " + message + "\nTry 'dorrowin-list --help' for more information.\n");
   }
   EXPECT_EQ(RunTool({"--version"}, "/").out, "dorrowin-list 1.04\n");
-  ToolRun help = RunTool({"-h", "--bogus-after-help-is-still-an-error"}, "/");
-  EXPECT_EQ(help.status, 2);
-  help = RunTool({"x", "--help"}, "/");
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("  -f, --form=FORM"), std::string::npos);
-  EXPECT_EQ(help.out.find("--saved"), std::string::npos);
+  EXPECT_EQ(RunTool({"-h", "--bogus-after-help-is-still-an-error"}, "/").status, 2);
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"-h"}, {"x", "--help"}}) {
+    ToolRun help = RunTool(args, "/");
+    EXPECT_EQ(help.status, 0) << args[0];
+    EXPECT_NE(help.out.find("  -f, --form=FORM"), std::string::npos) << args[0];
+    EXPECT_EQ(help.out.find("--saved"), std::string::npos);
+  }
 }
 
 // A listing far larger than the pipe: the tool is still writing when the
@@ -145,19 +178,44 @@ TEST(ConsoleTool, InterruptAndClosedPipe) {
     signalled = true;
     return true;
   });
+  EXPECT_TRUE(interrupted.exited) << "ended by the signal itself: no handler";
   EXPECT_EQ(interrupted.status, 130);
   EXPECT_LT(interrupted.out.size(), 200u * 102000u);
   EXPECT_EQ(interrupted.err, "");
-  // Every whole line that came out is one of the listing's lines.
+  // Lines came out before the interrupt, and every whole one is one of the listing's lines.
   std::istringstream lines(interrupted.out.substr(0, interrupted.out.rfind('\n') + 1));
-  size_t wrong = 0;
-  for (std::string line; std::getline(lines, line);) wrong += line != "big" && !line.ends_with(".txt" + suffix);
+  size_t whole = 0, wrong = 0;
+  for (std::string line; std::getline(lines, line); ++whole) wrong += line != "big" && !line.ends_with(".txt" + suffix);
+  EXPECT_GT(whole, 0u);
   EXPECT_EQ(wrong, 0u);
 
   ToolRun closed = RunTool(args, w.native(), [](pid_t, const std::string&) { return false; });
   EXPECT_TRUE(closed.status == 0 || closed.status == 128 + SIGPIPE) << closed.status;
   EXPECT_EQ(closed.err, "");
   EXPECT_EQ(closed.out.substr(0, 3), "big");
+}
+
+// A write error other than a closed pipe, and a folder that cannot be read (by an unprivileged user: CI runs as
+// root, which reads everything): the reason, exit status 1, what was listed before the message written before it.
+TEST(ConsoleTool, WriteErrorsAndUnreadableFolders) {
+  ScratchFolder w;
+  w.Make({"top/a/x", "top/b/y", "top/c/z"});
+  ToolRun full = RunTool({"top"}, w.native(), nullptr, [] { dup2(open("/dev/full", O_WRONLY), 1); });
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.err, "dorrowin-list: cannot write the list: No space left on device\n");
+  const passwd* nobody = geteuid() == 0 ? getpwnam("nobody") : nullptr;
+  if (geteuid() == 0 && nobody == nullptr) GTEST_SKIP() << "root, and no unprivileged user to run as";
+  std::filesystem::permissions(w.native() / "top/b", std::filesystem::perms::none);
+  ToolRun denied = RunTool({"top"}, w.native(), nullptr, [&] {
+    dup2(1, 2);  // one stream, to see the order
+    bool dropped = nobody == nullptr || (!setgroups(0, nullptr) && !setgid(nobody->pw_gid) && !setuid(nobody->pw_uid));
+    if (!dropped || access(DORROWIN_LIST, X_OK) != 0) _exit(125);
+  });
+  if (denied.status == 125) GTEST_SKIP() << "root, and " DORROWIN_LIST " cannot be run as nobody";
+  EXPECT_EQ(denied.status, 1);
+  EXPECT_EQ(denied.out, Join({"top", "top/a", "top/a/x", "top/b",
+                              "dorrowin-list: cannot read folder '" + w.native().string() + "/top/b': Permission denied",
+                              "top/c", "top/c/z"}));
 }
 
 // Standard error a terminal (script's) and standard output a pipe read only after a second: the progress line is drawn
@@ -224,6 +282,27 @@ TEST(ConsoleTool, NamesThatAreNotUtf8AreListedByteForByte) {
   ToolRun missing = RunTool({"t/\xe9t\xe9"}, root);
   EXPECT_EQ(missing.err, "dorrowin-list: cannot access '" + root + "/t/\xe9t\xe9': No such file or directory\n");
   EXPECT_EQ(RunTool({"--utf16", "-fname", "-n", "t/caf\xe9"}, root).out, std::string("c\0a\0f\0\xe9\xdc", 8));
+}
+
+// Storage running out at each allocation of a run in turn: the whole listing with status 0, or the message with
+// status 1 after at most a beginning of the listing; nothing leaked.
+TEST(ConsoleTool, EveryAllocationFailingInTurn) {
+  ScratchFolder w;
+  w.Make({"top/b.txt", "top/a/x.md", "top/a/y/", "top/c/z.txt", "other.txt"});
+  const std::vector<std::u16string> args = {u"-ftree", u"--folder-suffix=/", u"top", u"other.txt"};
+  int64_t live = GetAllocationStats().liveBlocks;
+  ToolRun whole = RunEntry(args, w.native(), 0);
+  EXPECT_EQ(whole.out, Join({"other.txt", "top/", " ┣b.txt", " ┣a/", " ┃ ┣x.md", " ┃ ┗y/", " ┗c/", " 　 ┗z.txt"}));
+  for (uint64_t k = 1;; ++k) {
+    uint64_t failures = GetAllocationStats().failures;
+    ToolRun run = RunEntry(args, w.native(), k);
+    EXPECT_EQ(GetAllocationStats().liveBlocks, live) << "allocation " << k;
+    bool listed = run.status == 0;
+    EXPECT_EQ(run.err, listed ? "" : "dorrowin-list: out of memory\n") << "allocation " << k;
+    EXPECT_EQ(run.status, listed ? 0 : 1) << "allocation " << k;
+    EXPECT_TRUE(listed ? run.out == whole.out : whole.out.starts_with(run.out)) << "allocation " << k << "\n" << run.out;
+    if (GetAllocationStats().failures == failures) break;
+  }
 }
 
 // The system's texts are cut to the room they are given, terminator included.

@@ -4,6 +4,7 @@
 
 #include "platform/ansi_code.h"
 #include "tests/support/test_support.h"
+#include "ui/console/console_tool.h"
 
 namespace fs = std::filesystem;
 static const std::u16string kShare = u"\\\\DORROWINSRV\\SHARE";
@@ -74,6 +75,63 @@ TEST(Win32Layer, ListingsReachTheClipboardWholeOrNotAtAll) {
   ASSERT_TRUE(holder && std::fgetc(holder) == 'h');
   Job({PathForm::Relative, {kShare + u"\\top.txt"}}, 0, true);
   _pclose(holder);
+}
+
+// dorrowin-list's entry in this process, its standard output and error in files.
+struct ToolRun { int status; std::string out, err; };
+static ToolRun RunTool(const std::vector<std::u16string>& args, const fs::path& folder) {
+  const DWORD streams[2] = {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+  HANDLE saved[2] = {GetStdHandle(streams[0]), GetStdHandle(streams[1])}, files[2];
+  for (int i = 0; i < 2; ++i) {
+    files[i] = CreateFileW((folder / std::to_string(i)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    SetStdHandle(streams[i], files[i]);
+  }
+  std::vector<const char16_t*> argv;
+  for (const std::u16string& arg : args) argv.push_back(arg.c_str());
+  ToolRun run{RunConsoleTool(static_cast<int32_t>(argv.size()), argv.data())};
+  for (int i = 0; i < 2; ++i) {
+    SetStdHandle(streams[i], saved[i]);
+    CloseHandle(files[i]);
+    std::ifstream in(folder / std::to_string(i), std::ios::binary);
+    (i == 0 ? run.out : run.err).assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  return run;
+}
+
+// Names with unpaired surrogates, which NTFS takes and Wine's file system makes none of (the real folder's names 1,
+// 2 and 3 get them on the way here): in UTF-8 each unpaired unit is one U+FFFD, also in a line longer than the
+// output's buffer, and a pair its character; --utf16 keeps every unit; a message's path is replaced alike.
+TEST(ConsoleTool, UnpairedSurrogatesInNames) {
+  static FileSystemApi real = g_fileSystem;
+  g_fileSystem.enumerateFolder = [](const char16_t* path, FolderEntryFn onEntry, void* context) {
+    std::pair<FolderEntryFn, void*> to{onEntry, context};
+    return real.enumerateFolder(path, [](void* to, const FolderEntry& entry) {
+      static const std::u16string kNames[] = {u"1\xD800x", u"2\xDC00\xD800", u"3\xD83D\xDE00\xDE00"};
+      std::u16string name = entry.name;
+      if (name.size() == 1 && name[0] >= u'1' && name[0] <= u'3') name = kNames[name[0] - u'1'];
+      auto [onEntry, context] = *static_cast<std::pair<FolderEntryFn, void*>*>(to);
+      return onEntry(context, FolderEntry{name.c_str(), entry.isFolder, entry.isLink});
+    }, &to);
+  };
+  ScratchFolder scratch;
+  scratch.Make({"d/1", "d/2", "d/3"});
+  const std::u16string dir = scratch["d"];
+  std::string fffd = "\xEF\xBF\xBD", tail;
+  for (int i = 0; i < 30000; ++i) tail += fffd;
+  ToolRun utf8 = RunTool({u"-fname", u"--file-suffix=" + std::u16string(30000, u'\xD800'), dir}, scratch.native());
+  std::string lines = "d\r\n1" + fffd + "x" + tail + "\r\n2" + fffd + fffd + tail;
+  lines += "\r\n3\xF0\x9F\x98\x80" + fffd + tail + "\r\n";
+  EXPECT_EQ(utf8.status, 0);
+  EXPECT_EQ(utf8.out.size(), lines.size());
+  EXPECT_TRUE(utf8.out == lines);
+  const std::u16string units = u"d\r\n1\xD800x\r\n2\xDC00\xD800\r\n3\xD83D\xDE00\xDE00";
+  EXPECT_EQ(RunTool({u"--utf16", u"-fname", dir}, scratch.native()).out,
+            std::string(reinterpret_cast<const char*>(units.data()), units.size() * 2));
+  ToolRun missing = RunTool({dir + u"\\x\xDC00"}, scratch.native());
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err.substr(0, missing.err.find("': ") + 3),
+            "dorrowin-list: cannot access '" + Utf8(dir) + "\\x" + fffd + "': ");
+  g_fileSystem = real;
 }
 
 const uint16_t kCheckedInTable[65536] = {  // the POSIX build's table, included as platform/posix/ansi_code.cpp does

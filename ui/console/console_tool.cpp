@@ -209,7 +209,8 @@ bool MakeRequest(const ConsoleCommand& command, ListingRequest* request) {
     // An empty argument stays empty: it names nothing and is reported so.
     const char16_t* arg = command.paths[i];
     char16_t* path = arg[0] != 0 ? AbsolutePath(arg) : nullptr;
-    made = AddRequestPath(request, path != nullptr ? path : arg, TextLength(path != nullptr ? path : arg));
+    made = (path != nullptr || arg[0] == 0) &&
+           AddRequestPath(request, path != nullptr ? path : arg, TextLength(path != nullptr ? path : arg));
     PlatformFree(path);
   }
   return made;

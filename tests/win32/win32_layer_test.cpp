@@ -33,7 +33,9 @@ static std::u16string clipboardHolds = Clipboard();  // and then the text of the
 static int Job(const Row& row, uint64_t failAt, bool busy = false) {
   SCOPED_TRACE(Utf8(row.in[0]) + ", allocation " + std::to_string(failAt) + " failing");
   AllocationStats before = GetAllocationStats();
-  ListingRequest request = MakeRequest({row.form, u'\\', ItemFilter::FilesAndFolders, true, true}, row.in);
+  ListingOptions options{row.form, u'\\', ItemFilter::FilesAndFolders, true, true};
+  options.readers = 8;  // from the start: left to the engine, when the pool starts depends on the time reads take
+  ListingRequest request = MakeRequest(options, row.in);
   ListingText out{};
   ArmAllocationFailure(failAt);
   ListingOutcome listed = BuildListing(request, std::atomic<bool>{false}, &out);

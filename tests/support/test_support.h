@@ -9,6 +9,8 @@
 #include "engine/clipboard_text.h"
 #include "engine/collation.h"
 #include "engine/path_node.h"
+#include "engine/text.h"
+#include "platform/environment.h"
 #include "platform/filesystem.h"
 #include "platform/memory.h"
 #include "platform/thread.h"

@@ -11,5 +11,11 @@ static std::u16string Host(std::u16string path) {
 const FileSystemApi kDriveZ{
     [](auto path) { return kPosix.queryAttributes(Host(path).c_str()); },
     [](auto path, auto onEntry, auto context) { return kPosix.enumerateFolder(Host(path).c_str(), onEntry, context); },
-    [] { return kPosix.lastError(); }};
-[[maybe_unused]] static const bool kInstalled = (g_fileSystem = kDriveZ, true);
+    [] { return kPosix.lastError(); },
+    [](auto path, bool noFollow, char** bytes, size_t* size) { return kPosix.readFile(Host(path).c_str(), noFollow, bytes, size); }};
+static const EnvironmentApi kPosixEnvironment = g_environment;  // and the environment's folders as Z:\ paths
+[[maybe_unused]] static const bool kInstalled = (g_fileSystem = kDriveZ, g_environment.variable = [](auto name, bool* failed) {
+  char16_t* value = kPosixEnvironment.variable(name, failed);
+  std::u16string path = value != nullptr && value[0] == u'/' ? EnginePath(Utf8(value)) : u"";
+  return path.empty() ? value : (PlatformFree(value), CopyText(path.c_str(), path.size()));
+}, true);

@@ -17,5 +17,7 @@ static const EnvironmentApi kPosixEnvironment = g_environment;  // and the envir
 [[maybe_unused]] static const bool kInstalled = (g_fileSystem = kDriveZ, g_environment.variable = [](auto name, bool* failed) {
   char16_t* value = kPosixEnvironment.variable(name, failed);
   std::u16string path = value != nullptr && value[0] == u'/' ? EnginePath(Utf8(value)) : u"";
-  return path.empty() ? value : (PlatformFree(value), CopyText(path.c_str(), path.size()));
+  if (path.empty()) return value;
+  PlatformFree(value);
+  return (value = CopyText(path.c_str(), path.size())) != nullptr ? value : (*failed = true, nullptr);
 }, true);

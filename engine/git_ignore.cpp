@@ -84,7 +84,11 @@ bool ParsePattern(const char* line, size_t length, uint32_t flags, IgnorePattern
   }
   pattern.nameOnly = length == 0 || std::memchr(line, '/', length) == nullptr;
   if (!pattern.nameOnly && line[0] == '/') ++line, --length;
-  pattern.glob = MakeGlob(line, length, flags);
+  pattern.start = line;
+  while (!pattern.nameOnly && pattern.startLength < length && std::strchr("*?[\\", line[pattern.startLength]) == nullptr) {
+    pattern.startLength += 1;
+  }
+  pattern.glob = MakeGlob(line + pattern.startLength, length - pattern.startLength, flags);
   *out = pattern;
   return true;
 }
@@ -147,13 +151,25 @@ IgnoreRules* MakeRules(IgnoreRules* parent, size_t rootStart, size_t base, PathS
   return rules;
 }
 
+// Whether the path below the rules' folder (length bytes) matches a pattern
+// with a '/'.
+bool PathMatches(const IgnorePattern& pattern, const char* path, size_t length) {
+  if (length < pattern.startLength) return false;
+  bool folds = (pattern.glob.flags & kGlobFoldCase) != 0;
+  for (size_t i = 0; i < pattern.startLength; ++i) {
+    char a = pattern.start[i], b = path[i];
+    if (a != b && !(folds && (a | 0x20) == (b | 0x20) && (a | 0x20) >= 'a' && (a | 0x20) <= 'z')) return false;
+  }
+  return GlobMatches(pattern.glob, path + pattern.startLength, length - pattern.startLength);
+}
+
 bool IgnoredAt(const IgnoreRules* rules, const char* path, size_t nameStart, size_t end, bool isFolder) {
   for (const IgnoreRules* set = rules; set != nullptr; set = set->parent) {
     for (int32_t k = set->count - 1; k >= 0; --k) {
       const IgnorePattern& pattern = set->patterns[k];
       if (pattern.folderOnly && !isFolder) continue;
       bool hit = pattern.nameOnly ? GlobMatches(pattern.glob, path + nameStart, end - nameStart)
-                                  : set->base <= nameStart && GlobMatches(pattern.glob, path + set->base, end - set->base);
+                                  : set->base <= nameStart && PathMatches(pattern, path + set->base, end - set->base);
       if (hit) return !pattern.negated;
     }
   }

@@ -13,6 +13,11 @@
 #include "engine/path_rules.h"
 
 struct IgnorePattern {
+  // A pattern with a '/' matches a path by its plain start (up to the first
+  // wildcard or '\') and then by the glob of the rest, as git matches it:
+  // a "**" right after the plain start counts as one at the start.
+  const char* start;
+  size_t startLength;
   Glob<char> glob;
   bool negated;     // "!": what it matches is not ignored
   bool folderOnly;  // a trailing '/': matches folders only

@@ -229,7 +229,7 @@ bool SameText(const Unit* a, const Unit* b, size_t n, uint32_t flags) {
 
 template <class Unit>
 Glob<Unit> MakeGlob(const Unit* text, size_t length, uint32_t flags) {
-  Glob<Unit> glob{text, static_cast<int32_t>(length), flags, GlobShape::Literal};
+  Glob<Unit> glob{text, static_cast<int32_t>(length), flags, GlobShape::Literal, Unit{0}, false};
   if (length > INT32_MAX) glob.shape = GlobShape::Never;
   bool suffix = length > 0 && text[0] == '*';
   for (size_t i = 0; i < length && glob.shape != GlobShape::Never;) {
@@ -244,11 +244,20 @@ Glob<Unit> MakeGlob(const Unit* text, size_t length, uint32_t flags) {
     if (unit != '[') i += unit == '\\' && (flags & kGlobEscapes) != 0 ? 2 : 1;
   }
   if (glob.shape == GlobShape::General && suffix) glob.shape = GlobShape::Suffix;
+  // A last unit that is no wildcard, closes no set and ends no "**/"
+  // (which may match nothing) is a plain character that every match ends
+  // with; where letters fold, an ASCII one only.
+  Unit last = length > 0 ? text[length - 1] : Unit{0};
+  bool folds = (flags & kGlobFoldCase) != 0;
+  if (last != '*' && last != '?' && last != ']' && last != '/' && !(folds && static_cast<char32_t>(last) >= 0x80)) {
+    glob.lastFolds = folds && ((last | 0x20) >= 'a' && (last | 0x20) <= 'z');
+    glob.last = glob.lastFolds ? static_cast<Unit>(last | 0x20) : last;
+  }
   return glob;
 }
 
 template <class Unit>
-bool GlobMatches(const Glob<Unit>& glob, const Unit* text, size_t length) {
+bool MatchGlob(const Glob<Unit>& glob, const Unit* text, size_t length) {
   size_t n = static_cast<size_t>(glob.length);
   switch (glob.shape) {
     case GlobShape::Literal:
@@ -274,5 +283,5 @@ bool GlobIsValid(const char16_t* text, size_t length, uint32_t flags) {
 
 template Glob<char16_t> MakeGlob(const char16_t*, size_t, uint32_t);
 template Glob<char> MakeGlob(const char*, size_t, uint32_t);
-template bool GlobMatches(const Glob<char16_t>&, const char16_t*, size_t);
-template bool GlobMatches(const Glob<char>&, const char*, size_t);
+template bool MatchGlob(const Glob<char16_t>&, const char16_t*, size_t);
+template bool MatchGlob(const Glob<char>&, const char*, size_t);

@@ -30,6 +30,10 @@ struct Glob {
   int32_t length;
   uint32_t flags;
   GlobShape shape;
+  // The plain character every match ends with (small, where letters fold),
+  // 0 when there is none; most names are told apart by it alone.
+  Unit last;
+  bool lastFolds;
 };
 
 // Whether the glob is well formed: every '[' closed, every [:class:] known,
@@ -40,4 +44,14 @@ bool GlobIsValid(const char16_t* text, size_t length, uint32_t flags);
 template <class Unit>
 Glob<Unit> MakeGlob(const Unit* text, size_t length, uint32_t flags);
 template <class Unit>
-bool GlobMatches(const Glob<Unit>& glob, const Unit* text, size_t length);
+bool MatchGlob(const Glob<Unit>& glob, const Unit* text, size_t length);
+
+// Inline: a listing asks for each entry and each pattern.
+template <class Unit>
+inline bool GlobMatches(const Glob<Unit>& glob, const Unit* text, size_t length) {
+  if (glob.last != 0) {
+    Unit end = length > 0 ? text[length - 1] : Unit{0};
+    if (end != glob.last && !(glob.lastFolds && (end | 0x20) == glob.last)) return false;
+  }
+  return MatchGlob(glob, text, length);
+}

@@ -1,11 +1,15 @@
 // How long large listings take through BuildListing: one folder of 100,000
 // files created in random order, listed as a drop of that folder lists it;
 // a drop of 20,000 separate files of that folder, given as 20,000 input
-// paths in random order, which are collected and then sorted once; and a
+// paths in random order, which are collected and then sorted once; a
 // tree of 10,101 folders on a file system that answers every call after
-// 1 ms, as a server does, read with one reader and with the default pool.
+// 1 ms, as a server does, read with one reader and with the default pool;
+// and a git working tree of 100 folders of 1,000 files listed plainly,
+// with --exclude globs and with --gitignore, leaving out the same files.
 
 #include <benchmark/benchmark.h>
+
+#include <stdlib.h>
 
 #include <algorithm>
 #include <atomic>
@@ -125,7 +129,61 @@ void BM_SlowServer(benchmark::State& state) {
   g_fileSystem = real;
 }
 
+// 100 folders of 1,000 files created in random order; of each folder's
+// files 10 end in .o, 10 in .log, 20 in .bak. The .gitignore at the top has
+// patterns of a usual project, every tenth folder one of its own, and
+// info/exclude leaves out *.bak. Made once, and kept.
+fs::path GitTree() {
+  std::error_code error;
+  fs::path base = fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path();
+  fs::path tree = base / "dorrowin-bench-git";
+  if (fs::exists(tree / "done")) return tree;
+  fs::remove_all(tree);
+  fs::create_directories(tree / ".git/info");
+  std::ofstream(tree / ".git/info/exclude") << "*.bak\n";
+  std::ofstream(tree / ".gitignore") << "# build output\n*.o\n*.log\n!keep.log\n/build/\nnode_modules/\n*.tmp\n*~\n"
+                                        ".DS_Store\ndocs/**/*.html\n";
+  std::vector<fs::path> files;
+  for (int d = 0; d < 100; ++d) {
+    fs::path folder = tree / "d";
+    folder += std::to_string(d);
+    fs::create_directory(folder);
+    if (d % 10 == 0) std::ofstream(folder / ".gitignore") << "!important.o\n*.swp\n";
+    for (int i = 0; i < 1000; ++i) {
+      const char* stem = i % 100 == 0 ? "obj" : i % 50 == 0 ? "run" : i % 25 == 0 ? "old" : i % 5 == 0 ? "\xE8\xB3\x87\xE6\x96\x99" : "file";
+      const char* extension = i % 100 == 0 ? ".o" : i % 50 == 0 ? ".log" : i % 25 == 0 ? ".bak" : ".txt";
+      files.push_back(folder / stem);
+      files.back() += std::to_string(i);
+      files.back() += extension;
+    }
+  }
+  std::shuffle(files.begin(), files.end(), std::mt19937(7));
+  for (const fs::path& file : files) std::ofstream{file};
+  std::ofstream(tree / "done");
+  return tree;
+}
+
+// range(0): 0 plain, 1 --exclude globs, 2 --gitignore, 3 --exclude globs
+// that match nothing (the matching alone); range(1): readers.
+void BM_GitTree(benchmark::State& state) {
+  static const fs::path tree = GitTree();
+  setenv("HOME", tree.c_str(), 1);  // no user's excludes file
+  unsetenv("XDG_CONFIG_HOME");
+  ListingRequest request = MakeRequest(PathForm::Absolute, {ProgramPath(tree)});
+  request.options.readers = static_cast<int32_t>(state.range(1));
+  request.options.gitIgnore = state.range(0) == 2;
+  for (const char16_t* glob : {u"*.o", u"*.log", u"*.bak", u"*~", u"*.tmp", u".git"}) {
+    std::u16string text = std::u16string(glob) + (state.range(0) == 3 ? u"x" : u"");
+    if (state.range(0) % 2 == 1) AddRequestExclude(&request, text.data(), text.size());
+  }
+  // The tree, .gitignore, done, 100 folders and 10 .gitignore files; .git
+  // and its two entries, and 40 files a folder, where nothing is left out.
+  RunListing(state, request, state.range(0) % 3 == 0 ? 100116 : 96113);
+}
+
 }  // namespace
+
+BENCHMARK(BM_GitTree)->ArgsProduct({{0, 1, 2, 3}, {1, 0}})->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 BENCHMARK(BM_SlowServer)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 

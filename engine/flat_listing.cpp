@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/folder_readers.h"
+#include "engine/git_ignore.h"
 #include "engine/output_line.h"
 #include "engine/path_rules.h"
 #include "engine/text.h"
@@ -40,6 +41,16 @@ ReaderPool* Readers(ListingContext* context) {
   return context->readers;
 }
 
+// Whether the folder at this depth below its input folder is scanned.
+bool ScansAt(const ListingContext* context, int32_t depth) {
+  int32_t maxDepth = context->request->options.maxDepth;
+  return maxDepth < 0 || depth < maxDepth;
+}
+
+FolderFilter FilterOf(const ListingContext* context, IgnoreRules* rules) {
+  return FolderFilter{context->exclusions, rules, StyleOf(context)};
+}
+
 // Reads the folder's subfolders ahead, as many as the pool takes, the first
 // one on top of its stack: the listing needs them in their order. path holds
 // the folder's path and a separator (prefixLength units). Returns the
@@ -69,7 +80,7 @@ Subfolder* ReadAhead(ListingContext* context, const FolderContents& contents, ch
     PathNode* entry = ahead[i].entry;
     std::memcpy(path + prefixLength, entry->text, (static_cast<size_t>(entry->length) + 1) * sizeof(char16_t));
     size_t length = prefixLength + static_cast<size_t>(entry->length);
-    ahead[i].request = SubmitRead(context->readers, path, length, &context->failed);
+    ahead[i].request = SubmitRead(context->readers, path, length, FilterOf(context, contents.rules), &context->failed);
   }
   *count = subfolders;
   return ahead;
@@ -82,11 +93,25 @@ void ListFlat(ListingContext* context, PathNode* entryList) {
     if (ListingStopped(context)) return;
     if (entry->isFile == 0) {
       if (AdmitsFolders(context)) AppendOutputLine(context, entry->text, entry->length, false);
-      if (context->request->options.folderScan) ScanFolder(context, entry->text, nullptr);
+      if (context->request->options.folderScan) ScanInputFolder(context, entry->text);
     } else if (AdmitsFiles(context)) {
       AppendOutputLine(context, entry->text, entry->length, true);
     }
   }
+}
+
+// The input folder itself is never left out; inside a folder git ignores,
+// nothing is listed.
+void ScanInputFolder(ListingContext* context, const char16_t* folderPath) {
+  if (!ScansAt(context, 0)) return;
+  IgnoreRules* rules = nullptr;
+  bool ignored = false;
+  if (context->request->options.gitIgnore) {
+    rules = InputFolderRules(&context->ignore, folderPath, TextLength(folderPath), StyleOf(context), &ignored,
+                             &context->failed);
+  }
+  if (!ignored && !context->failed) ScanFolder(context, folderPath, nullptr, 0, rules);
+  ReleaseRules(rules);
 }
 
 // Folders whose entries are symbolic links or junctions are listed but never
@@ -94,12 +119,13 @@ void ListFlat(ListingContext* context, PathNode* entryList) {
 // passed in is always read, link or not: the user chose it. A folder read
 // ahead (request not null) is taken from the readers; its problem is told
 // here, so problems come in the listing's order.
-void ScanFolder(ListingContext* context, const char16_t* folderPath, ReadRequest* request) {
+void ScanFolder(ListingContext* context, const char16_t* folderPath, ReadRequest* request, int32_t depth,
+                IgnoreRules* rules) {
   FolderContents contents = kNoContents;
   if (request != nullptr) {
     TakeRead(context->readers, request, &contents);
   } else {
-    ReadFolderContents(folderPath, context->abort, nullptr, &contents);
+    ReadFolderContents(folderPath, FilterOf(context, rules), context->abort, nullptr, &contents);
   }
   if (contents.failed) context->failed = true;
   if (contents.slow) context->slowReads = true;
@@ -131,7 +157,8 @@ void ScanFolder(ListingContext* context, const char16_t* folderPath, ReadRequest
     if (!endsInSeparator) path[folderLength] = separator;
   }
   int32_t aheadCount = 0;
-  Subfolder* ahead = path != nullptr ? ReadAhead(context, contents, path, prefixLength, &aheadCount) : nullptr;
+  bool scansBelow = ScansAt(context, depth + 1);
+  Subfolder* ahead = path != nullptr && scansBelow ? ReadAhead(context, contents, path, prefixLength, &aheadCount) : nullptr;
   int32_t nextAhead = 0;
 
   for (PathNode* entry = contents.head; entry != nullptr && path != nullptr; entry = entry->next) {
@@ -144,11 +171,11 @@ void ScanFolder(ListingContext* context, const char16_t* folderPath, ReadRequest
         if (isLast) MarkLastSibling(context);
         AppendOutputLine(context, path, length, false);
       }
-      if (entry->isLink == 0) {
+      if (entry->isLink == 0 && scansBelow) {
         ReadRequest* read = nullptr;
         if (nextAhead < aheadCount && ahead[nextAhead].entry == entry) read = ahead[nextAhead++].request;
         PushIndent(context);
-        ScanFolder(context, path, read);
+        ScanFolder(context, path, read, depth + 1, contents.rules);
         PopIndent(context);
       }
     } else if (AdmitsFiles(context)) {

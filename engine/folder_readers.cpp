@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "engine/exclusions.h"
+#include "engine/git_ignore.h"
 #include "engine/text.h"
 #include "platform/memory.h"
 #include "platform/thread.h"
@@ -28,6 +30,9 @@ struct Collector {
   FolderContents* out;
   const std::atomic<bool>* abort;
   const std::atomic<bool>* stop;
+  PathStyle style;
+  bool hasIgnoreFile;  // a .gitignore that is no folder
+  bool hasGit;         // a .git, file or folder
 };
 
 // Collects one enumerated entry, unsorted. Stops the enumeration at a
@@ -48,7 +53,58 @@ bool CollectEntry(void* context, const FolderEntry& entry) {
   }
   node->isLink = entry.isLink ? 1 : 0;
   ++out->count;
+  collector->hasGit = collector->hasGit || IsGitName(entry.name, length, collector->style);
+  collector->hasIgnoreFile =
+      collector->hasIgnoreFile || (!entry.isFolder && IsIgnoreFileName(entry.name, length, collector->style));
   return true;
+}
+
+// Takes the node after previous (or the head) out of the list.
+void Unlink(FolderContents* out, PathNode* previous, PathNode* node) {
+  (previous != nullptr ? previous->next : out->head) = node->next;
+  if (out->tail == node) out->tail = previous;
+}
+
+// Leaves out what the filter excludes. Inside a working tree the folder's
+// own rules are loaded first (its .gitignore over its parent's), .git is
+// never listed, and a folder holding .git below the tree's root is another
+// repository, which git does not look into: nothing of it is listed.
+void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgnoreFile, bool hasGit,
+                   FolderContents* out) {
+  IgnorePath below{nullptr, 0, 0};
+  if (filter.rules != nullptr) {
+    size_t longest = 0;
+    for (PathNode* node = out->head; node != nullptr; node = node->next) {
+      if (static_cast<size_t>(node->length) > longest) longest = static_cast<size_t>(node->length);
+    }
+    if (!StartIgnorePath(&below, filter.rules, path, TextLength(path), longest, filter.style)) {
+      out->failed = true;
+      return;
+    }
+    if (hasGit && below.folderLength > 0) {
+      out->head = out->tail = nullptr;
+    } else if (hasIgnoreFile) {
+      out->rules = LoadFolderRules(filter.rules, path, TextLength(path), below.folderLength, filter.style, &out->failed);
+    } else {
+      HoldRules(filter.rules);
+      out->rules = filter.rules;
+    }
+  }
+  PathNode* previous = nullptr;
+  for (PathNode* node = out->head; node != nullptr && !out->failed;) {
+    PathNode* next = node->next;
+    size_t length = static_cast<size_t>(node->length);
+    bool left = ExcludesName(filter.exclusions, node->text, length) ||
+                (out->rules != nullptr && (IsGitName(node->text, length, filter.style) ||
+                                           IsIgnored(out->rules, &below, node->text, length, node->isFile == 0 && node->isLink == 0)));
+    if (left) {
+      Unlink(out, previous, node);
+    } else {
+      previous = node;
+    }
+    node = next;
+  }
+  FreeIgnorePath(&below);
 }
 
 }  // namespace
@@ -64,6 +120,7 @@ struct ReadRequest {
   ReadRequest* listNext;
   RequestState state;  // under the pool's lock
   char16_t* path;
+  FolderFilter filter;      // its rules held by the request
   FolderContents contents;  // the reader's while Reading
 };
 
@@ -89,6 +146,7 @@ namespace {
 
 void FreeRequest(ReadRequest* request) {
   FreeFolderContents(&request->contents);
+  ReleaseRules(request->filter.rules);
   PlatformFree(request->path);
   PlatformFree(request);
 }
@@ -129,7 +187,7 @@ void RunReader(void* parameter) {
     Unstack(pool, request);
     request->state = RequestState::Reading;
     g_thread.unlock(pool->sync);
-    ReadFolderContents(request->path, pool->abort, &pool->stop, &request->contents);
+    ReadFolderContents(request->path, request->filter, pool->abort, &pool->stop, &request->contents);
     if (request->contents.failed) {
       pool->failed.store(true);
       pool->stop.store(true);
@@ -154,14 +212,18 @@ bool AddReader(ReaderPool* pool) {
 
 }  // namespace
 
-void ReadFolderContents(const char16_t* path, const std::atomic<bool>* abort, const std::atomic<bool>* stop,
-                        FolderContents* out) {
-  Collector collector{out, abort, stop};
+void ReadFolderContents(const char16_t* path, const FolderFilter& filter, const std::atomic<bool>* abort,
+                        const std::atomic<bool>* stop, FolderContents* out) {
+  Collector collector{out, abort, stop, filter.style, false, false};
   int64_t began = g_thread.microseconds();
   out->read = g_fileSystem.enumerateFolder(path, CollectEntry, &collector);
   int64_t took = g_thread.microseconds() - began;
   out->slow = took > kSlowReadMicroseconds + kSlowReadMicrosecondsPerEntry * out->count;
   out->error = out->read != FolderRead::Complete ? g_fileSystem.lastError() : 0;
+  bool filtered = filter.exclusions != nullptr || filter.rules != nullptr;
+  if (filtered && !out->failed && !abort->load(std::memory_order_relaxed)) {
+    FilterEntries(path, filter, collector.hasIgnoreFile, collector.hasGit, out);
+  }
   // Sorting after reading costs O(n log n); inserting each entry into a
   // sorted list would cost O(n^2) for entries that arrive out of order.
   if (!out->failed && !abort->load(std::memory_order_relaxed)) SortNodeList(&out->head, &out->tail);
@@ -169,6 +231,8 @@ void ReadFolderContents(const char16_t* path, const std::atomic<bool>* abort, co
 
 void FreeFolderContents(FolderContents* contents) {
   FreeNodeArena(&contents->arena);
+  ReleaseRules(contents->rules);
+  contents->rules = nullptr;
   contents->head = contents->tail = nullptr;
   contents->count = 0;
 }
@@ -197,7 +261,8 @@ ReaderPool* StartReaderPool(int32_t readers, const std::atomic<bool>* abort, boo
 
 int32_t ReadAheadRoom(const ReaderPool* pool) { return kMaxOutstanding - pool->outstanding; }
 
-ReadRequest* SubmitRead(ReaderPool* pool, const char16_t* path, size_t length, bool* failed) {
+ReadRequest* SubmitRead(ReaderPool* pool, const char16_t* path, size_t length, const FolderFilter& filter,
+                        bool* failed) {
   auto* request = static_cast<ReadRequest*>(PlatformAlloc(sizeof(ReadRequest)));
   char16_t* copy = request != nullptr ? CopyText(path, length) : nullptr;
   if (copy == nullptr) {
@@ -205,7 +270,8 @@ ReadRequest* SubmitRead(ReaderPool* pool, const char16_t* path, size_t length, b
     *failed = true;
     return nullptr;
   }
-  *request = ReadRequest{nullptr, nullptr, nullptr, nullptr, RequestState::Queued, copy, kNoContents};
+  *request = ReadRequest{nullptr, nullptr, nullptr, nullptr, RequestState::Queued, copy, filter, kNoContents};
+  HoldRules(filter.rules);
   g_thread.lock(pool->sync);
   request->stackNext = pool->top;
   if (pool->top != nullptr) pool->top->stackPrevious = request;
@@ -253,7 +319,7 @@ void TakeRead(ReaderPool* pool, ReadRequest* request, FolderContents* out) {
   if (!taken) return;
   --pool->outstanding;
   if (readHere) {
-    ReadFolderContents(request->path, pool->abort, &pool->stop, out);
+    ReadFolderContents(request->path, request->filter, pool->abort, &pool->stop, out);
   } else {
     *out = request->contents;
     request->contents = kNoContents;

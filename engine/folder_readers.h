@@ -9,27 +9,47 @@
 #include <cstdint>
 
 #include "engine/path_node.h"
+#include "engine/path_rules.h"
 #include "platform/filesystem.h"
 
-// One folder's entries, read and sorted (SortNodeList).
+struct Exclusions;
+struct IgnoreRules;
+
+// What leaves entries of a folder out as it is read, so that a folder left
+// out is never read: the job's --exclude globs, and inside a git working
+// tree what git ignores. Only read while the listing runs, so the readers
+// share it.
+struct FolderFilter {
+  const Exclusions* exclusions;  // null: none
+  IgnoreRules* rules;            // the rules of the folder's parent, held by
+                                 // the filter's owner; null: not in a tree
+  PathStyle style;
+};
+
+constexpr FolderFilter kNoFilter{nullptr, nullptr, PathStyle::Windows};
+
+// One folder's entries, read, filtered and sorted (SortNodeList).
 struct FolderContents {
   PathNode* head;
   PathNode* tail;
-  NodeArena arena;  // holds every node
-  int64_t count;    // entries read
+  NodeArena arena;      // holds every node
+  int64_t count;        // entries read
   FolderRead read;
-  int32_t error;    // the system's error code when read is not Complete
-  bool failed;      // storage ran out: the job ends Failed
-  bool slow;        // the read waited on its storage (took long for its entries)
+  int32_t error;        // the system's error code when read is not Complete
+  bool failed;          // storage ran out: the job ends Failed
+  bool slow;            // the read waited on its storage (took long for its entries)
+  IgnoreRules* rules;   // the folder's own rules, for its subfolders (held)
 };
 
-constexpr FolderContents kNoContents{nullptr, nullptr, NodeArena{nullptr, 0}, 0, FolderRead::Complete, 0, false, false};
+constexpr FolderContents kNoContents{nullptr, nullptr, NodeArena{nullptr, 0}, 0, FolderRead::Complete, 0, false,
+                                     false, nullptr};
 
-// Reads a folder's entries ("." and ".." left out) and sorts them. The read
-// stops once abort or *stop (null: none) is set. Tells whether the system
-// took long (a network, a disk that seeks): reading ahead pays off there.
-void ReadFolderContents(const char16_t* path, const std::atomic<bool>* abort, const std::atomic<bool>* stop,
-                        FolderContents* out);
+// Reads a folder's entries ("." and ".." and what the filter leaves out
+// left out) and sorts them. The read stops once abort or *stop (null:
+// none) is set. Tells whether the system took long (a network, a disk that
+// seeks): reading ahead pays off there.
+void ReadFolderContents(const char16_t* path, const FolderFilter& filter, const std::atomic<bool>* abort,
+                        const std::atomic<bool>* stop, FolderContents* out);
 void FreeFolderContents(FolderContents* contents);
 
 struct ReaderPool;
@@ -44,9 +64,11 @@ ReaderPool* StartReaderPool(int32_t readers, const std::atomic<bool>* abort, boo
 // taken back).
 int32_t ReadAheadRoom(const ReaderPool* pool);
 
-// Queues a folder (its full path, length units) for reading; requests are
-// read last queued first. Null with *failed set when storage runs out.
-ReadRequest* SubmitRead(ReaderPool* pool, const char16_t* path, size_t length, bool* failed);
+// Queues a folder (its full path, length units) for reading with the
+// filter (its rules held by the request); requests are read last queued
+// first. Null with *failed set when storage runs out.
+ReadRequest* SubmitRead(ReaderPool* pool, const char16_t* path, size_t length, const FolderFilter& filter,
+                        bool* failed);
 
 // Takes a request's contents: waits while a reader has it in hand, reads it
 // on the calling thread while it is still queued. At a cancel *out is left

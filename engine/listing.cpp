@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/exclusions.h"
 #include "engine/flat_listing.h"
 #include "engine/listing_context.h"
 #include "engine/folder_readers.h"
@@ -93,6 +94,7 @@ ListingOutcome StreamListing(const ListingRequest& request, const std::atomic<bo
                          LineBuffer{nullptr, 0}, nullptr, false, false};
   Gathering work{nullptr, nullptr, nullptr};
   if (NeedsCommonPrefix(&context)) context.commonPrefixLength = kCommonPrefixUnset;
+  if (!context.failed) context.exclusions = MakeExclusions(request, &context.failed);
 
   for (uint32_t i = 0; i < request.pathCount && !ListingStopped(&context); ++i) {
     GatherItem(&context, &work, request.paths[i]);
@@ -106,7 +108,10 @@ ListingOutcome StreamListing(const ListingRequest& request, const std::atomic<bo
     }
   }
 
+  // The readers go first: the requests they hold hold rules of the session.
   StopReaderPool(context.readers);
+  EndIgnoreSession(&context.ignore);
+  FreeExclusions(context.exclusions);
   ReleaseLineStorage(&context);
   PlatformFree(work.firstItem);
   FreeNodeList(&work.entryHead, &work.entryTail);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/git_ignore.h"
 #include "engine/listing.h"
 
 // The row of two-unit cells drawn in front of Tree lines. It grows as deep
@@ -22,6 +23,7 @@ struct LineBuffer {
 };
 
 struct ReaderPool;
+struct Exclusions;
 
 struct ListingContext {
   const ListingRequest* request;
@@ -40,6 +42,10 @@ struct ListingContext {
   bool readersTried;
   // A folder read so far waited on its storage.
   bool slowReads;
+  // The request's --exclude globs, made ready; null when it has none.
+  Exclusions* exclusions = nullptr;
+  // --gitignore's state: the user's excludes file and the last tree's top.
+  IgnoreSession ignore = {};
 };
 
 constexpr int32_t kCommonPrefixUnset = -1;

@@ -13,24 +13,45 @@ bool SetRequestText(RequestText* slot, const char16_t* text, size_t length) {
   return true;
 }
 
-// The path table doubles as it fills, so a drop of many paths costs few
+namespace {
+
+// A table of texts doubles as it fills, so a drop of many paths costs few
 // allocations.
-bool AddRequestPath(ListingRequest* request, const char16_t* path, size_t length) {
-  if (request->pathCount == request->pathCapacity) {
-    if (request->pathCapacity > UINT32_MAX / 2) return false;
-    uint32_t capacity = request->pathCapacity == 0 ? 8 : request->pathCapacity * 2;
-    auto* paths = static_cast<RequestText*>(PlatformAllocArray(capacity, sizeof(RequestText)));
-    if (paths == nullptr) return false;
-    for (uint32_t i = 0; i < request->pathCount; ++i) paths[i] = request->paths[i];
-    PlatformFree(request->paths);
-    request->paths = paths;
-    request->pathCapacity = capacity;
+bool AppendRequestText(RequestText** table, uint32_t* count, uint32_t* capacity, const char16_t* text,
+                       size_t length) {
+  if (*count == *capacity) {
+    if (*capacity > UINT32_MAX / 2) return false;
+    uint32_t grown = *capacity == 0 ? 8 : *capacity * 2;
+    auto* texts = static_cast<RequestText*>(PlatformAllocArray(grown, sizeof(RequestText)));
+    if (texts == nullptr) return false;
+    for (uint32_t i = 0; i < *count; ++i) texts[i] = (*table)[i];
+    PlatformFree(*table);
+    *table = texts;
+    *capacity = grown;
   }
-  RequestText* slot = &request->paths[request->pathCount];
+  RequestText* slot = &(*table)[*count];
   *slot = RequestText{nullptr, 0};
-  if (!SetRequestText(slot, path, length)) return false;
-  request->pathCount += 1;
+  if (!SetRequestText(slot, text, length)) return false;
+  *count += 1;
   return true;
+}
+
+void FreeRequestTexts(RequestText** table, uint32_t* count, uint32_t* capacity) {
+  for (uint32_t i = 0; i < *count; ++i) PlatformFree((*table)[i].text);
+  PlatformFree(*table);
+  *table = nullptr;
+  *count = 0;
+  *capacity = 0;
+}
+
+}  // namespace
+
+bool AddRequestPath(ListingRequest* request, const char16_t* path, size_t length) {
+  return AppendRequestText(&request->paths, &request->pathCount, &request->pathCapacity, path, length);
+}
+
+bool AddRequestExclude(ListingRequest* request, const char16_t* glob, size_t length) {
+  return AppendRequestText(&request->excludes, &request->excludeCount, &request->excludeCapacity, glob, length);
 }
 
 void FreeListingRequest(ListingRequest* request) {
@@ -38,11 +59,8 @@ void FreeListingRequest(ListingRequest* request) {
     PlatformFree(affix.text);
     affix = RequestText{nullptr, 0};
   }
-  for (uint32_t i = 0; i < request->pathCount; ++i) PlatformFree(request->paths[i].text);
-  PlatformFree(request->paths);
-  request->paths = nullptr;
-  request->pathCount = 0;
-  request->pathCapacity = 0;
+  FreeRequestTexts(&request->paths, &request->pathCount, &request->pathCapacity);
+  FreeRequestTexts(&request->excludes, &request->excludeCount, &request->excludeCapacity);
 }
 
 // A program path started without quotes runs to the first space, as a

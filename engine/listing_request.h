@@ -23,6 +23,11 @@ struct ListingOptions {
   // read waits on its storage), 1 reads one folder at a time on the
   // listing's own thread.
   int32_t readers = 0;
+  // Levels below each input folder that are scanned: 1 lists its own
+  // entries, 0 none; -1 for no limit.
+  int32_t maxDepth = -1;
+  // Inside a git working tree, what git ignores is left out.
+  bool gitIgnore = false;
 };
 
 // A text owned by the request: NUL-terminated, or null for the empty text.
@@ -41,6 +46,11 @@ struct ListingRequest {
   RequestText* paths;  // the input paths in arrival order
   uint32_t pathCount;
   uint32_t pathCapacity;
+  // Globs of names left out, with what is inside the folders among them
+  // (ExclusionGlobFlags tells how they read); none for the window.
+  RequestText* excludes;
+  uint32_t excludeCount;
+  uint32_t excludeCapacity;
   // The input could not be taken (storage ran out, or a command line outside
   // its grammar): the job lists nothing and ends Failed.
   bool inputFailed;
@@ -51,6 +61,9 @@ struct ListingRequest {
 bool SetRequestText(RequestText* slot, const char16_t* text, size_t length);
 // Appends a copy of an input path; false when storage runs out.
 bool AddRequestPath(ListingRequest* request, const char16_t* path, size_t length);
+// Appends a copy of a glob of names to leave out; false when storage runs
+// out.
+bool AddRequestExclude(ListingRequest* request, const char16_t* glob, size_t length);
 // Frees every text of the request and empties it (options are kept).
 void FreeListingRequest(ListingRequest* request);
 

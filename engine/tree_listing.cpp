@@ -147,7 +147,7 @@ void EmitTreeLevel(ListingContext* context, const char16_t* parentPath, PathNode
       }
       if (node->isTerminal != 0 && context->request->options.folderScan) {
         PushIndent(context);
-        ScanFolder(context, path, nullptr);
+        ScanInputFolder(context, path);
         PopIndent(context);
       }
     } else if (AdmitsFiles(context)) {

@@ -4,6 +4,7 @@
 // with backslash separators, mapped to what the system calls take; on POSIX
 // native paths beginning with '/' (anything else names nothing).
 
+#include <cstddef>
 #include <cstdint>
 
 constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;
@@ -30,6 +31,14 @@ enum class FolderRead {
                // returning null with errno set)
 };
 
+// How reading a whole file ended.
+enum class FileLoad {
+  Loaded,
+  Unreadable,   // missing, not a plain file, a link where links are not
+                // followed, or the read failed: lastError() tells why
+  OutOfMemory,  // no storage for its bytes
+};
+
 struct FileSystemApi {
   // Attribute bits of a path, kInvalidAttributes when they cannot be read.
   uint32_t (*queryAttributes)(const char16_t* path);
@@ -38,6 +47,10 @@ struct FileSystemApi {
   // The calling thread's error code of the system call that failed last
   // (errno, GetLastError), for the console tool's messages.
   int32_t (*lastError)();
+  // Reads a whole file into *bytes (PlatformAlloc'd, *size bytes, freed
+  // with PlatformFree; null unless Loaded). With noFollow a symbolic link
+  // (junction, reparse point) as the last component reads as Unreadable.
+  FileLoad (*readFile)(const char16_t* path, bool noFollow, char** bytes, size_t* size);
 };
 
 // The build's implementation; tests may replace single members.

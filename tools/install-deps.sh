@@ -12,7 +12,7 @@ packages=(
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64 xvfb xdotool xclip x11-utils python3-xlib imagemagick
   fonts-ipafont-gothic fonts-wine locales
-  tree
+  tree git
   dpkg-dev man-db file
 )
 

@@ -4,12 +4,16 @@
 // not UTF-8 reaches the system as the same bytes, so its folder is read.
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "platform/filesystem.h"
+#include "platform/memory.h"
 #include "platform/utf8.h"
 
 namespace {
@@ -78,8 +82,62 @@ FolderRead PosixEnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, v
   return result;
 }
 
+// Reads until the end, whatever size the file reported: it may grow while
+// it is read, and files of /proc report none.
+FileLoad ReadOpenFile(int fd, size_t expected, char** bytes, size_t* size) {
+  size_t capacity = expected + 1;
+  char* buffer = static_cast<char*>(PlatformAlloc(capacity));
+  size_t used = 0;
+  while (buffer != nullptr) {
+    if (used == capacity) {
+      char* grown = capacity <= SIZE_MAX / 2 ? static_cast<char*>(PlatformAlloc(capacity * 2)) : nullptr;
+      if (grown != nullptr) std::memcpy(grown, buffer, used);
+      PlatformFree(buffer);
+      buffer = grown;
+      capacity *= 2;
+      continue;
+    }
+    ssize_t got = read(fd, buffer + used, capacity - used);
+    if (got == 0) {
+      *bytes = buffer;
+      *size = used;
+      return FileLoad::Loaded;
+    }
+    if (got < 0 && errno != EINTR) {
+      int failure = errno;
+      PlatformFree(buffer);
+      errno = failure;
+      return FileLoad::Unreadable;
+    }
+    if (got > 0) used += static_cast<size_t>(got);
+  }
+  return FileLoad::OutOfMemory;
+}
+
+FileLoad PosixReadFile(const char16_t* path, bool noFollow, char** bytes, size_t* size) {
+  *bytes = nullptr;
+  *size = 0;
+  std::string native;
+  if (!ToNativePath(path, &native)) return FileLoad::Unreadable;
+  int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0));
+  if (fd < 0) return FileLoad::Unreadable;
+  struct stat info;
+  FileLoad result = FileLoad::Unreadable;
+  if (fstat(fd, &info) != 0) {
+    // errno tells why
+  } else if (!S_ISREG(info.st_mode)) {
+    errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+  } else {
+    result = ReadOpenFile(fd, static_cast<size_t>(info.st_size), bytes, size);
+  }
+  int failure = errno;
+  close(fd);
+  errno = failure;  // the reason outlives close
+  return result;
+}
+
 int32_t PosixLastError() { return errno; }
 
 }  // namespace
 
-FileSystemApi g_fileSystem{PosixQueryAttributes, PosixEnumerateFolder, PosixLastError};
+FileSystemApi g_fileSystem{PosixQueryAttributes, PosixEnumerateFolder, PosixLastError, PosixReadFile};

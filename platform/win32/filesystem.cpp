@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/filesystem.h"
+#include "platform/memory.h"
 
 namespace {
 
@@ -76,8 +77,69 @@ FolderRead Win32EnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, v
   return result;
 }
 
+// Reads until the end, whatever size the file reported: it may grow while
+// it is read.
+FileLoad ReadOpenFile(HANDLE file, size_t expected, char** bytes, size_t* size) {
+  size_t capacity = expected + 1;
+  char* buffer = static_cast<char*>(PlatformAlloc(capacity));
+  size_t used = 0;
+  while (buffer != nullptr) {
+    if (used == capacity) {
+      char* grown = capacity <= SIZE_MAX / 2 ? static_cast<char*>(PlatformAlloc(capacity * 2)) : nullptr;
+      if (grown != nullptr) CopyMemory(grown, buffer, used);
+      PlatformFree(buffer);
+      buffer = grown;
+      capacity *= 2;
+      continue;
+    }
+    size_t room = capacity - used;
+    DWORD got = 0;
+    if (!ReadFile(file, buffer + used, room > 0x40000000u ? 0x40000000u : static_cast<DWORD>(room), &got, nullptr)) {
+      DWORD failure = GetLastError();
+      PlatformFree(buffer);
+      SetLastError(failure);
+      return FileLoad::Unreadable;
+    }
+    if (got == 0) {
+      *bytes = buffer;
+      *size = used;
+      return FileLoad::Loaded;
+    }
+    used += got;
+  }
+  return FileLoad::OutOfMemory;
+}
+
+// A folder cannot be opened without backup semantics, so only files open;
+// with noFollow the reparse point itself is opened and refused.
+FileLoad Win32ReadFile(const char16_t* path, bool noFollow, char** bytes, size_t* size) {
+  *bytes = nullptr;
+  *size = 0;
+  std::wstring text;
+  if (!SystemPath(path, L"", &text)) return FileLoad::OutOfMemory;
+  HANDLE file = CreateFileW(text.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | (noFollow ? FILE_FLAG_OPEN_REPARSE_POINT : 0),
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return FileLoad::Unreadable;
+  BY_HANDLE_FILE_INFORMATION info;
+  FileLoad result = FileLoad::Unreadable;
+  if (!GetFileInformationByHandle(file, &info)) {
+    // GetLastError tells why
+  } else if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+  } else {
+    uint64_t bytesOnDisk = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    result = bytesOnDisk < SIZE_MAX ? ReadOpenFile(file, static_cast<size_t>(bytesOnDisk), bytes, size)
+                                    : FileLoad::OutOfMemory;
+  }
+  DWORD failure = GetLastError();
+  CloseHandle(file);
+  SetLastError(failure);  // the reason outlives CloseHandle
+  return result;
+}
+
 int32_t Win32LastError() { return static_cast<int32_t>(GetLastError()); }
 
 }  // namespace
 
-FileSystemApi g_fileSystem{Win32QueryAttributes, Win32EnumerateFolder, Win32LastError};
+FileSystemApi g_fileSystem{Win32QueryAttributes, Win32EnumerateFolder, Win32LastError, Win32ReadFile};

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """End-to-end tests of dorrowin.exe under Wine on the X display in $DISPLAY, driven from outside as a user drives it,
 one Wine session per test. Arguments: dorrowin.exe, window_probe.exe, clipboard_text.exe, the XML report's path."""
-import contextlib, json, os, pathlib, re, shutil, subprocess, sys, tempfile, time, traceback, urllib.parse, zipfile
+import contextlib, fnmatch, json, os, pathlib, re, shutil, subprocess, sys, tempfile, time, traceback, urllib.parse, zipfile
 import xml.etree.ElementTree as ET
 from Xlib import X, display as xdisplay
 from Xlib.protocol import event
@@ -138,6 +138,16 @@ def TheConsoleToolPrintsWhatTheWindowCopies():  # for the same settings and text
     named = run("wine", LIST, "--saved", "--utf16", "--form=name", *paths).stdout.decode("utf-16-le")
     check_equal(run("wine", CLIPBOARD, "print").stdout.decode(), named, "the clipboard after --copy")
 
+def TheConsoleToolFiltersARepositoryMadeOnLinux():  # -g, -L 2 and -E (letters in either case) against git's files
+    run("sh", "-c", "git init -q repo && cd repo && mkdir -p a/b build && touch x.o y.txt notes.md a/z.o a/k.txt a/b/m.txt "
+        "build/out && printf '*.o\\n/build/\\n' > .gitignore && printf '!z.o\\r\\n' > a/.gitignore")
+    repo = "Z:" + os.path.abspath("repo").replace("/", "\\")
+    files = run("git", "-C", "repo", "ls-files", "--others", "--exclude-standard", "-z").stdout.decode().split("\0")
+    expected = sorted(repo + "\\" + f.replace("/", "\\") for f in files
+                      if f and f.count("/") < 2 and not fnmatch.fnmatch(os.path.basename(f), "*.md"))
+    listed = run("wine", LIST, "-g", "-L", "2", "-E", "*.MD", "-f", "absolute", "-i", "files", repo).stdout.decode()
+    check_equal(sorted(listed.split("\r\n")[:-1]), expected, "dorrowin-list.exe -g -L 2 -E *.MD")
+
 def ClosingMidScanEndsTheJobAtOnceAndKeepsTheClipboard():  # the window closed, or the session ending, mid-scan
     run("python3", "-c", "import os\nfor d in range(300):\n os.makedirs('big/%d' % d)\n for f in range(500): "
         "open('big/%d/%d' % (d, f), 'w')")  # 150,000 files
@@ -193,7 +203,8 @@ suite = ET.SubElement(root, "testsuite", name="EndToEnd")
 # Each test in a new session, ending what the last test left running.
 for test in (TheCommandLineListsToTheClipboardAndExits, ADropIsListedAndClickedLabelsAreSavedAndDeleted,
              HelpOpensTheReadmeOrWarnsWithoutIt, TheReleaseZipHoldsBothProgramsAndTheHelp,
-             TheConsoleToolPrintsWhatTheWindowCopies, ClosingMidScanEndsTheJobAtOnceAndKeepsTheClipboard,
+             TheConsoleToolPrintsWhatTheWindowCopies, TheConsoleToolFiltersARepositoryMadeOnLinux,
+             ClosingMidScanEndsTheJobAtOnceAndKeepsTheClipboard,
              TheWindowIsMadeForEachDpiAndRemadeInPlace):
     run("sh", "-c", f"wineserver -k; wineserver -w; wineserver -p; wine reg delete '{KEY}' /f", out=subprocess.DEVNULL)
     start("wine", CLIPBOARD, "hold", "3600")  # Wine empties the clipboard once the session's last program ends

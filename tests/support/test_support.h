@@ -10,6 +10,8 @@
 #include "engine/collation.h"
 #include "engine/path_node.h"
 #include "platform/console.h"
+#include "engine/text.h"
+#include "platform/environment.h"
 #include "platform/filesystem.h"
 #include "platform/memory.h"
 #include "platform/thread.h"

@@ -2,6 +2,7 @@
 // on real folders, its output, messages and exit status.
 #include <fcntl.h>
 #include <grp.h>
+#include <fnmatch.h>
 #include <poll.h>
 #include <pwd.h>
 #include <signal.h>
@@ -10,6 +11,7 @@
 
 #include <fstream>
 #include <regex>
+#include <set>
 #include <sstream>
 
 #include "platform/console.h"
@@ -87,6 +89,22 @@ ToolRun RunEntry(const std::vector<std::u16string>& args, const std::filesystem:
           true};
 }
 
+std::string Shell(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  for (int c; pipe != nullptr && (c = std::fgetc(pipe)) != EOF;) out += static_cast<char>(c);
+  if (pipe != nullptr) pclose(pipe);
+  return out;
+}
+
+// The records of a text, each ended by `end`, with prefix in front of each.
+std::set<std::string> Records(const std::string& text, char end = '\0', const std::string& prefix = "") {
+  std::set<std::string> records;
+  for (size_t at = 0, stop; (stop = text.find(end, at)) != std::string::npos; at = stop + 1)
+    records.insert(prefix + text.substr(at, stop - at));
+  return records;
+}
+
 std::string Join(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += line + "\n";
@@ -132,7 +150,15 @@ TEST(ConsoleTool, OptionsListLikeTheWindow) {
 }
 
 TEST(ConsoleTool, UsageErrorsListNothing) {
+  ScratchFolder w;
+  const std::string bad = (w.native() / "globs").string(), depth = "' for --max-depth (a number of levels, 0 or more)";
+  std::ofstream(bad) << "*.o\nx[\n";
   const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"-L", "x", "."}, "invalid value 'x" + depth},
+      {{"-L", "-1", "."}, "invalid value '-1" + depth},
+      {{"-E", "[ab", "."}, "invalid glob '[ab' for --exclude"},
+      {{"--exclude-from=/nowhere", "."}, "cannot read --exclude-from file '/nowhere': No such file or directory"},
+      {{"--exclude-from", bad, "."}, "invalid glob 'x[' in --exclude-from file '" + bad + "'"},
       {{"--bogus", "."}, "unknown option '--bogus'"},
       {{"-q", "."}, "unknown option '-q'"},
       {{".", "--form"}, "option --form needs a value"},
@@ -160,6 +186,110 @@ TEST(ConsoleTool, UsageErrorsListNothing) {
     EXPECT_NE(help.out.find("  -f, --form=FORM"), std::string::npos) << args[0];
     EXPECT_EQ(help.out.find("--saved"), std::string::npos);
   }
+}
+
+// --gitignore lists the files git would add: each row writes its ignore files ("HOME/" and "XDG/": the test's own
+// HOME and XDG_CONFIG_HOME) into a repository with nothing committed; the files are git ls-files --others'.
+TEST(ConsoleTool, GitIgnoreListsWhatGitWouldAdd) {
+  ScratchFolder w;
+  w.Make({"r/a.o", "r/keep.o", "r/b.c", "r/doc/x.html", "r/doc/sub/y.html", "r/src/a.o", "r/src/lib/b.o", "r/src/build/x",
+          "r/build/out", "r/logs/build", "r/logs/1.log", "r/tr", "r/tr ", "r/sp  ", "r/#h", "r/!b", "r/sub/deep/q.o",
+          "r/sub/z.txt", "r/foo/bar/baz", "r/foo/x", "r/a\\b", "r/ab", "r/ABC", "home/", "xdg/git/"});
+  const std::string r = (w.native() / "r").string(), home = getenv("HOME");
+  setenv("HOME", (w.native() / "home").c_str(), 1), setenv("XDG_CONFIG_HOME", (w.native() / "xdg").c_str(), 1);
+  ASSERT_EQ(Shell("git init -q " + r + " 2>&1"), "");
+  const std::vector<std::pair<std::string, std::string>> rows[] = {
+      {{".gitignore", "\xEF\xBB\xBF*.o\n!keep.o\n"}},                   // a byte order mark; negation, the last match winning
+      {{".gitignore", "/a.o\nsrc/lib/\n"}},                             // anchored by a leading and by an inner '/'
+      {{".gitignore", "doc/*.html\n"}},                                 // '*' stops at '/'
+      {{".gitignore", "build/\n"}},                                     // folders only, at any depth
+      {{".gitignore", "**/lib\n**/y.html\n"}},                          // "**/" at the start,
+      {{".gitignore", "doc/**/y.html\nsrc/**/x\n"}},                    // in the middle (also for no folder),
+      {{".gitignore", "foo/**\n!foo/x\n"}},                             // and at the end
+      {{".gitignore", "src/\n!src/a.o\n!src/lib/\n"}},                  // no re-inclusion under an excluded folder
+      {{".gitignore", "\\#h\n\\!b\na\\\\b\n# c\n"}},                      // escapes, a comment
+      {{".gitignore", "tr  \nsp\\ \\ \n"}},                             // trailing spaces dropped unless escaped
+      {{".gitignore", "*.log\r\n/tr\r\n"}},                             // CR LF
+      {{".gitignore", "[a-b]?\n[!a]*.c\n[[:upper:]]*\n"}},               // sets
+      {{".gitignore", "*.o\n"}, {"sub/.gitignore", "!q.o\n"}},          // deeper files win
+      {{".git/info/exclude", "*.html\n"}, {"doc/.gitignore", "!x.html"}},  // info/exclude, under .gitignore
+      {{"XDG/git/ignore", "*.c\nbuild\n"}, {".git/info/exclude", "!b.c"}},  // the user's excludes file, under info/
+      {{"HOME/.gitconfig", "[core]\n\texcludesFile = ~/global\n"}, {"HOME/global", "*.log\n"}},  // core.excludesFile
+  };
+  for (const auto& row : rows) {
+    auto place = [&](const std::string& file) {
+      for (const char* name : {"HOME", "XDG_CONFIG_HOME"})
+        if (file.starts_with(std::string(name).substr(0, 3))) return getenv(name) + file.substr(file.find('/'));
+      return r + "/" + file;
+    };
+    for (const auto& [file, text] : row) std::ofstream(place(file)) << text;
+    std::set<std::string> expected = Records(Shell("cd " + r + " && git ls-files --others --exclude-standard -z"), '\0', r + "/");
+    EXPECT_EQ(Records(RunTool({"-g", "-f", "absolute", "-i", "files", "-0", r}, "/").out), expected) << row[0].second;
+    for (const auto& entry : row) std::filesystem::remove(place(entry.first));
+  }
+  setenv("HOME", home.c_str(), 1), unsetenv("XDG_CONFIG_HOME");
+}
+
+// The project's own checkout, where nothing tracked is ignored: the files git has or would add.
+TEST(ConsoleTool, GitIgnoreOnTheProjectsCheckout) {
+  const std::string source = DORROWIN_SOURCE;
+  if (!std::filesystem::exists(source + "/.git")) GTEST_SKIP() << "the source folder is no git checkout";
+  std::string files = Shell("cd " + source + " && git ls-files --cached --others --exclude-standard -z");
+  EXPECT_EQ(Records(RunTool({"-g", "-f", "absolute", "-i", "files", "-0", source}, "/").out), Records(files, '\0', source + "/"));
+}
+
+// --max-depth: the absolute lines are find's with -maxdepth, for each input folder; every form lists as many lines.
+TEST(ConsoleTool, MaxDepthListsWhatFindFinds) {
+  ScratchFolder w;
+  w.Make({"t/a/b/c/d.txt", "t/a/b/e.txt", "t/a/f.txt", "t/g/", "t/h.txt", "u/i/j.txt"});
+  const std::string t = (w.native() / "t").string(), u = (w.native() / "u").string();
+  for (std::string depth : {"0", "1", "2", "3", "9"}) {
+    std::string absolute = RunTool({"-L", depth, "-f", "absolute", t, u}, "/").out;
+    EXPECT_EQ(Records(absolute, '\n'), Records(Shell("find " + t + " " + u + " -maxdepth " + depth), '\n')) << depth;
+    for (std::string form : {"relative", "name", "tree"}) {
+      std::string lines = RunTool({"--max-depth=" + depth, "-f", form, t, u}, "/").out;
+      EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), std::count(absolute.begin(), absolute.end(), '\n')) << form << depth;
+    }
+  }
+}
+
+// --exclude against a walk that leaves out what fnmatch(3) matches and does not enter such folders; the input folder
+// stays. The same globs from an --exclude-from file (a comment, an empty line, CR LF) leave out the same.
+TEST(ConsoleTool, ExcludeLeavesOutWhatTheGlobsMatch) {
+  ScratchFolder w;
+  w.Make({"t/a.txt", "t/b.md", "t/d1/x.txt", "t/d2/y.md", "t/dd/z", "t/*", "t/c[1]", "t/e/a.txt", "t/e/t"});
+  const std::string t = (w.native() / "t").string(), file = (w.native() / "globs").string();
+  const std::vector<std::string> rows[] = {{"*.txt"}, {"d?"}, {"[a-c]*", "z"}, {"[!d]*"}, {"\\*", "c\\[1]"}, {"t"}, {"?", "*[[:digit:]]"}};
+  for (const auto& globs : rows) {
+    std::set<std::string> expected{t};
+    std::function<void(const std::filesystem::path&)> walk = [&](const std::filesystem::path& folder) {
+      for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        std::string name = entry.path().filename();
+        if (std::any_of(globs.begin(), globs.end(), [&](auto& glob) { return fnmatch(glob.c_str(), name.c_str(), 0) == 0; })) continue;
+        expected.insert(entry.path().string());
+        if (entry.is_directory()) walk(entry.path());
+      }
+    };
+    walk(t);
+    std::vector<std::string> args{"-f", "absolute", t};
+    std::ofstream(file) << "# globs\r\n\n";
+    for (const std::string& glob : globs) args.insert(args.begin(), {"-E", glob}), std::ofstream(file, std::ios::app) << glob << "\r\n";
+    EXPECT_EQ(Records(RunTool(args, "/").out, '\n'), expected) << globs[0];
+    EXPECT_EQ(Records(RunTool({"--exclude-from", file, "-f", "absolute", t}, "/").out, '\n'), expected) << globs[0];
+  }
+}
+
+// --null: the lines, each ended by a NUL instead; a name holding a line break stays whole.
+TEST(ConsoleTool, NullEndsEachLine) {
+  ScratchFolder w;
+  w.Make({"n/a", "n/b/c"});
+  for (std::string form : {"absolute", "tree"}) {
+    std::string lines = RunTool({"-f", form, "n"}, w.native()).out;
+    std::replace(lines.begin(), lines.end(), '\n', '\0');
+    EXPECT_EQ(RunTool({"-0", "-f", form, "n"}, w.native()).out, lines);
+  }
+  w.Make({"n/line\nbreak"});
+  EXPECT_EQ(RunTool({"--null", "-f", "name", "-i", "files", "n"}, w.native()).out, std::string("a\0line\nbreak\0c\0", 15));
 }
 
 // A listing far larger than the pipe: the tool is still writing when the

@@ -1,13 +1,18 @@
 #include "ui/console/console_options.h"
 
+#include "engine/exclusions.h"
+#include "engine/glob.h"
 #include "engine/text.h"
+#include "platform/console.h"
+#include "platform/filesystem.h"
 #include "platform/memory.h"
+#include "ui/console/console_platform.h"
 
 namespace {
 
 enum class OptionId {
   Form, Separator, Items, NoExtensions, NoScan, FilePrefix, FileSuffix, FolderPrefix, FolderSuffix,
-  Threads, Help, Version, Saved, Copy, Utf16,
+  Threads, MaxDepth, Exclude, ExcludeFrom, GitIgnore, Null, Help, Version, Saved, Copy, Utf16,
 };
 
 struct OptionInfo {
@@ -29,6 +34,11 @@ constexpr OptionInfo kOptions[] = {
     {u"folder-prefix", 0, true, false, OptionId::FolderPrefix},
     {u"folder-suffix", 0, true, false, OptionId::FolderSuffix},
     {u"threads", u'j', true, false, OptionId::Threads},
+    {u"max-depth", u'L', true, false, OptionId::MaxDepth},
+    {u"exclude", u'E', true, false, OptionId::Exclude},
+    {u"exclude-from", 0, true, false, OptionId::ExcludeFrom},
+    {u"gitignore", u'g', false, false, OptionId::GitIgnore},
+    {u"null", u'0', false, false, OptionId::Null},
     {u"help", u'h', false, false, OptionId::Help},
     {u"version", 0, false, false, OptionId::Version},
     {u"saved", 0, false, true, OptionId::Saved},
@@ -98,16 +108,28 @@ bool InvalidValue(ConsoleMessage* message, const OptionInfo& option, const char1
 // Folders read at once, at most: more only hold more requests in flight.
 constexpr int32_t kMaxThreads = 256;
 
-// A count of threads: decimal digits only, 1 to kMaxThreads.
-bool ParseThreads(const char16_t* value, int32_t* threads) {
-  int32_t number = 0;
+// A number: decimal digits only, least to most.
+bool ParseNumber(const char16_t* value, int32_t least, int32_t most, int32_t* out) {
+  int64_t number = 0;
   for (const char16_t* c = value; *c != 0; ++c) {
-    if (*c < u'0' || *c > u'9' || number > kMaxThreads) return false;
+    if (*c < u'0' || *c > u'9' || number > most) return false;
     number = number * 10 + (*c - u'0');
   }
-  if (value[0] == 0 || number < 1 || number > kMaxThreads) return false;
-  *threads = number;
+  if (value[0] == 0 || number < least || number > most) return false;
+  *out = static_cast<int32_t>(number);
   return true;
+}
+
+void AppendInvalid(ConsoleMessage* message, const char16_t* what, const char16_t* value, const char16_t* rest) {
+  AppendMessage(message, what);
+  AppendMessage(message, u" '");
+  AppendMessage(message, value);
+  AppendMessage(message, u"' ");
+  AppendMessage(message, rest);
+}
+
+bool ValidExclusion(const char16_t* glob, size_t length) {
+  return GlobIsValid(glob, length, ExclusionGlobFlags(kConsolePathStyle));
 }
 
 // Records one option and its value; false (with the reason) when the value
@@ -131,11 +153,23 @@ bool TakeOption(const OptionInfo& option, const char16_t* value, ConsoleCommand*
       command->itemFilter = static_cast<ItemFilter>(choice);
       return true;
     case OptionId::Threads:
-      if (ParseThreads(value, &command->readers)) return true;
-      AppendMessage(message, u"invalid value '");
-      AppendMessage(message, value);
-      AppendMessage(message, u"' for --threads (a number from 1 to 256)");
+      if (ParseNumber(value, 1, kMaxThreads, &command->readers)) return true;
+      AppendInvalid(message, u"invalid value", value, u"for --threads (a number from 1 to 256)");
       return false;
+    case OptionId::MaxDepth:
+      if (ParseNumber(value, 0, INT32_MAX, &command->maxDepth)) return true;
+      AppendInvalid(message, u"invalid value", value, u"for --max-depth (a number of levels, 0 or more)");
+      return false;
+    case OptionId::Exclude:
+      if (!ValidExclusion(value, TextLength(value))) {
+        AppendInvalid(message, u"invalid glob", value, u"for --exclude");
+        return false;
+      }
+      command->excludes[command->excludeCount++] = value;
+      return true;
+    case OptionId::ExcludeFrom: command->excludeFiles[command->excludeFileCount++] = value; return true;
+    case OptionId::GitIgnore: command->gitIgnore = true; return true;
+    case OptionId::Null: command->nullEnds = true; return true;
     case OptionId::NoExtensions: command->extensionsHidden = true; return true;
     case OptionId::NoScan: command->scanOff = true; return true;
     case OptionId::FilePrefix: command->affixes[kFilePrefix] = value; return true;
@@ -192,10 +226,14 @@ void AppendMessage(ConsoleMessage* message, const char16_t* text) {
 ConsoleAction ParseConsoleArguments(int32_t count, const char16_t* const* args, bool windowsOptions,
                                     ConsoleCommand* command, ConsoleMessage* message) {
   *command = ConsoleCommand{};
+  command->maxDepth = -1;
   *message = ConsoleMessage{};
   message->text[0] = 0;
-  command->paths = static_cast<const char16_t**>(PlatformAllocArray(count > 0 ? static_cast<size_t>(count) : 1, sizeof(char16_t*)));
-  if (command->paths == nullptr) return ConsoleAction::OutOfMemory;
+  // Each table has room for every argument.
+  for (const char16_t*** table : {&command->paths, &command->excludes, &command->excludeFiles}) {
+    *table = static_cast<const char16_t**>(PlatformAllocArray(count > 0 ? static_cast<size_t>(count) : 1, sizeof(char16_t*)));
+    if (*table == nullptr) return ConsoleAction::OutOfMemory;
+  }
   bool help = false;
   bool version = false;
   bool optionsEnded = false;
@@ -260,8 +298,71 @@ ConsoleAction ParseConsoleArguments(int32_t count, const char16_t* const* args, 
 
 void FreeConsoleCommand(ConsoleCommand* command) {
   PlatformFree(command->paths);
-  command->paths = nullptr;
-  command->pathCount = 0;
+  PlatformFree(command->excludes);
+  PlatformFree(command->excludeFiles);
+  command->paths = command->excludes = command->excludeFiles = nullptr;
+  command->pathCount = command->excludeCount = command->excludeFileCount = 0;
+}
+
+namespace {
+
+// One --exclude-from file's globs into the request.
+ConsoleAction AddExclusionFile(const char16_t* name, ListingRequest* request, ConsoleMessage* message) {
+  char16_t* path = name[0] != 0 ? AbsolutePath(name) : nullptr;
+  if (path == nullptr && name[0] != 0) return ConsoleAction::OutOfMemory;
+  char* bytes = nullptr;
+  size_t size = 0;
+  FileLoad load = path != nullptr ? g_fileSystem.readFile(path, false, &bytes, &size) : FileLoad::Unreadable;
+  int32_t error = path != nullptr ? g_fileSystem.lastError() : 2;  // ENOENT, ERROR_FILE_NOT_FOUND
+  PlatformFree(path);
+  if (load == FileLoad::OutOfMemory) return ConsoleAction::OutOfMemory;
+  if (load == FileLoad::Unreadable) {
+    char16_t reason[256];
+    DescribeSystemError(error, reason, sizeof(reason) / sizeof(reason[0]));
+    AppendMessage(message, u"cannot read --exclude-from file '");
+    AppendMessage(message, name);
+    AppendMessage(message, u"': ");
+    AppendMessage(message, reason);
+    return ConsoleAction::UsageError;
+  }
+  size_t length = 0;
+  char16_t* text = DecodeUtf8(bytes, size, &length);
+  PlatformFree(bytes);
+  if (text == nullptr) return ConsoleAction::OutOfMemory;
+  ConsoleAction action = ConsoleAction::List;
+  size_t start = length > 0 && text[0] == 0xFEFF ? 1 : 0;  // a byte order mark
+  while (start < length && action == ConsoleAction::List) {
+    size_t end = start;
+    while (end < length && text[end] != u'\n') ++end;
+    size_t stop = end > start && text[end - 1] == u'\r' ? end - 1 : end;
+    if (stop > start && text[start] != u'#') {
+      if (!ValidExclusion(text + start, stop - start)) {
+        text[stop] = 0;
+        AppendInvalid(message, u"invalid glob", text + start, u"in --exclude-from file '");
+        AppendMessage(message, name);
+        AppendMessage(message, u"'");
+        action = ConsoleAction::UsageError;
+      } else if (!AddRequestExclude(request, text + start, stop - start)) {
+        action = ConsoleAction::OutOfMemory;
+      }
+    }
+    start = end + 1;
+  }
+  PlatformFree(text);
+  return action;
+}
+
+}  // namespace
+
+ConsoleAction AddConsoleExclusions(const ConsoleCommand& command, ListingRequest* request, ConsoleMessage* message) {
+  for (int32_t i = 0; i < command.excludeCount; ++i) {
+    if (!AddRequestExclude(request, command.excludes[i], TextLength(command.excludes[i]))) return ConsoleAction::OutOfMemory;
+  }
+  for (int32_t i = 0; i < command.excludeFileCount; ++i) {
+    ConsoleAction action = AddExclusionFile(command.excludeFiles[i], request, message);
+    if (action != ConsoleAction::List) return action;
+  }
+  return ConsoleAction::List;
 }
 
 void ApplyConsoleCommand(const ConsoleCommand& command, ListingSettings* settings) {

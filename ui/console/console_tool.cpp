@@ -33,6 +33,15 @@ const char16_t kUsage[] =
     u"  -i, --items=ITEMS        all (default), files or folders\n"
     u"  -x, --no-extensions      hide file extensions\n"
     u"  -n, --no-scan            do not list what is inside the given folders\n"
+    u"  -L, --max-depth=N        list at most N levels below each given folder\n"
+    u"                           (1: its own entries; 0: none)\n"
+    u"  -E, --exclude=GLOB       leave out items whose name matches GLOB, and what\n"
+    u"                           is inside such folders (may be repeated)\n"
+    u"      --exclude-from=FILE  the same for each glob in FILE, one a line\n"
+    u"                           (empty lines and lines starting with # skipped)\n"
+    u"  -g, --gitignore          inside a git working tree, leave out what git\n"
+    u"                           ignores\n"
+    u"  -0, --null               end each line with a NUL character, not a line end\n"
     u"      --file-prefix=TEXT   text in front of every file line\n"
     u"      --file-suffix=TEXT   text after every file line\n"
     u"      --folder-prefix=TEXT text in front of every folder line\n"
@@ -62,6 +71,7 @@ struct ConsoleOutput {
   char bytes[1 << 16];
   char16_t units[1 << 14];
   size_t used;  // bytes or units, by mode
+  bool nullEnds;  // --null
   uint64_t lines;
   WriteResult state;
   int problems;
@@ -118,12 +128,16 @@ void PutUnits(ConsoleOutput* out, const char16_t* units, size_t count) {
 }
 
 // Text mode ends every line, the last included; --utf16 joins them with
-// CR LF as the clipboard does.
+// CR LF as the clipboard does; --null ends every line with NUL instead.
 bool WriteLine(void* context, const char16_t* units, size_t count) {
   auto* out = static_cast<ConsoleOutput*>(context);
-  if (out->mode == OutputMode::Utf16 && out->lines > 0) PutUnits(out, u"\r\n", 2);
+  if (out->mode == OutputMode::Utf16 && out->lines > 0 && !out->nullEnds) PutUnits(out, u"\r\n", 2);
   PutUnits(out, units, count);
-  if (out->mode != OutputMode::Utf16) PutUnits(out, kConsoleLineEnd, TextLength(kConsoleLineEnd));
+  if (out->nullEnds) {
+    PutUnits(out, u"", 1);
+  } else if (out->mode != OutputMode::Utf16) {
+    PutUnits(out, kConsoleLineEnd, TextLength(kConsoleLineEnd));
+  }
   out->lines += 1;
   return out->state == WriteResult::Written;
 }
@@ -204,6 +218,8 @@ bool MakeRequest(const ConsoleCommand& command, ListingRequest* request) {
   for (int32_t i = 0; i < kAffixCount; ++i) texts[i] = command.affixes[i] != nullptr ? command.affixes[i] : saved[i];
   made = made && MakeJobRequest(&settings, kConsolePathStyle, texts, request);
   request->options.readers = command.readers;
+  request->options.maxDepth = command.maxDepth;
+  request->options.gitIgnore = command.gitIgnore;
   for (char16_t* text : saved) PlatformFree(text);
   for (int32_t i = 0; i < command.pathCount && made; ++i) {
     // An empty argument stays empty: it names nothing and is reported so.
@@ -285,6 +301,7 @@ int RunConsoleTool(int32_t count, const char16_t* const* args) {
   }
   out->mode = command.utf16 ? OutputMode::Utf16 : StandardOutputIsConsole() ? OutputMode::ConsoleUnits : OutputMode::Utf8;
   out->used = 0;
+  out->nullEnds = command.nullEnds;
   out->lines = 0;
   out->state = WriteResult::Written;
   out->problems = 0;
@@ -304,8 +321,12 @@ int RunConsoleTool(int32_t count, const char16_t* const* args) {
     static std::atomic<bool> abort{false};
     WatchInterrupt(&abort);
     ListingRequest request{};
-    if (!MakeRequest(command, &request)) {
+    ConsoleAction excluded = MakeRequest(command, &request) ? AddConsoleExclusions(command, &request, &message)
+                                                            : ConsoleAction::OutOfMemory;
+    if (excluded == ConsoleAction::OutOfMemory) {
       status = OutOfMemory();
+    } else if (excluded == ConsoleAction::UsageError) {
+      status = UsageError(message);
     } else if (command.copy) {
       status = ListToClipboard(request, abort, out);
     } else {

@@ -1,0 +1,287 @@
+#include "engine/glob.h"
+
+namespace {
+
+// Letters whose two cases the fold joins: a block of capitals `delta` below
+// their small letters, or pairs of a capital and the small letter after it.
+// Windows file systems fold these (and more) alike; byte text folds ASCII
+// only, as git does.
+struct CaseRange {
+  char32_t first, last;  // capitals
+  int32_t delta;
+  bool pairs;
+};
+
+constexpr CaseRange kCaseRanges[] = {
+    {0x41, 0x5A, 32, false},   {0xC0, 0xD6, 32, false},   {0xD8, 0xDE, 32, false},  {0x100, 0x12F, 1, true},
+    {0x132, 0x137, 1, true},   {0x139, 0x148, 1, true},   {0x14A, 0x177, 1, true},  {0x178, 0x178, -121, false},
+    {0x179, 0x17E, 1, true},   {0x391, 0x3A1, 32, false}, {0x3A3, 0x3AB, 32, false}, {0x400, 0x40F, 80, false},
+    {0x410, 0x42F, 32, false}, {0x460, 0x481, 1, true},   {0x48A, 0x4BF, 1, true},  {0xFF21, 0xFF3A, 32, false},
+};
+
+char32_t WideLower(char32_t c) {
+  if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + 32 : c;
+  for (const CaseRange& range : kCaseRanges) {
+    if (c >= range.first && c <= range.last && (!range.pairs || (c - range.first) % 2 == 0)) {
+      return static_cast<char32_t>(static_cast<int32_t>(c) + range.delta);
+    }
+  }
+  return c;
+}
+
+char32_t WideUpper(char32_t c) {
+  if (c < 0x80) return c >= 'a' && c <= 'z' ? c - 32 : c;
+  for (const CaseRange& range : kCaseRanges) {
+    char32_t capital = static_cast<char32_t>(static_cast<int32_t>(c) - range.delta);
+    if (capital >= range.first && capital <= range.last && (!range.pairs || (capital - range.first) % 2 == 0)) {
+      return capital;
+    }
+  }
+  return c;
+}
+
+// What a character is in each kind of text.
+template <class Unit>
+struct Chars;
+
+template <>
+struct Chars<char16_t> {
+  // A code point; a lone surrogate stands for itself.
+  static char32_t Next(const char16_t* s, size_t n, size_t* i) {
+    char32_t c = s[(*i)++];
+    if (c >= 0xD800 && c < 0xDC00 && *i < n && s[*i] >= 0xDC00 && s[*i] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (s[(*i)++] - 0xDC00u);
+    }
+    return c;
+  }
+  static char32_t Lower(char32_t c) { return WideLower(c); }
+  static char32_t Upper(char32_t c) { return WideUpper(c); }
+};
+
+template <>
+struct Chars<char> {
+  static char32_t Next(const char* s, size_t, size_t* i) { return static_cast<unsigned char>(s[(*i)++]); }
+  static char32_t Lower(char32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
+  static char32_t Upper(char32_t c) { return c >= 'a' && c <= 'z' ? c - 32 : c; }
+};
+
+template <class Unit>
+bool SameChar(char32_t a, char32_t b, uint32_t flags) {
+  return a == b || ((flags & kGlobFoldCase) != 0 && Chars<Unit>::Lower(a) == Chars<Unit>::Lower(b));
+}
+
+// The POSIX classes, for ASCII characters as in the C locale.
+constexpr const char* kClassNames[] = {"alnum", "alpha", "blank", "cntrl", "digit", "graph",
+                                       "lower", "print", "punct", "space", "upper", "xdigit"};
+
+template <class Unit>
+int ClassOf(const Unit* name, size_t length) {
+  for (int k = 0; k < 12; ++k) {
+    size_t i = 0;
+    while (i < length && kClassNames[k][i] != 0 && static_cast<char32_t>(name[i]) == static_cast<unsigned char>(kClassNames[k][i])) ++i;
+    if (i == length && kClassNames[k][i] == 0) return k;
+  }
+  return -1;
+}
+
+bool InClass(int k, char32_t c) {
+  bool upper = c >= 'A' && c <= 'Z', lower = c >= 'a' && c <= 'z', digit = c >= '0' && c <= '9';
+  bool graph = c >= 0x21 && c <= 0x7E;
+  switch (k) {
+    case 0: return upper || lower || digit;
+    case 1: return upper || lower;
+    case 2: return c == ' ' || c == '\t';
+    case 3: return c < 0x20 || c == 0x7F;
+    case 4: return digit;
+    case 5: return graph;
+    case 6: return lower;
+    case 7: return graph || c == ' ';
+    case 8: return graph && !upper && !lower && !digit;
+    case 9: return c == ' ' || (c >= '\t' && c <= '\r');
+    case 10: return upper;
+    default: return digit || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+  }
+}
+
+// One character of a set at p[*i], escaped where escapes are on; false at
+// the end of the glob.
+template <class Unit>
+bool ReadMember(const Unit* p, size_t n, size_t* i, uint32_t flags, char32_t* out) {
+  if (*i < n && (flags & kGlobEscapes) != 0 && p[*i] == '\\') ++*i;
+  if (*i >= n) return false;
+  *out = Chars<Unit>::Next(p, n, i);
+  return true;
+}
+
+// The set that opens at p[*i] ('['): moves *i past its ']' and tells whether
+// c is in it ('/' never is). False when the set is not closed or names an
+// unknown class. A ']' first in the set is a member; "[:" without ":]"
+// before the next ']' is a '[' member.
+template <class Unit>
+bool ScanBracket(const Unit* p, size_t n, size_t* i, char32_t c, uint32_t flags, bool* matched) {
+  size_t at = *i + 1;
+  bool negated = at < n && (p[at] == '!' || p[at] == '^');
+  if (negated) ++at;
+  bool fold = (flags & kGlobFoldCase) != 0;
+  char32_t lower = fold ? Chars<Unit>::Lower(c) : c, upper = fold ? Chars<Unit>::Upper(c) : c;
+  bool in = false;
+  for (bool first = true;; first = false) {
+    if (at >= n) return false;
+    if (p[at] == ']' && !first) break;
+    if (p[at] == '[' && at + 1 < n && p[at + 1] == ':') {
+      size_t end = at + 2;
+      while (end < n && p[end] != ']') ++end;
+      if (end < n && end >= at + 3 && p[end - 1] == ':') {
+        int k = ClassOf(p + at + 2, end - at - 3);
+        if (k < 0) return false;
+        in = in || InClass(k, c) || InClass(k, lower) || InClass(k, upper);
+        at = end + 1;
+        continue;
+      }
+    }
+    char32_t low = 0;
+    if (!ReadMember(p, n, &at, flags, &low)) return false;
+    char32_t high = low;
+    if (at + 1 < n && p[at] == '-' && p[at + 1] != ']') {
+      ++at;
+      if (!ReadMember(p, n, &at, flags, &high)) return false;
+    }
+    in = in || (c >= low && c <= high) || (lower >= low && lower <= high) || (upper >= low && upper <= high);
+  }
+  *i = at + 1;
+  *matched = c != '/' && in != negated;
+  return true;
+}
+
+bool IsWildcard(char32_t unit, uint32_t flags) {
+  return unit == '*' || unit == '?' || unit == '[' || (unit == '\\' && (flags & kGlobEscapes) != 0);
+}
+
+// Iterative, so that no glob can exhaust the stack. A '*' that fails takes
+// one more character and tries again, and only the last '*' needs to: it
+// can take whatever an earlier one in the same component could. When it
+// meets a '/' or the end, the last "**/" takes one more whole component.
+template <class Unit>
+bool MatchGeneral(const Unit* p, size_t pn, const Unit* t, size_t tn, uint32_t flags) {
+  constexpr size_t kNone = SIZE_MAX;
+  size_t pi = 0, ti = 0;
+  size_t starP = kNone, starT = 0;
+  size_t globP = kNone, globT = 0;
+  for (;;) {
+    if (pi < pn && p[pi] == '*') {
+      size_t after = pi;
+      while (after < pn && p[after] == '*') ++after;
+      bool whole = after - pi >= 2 && (pi == 0 || p[pi - 1] == '/') && (after == pn || p[after] == '/');
+      if (whole && after == pn) return true;
+      if (whole) {
+        pi = globP = after + 1;
+        globT = ti;
+        starP = kNone;
+      } else {
+        pi = starP = after;
+        starT = ti;
+      }
+      continue;
+    }
+    if (pi == pn && ti == tn) return true;
+    if (pi < pn && ti < tn) {
+      size_t nextT = ti;
+      char32_t c = Chars<Unit>::Next(t, tn, &nextT);
+      bool matched = false;
+      if (p[pi] == '?') {
+        matched = c != '/';
+        ++pi;
+      } else if (p[pi] == '[') {
+        ScanBracket(p, pn, &pi, c, flags, &matched);  // well formed: MakeGlob saw to it
+      } else {
+        if ((flags & kGlobEscapes) != 0 && p[pi] == '\\') ++pi;
+        matched = SameChar<Unit>(Chars<Unit>::Next(p, pn, &pi), c, flags);
+      }
+      if (matched) {
+        ti = nextT;
+        continue;
+      }
+    }
+    if (starP != kNone && starT < tn && t[starT] != '/') {
+      Chars<Unit>::Next(t, tn, &starT);
+      pi = starP;
+      ti = starT;
+      continue;
+    }
+    if (globP == kNone) return false;
+    while (globT < tn && t[globT] != '/') ++globT;
+    if (globT >= tn) return false;
+    pi = globP;
+    ti = ++globT;
+    starP = kNone;
+  }
+}
+
+template <class Unit>
+bool SameText(const Unit* a, const Unit* b, size_t n, uint32_t flags) {
+  for (size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i] && !SameChar<Unit>(static_cast<char32_t>(a[i]), static_cast<char32_t>(b[i]), flags)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+template <class Unit>
+Glob<Unit> MakeGlob(const Unit* text, size_t length, uint32_t flags) {
+  Glob<Unit> glob{text, static_cast<int32_t>(length), flags, GlobShape::Literal, Unit{0}, false};
+  if (length > INT32_MAX) glob.shape = GlobShape::Never;
+  bool suffix = length > 0 && text[0] == '*';
+  for (size_t i = 0; i < length && glob.shape != GlobShape::Never;) {
+    char32_t unit = static_cast<char32_t>(text[i]);
+    if (IsWildcard(unit, flags) || (unit == '/' && i > 0)) {
+      suffix = suffix && i == 0;
+      if (IsWildcard(unit, flags)) glob.shape = GlobShape::General;
+    }
+    if (unit == '\\' && (flags & kGlobEscapes) != 0 && i + 1 >= length) glob.shape = GlobShape::Never;
+    bool matched = false;
+    if (unit == '[' && !ScanBracket(text, length, &i, 0, flags, &matched)) glob.shape = GlobShape::Never;
+    if (unit != '[') i += unit == '\\' && (flags & kGlobEscapes) != 0 ? 2 : 1;
+  }
+  if (glob.shape == GlobShape::General && suffix) glob.shape = GlobShape::Suffix;
+  // A last unit that is no wildcard, closes no set and ends no "**/"
+  // (which may match nothing) is a plain character that every match ends
+  // with; where letters fold, an ASCII one only.
+  Unit last = length > 0 ? text[length - 1] : Unit{0};
+  bool folds = (flags & kGlobFoldCase) != 0;
+  if (last != '*' && last != '?' && last != ']' && last != '/' && !(folds && static_cast<char32_t>(last) >= 0x80)) {
+    glob.lastFolds = folds && ((last | 0x20) >= 'a' && (last | 0x20) <= 'z');
+    glob.last = glob.lastFolds ? static_cast<Unit>(last | 0x20) : last;
+  }
+  return glob;
+}
+
+template <class Unit>
+bool MatchGlob(const Glob<Unit>& glob, const Unit* text, size_t length) {
+  size_t n = static_cast<size_t>(glob.length);
+  switch (glob.shape) {
+    case GlobShape::Literal:
+      return length == n && SameText(glob.text, text, n, glob.flags);
+    case GlobShape::Suffix: {
+      if (length < n - 1) return false;
+      for (size_t i = 0; i < length - (n - 1); ++i) {
+        if (text[i] == '/') return false;
+      }
+      return SameText(glob.text + 1, text + length - (n - 1), n - 1, glob.flags);
+    }
+    case GlobShape::General:
+      return MatchGeneral(glob.text, n, text, length, glob.flags);
+    case GlobShape::Never:
+      break;
+  }
+  return false;
+}
+
+bool GlobIsValid(const char16_t* text, size_t length, uint32_t flags) {
+  return MakeGlob(text, length, flags).shape != GlobShape::Never;
+}
+
+template Glob<char16_t> MakeGlob(const char16_t*, size_t, uint32_t);
+template Glob<char> MakeGlob(const char*, size_t, uint32_t);
+template bool MatchGlob(const Glob<char16_t>&, const char16_t*, size_t);
+template bool MatchGlob(const Glob<char>&, const char*, size_t);

@@ -1,6 +1,7 @@
 #include "engine/git_ignore.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <new>
 
 #include "engine/text.h"
@@ -118,6 +119,23 @@ void ForEachLine(const char* bytes, size_t size, OnLine onLine) {
   }
 }
 
+// Notes the last byte of the pattern's matches: its glob's last character,
+// or for a plain path the last of its start; in both cases where letters
+// fold.
+void NoteLastByte(IgnoreRules* rules, const IgnorePattern& pattern) {
+  const Glob<char>& glob = pattern.glob;
+  bool plainPath = glob.length == 0 && pattern.startLength > 0;
+  auto last = static_cast<unsigned char>(plainPath ? pattern.start[pattern.startLength - 1] : glob.last);
+  if (last == 0) {
+    rules->anyLast = true;
+    return;
+  }
+  bool folds = (glob.flags & kGlobFoldCase) != 0 && (last | 0x20) >= 'a' && (last | 0x20) <= 'z';
+  for (unsigned char byte : {last, static_cast<unsigned char>(folds ? last ^ 0x20 : last)}) {
+    rules->lastBytes[byte / 64] |= uint64_t{1} << (byte % 64);
+  }
+}
+
 // The rules of the files' bytes over parent (held once more): first the
 // shared bytes (the session's, which outlive the rules), then own (freed
 // with the rules, or here when there is nothing to keep). A file without
@@ -135,13 +153,14 @@ IgnoreRules* MakeRules(IgnoreRules* parent, size_t rootStart, size_t base, PathS
     *failed = true;
     return nullptr;
   }
-  auto* rules = new (block) IgnoreRules{{1}, parent, rootStart, base, patterns, 0, own};
+  auto* rules = new (block) IgnoreRules{{1}, parent, rootStart, base, patterns, 0, own, {0, 0, 0, 0}, false};
   uint32_t flags = kGlobEscapes | (style == PathStyle::Windows ? kGlobFoldCase : 0u);
   auto add = [&](const char* line, size_t length) {
     if (ParsePattern(line, length, flags, &patterns[rules->count])) rules->count += 1;
   };
   if (shared != nullptr) ForEachLine(shared, sharedSize, add);
   if (own != nullptr) ForEachLine(own, ownSize, add);
+  for (int32_t k = 0; k < rules->count; ++k) NoteLastByte(rules, patterns[k]);
   HoldRules(parent);
   if (rules->count == 0 && parent != nullptr) {
     HoldRules(parent);
@@ -499,7 +518,15 @@ IgnoreRules* LoadFolderRules(IgnoreRules* parent, const char16_t* folder, size_t
   return MakeRules(parent, parent->rootStart, base, style, bytes, size, nullptr, 0, failed);
 }
 
+// A name whose last unit is ASCII is its last byte too: when no file's
+// patterns can end with it, the name is not even encoded.
 bool IsIgnored(const IgnoreRules* rules, IgnorePath* path, const char16_t* name, size_t length, bool isFolder) {
+  char16_t last = length > 0 ? name[length - 1] : 0;
+  bool possible = last >= 0x80;
+  for (const IgnoreRules* set = rules; set != nullptr && !possible; set = set->parent) {
+    possible = set->anyLast || (set->lastBytes[last / 64] >> (last % 64) & 1) != 0;
+  }
+  if (!possible) return false;
   size_t nameStart = path->folderLength;
   size_t end = nameStart + EncodePath(name, length, kSlash, path->bytes + nameStart);
   return IgnoredAt(rules, path->bytes, nameStart, end, isFolder);

@@ -37,6 +37,10 @@ struct IgnoreRules {
   IgnorePattern* patterns;
   int32_t count;
   char* bytes;          // the file's bytes, which the patterns point into
+  // The last bytes a match of one of the patterns may end with (a bit
+  // each), or any: most entries are told apart from a whole file by it.
+  uint64_t lastBytes[4];
+  bool anyLast;
 };
 
 void HoldRules(IgnoreRules* rules);

@@ -19,13 +19,17 @@ find "$build" -name '*.gcda' -delete
 reached=0
 total=0
 # Calls that allocate: PlatformAlloc, PlatformAllocArray and CopyText; not
-# their own definitions. (The clipboard block is the platform layer's.)
+# their own definitions. (The clipboard block is the platform layer's.) A
+# line's count is taken from the file's own part of gcov's report, not from
+# a header it includes.
 while IFS=: read -r file line _; do
   case "$file" in platform/memory.cpp|engine/text.cpp) continue ;; esac
   case "$file" in engine/*) objects="$build/CMakeFiles/dorrowin_engine.dir" ;; *) objects="$build/CMakeFiles/dorrowin_core.dir" ;; esac
   count=$(cd "$objects/$(dirname "$file")" &&
           gcov -t "$(basename "$file").gcda" 2>/dev/null |
-          awk -F: -v n="$line" '$2 + 0 == n && !found { gsub(/[ *]/, "", $1); print $1; found = 1 }')
+          awk -F: -v n="$line" -v file="/$file" '
+            $2 + 0 == 0 && $3 == "Source" { here = substr($4, length($4) - length(file) + 1) == file }
+            here && $2 + 0 == n && !found { gsub(/[ *]/, "", $1); print $1; found = 1 }')
   total=$((total + 1))
   case "$count" in ''|'#####'|'-'|'=====') count=0 ;; esac
   if [ "$count" != 0 ]; then reached=$((reached + 1)); fi

@@ -150,7 +150,11 @@ fs::path GitTree() {
     fs::create_directory(folder);
     if (d % 10 == 0) std::ofstream(folder / ".gitignore") << "!important.o\n*.swp\n";
     for (int i = 0; i < 1000; ++i) {
-      const char* stem = i % 100 == 0 ? "obj" : i % 50 == 0 ? "run" : i % 25 == 0 ? "old" : i % 5 == 0 ? "\xE8\xB3\x87\xE6\x96\x99" : "file";
+      const char* stem = i % 100 == 0 ? "obj"
+                         : i % 50 == 0 ? "run"
+                         : i % 25 == 0 ? "old"
+                         : i % 5 == 0  ? "\xE8\xB3\x87\xE6\x96\x99"
+                                       : "file";
       const char* extension = i % 100 == 0 ? ".o" : i % 50 == 0 ? ".log" : i % 25 == 0 ? ".bak" : ".txt";
       files.push_back(folder / stem);
       files.back() += std::to_string(i);

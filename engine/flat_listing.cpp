@@ -158,7 +158,8 @@ void ScanFolder(ListingContext* context, const char16_t* folderPath, ReadRequest
   }
   int32_t aheadCount = 0;
   bool scansBelow = ScansAt(context, depth + 1);
-  Subfolder* ahead = path != nullptr && scansBelow ? ReadAhead(context, contents, path, prefixLength, &aheadCount) : nullptr;
+  Subfolder* ahead =
+      path != nullptr && scansBelow ? ReadAhead(context, contents, path, prefixLength, &aheadCount) : nullptr;
   int32_t nextAhead = 0;
 
   for (PathNode* entry = contents.head; entry != nullptr && path != nullptr; entry = entry->next) {

@@ -84,7 +84,8 @@ void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgn
     if (hasGit && below.folderLength > 0) {
       out->head = out->tail = nullptr;
     } else if (hasIgnoreFile) {
-      out->rules = LoadFolderRules(filter.rules, path, TextLength(path), below.folderLength, filter.style, &out->failed);
+      out->rules =
+          LoadFolderRules(filter.rules, path, TextLength(path), below.folderLength, filter.style, &out->failed);
     } else {
       HoldRules(filter.rules);
       out->rules = filter.rules;
@@ -94,9 +95,10 @@ void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgn
   for (PathNode* node = out->head; node != nullptr && !out->failed;) {
     PathNode* next = node->next;
     size_t length = static_cast<size_t>(node->length);
+    bool isFolder = node->isFile == 0 && node->isLink == 0;  // to git a link is no folder
     bool left = ExcludesName(filter.exclusions, node->text, length) ||
                 (out->rules != nullptr && (IsGitName(node->text, length, filter.style) ||
-                                           IsIgnored(out->rules, &below, node->text, length, node->isFile == 0 && node->isLink == 0)));
+                                           IsIgnored(out->rules, &below, node->text, length, isFolder)));
     if (left) {
       Unlink(out, previous, node);
     } else {

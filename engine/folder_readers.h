@@ -26,8 +26,6 @@ struct FolderFilter {
   PathStyle style;
 };
 
-constexpr FolderFilter kNoFilter{nullptr, nullptr, PathStyle::Windows};
-
 // One folder's entries, read, filtered and sorted (SortNodeList).
 struct FolderContents {
   PathNode* head;

@@ -143,7 +143,8 @@ void NoteLastByte(IgnoreRules* rules, const IgnorePattern& pattern) {
 // storage runs out.
 IgnoreRules* MakeRules(IgnoreRules* parent, size_t rootStart, size_t base, PathStyle style, char* own,
                        size_t ownSize, const char* shared, size_t sharedSize, bool* failed) {
-  size_t lines = (own != nullptr ? CountLines(own, ownSize) : 0) + (shared != nullptr ? CountLines(shared, sharedSize) : 0);
+  size_t lines = (own != nullptr ? CountLines(own, ownSize) : 0) +
+                 (shared != nullptr ? CountLines(shared, sharedSize) : 0);
   void* block = PlatformAlloc(sizeof(IgnoreRules));
   auto* patterns = static_cast<IgnorePattern*>(PlatformAllocArray(lines, sizeof(IgnorePattern)));
   if (block == nullptr || patterns == nullptr) {
@@ -323,7 +324,8 @@ bool ExcludesFileSetting(char* bytes, size_t size, size_t* start, size_t* length
       while (at < end && isSpace(bytes[at])) ++at;
     }
     size_t key = at;
-    while (at < end && (bytes[at] == '-' || (bytes[at] >= '0' && bytes[at] <= '9') || ((bytes[at] | 32) >= 'a' && (bytes[at] | 32) <= 'z'))) ++at;
+    auto isKeyByte = [](char c) { return c == '-' || (c >= '0' && c <= '9') || ((c | 32) >= 'a' && (c | 32) <= 'z'); };
+    while (at < end && isKeyByte(bytes[at])) ++at;
     bool wanted = inCore && SameWordFolded(bytes + key, at - key, "excludesfile");
     while (at < end && isSpace(bytes[at])) ++at;
     if (wanted && at < end && bytes[at] == '=') {
@@ -394,7 +396,8 @@ bool ReadUserExcludes(IgnoreSession* session, PathStyle style) {
   if (home == nullptr && !failed && style == PathStyle::Windows) home = g_environment.variable(u"USERPROFILE", &failed);
   char16_t* xdg = failed ? nullptr : g_environment.variable(u"XDG_CONFIG_HOME", &failed);
   const char16_t* configBase = xdg != nullptr ? xdg : home;
-  char16_t* configs[2] = {configBase != nullptr ? JoinPath(configBase, xdg != nullptr ? u"git/config" : u".config/git/config", style) : nullptr,
+  const char16_t* configTail = xdg != nullptr ? u"git/config" : u".config/git/config";
+  char16_t* configs[2] = {configBase != nullptr ? JoinPath(configBase, configTail, style) : nullptr,
                           home != nullptr ? JoinPath(home, u".gitconfig", style) : nullptr};
   failed = failed || (configBase != nullptr && configs[0] == nullptr) || (home != nullptr && configs[1] == nullptr);
   char16_t* file = nullptr;
@@ -438,7 +441,8 @@ IgnoreRules* TopRules(IgnoreSession* session, const char16_t* folder, size_t roo
     *failed = true;
     return nullptr;
   }
-  IgnoreRules* top = MakeRules(nullptr, rootStart, 0, style, info, infoSize, session->userBytes, session->userSize, failed);
+  IgnoreRules* top =
+      MakeRules(nullptr, rootStart, 0, style, info, infoSize, session->userBytes, session->userSize, failed);
   if (top == nullptr) {
     PlatformFree(root);
     return nullptr;

@@ -78,8 +78,9 @@ template <class Unit>
 int ClassOf(const Unit* name, size_t length) {
   for (int k = 0; k < 12; ++k) {
     size_t i = 0;
-    while (i < length && kClassNames[k][i] != 0 && static_cast<char32_t>(name[i]) == static_cast<unsigned char>(kClassNames[k][i])) ++i;
-    if (i == length && kClassNames[k][i] == 0) return k;
+    const char* word = kClassNames[k];
+    while (i < length && word[i] != 0 && static_cast<char32_t>(name[i]) == static_cast<unsigned char>(word[i])) ++i;
+    if (i == length && word[i] == 0) return k;
   }
   return -1;
 }

@@ -231,7 +231,8 @@ ConsoleAction ParseConsoleArguments(int32_t count, const char16_t* const* args, 
   message->text[0] = 0;
   // Each table has room for every argument.
   for (const char16_t*** table : {&command->paths, &command->excludes, &command->excludeFiles}) {
-    *table = static_cast<const char16_t**>(PlatformAllocArray(count > 0 ? static_cast<size_t>(count) : 1, sizeof(char16_t*)));
+    size_t room = count > 0 ? static_cast<size_t>(count) : 1;
+    *table = static_cast<const char16_t**>(PlatformAllocArray(room, sizeof(char16_t*)));
     if (*table == nullptr) return ConsoleAction::OutOfMemory;
   }
   bool help = false;

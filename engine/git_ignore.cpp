@@ -14,8 +14,10 @@ namespace {
 
 // The UTF-8 form of text (length units) in out, which has room for three
 // bytes a unit, with the separator written as '/'; returns the bytes
-// written.
-size_t EncodePath(const char16_t* text, size_t length, char16_t separator, char* out) {
+// written. A POSIX name's escaped bytes are those bytes again, as git sees
+// the name.
+size_t EncodePath(const char16_t* text, size_t length, char16_t separator, PathStyle style, char* out) {
+  LoneSurrogates mode = style == PathStyle::Posix ? LoneSurrogates::AsBytes : LoneSurrogates::Replaced;
   size_t written = 0;
   for (size_t i = 0; i < length;) {
     char16_t unit = text[i];
@@ -23,7 +25,7 @@ size_t EncodePath(const char16_t* text, size_t length, char16_t separator, char*
       out[written++] = unit == separator ? '/' : static_cast<char>(unit);
       ++i;
     } else {
-      written += EncodeUtf8(NextCodePoint(text, length, &i), out + written);
+      written += EncodeNextUtf8(text, length, &i, mode, out + written);
     }
   }
   return written;
@@ -488,20 +490,20 @@ bool StartIgnorePath(IgnorePath* path, const IgnoreRules* rules, const char16_t*
                      size_t longestName, PathStyle style) {
   size_t start = rules->rootStart < length ? rules->rootStart : length;
   size_t units = length - start;
-  *path = IgnorePath{nullptr, 0, 0};
+  *path = IgnorePath{nullptr, 0, 0, style};
   if (units > SIZE_MAX / 8 || longestName > SIZE_MAX / 8) return false;
   size_t capacity = 3 * units + 3 * longestName + 2;
   path->bytes = static_cast<char*>(PlatformAlloc(capacity));
   if (path->bytes == nullptr) return false;
   path->capacity = capacity;
-  path->folderLength = EncodePath(folder + start, units, SeparatorOf(style), path->bytes);
+  path->folderLength = EncodePath(folder + start, units, SeparatorOf(style), style, path->bytes);
   if (path->folderLength > 0) path->bytes[path->folderLength++] = '/';
   return true;
 }
 
 void FreeIgnorePath(IgnorePath* path) {
   PlatformFree(path->bytes);
-  *path = IgnorePath{nullptr, 0, 0};
+  *path = IgnorePath{nullptr, 0, 0, path->style};
 }
 
 IgnoreRules* LoadFolderRules(IgnoreRules* parent, const char16_t* folder, size_t length, size_t base,
@@ -532,7 +534,7 @@ bool IsIgnored(const IgnoreRules* rules, IgnorePath* path, const char16_t* name,
   }
   if (!possible) return false;
   size_t nameStart = path->folderLength;
-  size_t end = nameStart + EncodePath(name, length, kSlash, path->bytes + nameStart);
+  size_t end = nameStart + EncodePath(name, length, kSlash, path->style, path->bytes + nameStart);
   return IgnoredAt(rules, path->bytes, nameStart, end, isFolder);
 }
 
@@ -562,7 +564,7 @@ IgnoreRules* InputFolderRules(IgnoreSession* session, const char16_t* folder, si
     ReleaseRules(chain);
     chain = next;
     size_t nameStart = used;
-    used += EncodePath(folder + at, end - at, separator, below + used);
+    used += EncodePath(folder + at, end - at, separator, style, below + used);
     if (chain != nullptr && IgnoredAt(chain, below, nameStart, used, true)) *ignored = true;
     if (*ignored) break;
     below[used++] = '/';

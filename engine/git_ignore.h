@@ -53,6 +53,7 @@ struct IgnorePath {
   char* bytes;
   size_t folderLength;  // ends in '/' unless the folder is the root
   size_t capacity;
+  PathStyle style;
 };
 
 // The path of the folder (its full path, length units) with room for a name

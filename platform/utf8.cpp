@@ -61,44 +61,52 @@ std::string ToUtf8(const char16_t* text, LoneSurrogates mode) {
 // start a character, are then escaped one by one too. Overlong forms and
 // encoded surrogates are not characters: read as such, the bytes C0 AF
 // would put a '/' into a name from the disk, C0 AE C0 AE would read as "..".
+size_t DecodeNextUtf8(const char* bytes, size_t size, size_t* index, char16_t* out) {
+  const auto* s = reinterpret_cast<const unsigned char*>(bytes) + *index;
+  size_t left = size - *index;
+  if (s[0] < 0x80) {
+    out[0] = s[0];
+    *index += 1;
+    return 1;
+  }
+  uint32_t cp = 0;
+  size_t extra = 0;
+  if ((s[0] & 0xE0) == 0xC0) {
+    cp = s[0] & 0x1F;
+    extra = 1;
+  } else if ((s[0] & 0xF0) == 0xE0) {
+    cp = s[0] & 0x0F;
+    extra = 2;
+  } else if ((s[0] & 0xF8) == 0xF0) {
+    cp = s[0] & 0x07;
+    extra = 3;
+  }
+  size_t taken = 0;
+  while (taken < extra && 1 + taken < left && (s[1 + taken] & 0xC0) == 0x80) {
+    cp = (cp << 6) | (s[1 + taken] & 0x3F);
+    ++taken;
+  }
+  static const uint32_t kLeast[4] = {0, 0x80, 0x800, 0x10000};
+  if (extra == 0 || taken < extra || cp < kLeast[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
+    out[0] = static_cast<char16_t>(0xDC00 + s[0]);  // a byte 0x80..0xFF: U+DC80..U+DCFF
+    *index += 1;
+    return 1;
+  }
+  *index += 1 + extra;
+  if (cp < 0x10000) {
+    out[0] = static_cast<char16_t>(cp);
+    return 1;
+  }
+  cp -= 0x10000;
+  out[0] = static_cast<char16_t>(0xD800 + (cp >> 10));
+  out[1] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+  return 2;
+}
+
 std::u16string FromUtf8(const char* text) {
   std::u16string out;
-  const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
-  while (*s != 0) {
-    if (*s < 0x80) {
-      out += static_cast<char16_t>(*s++);
-      continue;
-    }
-    uint32_t cp = 0;
-    int extra = 0;
-    if ((*s & 0xE0) == 0xC0) {
-      cp = *s & 0x1F;
-      extra = 1;
-    } else if ((*s & 0xF0) == 0xE0) {
-      cp = *s & 0x0F;
-      extra = 2;
-    } else if ((*s & 0xF8) == 0xF0) {
-      cp = *s & 0x07;
-      extra = 3;
-    }
-    int taken = 0;
-    while (taken < extra && (s[1 + taken] & 0xC0) == 0x80) {  // the terminator ends a truncated sequence
-      cp = (cp << 6) | (s[1 + taken] & 0x3F);
-      ++taken;
-    }
-    static const uint32_t kLeast[4] = {0, 0x80, 0x800, 0x10000};
-    if (extra == 0 || taken < extra || cp < kLeast[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
-      out += static_cast<char16_t>(0xDC00 + *s++);  // a byte 0x80..0xFF: U+DC80..U+DCFF
-      continue;
-    }
-    s += 1 + extra;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (cp >> 10));
-      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(cp);
-    }
-  }
+  size_t size = std::char_traits<char>::length(text);
+  char16_t units[2];
+  for (size_t i = 0; i < size;) out.append(units, DecodeNextUtf8(text, size, &i, units));
   return out;
 }

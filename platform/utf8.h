@@ -30,5 +30,11 @@ size_t EncodeUtf8(char32_t cp, char* out);
 // Returns the number of bytes written. *index < count.
 size_t EncodeNextUtf8(const char16_t* units, size_t count, size_t* index, LoneSurrogates mode, char* out);
 
+// Reads the character at bytes[*index] into out (room for 2 units): one
+// unit, a surrogate pair, or for a byte that is not part of well-formed
+// UTF-8 that byte alone as its lone surrogate. *index moves past what was
+// read; returns the units written. *index < size.
+size_t DecodeNextUtf8(const char* bytes, size_t size, size_t* index, char16_t* out);
+
 std::string ToUtf8(const char16_t* text, LoneSurrogates mode);
 std::u16string FromUtf8(const char* text);

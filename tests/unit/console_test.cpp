@@ -194,7 +194,7 @@ TEST(ConsoleTool, GitIgnoreListsWhatGitWouldAdd) {
   ScratchFolder w;
   w.Make({"r/a.o", "r/keep.o", "r/b.c", "r/doc/x.html", "r/doc/sub/y.html", "r/src/a.o", "r/src/lib/b.o", "r/src/build/x",
           "r/build/out", "r/logs/build", "r/logs/1.log", "r/tr", "r/tr ", "r/sp  ", "r/#h", "r/!b", "r/sub/deep/q.o",
-          "r/sub/z.txt", "r/foo/bar/baz", "r/foo/x", "r/a\\b", "r/ab", "r/ABC", "home/", "xdg/git/"});
+          "r/sub/z.txt", "r/foo/bar/baz", "r/foo/x", "r/a\\b", "r/ab", "r/ABC", "r/\x8e\x91/x", "r/\x8e\x92", "home/", "xdg/git/"});
   const std::string r = (w.native() / "r").string(), home = getenv("HOME");
   setenv("HOME", (w.native() / "home").c_str(), 1), setenv("XDG_CONFIG_HOME", (w.native() / "xdg").c_str(), 1);
   ASSERT_EQ(Shell("git init -q " + r + " 2>&1"), "");
@@ -211,6 +211,7 @@ TEST(ConsoleTool, GitIgnoreListsWhatGitWouldAdd) {
       {{".gitignore", "tr  \nsp\\ \\ \n"}},                             // trailing spaces dropped unless escaped
       {{".gitignore", "*.log\r\n/tr\r\n"}},                             // CR LF
       {{".gitignore", "[a-b]?\n[!a]*.c\n[[:upper:]]*\n"}},               // sets
+      {{".gitignore", "\x8e\x91\n*\x92\n"}},                           // names and patterns that are not UTF-8
       {{".gitignore", "*.o\n"}, {"sub/.gitignore", "!q.o\n"}},          // deeper files win
       {{".git/info/exclude", "*.html\n"}, {"doc/.gitignore", "!x.html"}},  // info/exclude, under .gitignore
       {{"XDG/git/ignore", "*.c\nbuild\n"}, {".git/info/exclude", "!b.c"}},  // the user's excludes file, under info/

@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <string>
 
 #include "platform/filesystem.h"
@@ -90,11 +89,7 @@ FileLoad ReadOpenFile(int fd, size_t expected, char** bytes, size_t* size) {
   size_t used = 0;
   while (buffer != nullptr) {
     if (used == capacity) {
-      char* grown = capacity <= SIZE_MAX / 2 ? static_cast<char*>(PlatformAlloc(capacity * 2)) : nullptr;
-      if (grown != nullptr) std::memcpy(grown, buffer, used);
-      PlatformFree(buffer);
-      buffer = grown;
-      capacity *= 2;
+      buffer = GrowBlock(buffer, used, &capacity);
       continue;
     }
     ssize_t got = read(fd, buffer + used, capacity - used);

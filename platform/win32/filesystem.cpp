@@ -85,11 +85,7 @@ FileLoad ReadOpenFile(HANDLE file, size_t expected, char** bytes, size_t* size) 
   size_t used = 0;
   while (buffer != nullptr) {
     if (used == capacity) {
-      char* grown = capacity <= SIZE_MAX / 2 ? static_cast<char*>(PlatformAlloc(capacity * 2)) : nullptr;
-      if (grown != nullptr) CopyMemory(grown, buffer, used);
-      PlatformFree(buffer);
-      buffer = grown;
-      capacity *= 2;
+      buffer = GrowBlock(buffer, used, &capacity);
       continue;
     }
     size_t room = capacity - used;

@@ -3,14 +3,14 @@
 # the native toolchain pieces, the MinGW-w64 cross compiler, Wine, a virtual
 # X display with the helpers the window tests drive it with, the Japanese
 # locale and font, and what the Linux package's test uses (dpkg-shlibdeps,
-# man, file). Idempotent and quiet: a second run does almost nothing.
+# man, file), and NSIS for the Windows installer. Idempotent and quiet: a second run does almost nothing.
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-  wine wine64 xvfb xdotool xclip x11-utils python3-xlib imagemagick
+  nsis wine wine64 xvfb xdotool xclip x11-utils python3-xlib imagemagick
   fonts-ipafont-gothic fonts-wine locales
   tree git
   dpkg-dev man-db file

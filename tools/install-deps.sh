@@ -2,8 +2,9 @@
 # Installs what a fresh Debian machine lacks to build and test Dorrowin:
 # the native toolchain pieces, the MinGW-w64 cross compiler, Wine, a virtual
 # X display with the helpers the window tests drive it with, the Japanese
-# locale and font, and what the Linux package's test uses (dpkg-shlibdeps,
-# man, file), and NSIS for the Windows installer. Idempotent and quiet: a second run does almost nothing.
+# locale and font, NSIS (makensis) for the Windows installer, and what the
+# Linux package's test uses (dpkg-shlibdeps, man, file). Idempotent and
+# quiet: a second run does almost nothing.
 set -euo pipefail
 
 packages=(

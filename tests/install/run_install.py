@@ -1,0 +1,160 @@
+#!/usr/bin/python3
+"""The Windows installer under Wine, in a Wine prefix of its own made fresh: installed silently into a chosen folder,
+installed again over it with saved settings, uninstalled silently; then installed into the default folder and
+uninstalled through its window, asked to remove the settings. Arguments: the build folder, the version,
+shortcut_target.exe, clipboard_text.exe, the XML report's path."""
+import os, pathlib, re, shutil, subprocess, sys, tempfile, time, traceback
+import xml.etree.ElementTree as ET
+
+BUILD, VERSION, SHORTCUT, CLIPBOARD, REPORT = os.path.abspath(sys.argv[1]), sys.argv[2], *map(os.path.abspath, sys.argv[3:6])
+PREFIX = os.path.join(BUILD, "install-prefix")
+os.environ.update(WINEPREFIX=PREFIX, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="ja_JP.UTF-8")
+SETUP = os.path.join(BUILD, "dorrowin-%s-win64-setup.exe" % VERSION)
+README = pathlib.Path(__file__).resolve().parents[2] / "resources" / "readme.txt"
+ENTRY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Dorrowin"
+SETTINGS, MAKER = r"HKCU\Software\Quillmoor\Dorrowin", r"HKCU\Software\Quillmoor"
+# Saved as SAV saves them: the bare names of files only between "- " and ";", and the four texts; the sample
+# folder's list with them, and with the default settings.
+SAVED = [("Setting", "REG_DWORD", str(3 << 4 | 2 << 8 | 1 << 12 | 1 << 13))]
+SAVED += [(name, "REG_SZ", text) for name, text in (("StrFF", "- "), ("StrFB", ";"), ("StrDF", "["), ("StrDB", "]"))]
+SAVED_LIST, DEFAULT_LIST = "- x.txt;\r\n- z.txt;", "サブ\r\nサブ\\x.txt\r\nサブ\\y\r\nサブ\\y\\z.txt"
+
+def check_equal(actual, expected, what):
+    if actual != expected:
+        raise AssertionError("%s: expected %.600r, got %.600r" % (what, expected, actual))
+def run(*command, out=subprocess.DEVNULL):  # output nowhere unless read: Wine helpers it starts then hold no pipe
+    return subprocess.run(command, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=120)
+def wait(predicate, what):  # each silent run returns before its work may be done
+    end = time.monotonic() + 60
+    while not predicate():
+        if time.monotonic() > end:
+            raise AssertionError("timed out waiting for " + what)
+        time.sleep(0.2)
+def host(path):  # a Windows path of the prefix's C: or the host's Z: as a host path
+    drive, rest = path[0].upper(), path[2:].replace("\\", "/")
+    return (os.path.join(PREFIX, "drive_c") if drive == "C" else "") + rest
+def values(key):  # the values under a key, as `wine reg export` writes them (UTF-16); None without the key
+    if run("wine", "reg", "export", key, "key.reg", "/y").returncode == 0:
+        return dict(re.findall(r'^"(\w+)"=(.*)$', pathlib.Path("key.reg").read_text(encoding="utf-16"), re.M))
+def install(*options):  # through cmd, as typed there: /D= is the command line's unquoted end
+    check_equal(run("wine", "cmd", "/c", " ".join(["Z:" + os.path.abspath(SETUP).replace("/", "\\"), "/S", *options])
+                    ).returncode, 0, "the installer's exit code")
+    wait(lambda: (values(ENTRY) or {}).get("EstimatedSize"), "the uninstall entry")
+
+def check_installed(folder):  # the files, the shortcuts and the entry
+    files = sorted(os.listdir(host(folder)))
+    check_equal(files, ["dorrowin-list.exe", "dorrowin.exe", "readme.txt", "uninstall.exe"], "the installed files")
+    check_equal(pathlib.Path(host(folder), "readme.txt").read_bytes(), README.read_bytes(), "the installed readme.txt")
+    check_equal(run("wine", folder + "\\dorrowin-list.exe", "--version", out=subprocess.PIPE).stdout.decode().split(),
+                ["dorrowin-list", VERSION], "the installed console tool's version")
+    program = folder + "\\dorrowin.exe"
+    targets = run("wine", SHORTCUT, SENDTO_LINK, START_LINK, out=subprocess.PIPE).stdout.decode().splitlines()
+    check_equal(targets, [program, program], "the shortcuts' targets")
+    size = sum(os.path.getsize(os.path.join(host(folder), name)) for name in files) // 1024
+    check_equal(values(ENTRY), {
+        "DisplayName": '"Dorrowin"', "DisplayVersion": '"%s"' % VERSION, "Publisher": '"Quillmoor"',
+        "InstallLocation": '"%s"' % folder.replace("\\", "\\\\"), "DisplayIcon": '"%s,0"' % program.replace("\\", "\\\\"),
+        "UninstallString": r'"\"%s\\uninstall.exe\""' % folder.replace("\\", "\\\\"),
+        "QuietUninstallString": r'"\"%s\\uninstall.exe\" /S"' % folder.replace("\\", "\\\\"),
+        "EstimatedSize": "dword:%08x" % size, "NoModify": "dword:00000001", "NoRepair": "dword:00000001"}, "the entry")
+
+def listed(folder):  # the clipboard after the installed program ran on the sample folder, as Send To runs it
+    holder = subprocess.Popen(["wine", CLIPBOARD, "hold", "600"], stdin=subprocess.DEVNULL,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        sample = "Z:" + os.path.abspath("サブ").replace("/", "\\")
+        check_equal(run("wine", folder + "\\dorrowin.exe", sample).returncode, 0, "the program's exit code")
+        return run("wine", CLIPBOARD, "print", out=subprocess.PIPE).stdout.decode()
+    finally:
+        holder.kill()
+        holder.wait()
+
+def check_uninstalled(folder):
+    wait(lambda: not os.path.exists(host(folder)) and values(ENTRY) is None, "the folder and the entry removed")
+    gone = [link for link in (SENDTO_LINK, START_LINK) if os.path.exists(host(link))]
+    check_equal(gone, [], "the shortcuts left")
+
+def ASilentInstallIntoAChosenFolderMakesTheShortcutsAndTheEntry():
+    install("/D=" + CHOSEN)
+    check_installed(CHOSEN)
+    check_equal(listed(CHOSEN), DEFAULT_LIST, "the clipboard with the default settings")
+
+def InstallingAgainGoesThereReplacesTheProgramsAndKeepsTheSettings():
+    for name, kind, data in SAVED:
+        run("wine", "reg", "add", SETTINGS, "/v", name, "/t", kind, "/d", data, "/f")
+    for name in ("readme.txt", "dorrowin-list.exe"):
+        pathlib.Path(host(CHOSEN), name).write_text("an older version's")
+    run("wine", "reg", "delete", ENTRY, "/v", "EstimatedSize", "/f")  # written again last
+    install()
+    check_installed(CHOSEN)
+    check_equal(listed(CHOSEN), SAVED_LIST, "the clipboard with the saved settings")
+
+def TheSilentUninstallerRemovesEverythingButTheSettings():
+    run("wine", CHOSEN + "\\uninstall.exe", "/S")
+    check_uninstalled(CHOSEN)
+    check_equal(sorted(values(SETTINGS) or {}), sorted(name for name, _, _ in SAVED), "the settings kept")
+
+def TheDefaultFolderAndTheUninstallerAskedInJapaneseToRemoveTheSettings():
+    install()
+    check_installed(DEFAULT)
+    run("wine", "reg", "add", MAKER + r"\Other", "/f")  # someone else's key: the maker's stays for it
+    uninstaller = subprocess.Popen(["wine", DEFAULT + "\\uninstall.exe", "/REMOVESETTINGS"], stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    title = "Dorrowin %s アンインストール" % VERSION  # the ticked settings are on its first page; Enter uninstalls
+    window = lambda: run("xdotool", "search", "--name", title, out=subprocess.PIPE).stdout.split()
+    wait(window, title)
+    run("xdotool", "windowfocus", window()[0])
+    run("xdotool", "key", "Return")
+    check_uninstalled(DEFAULT)
+    wait(lambda: values(SETTINGS) is None, "the settings removed")
+    check_equal(values(MAKER + r"\Other"), {}, "the other key under the maker's")
+    run("xdotool", "key", "Return")  # Close
+    check_equal(uninstaller.wait(60), 0, "the uninstaller's exit code")
+
+folder = tempfile.mkdtemp(prefix="dorrowin-install-")
+os.chdir(folder)
+os.makedirs("サブ/y")
+pathlib.Path("サブ/x.txt").touch()
+pathlib.Path("サブ/y/z.txt").touch()
+CHOSEN = "Z:" + os.path.join(folder, "私の ツール", "Dorrowin").replace("/", "\\")
+root = ET.Element("testsuites", name="AllTests")  # GoogleTest's report, whose test cases test.sh counts
+suite = ET.SubElement(root, "testsuite", name="Installer")
+failure = None
+try:
+    check_equal(run("cmake", "--build", BUILD, "--target", "package").returncode, 0, "building the packages")
+    run("wineserver", "-k")
+    shutil.rmtree(PREFIX, ignore_errors=True)
+    run("wineboot", "-i")
+    run("wineserver", "-p")  # the session stays between the programs
+    # Windows close at once with no window manager on the display (Wine would wait 2 s for one).
+    run("wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f")
+    folders = run("wine", "cmd", "/c", "echo %LOCALAPPDATA%^|%APPDATA%", out=subprocess.PIPE).stdout.decode()
+    local, roaming = folders.strip().split("|")
+    DEFAULT = local + r"\Programs\Dorrowin"
+    SENDTO_LINK = roaming + r"\Microsoft\Windows\SendTo\Dorrowin.lnk"
+    START_LINK = roaming + r"\Microsoft\Windows\Start Menu\Programs\Dorrowin.lnk"
+except Exception as error:
+    failure = "the set-up failed: %s\n%s" % (error, traceback.format_exc())
+# In order, each on what the one before left; after a failure the rest are not run.
+for test in (ASilentInstallIntoAChosenFolderMakesTheShortcutsAndTheEntry,
+             InstallingAgainGoesThereReplacesTheProgramsAndKeepsTheSettings,
+             TheSilentUninstallerRemovesEverythingButTheSettings,
+             TheDefaultFolderAndTheUninstallerAskedInJapaneseToRemoveTheSettings):
+    began, failed = time.monotonic(), failure and "not run: " + failure.splitlines()[0]
+    if not failure:
+        try:
+            test()
+        except Exception as error:  # a broken test is a failed test too, told by its traceback
+            failure = failed = str(error) if isinstance(error, AssertionError) else traceback.format_exc()
+    case = ET.SubElement(suite, "testcase", name=test.__name__, time="%.3f" % (time.monotonic() - began))
+    if failed:
+        ET.SubElement(case, "failure", message=failed.splitlines()[0]).text = failed
+    print("[%s] %s%s" % ("FAILED" if failed else "    OK", test.__name__, "\n" + failed if failed else ""))
+run("wineserver", "-k")
+os.chdir("/")
+shutil.rmtree(folder)
+shutil.rmtree(PREFIX, ignore_errors=True)
+root.attrib.update(tests=str(len(suite)), failures=str(len(suite.findall("testcase/failure"))))
+os.makedirs(os.path.dirname(REPORT), exist_ok=True)
+ET.ElementTree(root).write(REPORT, encoding="utf-8", xml_declaration=True)
+sys.exit(root.get("failures") != "0")

@@ -1,7 +1,9 @@
 #include "engine/path_rules.h"
 
+#include "platform/path_root.h"
+
 bool IsNetworkPath(const char16_t* path, int32_t length, PathStyle style) {
-  return style == PathStyle::Windows && length >= 2 && path[0] == kBackslash && path[1] == kBackslash;
+  return style == PathStyle::Windows && length > 0 && IsNetworkRoot(path, static_cast<size_t>(length));
 }
 
 // Paths from a command line can hold repeated separators, a trailing one
@@ -41,12 +43,9 @@ int32_t NormalizeInputPath(char16_t* path, int32_t length, PathStyle style) {
   return write;
 }
 
-// A first component of two units followed by a separator is a drive ("C:\"),
-// and keeps its separator so that the tree shows the drive as "C:\"; a POSIX
+// A drive keeps its separator so that the tree shows it as "C:\"; a POSIX
 // path's root is "/".
 int32_t RootComponentLength(const char16_t* path, int32_t length, PathStyle style) {
   if (style == PathStyle::Posix) return length >= 1 && path[0] == kSlash ? 1 : 0;
-  if (IsNetworkPath(path, length, style)) return 2;
-  if (length >= 3 && path[0] != kBackslash && path[1] != kBackslash && path[2] == kBackslash) return 3;
-  return 0;
+  return length > 0 ? static_cast<int32_t>(WindowsRootLength(path, static_cast<size_t>(length))) : 0;
 }

@@ -64,6 +64,12 @@ class Array {
     size_ = needed;
     return true;
   }
+  // Hands the block (PlatformAlloc storage of the items, freed with
+  // PlatformFree) to the caller; the array is left empty.
+  T* Release() {
+    size_ = capacity_ = 0;
+    return std::exchange(items_, nullptr);
+  }
   void PopBack() { items_[--size_].~T(); }
   // Drops the items after the first size.
   void Truncate(size_t size) {

@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 // Atomics: the worker thread allocates while a test thread reads the stats.
@@ -44,16 +43,6 @@ void PlatformFree(void* block) {
   if (block == nullptr) return;
   g_liveBlocks.fetch_sub(1);
   std::free(block);
-}
-
-// For buffers read until their end, whatever size was announced: the old
-// block goes on every way out, so callers have one pointer to free.
-char* GrowBlock(char* block, size_t used, size_t* capacity) {
-  char* grown = *capacity <= SIZE_MAX / 2 ? static_cast<char*>(PlatformAlloc(*capacity * 2)) : nullptr;
-  if (grown != nullptr) std::memcpy(grown, block, used);
-  PlatformFree(block);
-  *capacity *= 2;
-  return grown;
 }
 
 void ArmAllocationFailure(uint64_t k) {

@@ -14,11 +14,6 @@ void PlatformFree(void* block);
 // fit a size_t, so callers never compute an overflowing size themselves.
 void* PlatformAllocArray(size_t count, size_t size);
 
-// A block of *capacity bytes, used of them in use, moved into one of twice
-// the size; *capacity is doubled. On failure the block is freed and null
-// returned.
-char* GrowBlock(char* block, size_t used, size_t* capacity);
-
 // Counts an allocation made outside PlatformAlloc (a clipboard block) so that
 // fault injection reaches it too: false means "act as if it failed".
 bool PlatformAllocationAllowed();

@@ -1,134 +1,233 @@
 // The POSIX file system. It takes native paths only: the console tool makes
 // every path absolute before the listing reads it. Names are bytes: read
-// with FromUtf8 and given back with LoneSurrogates::AsBytes, a name that is
-// not UTF-8 reaches the system as the same bytes, so its folder is read.
+// with DecodeNextUtf8 and given back with LoneSurrogates::AsBytes, a name
+// that is not UTF-8 reaches the system as the same bytes, so its folder is
+// read. Paths and names are converted on the stack, so a lookup never fails
+// for want of storage, and a path of any depth is read.
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <memory>
 #include <string>
+#include <utility>
 
+#include "platform/array.h"
 #include "platform/filesystem.h"
-#include "platform/memory.h"
 #include "platform/utf8.h"
 
 namespace {
 
+// A descriptor that is closed when its owner ends, keeping errno: the
+// reason of a failure outlives the close.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd = -1) : fd_(fd) {}
+  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Descriptor& operator=(Descriptor other) noexcept {
+    std::swap(fd_, other.fd_);
+    return *this;
+  }
+  ~Descriptor() {
+    int failure = errno;
+    if (fd_ >= 0) close(fd_);
+    errno = failure;
+  }
+  int get() const { return fd_; }
+  int Release() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+// The folder a reader thread opened last, for paths longer than the system
+// takes: a folder below it is opened relative to it, so reading a deep tree
+// costs one short lookup per folder.
+struct LastFolder {
+  Descriptor fd;
+  Array<char16_t> path;
+};
+thread_local LastFolder t_lastFolder;
+
+// Where a path is, as the system takes it: its bytes relative to a folder
+// descriptor (the working folder's for a path the system takes whole).
 // A path that starts with '/' is taken as it is (a backslash is part of a
 // name there). Any other path names nothing: read from the working folder,
 // it would give lines that are not absolute and that depend on where the
-// process stands, and a Windows path (C:\x, \\server\share) would be
-// taken for a file of that odd name.
-bool ToNativePath(const char16_t* path, std::string* native) {
-  if (path[0] != u'/') {
-    errno = ENOENT;
-    return false;
+// process stands, and a Windows path (C:\x, \\server\share) would be taken
+// for a file of that odd name. A path longer than PATH_MAX bytes is reached
+// through folders above it, each lookup shorter than PATH_MAX.
+struct NativePath {
+  explicit NativePath(const char16_t* path) : units(path), count(std::char_traits<char16_t>::length(path)) {
+    if (path[0] != u'/') {
+      errno = ENOENT;
+      return;
+    }
+    if (Encode(0) == count) {
+      found = true;
+      return;
+    }
+    size_t last = t_lastFolder.path.size();
+    if (t_lastFolder.fd.get() >= 0 && last < count && path[last] == u'/' &&
+        std::char_traits<char16_t>::compare(path, t_lastFolder.path.data(), last) == 0 && Encode(last + 1) == count) {
+      base = t_lastFolder.fd.get();
+      found = true;
+      return;
+    }
+    // From the root: each step opens the longest run of whole folders that
+    // fits, relative to the one before.
+    for (size_t from = 0;;) {
+      size_t cut = Encode(from);
+      if (cut == count) break;
+      if (cut == 0) {
+        errno = ENAMETOOLONG;  // one name longer than any lookup
+        return;
+      }
+      bytes[cutBytes] = 0;
+      walked = Descriptor(openat(base, bytes, O_PATH | O_DIRECTORY | O_CLOEXEC));
+      if (walked.get() < 0) return;
+      base = walked.get();
+      from = cut + 1;
+    }
+    found = true;
   }
-  *native = ToUtf8(path, LoneSurrogates::AsBytes);
-  return true;
-}
+  // Encodes units from `from` into bytes (a name that is not UTF-8 as its
+  // own bytes) until the end or until they no longer fit. Returns count
+  // when all fit; else the index of the last separator after from whose
+  // bytes fit (cutBytes bytes before it), or 0 when there is none.
+  size_t Encode(size_t from) {
+    size_t used = 0;
+    size_t cut = 0;
+    char encoded[4];
+    for (size_t i = from; i < count;) {
+      if (units[i] == u'/' && i > from) {
+        cut = i;
+        cutBytes = used;
+      }
+      size_t written = EncodeNextUtf8(units, count, &i, LoneSurrogates::AsBytes, encoded);
+      if (used + written >= sizeof bytes) return cut;
+      std::memcpy(bytes + used, encoded, written);
+      used += written;
+    }
+    bytes[used] = 0;
+    return count;
+  }
+  // Remembers the folder this path names, opened as fd, for the next
+  // lookup below it; paths the system takes whole need none.
+  void RememberFolder(int fd) const {
+    if (base == AT_FDCWD) return;
+    t_lastFolder.path.Clear();
+    bool kept = t_lastFolder.path.AppendUnits(units, count);
+    t_lastFolder.fd = Descriptor(kept ? fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1);
+  }
+
+  const char16_t* units;
+  size_t count;
+  bool found = false;
+  int base = AT_FDCWD;
+  Descriptor walked;
+  size_t cutBytes = 0;
+  char bytes[PATH_MAX];
+};
+
+// Closes a folder, keeping errno.
+struct DirCloser {
+  void operator()(DIR* dir) const {
+    int failure = errno;
+    closedir(dir);
+    errno = failure;
+  }
+};
 
 uint32_t PosixQueryAttributes(const char16_t* path) {
-  std::string native;
-  if (!ToNativePath(path, &native)) return kInvalidAttributes;
+  NativePath native(path);
   struct stat info;
-  if (stat(native.c_str(), &info) != 0) return kInvalidAttributes;
+  if (!native.found || fstatat(native.base, native.bytes, &info, 0) != 0) return kInvalidAttributes;
   return S_ISDIR(info.st_mode) ? kAttributeDirectory : 0x80;  // FILE_ATTRIBUTE_NORMAL
 }
 
+// An entry's name as UTF-16: on the stack, or for a name longer than any
+// Linux file system gives, in storage that can run out (null then).
+struct EntryName {
+  explicit EntryName(const char* bytes) {
+    size_t size = std::strlen(bytes);
+    // Every byte gives at most one unit: a pair comes from four.
+    char16_t* out = size < sizeof units / sizeof units[0] ? units : (spill.Reserve(size + 1) ? spill.data() : nullptr);
+    size_t written = 0;
+    for (size_t i = 0; out != nullptr && i < size;) written += DecodeNextUtf8(bytes, size, &i, out + written);
+    if (out != nullptr) out[written] = 0;
+    text = out;
+  }
+  const char16_t* text;
+  char16_t units[1024];
+  Array<char16_t> spill;
+};
+
 FolderRead PosixEnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, void* context) {
-  std::string native;
-  if (!ToNativePath(folder, &native)) return FolderRead::Unreadable;
-  DIR* dir = opendir(native.c_str());
+  NativePath native(folder);
+  Descriptor fd(native.found ? openat(native.base, native.bytes, O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1);
+  if (fd.get() < 0) return FolderRead::Unreadable;
+  native.RememberFolder(fd.get());
+  std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd.get()));
   if (dir == nullptr) return FolderRead::Unreadable;
-  if (native.back() != '/') native += '/';
-  FolderRead result = FolderRead::Complete;
-  int failure = 0;
+  fd.Release();
   for (;;) {
     // readdir gives null both at the end and on an error; errno tells them
     // apart.
     errno = 0;
-    struct dirent* entry = readdir(dir);
-    if (entry == nullptr) {
-      if (errno != 0) {
-        result = FolderRead::Failed;
-        failure = errno;
-      }
-      break;
-    }
+    struct dirent* entry = readdir(dir.get());
+    if (entry == nullptr) return errno != 0 ? FolderRead::Failed : FolderRead::Complete;
     // The entry's type usually comes with it; only links, and file systems
     // that do not report types, need a look at the entry itself.
     bool isLink = entry->d_type == DT_LNK;
     bool isFolder = entry->d_type == DT_DIR;
     if (entry->d_type == DT_UNKNOWN || isLink) {
-      std::string full = native + entry->d_name;
       struct stat info;
-      isFolder = stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+      isFolder = fstatat(dirfd(dir.get()), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
       if (entry->d_type == DT_UNKNOWN) {
-        struct stat linkInfo;
-        isLink = lstat(full.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode);
+        isLink = fstatat(dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
       }
     }
-    std::u16string name = FromUtf8(entry->d_name);
-    FolderEntry report{name.c_str(), isFolder, isLink && isFolder};
-    if (!onEntry(context, report)) break;
+    EntryName name(entry->d_name);
+    if (name.text == nullptr) {
+      errno = ENOMEM;
+      return FolderRead::Failed;
+    }
+    if (!onEntry(context, FolderEntry{name.text, isFolder, isLink && isFolder})) return FolderRead::Complete;
   }
-  closedir(dir);
-  if (result == FolderRead::Failed) errno = failure;  // the reason outlives closedir
-  return result;
 }
 
 // Reads until the end, whatever size the file reported: it may grow while
 // it is read, and files of /proc report none.
-FileLoad ReadOpenFile(int fd, size_t expected, char** bytes, size_t* size) {
-  size_t capacity = expected + 1;
-  char* buffer = static_cast<char*>(PlatformAlloc(capacity));
-  size_t used = 0;
-  while (buffer != nullptr) {
-    if (used == capacity) {
-      buffer = GrowBlock(buffer, used, &capacity);
-      continue;
-    }
-    ssize_t got = read(fd, buffer + used, capacity - used);
-    if (got == 0) {
-      *bytes = buffer;
-      *size = used;
-      return FileLoad::Loaded;
-    }
-    if (got < 0 && errno != EINTR) {
-      int failure = errno;
-      PlatformFree(buffer);
-      errno = failure;
-      return FileLoad::Unreadable;
-    }
-    if (got > 0) used += static_cast<size_t>(got);
-  }
-  return FileLoad::OutOfMemory;
-}
-
 FileLoad PosixReadFile(const char16_t* path, bool noFollow, char** bytes, size_t* size) {
   *bytes = nullptr;
   *size = 0;
-  std::string native;
-  if (!ToNativePath(path, &native)) return FileLoad::Unreadable;
-  int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0));
-  if (fd < 0) return FileLoad::Unreadable;
+  NativePath native(path);
+  Descriptor fd(native.found ? openat(native.base, native.bytes, O_RDONLY | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0))
+                             : -1);
+  if (fd.get() < 0) return FileLoad::Unreadable;
   struct stat info;
-  FileLoad result = FileLoad::Unreadable;
-  if (fstat(fd, &info) != 0) {
-    // errno tells why
-  } else if (!S_ISREG(info.st_mode)) {
+  if (fstat(fd.get(), &info) != 0) return FileLoad::Unreadable;
+  if (!S_ISREG(info.st_mode)) {
     errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-  } else {
-    result = ReadOpenFile(fd, static_cast<size_t>(info.st_size), bytes, size);
+    return FileLoad::Unreadable;
   }
-  int failure = errno;
-  close(fd);
-  errno = failure;  // the reason outlives close
-  return result;
+  Array<char> buffer;
+  if (!buffer.Reserve(static_cast<size_t>(info.st_size) + 1)) return FileLoad::OutOfMemory;
+  for (char chunk[65536];;) {
+    ssize_t got = read(fd.get(), chunk, sizeof chunk);
+    if (got < 0 && errno != EINTR) return FileLoad::Unreadable;
+    if (got == 0) break;
+    if (got > 0 && !buffer.AppendUnits(chunk, static_cast<size_t>(got))) return FileLoad::OutOfMemory;
+  }
+  *size = buffer.size();
+  *bytes = buffer.Release();
+  return FileLoad::Loaded;
 }
 
 int32_t PosixLastError() { return errno; }

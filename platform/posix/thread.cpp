@@ -3,7 +3,7 @@
 
 #include <new>
 
-#include "platform/memory.h"
+#include "platform/owned.h"
 #include "platform/thread.h"
 
 namespace {
@@ -81,24 +81,22 @@ struct PosixSync {
 // The signal's timed waits count on the monotonic clock, so that a change
 // of the wall clock neither stretches nor cuts them.
 SyncHandle PosixCreateSync() {
-  void* block = PlatformAlloc(sizeof(PosixSync));
-  if (block == nullptr) return nullptr;
-  PosixSync* sync = new (block) PosixSync;
+  Owned<PosixSync> sync = MakeOwned<PosixSync>();
+  if (sync == nullptr) return nullptr;
   pthread_mutex_init(&sync->mutex, nullptr);
   pthread_condattr_t attributes;
   pthread_condattr_init(&attributes);
   pthread_condattr_setclock(&attributes, CLOCK_MONOTONIC);
   pthread_cond_init(&sync->condition, &attributes);
   pthread_condattr_destroy(&attributes);
-  return sync;
+  return sync.release();
 }
 
 void PosixDestroySync(SyncHandle handle) {
-  PosixSync* sync = static_cast<PosixSync*>(handle);
+  Owned<PosixSync> sync(static_cast<PosixSync*>(handle));
   if (sync == nullptr) return;
   pthread_cond_destroy(&sync->condition);
   pthread_mutex_destroy(&sync->mutex);
-  PlatformFree(sync);
 }
 
 void PosixLock(SyncHandle sync) { pthread_mutex_lock(&static_cast<PosixSync*>(sync)->mutex); }

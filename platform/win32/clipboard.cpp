@@ -1,5 +1,8 @@
 #include <windows.h>
 
+#include <cstring>
+#include <memory>
+
 #include "platform/clipboard.h"
 #include "platform/memory.h"
 #include "platform/win32/win32_window.h"
@@ -16,47 +19,90 @@ constexpr DWORD kOpenRetryMs = 20;
 // Set once by the window's start-up, before any job; read by the workers.
 HWND g_owner = nullptr;
 
-bool OpenClipboardPatiently(HWND owner) {
-  ULONGLONG start = GetTickCount64();
-  for (;;) {
-    if (OpenClipboard(owner)) return true;
-    if (GetTickCount64() - start >= kOpenPatienceMs) return false;
-    Sleep(kOpenRetryMs);
+// A GlobalAlloc block until the clipboard takes it.
+struct GlobalFreer {
+  void operator()(void* block) const { GlobalFree(block); }
+};
+using GlobalBlock = std::unique_ptr<void, GlobalFreer>;
+
+struct WindowDestroyer {
+  void operator()(HWND window) const { DestroyWindow(window); }
+};
+using OwnedWindow = std::unique_ptr<HWND__, WindowDestroyer>;
+
+// The clipboard, open for the scope's life.
+struct OpenClipboardScope {
+  explicit OpenClipboardScope(HWND owner) {
+    for (ULONGLONG start = GetTickCount64(); !(open = OpenClipboard(owner) != FALSE);) {
+      if (GetTickCount64() - start >= kOpenPatienceMs) break;
+      Sleep(kOpenRetryMs);
+    }
   }
+  ~OpenClipboardScope() {
+    if (open) CloseClipboard();
+  }
+  bool open = false;
+};
+
+// A block counted as an allocation, so that fault injection reaches it too.
+GlobalBlock Allocate(size_t bytes) {
+  return GlobalBlock(PlatformAllocationAllowed() ? GlobalAlloc(GMEM_MOVEABLE, bytes) : nullptr);
+}
+
+// A copy of the clipboard's text (open), to put back if the new text is
+// refused after EmptyClipboard has dropped the old one. Empty when there is
+// none; *failed when there is one but no storage for its copy.
+GlobalBlock SavedText(bool* failed) {
+  HANDLE held = GetClipboardData(CF_UNICODETEXT);
+  const void* text = held != nullptr ? GlobalLock(held) : nullptr;
+  if (text == nullptr) return GlobalBlock();
+  size_t bytes = GlobalSize(held);
+  GlobalBlock copy = Allocate(bytes);
+  void* target = copy != nullptr ? GlobalLock(copy.get()) : nullptr;
+  if (target != nullptr) {
+    std::memcpy(target, text, bytes);
+    GlobalUnlock(copy.get());
+  }
+  GlobalUnlock(held);
+  *failed = target == nullptr;
+  return target != nullptr ? std::move(copy) : GlobalBlock();
 }
 
 ClipboardResult Win32SetText(size_t units, ClipboardFillFn fill, const void* source) {
   if (units >= SIZE_MAX / sizeof(char16_t)) return ClipboardResult::NoMemory;
-  size_t bytes = (units + 1) * sizeof(char16_t);
-  HGLOBAL block = PlatformAllocationAllowed() ? GlobalAlloc(GMEM_MOVEABLE, bytes) : nullptr;
-  if (block == nullptr) return ClipboardResult::NoMemory;
-  void* target = GlobalLock(block);
-  if (target == nullptr) {
-    GlobalFree(block);
-    return ClipboardResult::NoMemory;
-  }
+  GlobalBlock block = Allocate((units + 1) * sizeof(char16_t));
+  auto* target = block != nullptr ? static_cast<char16_t*>(GlobalLock(block.get())) : nullptr;
+  if (target == nullptr) return ClipboardResult::NoMemory;
   // The text is copied once, from the listing's chunks into the block.
-  fill(source, static_cast<char16_t*>(target));
-  static_cast<char16_t*>(target)[units] = 0;
-  GlobalUnlock(block);
+  fill(source, target);
+  target[units] = 0;
+  GlobalUnlock(block.get());
 
-  if (!OpenClipboardPatiently(g_owner)) {
-    GlobalFree(block);
-    return ClipboardResult::Busy;
+  // Without an owner window EmptyClipboard leaves the clipboard ownerless and
+  // SetClipboardData fails: the console tool lends it a message-only window
+  // of its own thread for the copy. Declared first, it goes after the close.
+  OwnedWindow lent(g_owner == nullptr ? CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                                        GetModuleHandleW(nullptr), nullptr)
+                                      : nullptr);
+  if (g_owner == nullptr && lent == nullptr) return ClipboardResult::NoMemory;
+  OpenClipboardScope clipboard(g_owner != nullptr ? g_owner : lent.get());
+  if (!clipboard.open) return ClipboardResult::Busy;
+  bool failed = false;
+  GlobalBlock saved = SavedText(&failed);
+  if (failed) return ClipboardResult::NoMemory;
+  if (!EmptyClipboard()) return ClipboardResult::Busy;
+  // From here a block belongs to the clipboard once it takes it.
+  if (g_setClipboardData(CF_UNICODETEXT, block.get()) != nullptr) {
+    block.release();
+    return ClipboardResult::Stored;
   }
-  EmptyClipboard();
-  // From here the block belongs to the clipboard; it is freed only if the
-  // clipboard refuses it.
-  if (SetClipboardData(CF_UNICODETEXT, block) == nullptr) {
-    GlobalFree(block);
-    CloseClipboard();
-    return ClipboardResult::NoMemory;
-  }
-  CloseClipboard();
-  return ClipboardResult::Stored;
+  if (saved != nullptr && g_setClipboardData(CF_UNICODETEXT, saved.get()) != nullptr) saved.release();
+  return ClipboardResult::NoMemory;
 }
 
 }  // namespace
+
+HANDLE(WINAPI* g_setClipboardData)(UINT format, HANDLE data) = SetClipboardData;
 
 void SetClipboardOwner(HWND owner) { g_owner = owner; }
 

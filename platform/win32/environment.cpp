@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "platform/environment.h"
-#include "platform/memory.h"
+#include "platform/owned.h"
 
 namespace {
 
@@ -13,14 +13,13 @@ char16_t* Win32Variable(const char16_t* name, bool* failed) {
   auto* wideName = reinterpret_cast<const wchar_t*>(name);
   DWORD needed = GetEnvironmentVariableW(wideName, nullptr, 0);
   while (needed > 1) {
-    auto* value = static_cast<char16_t*>(PlatformAllocArray(needed, sizeof(char16_t)));
+    OwnedBlock<char16_t> value = MakeBlock<char16_t>(needed);
     if (value == nullptr) {
       *failed = true;
       return nullptr;
     }
-    DWORD got = GetEnvironmentVariableW(wideName, reinterpret_cast<wchar_t*>(value), needed);
-    if (got > 0 && got < needed) return value;
-    PlatformFree(value);
+    DWORD got = GetEnvironmentVariableW(wideName, reinterpret_cast<wchar_t*>(value.get()), needed);
+    if (got > 0 && got < needed) return value.release();
     needed = got;
   }
   return nullptr;

@@ -1,42 +1,75 @@
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
+#include "platform/array.h"
 #include "platform/filesystem.h"
-#include "platform/memory.h"
+#include "platform/path_root.h"
 
 namespace {
 
 // Past this length the plain API refuses paths (MAX_PATH, less room for a
 // folder's "\*" and an 8.3 name); such paths go through the \\?\ form.
 constexpr size_t kPlainPathLimit = 240;
+// The longest path the system takes, in units, terminator included.
+constexpr size_t kLongestPath = 32768;
 
 // The text handed to the system for a path of the program's own form: long
 // absolute paths get the \\?\ (or \\?\UNC\) prefix, which never leaves this
 // file. Relative paths cannot take the prefix and are passed as they are.
-bool SystemPath(const char16_t* path, const wchar_t* suffix, std::wstring* out) {
-  try {
-    std::wstring text(reinterpret_cast<const wchar_t*>(path));
-    text += suffix;
-    bool isDrivePath = text.size() >= 3 && text[1] == L':' && text[2] == L'\\';
-    bool isNetworkPath = text.size() >= 2 && text[0] == L'\\' && text[1] == L'\\' &&
-                         text.compare(0, 4, L"\\\\?\\") != 0;
-    if (text.size() > kPlainPathLimit && isDrivePath) {
-      text.insert(0, L"\\\\?\\");
-    } else if (text.size() > kPlainPathLimit && isNetworkPath) {
-      text.replace(0, 2, L"\\\\?\\UNC\\");
-    }
-    out->swap(text);
-    return true;
-  } catch (...) {
-    return false;
+// It lives on the stack: a lookup never fails for want of storage. A path
+// too long for the system reads as the system reports it.
+struct SystemPath {
+  SystemPath(const char16_t* path, const char16_t* suffix) {
+    size_t length = std::char_traits<char16_t>::length(path);
+    size_t suffixLength = std::char_traits<char16_t>::length(suffix);
+    size_t root = WindowsRootLength(path, length);
+    bool isLong = length + suffixLength > kPlainPathLimit;
+    bool hasLongForm = length >= 4 && path[2] == u'?' && path[3] == u'\\';
+    const char16_t* prefix = !isLong ? u"" : root == 3 ? u"\\\\?\\" : root == 2 && !hasLongForm ? u"\\\\?\\UNC" : u"";
+    size_t prefixLength = std::char_traits<char16_t>::length(prefix);
+    size_t skip = prefixLength == 7 ? 1 : 0;  // \\server becomes \\?\UNC\server
+    if (prefixLength + length - skip + suffixLength >= kLongestPath) return;
+    for (size_t i = 0; i < prefixLength; ++i) text[used++] = static_cast<wchar_t>(prefix[i]);
+    for (size_t i = skip; i < length; ++i) text[used++] = static_cast<wchar_t>(path[i]);
+    for (size_t i = 0; i <= suffixLength; ++i) text[used++] = static_cast<wchar_t>(suffix[i]);
+    fits = true;
   }
+  // The text, or null (with the system's error set) when it is too long.
+  const wchar_t* get() {
+    if (!fits) SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return fits ? text : nullptr;
+  }
+  bool fits = false;
+  size_t used = 0;
+  wchar_t text[kLongestPath];
+};
+
+// Owners of what FindFirstFileExW and CreateFileW open; both report failure
+// as INVALID_HANDLE_VALUE, held as empty.
+template <BOOL (*Close)(HANDLE)>
+struct HandleCloser {
+  void operator()(HANDLE handle) const { Close(handle); }
+};
+template <BOOL (*Close)(HANDLE)>
+using Handle = std::unique_ptr<void, HandleCloser<Close>>;
+template <BOOL (*Close)(HANDLE)>
+Handle<Close> Held(HANDLE handle) {
+  return Handle<Close>(handle != INVALID_HANDLE_VALUE ? handle : nullptr);
 }
 
+// Sets the thread's error code when it ends: declared before a handle, it
+// ends after it, so the reason of a failure outlives FindClose and
+// CloseHandle.
+struct KeptError {
+  ~KeptError() { SetLastError(code); }
+  DWORD code = 0;
+};
+
 uint32_t Win32QueryAttributes(const char16_t* path) {
-  std::wstring text;
-  if (!SystemPath(path, L"", &text)) return kInvalidAttributes;
-  return GetFileAttributesW(text.c_str());
+  SystemPath text(path, u"");
+  return text.get() != nullptr ? GetFileAttributesW(text.get()) : kInvalidAttributes;
 }
 
 // A folder that is a symbolic link or a junction (a name-surrogate reparse
@@ -48,90 +81,73 @@ bool IsLinkedFolder(const WIN32_FIND_DATAW& data) {
 }
 
 FolderRead Win32EnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, void* context) {
-  size_t length = 0;
-  while (folder[length] != 0) ++length;
-  bool endsInBackslash = length > 0 && folder[length - 1] == u'\\';
-  std::wstring pattern;
-  if (!SystemPath(folder, endsInBackslash ? L"*" : L"\\*", &pattern)) return FolderRead::Unreadable;
+  size_t length = std::char_traits<char16_t>::length(folder);
+  SystemPath pattern(folder, length > 0 && folder[length - 1] == u'\\' ? u"*" : u"\\*");
+  if (pattern.get() == nullptr) return FolderRead::Unreadable;
   WIN32_FIND_DATAW data;
   // The basic information level skips the 8.3 names, and the large fetch
   // reads entries in bigger batches: the same entries, faster.
-  HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                 nullptr, FIND_FIRST_EX_LARGE_FETCH);
-  if (find == INVALID_HANDLE_VALUE) return FolderRead::Unreadable;
-  FolderRead result = FolderRead::Complete;
-  DWORD failure = 0;
+  KeptError kept;
+  auto find = Held<FindClose>(FindFirstFileExW(pattern.get(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                               FIND_FIRST_EX_LARGE_FETCH));
+  if (find == nullptr) {
+    kept.code = GetLastError();
+    return FolderRead::Unreadable;
+  }
   for (;;) {
     bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     FolderEntry entry{reinterpret_cast<const char16_t*>(data.cFileName), isFolder,
                       isFolder && IsLinkedFolder(data)};
-    if (!onEntry(context, entry)) break;
-    if (!FindNextFileW(find, &data)) {
-      failure = GetLastError();
-      if (failure != ERROR_NO_MORE_FILES) result = FolderRead::Failed;
-      break;
+    if (!onEntry(context, entry)) return FolderRead::Complete;
+    if (!FindNextFileW(find.get(), &data)) {
+      kept.code = GetLastError();
+      return kept.code == ERROR_NO_MORE_FILES ? FolderRead::Complete : FolderRead::Failed;
     }
   }
-  FindClose(find);
-  if (result == FolderRead::Failed) SetLastError(failure);  // the reason outlives FindClose
-  return result;
-}
-
-// Reads until the end, whatever size the file reported: it may grow while
-// it is read.
-FileLoad ReadOpenFile(HANDLE file, size_t expected, char** bytes, size_t* size) {
-  size_t capacity = expected + 1;
-  char* buffer = static_cast<char*>(PlatformAlloc(capacity));
-  size_t used = 0;
-  while (buffer != nullptr) {
-    if (used == capacity) {
-      buffer = GrowBlock(buffer, used, &capacity);
-      continue;
-    }
-    size_t room = capacity - used;
-    DWORD got = 0;
-    if (!ReadFile(file, buffer + used, room > 0x40000000u ? 0x40000000u : static_cast<DWORD>(room), &got, nullptr)) {
-      DWORD failure = GetLastError();
-      PlatformFree(buffer);
-      SetLastError(failure);
-      return FileLoad::Unreadable;
-    }
-    if (got == 0) {
-      *bytes = buffer;
-      *size = used;
-      return FileLoad::Loaded;
-    }
-    used += got;
-  }
-  return FileLoad::OutOfMemory;
 }
 
 // A folder cannot be opened without backup semantics, so only files open;
-// with noFollow the reparse point itself is opened and refused.
+// with noFollow the reparse point itself is opened and refused. Reads until
+// the end, whatever size the file reported: it may grow while it is read.
 FileLoad Win32ReadFile(const char16_t* path, bool noFollow, char** bytes, size_t* size) {
   *bytes = nullptr;
   *size = 0;
-  std::wstring text;
-  if (!SystemPath(path, L"", &text)) return FileLoad::OutOfMemory;
-  HANDLE file = CreateFileW(text.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | (noFollow ? FILE_FLAG_OPEN_REPARSE_POINT : 0),
-                            nullptr);
-  if (file == INVALID_HANDLE_VALUE) return FileLoad::Unreadable;
-  BY_HANDLE_FILE_INFORMATION info;
-  FileLoad result = FileLoad::Unreadable;
-  if (!GetFileInformationByHandle(file, &info)) {
-    // GetLastError tells why
-  } else if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
-    SetLastError(ERROR_ACCESS_DENIED);
-  } else {
-    uint64_t bytesOnDisk = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
-    result = bytesOnDisk < SIZE_MAX ? ReadOpenFile(file, static_cast<size_t>(bytesOnDisk), bytes, size)
-                                    : FileLoad::OutOfMemory;
+  SystemPath text(path, u"");
+  if (text.get() == nullptr) return FileLoad::Unreadable;
+  KeptError kept;
+  auto file = Held<CloseHandle>(CreateFileW(text.get(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL | (noFollow ? FILE_FLAG_OPEN_REPARSE_POINT : 0),
+                                            nullptr));
+  if (file == nullptr) {
+    kept.code = GetLastError();
+    return FileLoad::Unreadable;
   }
-  DWORD failure = GetLastError();
-  CloseHandle(file);
-  SetLastError(failure);  // the reason outlives CloseHandle
-  return result;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file.get(), &info)) {
+    kept.code = GetLastError();
+    return FileLoad::Unreadable;
+  }
+  if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+    kept.code = ERROR_ACCESS_DENIED;
+    return FileLoad::Unreadable;
+  }
+  uint64_t bytesOnDisk = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+  Array<char> buffer;
+  if (bytesOnDisk >= SIZE_MAX || !buffer.Reserve(static_cast<size_t>(bytesOnDisk) + 1)) return FileLoad::OutOfMemory;
+  for (char chunk[65536];;) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr)) {
+      kept.code = GetLastError();
+      return FileLoad::Unreadable;
+    }
+    if (got == 0) break;
+    if (!buffer.AppendUnits(chunk, got)) return FileLoad::OutOfMemory;
+  }
+  *size = buffer.size();
+  *bytes = buffer.Release();
+  return FileLoad::Loaded;
 }
 
 int32_t Win32LastError() { return static_cast<int32_t>(GetLastError()); }

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include "platform/shell.h"
@@ -9,9 +10,14 @@ namespace {
 
 const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
-// ShellExecuteW reports success with a value above 32.
+// ShellExecuteW may hand the document to shell extensions that need COM in a
+// single-threaded apartment: the calling thread joins one for the call
+// (a thread already in COM keeps its own). It reports success with a value
+// above 32.
 bool Win32OpenDocument(const char16_t* path) {
-  HINSTANCE result = ShellExecuteW(nullptr, L"open", Wide(path), L"", L"", SW_SHOW);
+  HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  HINSTANCE result = ShellExecuteW(nullptr, L"open", Wide(path), nullptr, nullptr, SW_SHOWNORMAL);
+  if (SUCCEEDED(com)) CoUninitialize();
   return reinterpret_cast<INT_PTR>(result) > 32;
 }
 

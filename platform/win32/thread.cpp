@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "platform/memory.h"
+#include "platform/owned.h"
 #include "platform/thread.h"
 
 namespace {
@@ -57,15 +57,15 @@ struct Win32Sync {
 };
 
 SyncHandle Win32CreateSync() {
-  auto* sync = static_cast<Win32Sync*>(PlatformAlloc(sizeof(Win32Sync)));
+  Owned<Win32Sync> sync = MakeOwned<Win32Sync>();
   if (sync == nullptr) return nullptr;
   InitializeSRWLock(&sync->lock);
   InitializeConditionVariable(&sync->condition);
-  return sync;
+  return sync.release();
 }
 
 // Neither an SRW lock nor a condition variable holds system resources.
-void Win32DestroySync(SyncHandle sync) { PlatformFree(sync); }
+void Win32DestroySync(SyncHandle sync) { Owned<Win32Sync>(static_cast<Win32Sync*>(sync)); }
 
 void Win32Lock(SyncHandle sync) { AcquireSRWLockExclusive(&static_cast<Win32Sync*>(sync)->lock); }
 

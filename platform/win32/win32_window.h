@@ -43,3 +43,7 @@ int32_t SystemMetricForDpi(int metric, int32_t dpi);
 // The window that owns what the program puts on the clipboard: the
 // clipboard takes data only from an owner window. Null in the console tool.
 void SetClipboardOwner(HWND owner);
+
+// The clipboard's SetClipboardData; tests make it refuse, as the system may
+// after EmptyClipboard.
+extern HANDLE(WINAPI* g_setClipboardData)(UINT format, HANDLE data);

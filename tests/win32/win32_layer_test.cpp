@@ -3,6 +3,8 @@
 #include <fstream>
 
 #include "platform/ansi_code.h"
+#include "platform/clipboard.h"
+#include "platform/win32/win32_window.h"
 #include "tests/support/test_support.h"
 #include "ui/console/console_tool.h"
 
@@ -77,6 +79,30 @@ TEST(Win32Layer, ListingsReachTheClipboardWholeOrNotAtAll) {
   ASSERT_TRUE(holder && std::fgetc(holder) == 'h');
   Job({PathForm::Relative, {kShare + u"\\top.txt"}}, 0, true);
   _pclose(holder);
+}
+
+// The console tool's copy (no owner window set) stores from a window of its own, as Windows demands; a refusal after
+// EmptyClipboard (faked: the real emptying happened, the new text is not stored) puts the old text back.
+TEST(Win32Layer, ConsoleCopyHasAnOwnerAndARefusedCopyKeepsTheOldText) {
+  static HWND owner;
+  static int refusals;
+  g_setClipboardData = [](UINT format, HANDLE data) -> HANDLE {
+    owner = GetClipboardOwner();
+    return refusals-- > 0 ? nullptr : SetClipboardData(format, data);
+  };
+  auto copy = [](const char16_t* text) {
+    return g_clipboard.setText(std::char_traits<char16_t>::length(text),
+                               [](const void* from, char16_t* to) { std::u16string_view t(static_cast<const char16_t*>(from)); t.copy(to, t.size()); }, text);
+  };
+  refusals = 0;
+  EXPECT_EQ(copy(u"old"), ClipboardResult::Stored);
+  EXPECT_NE(owner, nullptr);
+  EXPECT_EQ(Clipboard(), u"old");
+  refusals = 1;
+  EXPECT_EQ(copy(u"new"), ClipboardResult::NoMemory);
+  EXPECT_EQ(Clipboard(), u"old");
+  g_setClipboardData = SetClipboardData;
+  clipboardHolds = Clipboard();
 }
 
 // dorrowin-list's entry in this process, its standard output and error in files.

@@ -1,0 +1,91 @@
+// The POSIX file system on paths longer than the system takes whole: every item of a deep tree is read, as find reads it.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "tests/support/test_support.h"
+
+namespace fs = std::filesystem;
+
+// A chain of `depth` folders named `name` below root, a file "f" in the last; made relative to each folder in turn.
+static void MakeChain(const fs::path& root, int depth, const std::string& name, const std::string& bytes = "") {
+  int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY);
+  for (int i = 0; i < depth && fd >= 0; ++i) {
+    int next = mkdirat(fd, name.c_str(), 0755) == 0 ? openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY) : -1;
+    close(fd);
+    fd = next;
+  }
+  ASSERT_GE(fd, 0);
+  int file = openat(fd, "f", O_CREAT | O_WRONLY, 0644);
+  EXPECT_EQ(write(file, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+  close(file);
+  close(fd);
+}
+
+static std::vector<std::string> SortedLines(const std::string& command, int* status) {
+  FILE* pipe = popen(command.c_str(), "r");
+  std::string out;
+  for (int c; (c = std::fgetc(pipe)) != EOF;) if (c != '\r') out += static_cast<char>(c);
+  *status = pclose(pipe);
+  std::vector<std::string> lines;
+  for (size_t at = 0, end; (end = out.find('\n', at)) != std::string::npos; at = end + 1) lines.push_back(out.substr(at, end - at));
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+// 3,000 levels: 6,000 bytes of path, past PATH_MAX; dorrowin-list lists what find lists and ends well.
+TEST(PosixLayer, DeepChainListsEveryItemFindLists) {
+  ScratchFolder scratch;
+  MakeChain(scratch.native(), 3000, "d");
+  int found = 0, listed = 0;
+  std::string root = scratch.native().string();
+  std::vector<std::string> expected = SortedLines("find '" + root + "' 2>&1", &found);
+  std::vector<std::string> lines = SortedLines(DORROWIN_LIST " -fabsolute '" + root + "' 2>&1", &listed);
+  EXPECT_EQ(found, 0);
+  EXPECT_EQ(listed, 0);
+  EXPECT_EQ(expected.size(), 3002u);
+  EXPECT_TRUE(lines == expected) << lines.size() << " lines, " << expected.size() << " expected";
+}
+
+// Paths past PATH_MAX in the tool's own process: attributes, a file's bytes and every listing line; any one
+// allocation failing fails the listing with nothing left allocated, or (the folder kept for the next lookup) costs
+// nothing but time. On its own thread, whose end takes that folder.
+TEST(PosixLayer, LongPathsReadAndSurviveEveryAllocationFailing) {
+  ScratchFolder scratch;
+  const std::string name(250, 'n');
+  MakeChain(scratch.native(), 20, name, "bytes");  // 20 x 251 bytes
+  std::string deep = scratch.native().string();
+  for (int i = 0; i < 20; ++i) deep += "/" + name;
+  ASSERT_GT(deep.size(), size_t{PATH_MAX});
+  EXPECT_EQ(g_fileSystem.queryAttributes(FromUtf8(deep.c_str()).c_str()), kAttributeDirectory);
+  char* bytes = nullptr;
+  size_t size = 0;
+  EXPECT_EQ(g_fileSystem.readFile(FromUtf8((deep + "/f").c_str()).c_str(), true, &bytes, &size), FileLoad::Loaded);
+  EXPECT_EQ(std::string(bytes, size), "bytes");
+  PlatformFree(bytes);
+  ListingOptions options{PathForm::Absolute, u'/', ItemFilter::FilesAndFolders, true, true, PathStyle::Posix};
+  const std::u16string root = FromUtf8(scratch.native().c_str());
+  auto list = [&](uint64_t failAt) {
+    std::u16string text;
+    ListingOutcome outcome;
+    std::thread([&] {
+      ListingRequest request = MakeRequest(options, {root});
+      Failing(failAt, [&] { outcome = ListToText(request, &text); });
+    }).join();
+    return std::make_pair(outcome, text);
+  };
+  int64_t live = GetAllocationStats().liveBlocks;
+  auto [outcome, text] = list(0);
+  ASSERT_EQ(outcome, ListingOutcome::Done);
+  EXPECT_EQ(Lines(text).size(), 22u);
+  EXPECT_EQ(Lines(text).back(), deep + "/f");
+  for (uint64_t k = 1;; ++k) {
+    uint64_t failures = GetAllocationStats().failures;
+    auto [failed, partial] = list(k);
+    if (GetAllocationStats().failures == failures) break;
+    EXPECT_TRUE(failed == ListingOutcome::Failed ? partial.empty() : partial == text) << "allocation " << k;
+    EXPECT_EQ(GetAllocationStats().liveBlocks, live) << "allocation " << k;
+  }
+}

@@ -73,61 +73,57 @@ ConsoleAction Add(Array<const char16_t*>& list, const char16_t* text) {
   return list.Append(text) ? kTaken : ConsoleAction::OutOfMemory;
 }
 
-ConsoleAction Affix(const OptionValue& value, AffixSlot slot) { return value.command.affixes[slot] = value.text, kTaken; }
+ConsoleAction Affix(const OptionValue& value, AffixSlot slot) {
+  return value.command.affixes[slot] = value.text, kTaken;
+}
 
 bool ValidExclusion(const char16_t* glob, size_t length) {
   return GlobIsValid(glob, length, ExclusionGlobFlags(kConsolePathStyle));
 }
+bool ValidExclusion(const char16_t* glob) { return ValidExclusion(glob, TextLength(glob)); }
+
+// What an option reader is given.
+using In = const OptionValue&;
 
 constexpr ConsoleOption kOptions[] = {
     {u"form", u'f', u"FORM", u"absolute, relative (default), name or tree",
-     [](const OptionValue& v) { return Pick(v, kForms, v.command.pathForm); }},
+     [](In v) { return Pick(v, kForms, v.command.pathForm); }},
     {u"separator", u's', u"SEP", u"backslash or slash (default: the system's own)",
-     [](const OptionValue& v) { return Pick(v, kSeparators, v.command.separator); }},
+     [](In v) { return Pick(v, kSeparators, v.command.separator); }},
     {u"items", u'i', u"ITEMS", u"all (default), files or folders",
-     [](const OptionValue& v) { return Pick(v, kItems, v.command.itemFilter); }},
-    {u"no-extensions", u'x', nullptr, u"hide file extensions",
-     [](const OptionValue& v) { return Set(v.command.extensionsHidden); }},
+     [](In v) { return Pick(v, kItems, v.command.itemFilter); }},
+    {u"no-extensions", u'x', nullptr, u"hide file extensions", [](In v) { return Set(v.command.extensionsHidden); }},
     {u"no-scan", u'n', nullptr, u"do not list what is inside the given folders",
-     [](const OptionValue& v) { return Set(v.command.scanOff); }},
+     [](In v) { return Set(v.command.scanOff); }},
     {u"max-depth", u'L', u"N", u"list at most N levels below each given folder\n(1: its own entries; 0: none)",
-     [](const OptionValue& v) {
-       return Number(v, 0, INT32_MAX, u" (a number of levels, 0 or more)", v.command.maxDepth);
-     }},
+     [](In v) { return Number(v, 0, INT32_MAX, u" (a number of levels, 0 or more)", v.command.maxDepth); }},
     {u"exclude", u'E', u"GLOB",
      u"leave out items whose name matches GLOB, and what\nis inside such folders (may be repeated)",
-     [](const OptionValue& v) {
-       if (!ValidExclusion(v.text, TextLength(v.text))) return Complain(v, u"invalid glob", u"");
-       return Add(v.command.excludes, v.text);
-     }},
+     [](In v) { return ValidExclusion(v.text) ? Add(v.command.excludes, v.text) : Complain(v, u"invalid glob", u""); }},
     {u"exclude-from", 0, u"FILE",
      u"the same for each glob in FILE, one a line\n(empty lines and lines starting with # skipped)",
-     [](const OptionValue& v) { return Add(v.command.excludeFiles, v.text); }},
+     [](In v) { return Add(v.command.excludeFiles, v.text); }},
     {u"gitignore", u'g', nullptr, u"inside a git working tree, leave out what git\nignores",
-     [](const OptionValue& v) { return Set(v.command.gitIgnore); }},
+     [](In v) { return Set(v.command.gitIgnore); }},
     {u"null", u'0', nullptr, u"end each line with a NUL character, not a line end",
-     [](const OptionValue& v) { return Set(v.command.nullEnds); }},
-    {u"file-prefix", 0, u"TEXT", u"text in front of every file line",
-     [](const OptionValue& v) { return Affix(v, kFilePrefix); }},
-    {u"file-suffix", 0, u"TEXT", u"text after every file line",
-     [](const OptionValue& v) { return Affix(v, kFileSuffix); }},
-    {u"folder-prefix", 0, u"TEXT", u"text in front of every folder line",
-     [](const OptionValue& v) { return Affix(v, kFolderPrefix); }},
-    {u"folder-suffix", 0, u"TEXT", u"text after every folder line",
-     [](const OptionValue& v) { return Affix(v, kFolderSuffix); }},
+     [](In v) { return Set(v.command.nullEnds); }},
+    {u"file-prefix", 0, u"TEXT", u"text in front of every file line", [](In v) { return Affix(v, kFilePrefix); }},
+    {u"file-suffix", 0, u"TEXT", u"text after every file line", [](In v) { return Affix(v, kFileSuffix); }},
+    {u"folder-prefix", 0, u"TEXT", u"text in front of every folder line", [](In v) { return Affix(v, kFolderPrefix); }},
+    {u"folder-suffix", 0, u"TEXT", u"text after every folder line", [](In v) { return Affix(v, kFolderSuffix); }},
     // Folders read at once, at most 256: more only hold more requests in flight.
     {u"threads", u'j', u"N",
      u"read up to N folders at once, 1 to 256 (default: 16\nonce folder reads wait on the storage, as on a\n"
      u"network; 1 reads one folder at a time)",
-     [](const OptionValue& v) { return Number(v, 1, 256, u" (a number from 1 to 256)", v.command.readers); }},
+     [](In v) { return Number(v, 1, 256, u" (a number from 1 to 256)", v.command.readers); }},
     {u"utf16", 0, nullptr, u"write the clipboard's exact text: UTF-16LE, lines\njoined with CR LF, none after the last",
-     [](const OptionValue& v) { return Set(v.command.utf16); }},
+     [](In v) { return Set(v.command.utf16); }},
     {u"saved", 0, nullptr, u"start from the settings and texts saved with SAV",
-     [](const OptionValue& v) { return Set(v.command.saved); }, true},
+     [](In v) { return Set(v.command.saved); }, true},
     {u"copy", 0, nullptr, u"put the list on the clipboard instead of printing it",
-     [](const OptionValue& v) { return Set(v.command.copy); }, true},
-    {u"help", u'h', nullptr, u"show this help", [](const OptionValue& v) { return Set(v.command.help); }},
-    {u"version", 0, nullptr, u"show the version", [](const OptionValue& v) { return Set(v.command.version); }},
+     [](In v) { return Set(v.command.copy); }, true},
+    {u"help", u'h', nullptr, u"show this help", [](In v) { return Set(v.command.help); }},
+    {u"version", 0, nullptr, u"show the version", [](In v) { return Set(v.command.version); }},
 };
 
 // Whether text starts with name and ends there or at '='.

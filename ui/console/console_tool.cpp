@@ -232,25 +232,6 @@ bool MakeRequest(const ConsoleCommand& command, ListingRequest* request) {
   return true;
 }
 
-int ListToOutput(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleOutput* out) {
-  StartProgressLine(out->progress);
-  ListingOutcome outcome = StreamListing(request, abort, ListingSink{out, WriteLine, TellProblem, &out->progress->counts});
-  StopProgressLine(out->progress);
-  if (abort.load()) return kExitInterrupted;
-  if (outcome == ListingOutcome::Done) Flush(out);
-  if (out->state == WriteResult::Closed) return kExitListed;
-  if (out->state == WriteResult::Failed) {
-    char16_t reason[256];
-    DescribeSystemError(OutputError(), reason, sizeof(reason) / sizeof(reason[0]));
-    WriteError(u"dorrowin-list: cannot write the list: ");
-    WriteError(reason);
-    EndErrorLine();
-    return kExitProblems;
-  }
-  if (outcome == ListingOutcome::Failed) return OutOfMemory();
-  return out->problems > 0 ? kExitProblems : kExitListed;
-}
-
 // --copy: the clipboard's text in full, then the clipboard, as the window
 // does; problems are told on standard error all the same.
 struct CopyTarget {
@@ -267,17 +248,29 @@ void TellCopyProblem(void* context, const ListingProblem& problem) {
   TellProblem(static_cast<CopyTarget*>(context)->out, problem);
 }
 
-int ListToClipboard(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleOutput* out) {
+// Lists to standard output, or with copy to the clipboard.
+int List(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleOutput* out, bool copy) {
   Freed<ListingText, FreeListingText> text{};
   CopyTarget target{TextSink(&text), out};
+  ListingProgress* counts = &out->progress->counts;
   StartProgressLine(out->progress);
-  ListingOutcome outcome =
-      StreamListing(request, abort, ListingSink{&target, WriteCopiedLine, TellCopyProblem, &out->progress->counts});
+  ListingOutcome outcome = StreamListing(request, abort, copy ? ListingSink{&target, WriteCopiedLine, TellCopyProblem, counts}
+                                                              : ListingSink{out, WriteLine, TellProblem, counts});
   StopProgressLine(out->progress);
-  bool copied = outcome == ListingOutcome::Done && CopyTextToClipboard(text);
+  bool copied = copy && outcome == ListingOutcome::Done && CopyTextToClipboard(text);
   if (abort.load()) return kExitInterrupted;
+  if (!copy && outcome == ListingOutcome::Done) Flush(out);
+  if (out->state == WriteResult::Closed) return kExitListed;
+  if (out->state == WriteResult::Failed) {
+    char16_t reason[256];
+    DescribeSystemError(OutputError(), reason, sizeof(reason) / sizeof(reason[0]));
+    WriteError(u"dorrowin-list: cannot write the list: ");
+    WriteError(reason);
+    EndErrorLine();
+    return kExitProblems;
+  }
   if (outcome == ListingOutcome::Failed) return OutOfMemory();
-  if (!copied) {
+  if (copy && !copied) {
     WriteError(u"dorrowin-list: cannot put the list on the clipboard");
     EndErrorLine();
     return kExitProblems;
@@ -310,5 +303,5 @@ int RunConsoleTool(int32_t count, const char16_t* const* args) {
   action = MakeRequest(command, &request) ? AddConsoleExclusions(command, &request, message) : ConsoleAction::OutOfMemory;
   if (action == ConsoleAction::OutOfMemory) return OutOfMemory();
   if (action == ConsoleAction::UsageError) return UsageError(message);
-  return command.copy ? ListToClipboard(request, abort, out.get()) : ListToOutput(request, abort, out.get());
+  return List(request, abort, out.get(), command.copy);
 }

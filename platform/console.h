@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/owned.h"
 #include "platform/utf8.h"
 
 enum class WriteResult {
@@ -42,9 +43,8 @@ void WatchInterrupt(std::atomic<bool>* abort);
 
 // The absolute form of path, made from the working folder without resolving
 // links ("." and ".." are taken by their text); the path as given when the
-// system cannot tell the working folder. PlatformAlloc'd; null only when
-// storage runs out.
-char16_t* AbsolutePath(const char16_t* path);
+// system cannot tell the working folder. Null only when storage runs out.
+Text AbsolutePath(const char16_t* path);
 
 // The system's short description of an error code, NUL-terminated and cut
 // to fit capacity units.

@@ -4,11 +4,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "platform/memory.h"
+#include "platform/array.h"
 #include "platform/utf8.h"
 
 namespace {
@@ -36,11 +35,15 @@ WriteResult WriteAll(int fd, const char* bytes, size_t count, bool remember) {
   return WriteResult::Written;
 }
 
-// A PlatformAlloc'd copy; null when storage runs out.
-char16_t* CopyText(const std::u16string& text) {
-  auto* copy = static_cast<char16_t*>(PlatformAllocArray(text.size() + 1, sizeof(char16_t)));
-  if (copy != nullptr) std::memcpy(copy, text.c_str(), (text.size() + 1) * sizeof(char16_t));
-  return copy;
+// Appends the units of UTF-8 text, as names are read; false when storage
+// runs out.
+bool AppendUtf8(Array<char16_t>& text, const char* bytes) {
+  size_t size = std::strlen(bytes);
+  char16_t units[2];
+  for (size_t i = 0; i < size;) {
+    if (!text.AppendUnits(units, DecodeNextUtf8(bytes, size, &i, units))) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -57,10 +60,17 @@ WriteResult WriteOutputBytes(const char* bytes, size_t count) { return WriteAll(
 
 int32_t OutputError() { return g_outputError; }
 
+// In pieces of a few hundred characters, encoded as names are written.
 void WriteErrorText(const char16_t* text, size_t count) {
-  std::u16string piece(text, count);
-  std::string bytes = ToUtf8(piece.c_str(), kOutputLoneSurrogates);
-  WriteAll(STDERR_FILENO, bytes.data(), bytes.size(), false);
+  char bytes[1024];
+  size_t used = 0;
+  for (size_t i = 0; i < count;) {
+    used += EncodeNextUtf8(text, count, &i, kOutputLoneSurrogates, bytes + used);
+    if (used + 4 > sizeof(bytes) || i == count) {
+      WriteAll(STDERR_FILENO, bytes, used, false);
+      used = 0;
+    }
+  }
 }
 
 void WatchInterrupt(std::atomic<bool>* abort) {
@@ -77,37 +87,41 @@ void WatchInterrupt(std::atomic<bool>* abort) {
 // drops the component before it (never the root), repeated separators go.
 // Without a working folder (removed under us) a relative path stays as
 // given: reading it, the system tells what it makes of it.
-char16_t* AbsolutePath(const char16_t* path) {
-  std::u16string result;
-  if (path[0] != u'/') {
-    char* folder = getcwd(nullptr, 0);
-    if (folder == nullptr) return CopyText(path);
-    result = FromUtf8(folder);
-    std::free(folder);
-  }
-  std::u16string text(path);
-  size_t i = 0;
-  while (i <= text.size()) {
-    size_t end = text.find(u'/', i);
-    if (end == std::u16string::npos) end = text.size();
-    std::u16string component = text.substr(i, end - i);
-    if (component == u"..") {
-      size_t cut = result.rfind(u'/');
-      result.erase(cut == std::u16string::npos ? 0 : cut);
-    } else if (!component.empty() && component != u".") {
-      result += u'/';
-      result += component;
+Text AbsolutePath(const char16_t* path) {
+  Array<char16_t> result;
+  for (size_t size = 256; path[0] != u'/'; size *= 2) {
+    OwnedBlock<char> folder = MakeBlock<char>(size);
+    if (!folder) return Text();
+    if (getcwd(folder.get(), size) != nullptr) {
+      if (!AppendUtf8(result, folder.get())) return Text();
+      break;
     }
-    i = end + 1;
+    if (errno != ERANGE) return Text::Copy(path, std::char_traits<char16_t>::length(path));
   }
-  if (result.empty()) result = u"/";
-  return CopyText(result);
+  for (const char16_t* at = path; *at != 0;) {
+    const char16_t* end = at;
+    while (*end != 0 && *end != u'/') ++end;
+    size_t length = static_cast<size_t>(end - at);
+    if (length == 2 && at[0] == u'.' && at[1] == u'.') {
+      while (!result.empty() && result.back() != u'/') result.PopBack();
+      if (!result.empty()) result.PopBack();
+    } else if (length > 0 && !(length == 1 && at[0] == u'.')) {
+      if (!result.Append(u'/') || !result.AppendUnits(at, length)) return Text();
+    }
+    at = *end != 0 ? end + 1 : end;
+  }
+  if (result.empty() && !result.Append(u'/')) return Text();
+  return Text::Copy(result.data(), result.size());
 }
 
 void DescribeSystemError(int32_t code, char16_t* buffer, size_t capacity) {
   if (capacity == 0) return;
-  std::u16string text = FromUtf8(std::strerror(code));
-  size_t n = text.size() < capacity - 1 ? text.size() : capacity - 1;
-  std::memcpy(buffer, text.data(), n * sizeof(char16_t));
+  const char* text = std::strerror(code);
+  size_t size = std::strlen(text), n = 0;
+  char16_t units[2];
+  for (size_t i = 0; i < size && n + 1 < capacity;) {
+    size_t count = DecodeNextUtf8(text, size, &i, units);
+    for (size_t k = 0; k < count && n + 1 < capacity; ++k) buffer[n++] = units[k];
+  }
   buffer[n] = 0;
 }

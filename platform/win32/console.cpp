@@ -2,11 +2,8 @@
 
 #include <windows.h>
 
-#include <cstring>
+#include <cstdio>
 #include <cwchar>
-#include <string>
-
-#include "platform/memory.h"
 
 namespace {
 
@@ -76,6 +73,7 @@ WriteResult WriteOutputBytes(const char* bytes, size_t count) {
 
 int32_t OutputError() { return static_cast<int32_t>(g_outputError); }
 
+// To a console as units; elsewhere in pieces of UTF-8, as the listing.
 void WriteErrorText(const char16_t* text, size_t count) {
   HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
   if (IsConsole(handle)) {
@@ -84,14 +82,15 @@ void WriteErrorText(const char16_t* text, size_t count) {
     g_outputError = saved;
     return;
   }
-  int size = count == 0 ? 0
-                        : WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const wchar_t*>(text), static_cast<int>(count),
-                                              nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return;
-  std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const wchar_t*>(text), static_cast<int>(count), bytes.data(), size,
-                      nullptr, nullptr);
-  WriteBytes(handle, bytes.data(), bytes.size(), false);
+  char bytes[1024];
+  size_t used = 0;
+  for (size_t i = 0; i < count;) {
+    used += EncodeNextUtf8(text, count, &i, kOutputLoneSurrogates, bytes + used);
+    if (used + 4 > sizeof(bytes) || i == count) {
+      WriteBytes(handle, bytes, used, false);
+      used = 0;
+    }
+  }
 }
 
 void WatchInterrupt(std::atomic<bool>* abort) {
@@ -103,21 +102,17 @@ void WatchInterrupt(std::atomic<bool>* abort) {
 // name, links are not followed, and a drive-relative "C:x" takes the
 // drive's own working folder. When it refuses, the path stays as given:
 // reading it, the system tells what it makes of it.
-char16_t* AbsolutePath(const char16_t* path) {
+Text AbsolutePath(const char16_t* path) {
   const auto* text = reinterpret_cast<const wchar_t*>(path);
   DWORD size = GetFullPathNameW(text, 0, nullptr, nullptr);
   for (int attempt = 0; attempt < 3 && size > 0; ++attempt) {
-    auto* buffer = static_cast<char16_t*>(PlatformAllocArray(size, sizeof(char16_t)));
-    if (buffer == nullptr) return nullptr;
-    DWORD length = GetFullPathNameW(text, size, reinterpret_cast<wchar_t*>(buffer), nullptr);
-    if (length > 0 && length < size) return buffer;
-    PlatformFree(buffer);
+    OwnedBlock<char16_t> buffer = MakeBlock<char16_t>(size);
+    if (buffer == nullptr) return Text();
+    DWORD length = GetFullPathNameW(text, size, reinterpret_cast<wchar_t*>(buffer.get()), nullptr);
+    if (length > 0 && length < size) return Text::Adopt(buffer.release(), length);
     size = length;  // the working folder changed in between: try the new size
   }
-  size_t count = std::wcslen(text) + 1;
-  auto* copy = static_cast<char16_t*>(PlatformAllocArray(count, sizeof(char16_t)));
-  if (copy != nullptr) std::memcpy(copy, path, count * sizeof(char16_t));
-  return copy;
+  return Text::Copy(path, std::wcslen(text));
 }
 
 void DescribeSystemError(int32_t code, char16_t* buffer, size_t capacity) {
@@ -137,8 +132,9 @@ void DescribeSystemError(int32_t code, char16_t* buffer, size_t capacity) {
     static const char16_t kUnknown[] = u"error ";
     size_t n = 0;
     for (; kUnknown[n] != 0 && n + 1 < capacity; ++n) buffer[n] = kUnknown[n];
-    std::string digits = std::to_string(static_cast<unsigned long>(code));
-    for (size_t k = 0; k < digits.size() && n + 1 < capacity; ++k) buffer[n++] = static_cast<char16_t>(digits[k]);
+    char digits[16];
+    int count = std::snprintf(digits, sizeof(digits), "%lu", static_cast<unsigned long>(static_cast<DWORD>(code)));
+    for (int k = 0; k < count && n + 1 < capacity; ++k) buffer[n++] = static_cast<char16_t>(digits[k]);
     buffer[n] = 0;
   }
 }

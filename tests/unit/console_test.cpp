@@ -12,10 +12,11 @@
 #include <fstream>
 #include <regex>
 #include <set>
-#include <sstream>
+#include <thread>
 
 #include "platform/console.h"
 #include "tests/support/test_support.h"
+#include "ui/console/console_options.h"
 #include "ui/console/console_tool.h"
 
 namespace {
@@ -98,29 +99,30 @@ std::string Shell(const std::string& command) {
 }
 
 // The records of a text, each ended by `end`, with prefix in front of each.
-std::set<std::string> Records(const std::string& text, char end = '\0', const std::string& prefix = "") {
-  std::set<std::string> records;
+std::multiset<std::string> Records(const std::string& text, char end = '\0', const std::string& prefix = "") {
+  std::multiset<std::string> records;
   for (size_t at = 0, stop; (stop = text.find(end, at)) != std::string::npos; at = stop + 1)
     records.insert(prefix + text.substr(at, stop - at));
   return records;
 }
 
-std::string Join(const std::vector<std::string>& lines) {
+std::string Join(const std::vector<std::string>& lines, char end = '\n') {
   std::string text;
-  for (const std::string& line : lines) text += line + "\n";
+  for (const std::string& line : lines) text += line + end;
   return text;
 }
 
 TEST(ConsoleTool, OptionsListLikeTheWindow) {
   ScratchFolder w;
   w.Make({"top/b.TXT", "top/a10.txt", "top/A2.txt", "top/ガ/か.c", "top/ガ/カ10.c", "top/ガ/か9.c", "top/back\\slash",
-          "top/-dash.txt", "top/.hidden", "other/x.md", "-n.txt", "u/𠮷野家.txt", "u/😀/x"});
+          "top/-dash.txt", "top/.hidden", "other/x.md", "-n.txt", "u/𠮷野家.txt", "u/😀/x", "n/a", "n/b/c", "n/line\nbreak"});
   const std::string root = w.native().string();
   std::string rootBackslashed = root;
   std::replace(rootBackslashed.begin(), rootBackslashed.end(), '/', '\\');
   struct Case {
     std::vector<std::string> args;
     std::vector<std::string> lines;
+    char end = '\n';  // --null: NUL
   } cases[] = {
       {{"top"}, {"top", "top/-dash.txt", "top/.hidden", "top/A2.txt", "top/a10.txt", "top/b.TXT", "top/back\\slash",
                  "top/ガ", "top/ガ/か.c", "top/ガ/か9.c", "top/ガ/カ10.c"}},
@@ -136,11 +138,13 @@ TEST(ConsoleTool, OptionsListLikeTheWindow) {
       {{"-j", "1", "--threads=3", "-fname", "top/ガ"}, {"ガ", "か.c", "か9.c", "カ10.c"}},
       {{"top/ガ", "--form", "tree"}, {"ガ", " ┣か.c", " ┣か9.c", " ┗カ10.c"}},
       {{"-f", "absolute", "u"}, {root + "/u", root + "/u/𠮷野家.txt", root + "/u/😀", root + "/u/😀/x"}},
+      {{"-0", "-f", "tree", "n"}, {"n", " ┣a", " ┣line\nbreak", " ┗b", " 　 ┗c"}, '\0'},
+      {{"--null", "-fname", "-i", "files", "n"}, {"a", "line\nbreak", "c"}, '\0'},
   };
   for (const Case& c : cases) {
     ToolRun run = RunTool(c.args, w.native());
     bool missing = std::find(c.args.begin(), c.args.end(), "nowhere") != c.args.end();
-    EXPECT_EQ(run.out, Join(c.lines)) << c.args[0];
+    EXPECT_EQ(run.out, Join(c.lines, c.end)) << c.args[0];
     EXPECT_EQ(run.status, missing ? 1 : 0) << c.args[0];
     EXPECT_EQ(run.err, missing ? "dorrowin-list: cannot access '" + root + "/nowhere': No such file or directory\n" : "");
   }
@@ -164,11 +168,8 @@ TEST(ConsoleTool, UsageErrorsListNothing) {
       {{".", "--form"}, "option --form needs a value"},
       {{".", "-i"}, "option --items needs a value"},
       {{"-f", "wide", "."}, "invalid value 'wide' for --form (absolute, relative, name, tree)"},
-      {{"--separator=colon", "."}, "invalid value 'colon' for --separator (backslash, slash)"},
-      {{"-i", "some", "."}, "invalid value 'some' for --items (all, files, folders)"},
       {{"--no-scan=yes", "."}, "option --no-scan takes no value"},
-      {{"-j", "0", "."}, "invalid value '0' for --threads (a number from 1 to 256)"},
-      {{"--threads=x", "."}, "invalid value 'x' for --threads (a number from 1 to 256)"},
+      {{"--threads=0", "."}, "invalid value '0' for --threads (a number from 1 to 256)"},
       {{"--saved", "."}, "unknown option '--saved'"},  // Windows only
       {{"-x"}, "no path given"},
   };
@@ -183,7 +184,7 @@ TEST(ConsoleTool, UsageErrorsListNothing) {
   for (const std::vector<std::string>& args : {std::vector<std::string>{"-h"}, {"x", "--help"}}) {
     ToolRun help = RunTool(args, "/");
     EXPECT_EQ(help.status, 0) << args[0];
-    EXPECT_NE(help.out.find("  -f, --form=FORM"), std::string::npos) << args[0];
+    EXPECT_NE(help.out.find("\n  -f, --form=FORM          absolute,"), std::string::npos) << args[0];
     EXPECT_EQ(help.out.find("--saved"), std::string::npos);
   }
 }
@@ -224,7 +225,7 @@ TEST(ConsoleTool, GitIgnoreListsWhatGitWouldAdd) {
       return r + "/" + file;
     };
     for (const auto& [file, text] : row) std::ofstream(place(file)) << text;
-    std::set<std::string> expected = Records(Shell("cd " + r + " && git ls-files --others --exclude-standard -z"), '\0', r + "/");
+    std::multiset<std::string> expected = Records(Shell("cd " + r + " && git ls-files --others --exclude-standard -z"), '\0', r + "/");
     EXPECT_EQ(Records(RunTool({"-g", "-f", "absolute", "-i", "files", "-0", r}, "/").out), expected) << row[0].second;
     for (const auto& entry : row) std::filesystem::remove(place(entry.first));
   }
@@ -262,7 +263,7 @@ TEST(ConsoleTool, ExcludeLeavesOutWhatTheGlobsMatch) {
   const std::string t = (w.native() / "t").string(), file = (w.native() / "globs").string();
   const std::vector<std::string> rows[] = {{"*.txt"}, {"d?"}, {"[a-c]*", "z"}, {"[!d]*"}, {"\\*", "c\\[1]"}, {"t"}, {"?", "*[[:digit:]]"}};
   for (const auto& globs : rows) {
-    std::set<std::string> expected{t};
+    std::multiset<std::string> expected{t};
     std::function<void(const std::filesystem::path&)> walk = [&](const std::filesystem::path& folder) {
       for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         std::string name = entry.path().filename();
@@ -278,19 +279,6 @@ TEST(ConsoleTool, ExcludeLeavesOutWhatTheGlobsMatch) {
     EXPECT_EQ(Records(RunTool(args, "/").out, '\n'), expected) << globs[0];
     EXPECT_EQ(Records(RunTool({"--exclude-from", file, "-f", "absolute", t}, "/").out, '\n'), expected) << globs[0];
   }
-}
-
-// --null: the lines, each ended by a NUL instead; a name holding a line break stays whole.
-TEST(ConsoleTool, NullEndsEachLine) {
-  ScratchFolder w;
-  w.Make({"n/a", "n/b/c"});
-  for (std::string form : {"absolute", "tree"}) {
-    std::string lines = RunTool({"-f", form, "n"}, w.native()).out;
-    std::replace(lines.begin(), lines.end(), '\n', '\0');
-    EXPECT_EQ(RunTool({"-0", "-f", form, "n"}, w.native()).out, lines);
-  }
-  w.Make({"n/line\nbreak"});
-  EXPECT_EQ(RunTool({"--null", "-f", "name", "-i", "files", "n"}, w.native()).out, std::string("a\0line\nbreak\0c\0", 15));
 }
 
 // A listing far larger than the pipe: the tool is still writing when the
@@ -314,11 +302,9 @@ TEST(ConsoleTool, InterruptAndClosedPipe) {
   EXPECT_LT(interrupted.out.size(), 200u * 102000u);
   EXPECT_EQ(interrupted.err, "");
   // Lines came out before the interrupt, and every whole one is one of the listing's lines.
-  std::istringstream lines(interrupted.out.substr(0, interrupted.out.rfind('\n') + 1));
-  size_t whole = 0, wrong = 0;
-  for (std::string line; std::getline(lines, line); ++whole) wrong += line != "big" && !line.ends_with(".txt" + suffix);
-  EXPECT_GT(whole, 0u);
-  EXPECT_EQ(wrong, 0u);
+  auto lines = Records(interrupted.out.substr(0, interrupted.out.rfind('\n') + 1), '\n');
+  EXPECT_FALSE(lines.empty());
+  for (const std::string& line : lines) EXPECT_TRUE(line == "big" || line.ends_with(".txt" + suffix)) << line;
 
   ToolRun closed = RunTool(args, w.native(), [](pid_t, const std::string&) { return false; });
   EXPECT_TRUE(closed.status == 0 || closed.status == 128 + SIGPIPE) << closed.status;
@@ -349,28 +335,66 @@ TEST(ConsoleTool, WriteErrorsAndUnreadableFolders) {
                               "top/c", "top/c/z"}));
 }
 
-// Standard error a terminal (script's) and standard output a pipe read only after a second: the progress line is drawn
-// and erased at the end; with standard error a file nothing is drawn (script's output would hold it).
+// Standard error a terminal and standard output a pipe left full until the progress line is on the terminal: the line
+// is drawn and erased at the end. With standard error a pipe nothing is drawn, however long the output waits.
 TEST(ConsoleTool, ProgressLineOnlyOnATerminal) {
   ScratchFolder w;
   std::vector<std::string> files;
   for (int i = 0; i < 2000; ++i) files.push_back("t/d" + std::to_string(i / 40) + "/f" + std::to_string(i));
   w.Make(files);
-  std::string tool = std::string(DORROWIN_LIST) + " --file-suffix=" + std::string(100, 'x') + " " + (w.native() / "t").string();
-  std::string err = (w.native() / "e").string();  // 220 KB of lines: more than the pipe holds
-  std::string slow = " | (sleep 1; cat >/dev/null); ", shell = tool + slow + tool + " 2>" + err + slow + "cat " + err;
-  FILE* pipe = popen(("script -qec '" + shell + "' /dev/null").c_str(), "r");
-  std::string out;
-  for (int c; (c = std::fgetc(pipe)) != EOF;) out += static_cast<char>(c);
-  EXPECT_EQ(pclose(pipe), 0);
-  EXPECT_TRUE(std::regex_match(out, std::regex("(\r[0-9]+ folders, [0-9]+ entries read *)+\r +\r"))) << out;
+  const std::vector<std::string> args = {"--file-suffix=" + std::string(100, 'x'), "t"};  // more than the pipe holds
+  int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+  const std::string device = ptsname(terminal);
+  std::string screen;
+  auto read = [&, buffer = std::string(4096, 0)]() mutable {  // false once the tool has let go of the terminal
+    pollfd fd{terminal, POLLIN, 0};
+    ssize_t n = poll(&fd, 1, 60000) == 1 ? ::read(terminal, buffer.data(), buffer.size()) : 0;
+    return n > 0 && (screen.append(buffer, 0, static_cast<size_t>(n)), true);
+  };
+  ToolRun drawn = RunTool(args, w.native(), [&](pid_t, const std::string&) {
+    while (screen.find(" entries read") == std::string::npos && read()) {}
+    return true;
+  }, [&] { dup2(open(device.c_str(), O_RDWR | O_NOCTTY), 2); });
+  while (read()) {}
+  EXPECT_EQ(drawn.status, 0);
+  EXPECT_TRUE(std::regex_match(screen, std::regex("(\r[0-9]+ folders, [0-9]+ entries read *)+\r +\r"))) << screen;
+  ToolRun quiet = RunTool(args, w.native(), [held = false](pid_t, const std::string&) mutable {
+    if (!held) std::this_thread::sleep_for(std::chrono::seconds(1));  // can only weaken the check, never fail it
+    return held = true;
+  });
+  EXPECT_EQ(quiet.err, "");
+  close(terminal);
 }
 
-std::vector<std::string> SortedLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return std::sort(lines.begin(), lines.end()), lines;
+// The README's option table and the manual page name the options the tool reads, long and short.
+TEST(ConsoleTool, OptionsAreDocumented) {
+  auto names = [](const std::string& text, const char* pattern) {
+    std::set<std::string> found;
+    const std::regex name(pattern);
+    for (std::sregex_iterator it(text.begin(), text.end(), name), end; it != end; ++it) found.insert((*it)[1]);
+    return found;
+  };
+  std::set<std::string> longs, shorts;
+  for (const ConsoleOption& option : kConsoleOptions) {
+    longs.insert("--" + Utf8(option.name));
+    if (option.shortName != 0) shorts.insert({'-', static_cast<char>(option.shortName)});
+  }
+  std::ifstream readme(DORROWIN_SOURCE "/README.md"), manual(DORROWIN_SOURCE "/resources/dorrowin-list.1.in");
+  std::string table, page, line;
+  bool inTable = false;
+  while (std::getline(readme, line)) {
+    inTable = line.starts_with("| option | short |") || (inTable && line.starts_with("|"));
+    if (inTable) table += line + "\n";
+  }
+  for (bool options = false; std::getline(manual, line);) {  // the tags of .TP paragraphs under OPTIONS
+    options = line == ".SH OPTIONS" || (options && !line.starts_with(".SH"));
+    if (options && line == ".TP" && std::getline(manual, line)) page += std::regex_replace(line, std::regex("\\\\-"), "-") + "\n";
+  }
+  EXPECT_EQ(names(table, "`(--[a-z0-9-]+)"), longs);
+  EXPECT_EQ(names(table, "`(-[a-zA-Z0-9])`"), shorts);
+  EXPECT_EQ(names(page, "(--[a-z0-9-]+)"), longs);
+  EXPECT_EQ(names(page, "(?:^|[ \"])(-[a-zA-Z0-9])(?=[ \"]|$)"), shorts);
 }
 
 // Names made on other systems and by broken tools, at several depths: every item is listed with its own bytes, as
@@ -389,12 +413,6 @@ TEST(ConsoleTool, NamesThatAreNotUtf8AreListedByteForByte) {
   }
   w.Make(entries), w.Make(reversed);
   const std::string root = w.native().string(), dir = root + "/t/" + sjis, leaf = " -printf '%f\\n'";
-  auto find = [&](const std::string& args) {
-    FILE* pipe = popen(("cd '" + root + "' && find " + args).c_str(), "r");
-    std::string out;
-    for (int c; (c = std::fgetc(pipe)) != EOF;) out += static_cast<char>(c);
-    return pclose(pipe), SortedLines(out);
-  };
   const std::tuple<std::vector<std::string>, std::string, std::string> cases[] = {
       {{"-f", "absolute", "t"}, root, "'" + root + "/t'"}, {{"t"}, root, "t"}, {{"-fname", "t"}, root, "t" + leaf},
       {{"-ftree", "t"}, root, "t" + leaf}, {{"-f", "absolute", dir}, "/", "'" + dir + "'"},
@@ -404,7 +422,7 @@ TEST(ConsoleTool, NamesThatAreNotUtf8AreListedByteForByte) {
     std::string out = run.out;  // the tree's indent goes: its lines are the names then
     for (const char* glyph : {"┣", "┗", "┃", "　"}) out = std::regex_replace(out, std::regex(glyph), " ");
     out = std::regex_replace(out, std::regex("(^|\n) +"), "$1");
-    EXPECT_EQ(SortedLines(out), find(findArgs)) << args[0];
+    EXPECT_EQ(Records(out, '\n'), Records(Shell("cd '" + root + "' && find " + findArgs), '\n')) << args[0];
     EXPECT_EQ(run.status, 0) << args[0];
     EXPECT_EQ(run.err, "");
   }

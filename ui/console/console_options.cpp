@@ -1,66 +1,132 @@
 #include "ui/console/console_options.h"
 
+#include <initializer_list>
+
 #include "engine/exclusions.h"
 #include "engine/glob.h"
 #include "engine/text.h"
 #include "platform/console.h"
 #include "platform/filesystem.h"
-#include "platform/memory.h"
+#include "platform/owned.h"
 #include "ui/console/console_platform.h"
 
 namespace {
 
-enum class OptionId {
-  Form, Separator, Items, NoExtensions, NoScan, FilePrefix, FileSuffix, FolderPrefix, FolderSuffix,
-  Threads, MaxDepth, Exclude, ExcludeFrom, GitIgnore, Null, Help, Version, Saved, Copy, Utf16,
-};
+constexpr ConsoleAction kTaken = ConsoleAction::List;
 
-struct OptionInfo {
-  const char16_t* name;
-  char16_t shortName;  // 0: none
-  bool takesValue;
-  bool windowsOnly;
-  OptionId id;
-};
+// Appends the pieces, cut where the message is full; a UsageError.
+ConsoleAction Say(ConsoleMessage& message, std::initializer_list<const char16_t*> pieces) {
+  constexpr size_t kRoom = sizeof(message.text) / sizeof(message.text[0]) - 1;
+  for (const char16_t* text : pieces) {
+    for (size_t i = 0; text[i] != 0 && message.length < kRoom; ++i) message.text[message.length++] = text[i];
+  }
+  message.text[message.length] = 0;
+  return ConsoleAction::UsageError;
+}
 
-constexpr OptionInfo kOptions[] = {
-    {u"form", u'f', true, false, OptionId::Form},
-    {u"separator", u's', true, false, OptionId::Separator},
-    {u"items", u'i', true, false, OptionId::Items},
-    {u"no-extensions", u'x', false, false, OptionId::NoExtensions},
-    {u"no-scan", u'n', false, false, OptionId::NoScan},
-    {u"file-prefix", 0, true, false, OptionId::FilePrefix},
-    {u"file-suffix", 0, true, false, OptionId::FileSuffix},
-    {u"folder-prefix", 0, true, false, OptionId::FolderPrefix},
-    {u"folder-suffix", 0, true, false, OptionId::FolderSuffix},
-    {u"threads", u'j', true, false, OptionId::Threads},
-    {u"max-depth", u'L', true, false, OptionId::MaxDepth},
-    {u"exclude", u'E', true, false, OptionId::Exclude},
-    {u"exclude-from", 0, true, false, OptionId::ExcludeFrom},
-    {u"gitignore", u'g', false, false, OptionId::GitIgnore},
-    {u"null", u'0', false, false, OptionId::Null},
-    {u"help", u'h', false, false, OptionId::Help},
-    {u"version", 0, false, false, OptionId::Version},
-    {u"saved", 0, false, true, OptionId::Saved},
-    {u"copy", 0, false, true, OptionId::Copy},
-    {u"utf16", 0, false, false, OptionId::Utf16},
-};
+// "<what> '<value>' for --<option><rest>"
+ConsoleAction Complain(const OptionValue& value, const char16_t* what, const char16_t* rest) {
+  return Say(value.message, {what, u" '", value.text, u"' for --", value.option.name, rest});
+}
 
+template <class T>
 struct Choice {
   const char16_t* word;
-  int32_t value;
+  T value;
 };
 
-constexpr Choice kForms[] = {{u"absolute", static_cast<int32_t>(PathForm::Absolute)},
-                             {u"relative", static_cast<int32_t>(PathForm::Relative)},
-                             {u"name", static_cast<int32_t>(PathForm::NameOnly)},
-                             {u"tree", static_cast<int32_t>(PathForm::Tree)}};
-constexpr Choice kSeparators[] = {{u"backslash", kBackslash}, {u"slash", kSlash}};
-constexpr Choice kItems[] = {{u"all", static_cast<int32_t>(ItemFilter::FilesAndFolders)},
-                             {u"files", static_cast<int32_t>(ItemFilter::FilesOnly)},
-                             {u"folders", static_cast<int32_t>(ItemFilter::FoldersOnly)}};
+constexpr Choice<PathForm> kForms[] = {{u"absolute", PathForm::Absolute},
+                                       {u"relative", PathForm::Relative},
+                                       {u"name", PathForm::NameOnly},
+                                       {u"tree", PathForm::Tree}};
+constexpr Choice<char16_t> kSeparators[] = {{u"backslash", kBackslash}, {u"slash", kSlash}};
+constexpr Choice<ItemFilter> kItems[] = {{u"all", ItemFilter::FilesAndFolders},
+                                         {u"files", ItemFilter::FilesOnly},
+                                         {u"folders", ItemFilter::FoldersOnly}};
 
-// Whether text starts with the n units of name and ends there or at '='.
+// One of the option's words; a wrong one is told with the words there are.
+template <class T, size_t N>
+ConsoleAction Pick(const OptionValue& value, const Choice<T> (&choices)[N], std::optional<T>& slot) {
+  for (const Choice<T>& choice : choices) {
+    if (TextEqual(choice.word, value.text)) return slot = choice.value, kTaken;
+  }
+  Complain(value, u"invalid value", u" (");
+  for (size_t i = 0; i < N; ++i) Say(value.message, {i == 0 ? u"" : u", ", choices[i].word});
+  return Say(value.message, {u")"});
+}
+
+// A number: decimal digits only, least to most.
+ConsoleAction Number(const OptionValue& value, int32_t least, int32_t most, const char16_t* rest, int32_t& slot) {
+  int64_t number = 0;
+  for (const char16_t* c = value.text; *c != 0; ++c) {
+    if (*c < u'0' || *c > u'9' || number > most) return Complain(value, u"invalid value", rest);
+    number = number * 10 + (*c - u'0');
+  }
+  if (value.text[0] == 0 || number < least || number > most) return Complain(value, u"invalid value", rest);
+  slot = static_cast<int32_t>(number);
+  return kTaken;
+}
+
+ConsoleAction Set(bool& flag) { return flag = true, kTaken; }
+
+ConsoleAction Add(Array<const char16_t*>& list, const char16_t* text) {
+  return list.Append(text) ? kTaken : ConsoleAction::OutOfMemory;
+}
+
+ConsoleAction Affix(const OptionValue& value, AffixSlot slot) {
+  return value.command.affixes[slot] = value.text, kTaken;
+}
+
+bool ValidExclusion(const char16_t* glob, size_t length) {
+  return GlobIsValid(glob, length, ExclusionGlobFlags(kConsolePathStyle));
+}
+bool ValidExclusion(const char16_t* glob) { return ValidExclusion(glob, TextLength(glob)); }
+
+// What an option reader is given.
+using In = const OptionValue&;
+
+constexpr ConsoleOption kOptions[] = {
+    {u"form", u'f', u"FORM", u"absolute, relative (default), name or tree",
+     [](In v) { return Pick(v, kForms, v.command.pathForm); }},
+    {u"separator", u's', u"SEP", u"backslash or slash (default: the system's own)",
+     [](In v) { return Pick(v, kSeparators, v.command.separator); }},
+    {u"items", u'i', u"ITEMS", u"all (default), files or folders",
+     [](In v) { return Pick(v, kItems, v.command.itemFilter); }},
+    {u"no-extensions", u'x', nullptr, u"hide file extensions", [](In v) { return Set(v.command.extensionsHidden); }},
+    {u"no-scan", u'n', nullptr, u"do not list what is inside the given folders",
+     [](In v) { return Set(v.command.scanOff); }},
+    {u"max-depth", u'L', u"N", u"list at most N levels below each given folder\n(1: its own entries; 0: none)",
+     [](In v) { return Number(v, 0, INT32_MAX, u" (a number of levels, 0 or more)", v.command.maxDepth); }},
+    {u"exclude", u'E', u"GLOB",
+     u"leave out items whose name matches GLOB, and what\nis inside such folders (may be repeated)",
+     [](In v) { return ValidExclusion(v.text) ? Add(v.command.excludes, v.text) : Complain(v, u"invalid glob", u""); }},
+    {u"exclude-from", 0, u"FILE",
+     u"the same for each glob in FILE, one a line\n(empty lines and lines starting with # skipped)",
+     [](In v) { return Add(v.command.excludeFiles, v.text); }},
+    {u"gitignore", u'g', nullptr, u"inside a git working tree, leave out what git\nignores",
+     [](In v) { return Set(v.command.gitIgnore); }},
+    {u"null", u'0', nullptr, u"end each line with a NUL character, not a line end",
+     [](In v) { return Set(v.command.nullEnds); }},
+    {u"file-prefix", 0, u"TEXT", u"text in front of every file line", [](In v) { return Affix(v, kFilePrefix); }},
+    {u"file-suffix", 0, u"TEXT", u"text after every file line", [](In v) { return Affix(v, kFileSuffix); }},
+    {u"folder-prefix", 0, u"TEXT", u"text in front of every folder line", [](In v) { return Affix(v, kFolderPrefix); }},
+    {u"folder-suffix", 0, u"TEXT", u"text after every folder line", [](In v) { return Affix(v, kFolderSuffix); }},
+    // Folders read at once, at most 256: more only hold more requests in flight.
+    {u"threads", u'j', u"N",
+     u"read up to N folders at once, 1 to 256 (default: 16\nonce folder reads wait on the storage, as on a\n"
+     u"network; 1 reads one folder at a time)",
+     [](In v) { return Number(v, 1, 256, u" (a number from 1 to 256)", v.command.readers); }},
+    {u"utf16", 0, nullptr, u"write the clipboard's exact text: UTF-16LE, lines\njoined with CR LF, none after the last",
+     [](In v) { return Set(v.command.utf16); }},
+    {u"saved", 0, nullptr, u"start from the settings and texts saved with SAV",
+     [](In v) { return Set(v.command.saved); }, true},
+    {u"copy", 0, nullptr, u"put the list on the clipboard instead of printing it",
+     [](In v) { return Set(v.command.copy); }, true},
+    {u"help", u'h', nullptr, u"show this help", [](In v) { return Set(v.command.help); }},
+    {u"version", 0, nullptr, u"show the version", [](In v) { return Set(v.command.version); }},
+};
+
+// Whether text starts with name and ends there or at '='.
 bool NameMatches(const char16_t* text, const char16_t* name) {
   size_t n = TextLength(name);
   for (size_t i = 0; i < n; ++i) {
@@ -69,307 +135,130 @@ bool NameMatches(const char16_t* text, const char16_t* name) {
   return text[n] == 0 || text[n] == u'=';
 }
 
-template <size_t N>
-bool PickChoice(const Choice (&choices)[N], const char16_t* word, int32_t* value) {
-  for (const Choice& choice : choices) {
-    if (TextEqual(choice.word, word)) {
-      *value = choice.value;
-      return true;
+// A long option by the text after "--", or (text null) a short one.
+const ConsoleOption* FindOption(const char16_t* text, char16_t shortName, bool windowsOptions) {
+  for (const ConsoleOption& option : kOptions) {
+    if (option.windowsOnly && !windowsOptions) continue;
+    if (text != nullptr ? NameMatches(text, option.name) : option.shortName != 0 && option.shortName == shortName) {
+      return &option;
     }
   }
-  return false;
-}
-
-template <size_t N>
-void ListChoices(ConsoleMessage* message, const Choice (&choices)[N]) {
-  for (size_t i = 0; i < N; ++i) {
-    AppendMessage(message, i == 0 ? u" (" : u", ");
-    AppendMessage(message, choices[i].word);
-  }
-  AppendMessage(message, u")");
-}
-
-// Messages name an option by its long name.
-void AppendOptionName(ConsoleMessage* message, const OptionInfo& option) {
-  AppendMessage(message, u"--");
-  AppendMessage(message, option.name);
-}
-
-template <size_t N>
-bool InvalidValue(ConsoleMessage* message, const OptionInfo& option, const char16_t* value, const Choice (&choices)[N]) {
-  AppendMessage(message, u"invalid value '");
-  AppendMessage(message, value);
-  AppendMessage(message, u"' for ");
-  AppendOptionName(message, option);
-  ListChoices(message, choices);
-  return false;
-}
-
-// Folders read at once, at most: more only hold more requests in flight.
-constexpr int32_t kMaxThreads = 256;
-
-// A number: decimal digits only, least to most.
-bool ParseNumber(const char16_t* value, int32_t least, int32_t most, int32_t* out) {
-  int64_t number = 0;
-  for (const char16_t* c = value; *c != 0; ++c) {
-    if (*c < u'0' || *c > u'9' || number > most) return false;
-    number = number * 10 + (*c - u'0');
-  }
-  if (value[0] == 0 || number < least || number > most) return false;
-  *out = static_cast<int32_t>(number);
-  return true;
-}
-
-void AppendInvalid(ConsoleMessage* message, const char16_t* what, const char16_t* value, const char16_t* rest) {
-  AppendMessage(message, what);
-  AppendMessage(message, u" '");
-  AppendMessage(message, value);
-  AppendMessage(message, u"' ");
-  AppendMessage(message, rest);
-}
-
-bool ValidExclusion(const char16_t* glob, size_t length) {
-  return GlobIsValid(glob, length, ExclusionGlobFlags(kConsolePathStyle));
-}
-
-// Records one option and its value; false (with the reason) when the value
-// is not one of the option's words.
-bool TakeOption(const OptionInfo& option, const char16_t* value, ConsoleCommand* command, ConsoleMessage* message) {
-  int32_t choice = 0;
-  switch (option.id) {
-    case OptionId::Form:
-      if (!PickChoice(kForms, value, &choice)) return InvalidValue(message, option, value, kForms);
-      command->pathFormGiven = true;
-      command->pathForm = static_cast<PathForm>(choice);
-      return true;
-    case OptionId::Separator:
-      if (!PickChoice(kSeparators, value, &choice)) return InvalidValue(message, option, value, kSeparators);
-      command->separatorGiven = true;
-      command->separator = static_cast<char16_t>(choice);
-      return true;
-    case OptionId::Items:
-      if (!PickChoice(kItems, value, &choice)) return InvalidValue(message, option, value, kItems);
-      command->itemFilterGiven = true;
-      command->itemFilter = static_cast<ItemFilter>(choice);
-      return true;
-    case OptionId::Threads:
-      if (ParseNumber(value, 1, kMaxThreads, &command->readers)) return true;
-      AppendInvalid(message, u"invalid value", value, u"for --threads (a number from 1 to 256)");
-      return false;
-    case OptionId::MaxDepth:
-      if (ParseNumber(value, 0, INT32_MAX, &command->maxDepth)) return true;
-      AppendInvalid(message, u"invalid value", value, u"for --max-depth (a number of levels, 0 or more)");
-      return false;
-    case OptionId::Exclude:
-      if (!ValidExclusion(value, TextLength(value))) {
-        AppendInvalid(message, u"invalid glob", value, u"for --exclude");
-        return false;
-      }
-      command->excludes[command->excludeCount++] = value;
-      return true;
-    case OptionId::ExcludeFrom: command->excludeFiles[command->excludeFileCount++] = value; return true;
-    case OptionId::GitIgnore: command->gitIgnore = true; return true;
-    case OptionId::Null: command->nullEnds = true; return true;
-    case OptionId::NoExtensions: command->extensionsHidden = true; return true;
-    case OptionId::NoScan: command->scanOff = true; return true;
-    case OptionId::FilePrefix: command->affixes[kFilePrefix] = value; return true;
-    case OptionId::FileSuffix: command->affixes[kFileSuffix] = value; return true;
-    case OptionId::FolderPrefix: command->affixes[kFolderPrefix] = value; return true;
-    case OptionId::FolderSuffix: command->affixes[kFolderSuffix] = value; return true;
-    case OptionId::Saved: command->saved = true; return true;
-    case OptionId::Copy: command->copy = true; return true;
-    case OptionId::Utf16: command->utf16 = true; return true;
-    case OptionId::Help:
-    case OptionId::Version: return true;
-  }
-  return true;
-}
-
-const OptionInfo* FindLong(const char16_t* text, bool windowsOptions) {
-  for (const OptionInfo& option : kOptions) {
-    if ((windowsOptions || !option.windowsOnly) && NameMatches(text, option.name)) return &option;
-  }
   return nullptr;
 }
 
-const OptionInfo* FindShort(char16_t name) {
-  for (const OptionInfo& option : kOptions) {
-    if (option.shortName != 0 && option.shortName == name) return &option;
-  }
-  return nullptr;
-}
-
-ConsoleAction Unknown(ConsoleMessage* message, const char16_t* text) {
-  AppendMessage(message, u"unknown option '");
-  AppendMessage(message, text);
-  AppendMessage(message, u"'");
-  return ConsoleAction::UsageError;
-}
-
-ConsoleAction MissingValue(ConsoleMessage* message, const OptionInfo& option) {
-  AppendMessage(message, u"option ");
-  AppendOptionName(message, option);
-  AppendMessage(message, u" needs a value");
-  return ConsoleAction::UsageError;
+ConsoleAction MissingValue(ConsoleMessage& message, const ConsoleOption& option) {
+  return Say(message, {u"option --", option.name, u" needs a value"});
 }
 
 }  // namespace
 
-void AppendMessage(ConsoleMessage* message, const char16_t* text) {
-  constexpr size_t kRoom = sizeof(message->text) / sizeof(message->text[0]) - 1;
-  for (size_t i = 0; text[i] != 0 && message->length < kRoom; ++i) message->text[message->length++] = text[i];
-  message->text[message->length] = 0;
-}
+const std::span<const ConsoleOption> kConsoleOptions(kOptions);
 
 // Options and paths may come in any order; "--" ends the options, and a lone
 // "-" is a path. Help and version win over everything else that is valid.
 ConsoleAction ParseConsoleArguments(int32_t count, const char16_t* const* args, bool windowsOptions,
-                                    ConsoleCommand* command, ConsoleMessage* message) {
-  *command = ConsoleCommand{};
-  command->maxDepth = -1;
-  *message = ConsoleMessage{};
-  message->text[0] = 0;
-  // Each table has room for every argument.
-  for (const char16_t*** table : {&command->paths, &command->excludes, &command->excludeFiles}) {
-    size_t room = count > 0 ? static_cast<size_t>(count) : 1;
-    *table = static_cast<const char16_t**>(PlatformAllocArray(room, sizeof(char16_t*)));
-    if (*table == nullptr) return ConsoleAction::OutOfMemory;
-  }
-  bool help = false;
-  bool version = false;
+                                    ConsoleCommand& command, ConsoleMessage& message) {
+  message.length = 0;
+  message.text[0] = 0;
   bool optionsEnded = false;
   for (int32_t i = 0; i < count; ++i) {
     const char16_t* arg = args[i];
+    ConsoleAction action = kTaken;
     if (optionsEnded || arg[0] != u'-' || arg[1] == 0) {
-      command->paths[command->pathCount++] = arg;
+      action = Add(command.paths, arg);
     } else if (arg[1] == u'-' && arg[2] == 0) {
       optionsEnded = true;
     } else if (arg[1] == u'-') {
-      const OptionInfo* option = FindLong(arg + 2, windowsOptions);
-      if (option == nullptr) return Unknown(message, arg);
-      const char16_t* equals = arg + 2 + TextLength(option->name);
-      const char16_t* value = nullptr;
-      if (*equals == u'=') {
-        value = equals + 1;
-        if (!option->takesValue) {
-          AppendMessage(message, u"option ");
-          AppendOptionName(message, *option);
-          AppendMessage(message, u" takes no value");
-          return ConsoleAction::UsageError;
-        }
-      } else if (option->takesValue) {
-        if (i + 1 >= count) return MissingValue(message, *option);
-        value = args[++i];
+      const ConsoleOption* option = FindOption(arg + 2, 0, windowsOptions);
+      if (option == nullptr) return Say(message, {u"unknown option '", arg, u"'"});
+      const char16_t* value = arg + 2 + TextLength(option->name);
+      if (*value == u'=' && option->valueName == nullptr) {
+        return Say(message, {u"option --", option->name, u" takes no value"});
       }
-      if (!TakeOption(*option, value, command, message)) return ConsoleAction::UsageError;
-      help = help || option->id == OptionId::Help;
-      version = version || option->id == OptionId::Version;
+      if (*value != u'=' && option->valueName != nullptr && i + 1 >= count) return MissingValue(message, *option);
+      value = *value == u'=' ? value + 1 : option->valueName != nullptr ? args[++i] : nullptr;
+      action = option->read({*option, value, command, message});
     } else {
       // A cluster of short options: "-xn", "-ftree", "-x -f tree".
-      for (const char16_t* c = arg + 1; *c != 0; ++c) {
-        const OptionInfo* option = FindShort(*c);
+      for (const char16_t* c = arg + 1; *c != 0 && action == kTaken; ++c) {
+        const ConsoleOption* option = FindOption(nullptr, *c, windowsOptions);
         if (option == nullptr) {
           const char16_t text[3] = {u'-', *c, 0};
-          return Unknown(message, text);
+          return Say(message, {u"unknown option '", text, u"'"});
         }
         const char16_t* value = nullptr;
-        if (option->takesValue) {
-          if (c[1] != 0) {
-            value = c + 1;
-          } else if (i + 1 < count) {
-            value = args[++i];
-          } else {
-            return MissingValue(message, *option);
-          }
+        if (option->valueName != nullptr) {
+          if (c[1] == 0 && i + 1 >= count) return MissingValue(message, *option);
+          value = c[1] != 0 ? c + 1 : args[++i];
         }
-        if (!TakeOption(*option, value, command, message)) return ConsoleAction::UsageError;
-        help = help || option->id == OptionId::Help;
+        action = option->read({*option, value, command, message});
         if (value != nullptr) break;
       }
     }
+    if (action != kTaken) return action;
   }
-  if (help) return ConsoleAction::Help;
-  if (version) return ConsoleAction::Version;
-  if (command->pathCount == 0) {
-    AppendMessage(message, u"no path given");
-    return ConsoleAction::UsageError;
-  }
+  if (command.help) return ConsoleAction::Help;
+  if (command.version) return ConsoleAction::Version;
+  if (command.paths.empty()) return Say(message, {u"no path given"});
   return ConsoleAction::List;
-}
-
-void FreeConsoleCommand(ConsoleCommand* command) {
-  PlatformFree(command->paths);
-  PlatformFree(command->excludes);
-  PlatformFree(command->excludeFiles);
-  command->paths = command->excludes = command->excludeFiles = nullptr;
-  command->pathCount = command->excludeCount = command->excludeFileCount = 0;
 }
 
 namespace {
 
 // One --exclude-from file's globs into the request.
-ConsoleAction AddExclusionFile(const char16_t* name, ListingRequest* request, ConsoleMessage* message) {
-  char16_t* path = name[0] != 0 ? AbsolutePath(name) : nullptr;
-  if (path == nullptr && name[0] != 0) return ConsoleAction::OutOfMemory;
-  char* bytes = nullptr;
+ConsoleAction AddExclusionFile(const char16_t* name, ListingRequest* request, ConsoleMessage& message) {
+  Text path = name[0] != 0 ? AbsolutePath(name) : Text();
+  if (!path && name[0] != 0) return ConsoleAction::OutOfMemory;
+  char* read = nullptr;
   size_t size = 0;
-  FileLoad load = path != nullptr ? g_fileSystem.readFile(path, false, &bytes, &size) : FileLoad::Unreadable;
-  int32_t error = path != nullptr ? g_fileSystem.lastError() : 2;  // ENOENT, ERROR_FILE_NOT_FOUND
-  PlatformFree(path);
+  FileLoad load = path ? g_fileSystem.readFile(path.get(), false, &read, &size) : FileLoad::Unreadable;
+  OwnedBlock<char> bytes(read);
+  int32_t error = path ? g_fileSystem.lastError() : 2;  // ENOENT, ERROR_FILE_NOT_FOUND
   if (load == FileLoad::OutOfMemory) return ConsoleAction::OutOfMemory;
   if (load == FileLoad::Unreadable) {
     char16_t reason[256];
     DescribeSystemError(error, reason, sizeof(reason) / sizeof(reason[0]));
-    AppendMessage(message, u"cannot read --exclude-from file '");
-    AppendMessage(message, name);
-    AppendMessage(message, u"': ");
-    AppendMessage(message, reason);
-    return ConsoleAction::UsageError;
+    return Say(message, {u"cannot read --exclude-from file '", name, u"': ", reason});
   }
   size_t length = 0;
-  char16_t* text = DecodeUtf8(bytes, size, &length);
-  PlatformFree(bytes);
-  if (text == nullptr) return ConsoleAction::OutOfMemory;
-  ConsoleAction action = ConsoleAction::List;
-  size_t start = length > 0 && text[0] == 0xFEFF ? 1 : 0;  // a byte order mark
-  while (start < length && action == ConsoleAction::List) {
+  char16_t* decoded = DecodeUtf8(bytes.get(), size, &length);
+  Text text = Text::Adopt(decoded, length);
+  if (!text) return ConsoleAction::OutOfMemory;
+  size_t start = length > 0 && text.get()[0] == 0xFEFF ? 1 : 0;  // a byte order mark
+  while (start < length) {
     size_t end = start;
-    while (end < length && text[end] != u'\n') ++end;
-    size_t stop = end > start && text[end - 1] == u'\r' ? end - 1 : end;
-    if (stop > start && text[start] != u'#') {
-      if (!ValidExclusion(text + start, stop - start)) {
-        text[stop] = 0;
-        AppendInvalid(message, u"invalid glob", text + start, u"in --exclude-from file '");
-        AppendMessage(message, name);
-        AppendMessage(message, u"'");
-        action = ConsoleAction::UsageError;
-      } else if (!AddRequestExclude(request, text + start, stop - start)) {
-        action = ConsoleAction::OutOfMemory;
+    while (end < length && text.get()[end] != u'\n') ++end;
+    size_t stop = end > start && text.get()[end - 1] == u'\r' ? end - 1 : end;
+    char16_t* glob = text.data() + start;
+    if (stop > start && glob[0] != u'#') {
+      if (!ValidExclusion(glob, stop - start)) {
+        text.data()[stop] = 0;
+        return Say(message, {u"invalid glob '", glob, u"' in --exclude-from file '", name, u"'"});
       }
+      if (!AddRequestExclude(request, glob, stop - start)) return ConsoleAction::OutOfMemory;
     }
     start = end + 1;
   }
-  PlatformFree(text);
-  return action;
+  return ConsoleAction::List;
 }
 
 }  // namespace
 
-ConsoleAction AddConsoleExclusions(const ConsoleCommand& command, ListingRequest* request, ConsoleMessage* message) {
-  for (int32_t i = 0; i < command.excludeCount; ++i) {
-    if (!AddRequestExclude(request, command.excludes[i], TextLength(command.excludes[i]))) return ConsoleAction::OutOfMemory;
+ConsoleAction AddConsoleExclusions(const ConsoleCommand& command, ListingRequest* request, ConsoleMessage& message) {
+  for (const char16_t* glob : command.excludes) {
+    if (!AddRequestExclude(request, glob, TextLength(glob))) return ConsoleAction::OutOfMemory;
   }
-  for (int32_t i = 0; i < command.excludeFileCount; ++i) {
-    ConsoleAction action = AddExclusionFile(command.excludeFiles[i], request, message);
+  for (const char16_t* file : command.excludeFiles) {
+    ConsoleAction action = AddExclusionFile(file, request, message);
     if (action != ConsoleAction::List) return action;
   }
   return ConsoleAction::List;
 }
 
 void ApplyConsoleCommand(const ConsoleCommand& command, ListingSettings* settings) {
-  if (command.pathFormGiven) settings->pathForm = command.pathForm;
-  if (command.separatorGiven) settings->separator = command.separator;
-  if (command.itemFilterGiven) settings->itemFilter = command.itemFilter;
+  if (command.pathForm) settings->pathForm = *command.pathForm;
+  if (command.separator) settings->separator = *command.separator;
+  if (command.itemFilter) settings->itemFilter = *command.itemFilter;
   if (command.extensionsHidden) settings->extensionShown = false;
   if (command.scanOff) settings->folderScan = false;
 }

@@ -4,38 +4,36 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <span>
 
 #include "engine/listing_request.h"
+#include "platform/array.h"
 #include "settings/listing_settings.h"
 
 struct ConsoleCommand {
   // The settings the command line gives; the others keep their base values
   // (the defaults, or with --saved the saved ones).
-  bool pathFormGiven;
-  PathForm pathForm;
-  bool separatorGiven;
-  char16_t separator;
-  bool itemFilterGiven;
-  ItemFilter itemFilter;
-  bool extensionsHidden;  // --no-extensions
-  bool scanOff;           // --no-scan
-  int32_t readers;        // --threads: folders read at once; 0 when not given
-  int32_t maxDepth;       // --max-depth: levels scanned; -1 when not given
-  bool gitIgnore;         // --gitignore
-  bool nullEnds;          // --null: lines end with NUL
-  // The --exclude globs and --exclude-from files, the arguments' own texts
-  // in their order; PlatformAlloc'd.
-  const char16_t** excludes;
-  int32_t excludeCount;
-  const char16_t** excludeFiles;
-  int32_t excludeFileCount;
-  const char16_t* affixes[kAffixCount];  // the arguments' own texts; null when not given
-  bool saved;
-  bool copy;
-  bool utf16;
-  // The path arguments in their order; PlatformAlloc'd.
-  const char16_t** paths;
-  int32_t pathCount;
+  std::optional<PathForm> pathForm;
+  std::optional<char16_t> separator;
+  std::optional<ItemFilter> itemFilter;
+  bool extensionsHidden = false;  // --no-extensions
+  bool scanOff = false;           // --no-scan
+  int32_t readers = 0;            // --threads: folders read at once; 0 when not given
+  int32_t maxDepth = -1;          // --max-depth: levels scanned; -1 when not given
+  bool gitIgnore = false;
+  bool nullEnds = false;  // --null: lines end with NUL
+  bool saved = false;
+  bool copy = false;
+  bool utf16 = false;
+  bool help = false;
+  bool version = false;
+  const char16_t* affixes[kAffixCount] = {};  // the arguments' own texts; null when not given
+  // The arguments' own texts in their order: --exclude globs, --exclude-from
+  // files, paths.
+  Array<const char16_t*> excludes;
+  Array<const char16_t*> excludeFiles;
+  Array<const char16_t*> paths;
 };
 
 enum class ConsoleAction { List, Help, Version, UsageError, OutOfMemory };
@@ -45,21 +43,42 @@ struct ConsoleMessage {
   char16_t text[512];
   size_t length;
 };
-void AppendMessage(ConsoleMessage* message, const char16_t* text);
 
-// Reads the arguments (the program's name not among them). windowsOptions:
-// whether --saved and --copy exist. A UsageError leaves its one-line
-// reason in *message.
+struct ConsoleOption;
+// An option's value as its reader gets it: null for an option without one.
+struct OptionValue {
+  const ConsoleOption& option;
+  const char16_t* text;
+  ConsoleCommand& command;
+  ConsoleMessage& message;
+};
+
+// One option: its names, how its value is read, and its lines in --help.
+struct ConsoleOption {
+  const char16_t* name;
+  char16_t shortName;          // 0: none
+  const char16_t* valueName;   // null: the option takes no value
+  const char16_t* help;        // each '\n' starts a further line
+  // Takes the value into the command: List, or a UsageError with the reason
+  // in the message, or OutOfMemory.
+  ConsoleAction (*read)(const OptionValue& value);
+  bool windowsOnly = false;  // --saved and --copy
+};
+// In the order --help shows them.
+extern const std::span<const ConsoleOption> kConsoleOptions;
+
+// Reads the arguments (the program's name not among them) into a fresh
+// command. windowsOptions: whether --saved and --copy exist. A UsageError
+// leaves its one-line reason in message.
 ConsoleAction ParseConsoleArguments(int32_t count, const char16_t* const* args, bool windowsOptions,
-                                    ConsoleCommand* command, ConsoleMessage* message);
-void FreeConsoleCommand(ConsoleCommand* command);
+                                    ConsoleCommand& command, ConsoleMessage& message);
 
 // Adds the command's --exclude globs and the globs of its --exclude-from
 // files to the request: one a line (a CR before the line's end dropped),
 // empty lines and lines starting with '#' skipped. A file that cannot be
 // read, or holds a glob that is not well formed, is a UsageError (the
-// reason in *message).
-ConsoleAction AddConsoleExclusions(const ConsoleCommand& command, ListingRequest* request, ConsoleMessage* message);
+// reason in message).
+ConsoleAction AddConsoleExclusions(const ConsoleCommand& command, ListingRequest* request, ConsoleMessage& message);
 
 // The command's settings over the base ones.
 void ApplyConsoleCommand(const ConsoleCommand& command, ListingSettings* settings);

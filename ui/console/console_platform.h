@@ -4,6 +4,7 @@
 
 #include "engine/listing.h"
 #include "engine/path_rules.h"
+#include "platform/owned.h"
 #include "settings/listing_settings.h"
 
 extern const PathStyle kConsolePathStyle;
@@ -15,9 +16,8 @@ extern const char16_t kConsoleLineEnd[];
 extern const bool kConsoleHasSavedSettings;
 
 // Puts what SAV stored into *settings (the setting word, where it is
-// valid) and texts (all four, when all are valid; else all null; the
-// caller frees them with PlatformFree), by the window's start-up rules.
-// False when storage runs out.
-bool LoadSavedSettings(ListingSettings* settings, char16_t* texts[kAffixCount]);
+// valid) and texts (all four, when all are valid; else all null), by the
+// window's start-up rules. False when storage runs out.
+bool LoadSavedSettings(ListingSettings* settings, Text texts[kAffixCount]);
 // Places the text on the clipboard as the window does; false on failure.
 bool CopyTextToClipboard(const ListingText& text);

@@ -8,7 +8,7 @@
 #include "engine/text.h"
 #include "job/job_request.h"
 #include "platform/console.h"
-#include "platform/memory.h"
+#include "platform/owned.h"
 #include "platform/utf8.h"
 #include "resources/resource.h"
 #include "ui/console/console_options.h"
@@ -22,41 +22,20 @@ constexpr int kExitProblems = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
+// A listing request or text, freed whichever way the run ends.
+template <class T, void (*Free)(T*)>
+struct Freed : T {
+  ~Freed() { Free(this); }
+};
+
+// --help: this, a line for each option, then kUsageEnd.
 const char16_t kUsage[] =
     u"Usage: dorrowin-list [OPTION]... PATH...\n"
     u"Lists the paths, and everything inside the folders among them, in natural,\n"
     u"Japanese-aware name order, one line per item, as Dorrowin puts them on the\n"
     u"clipboard.\n"
-    u"\n"
-    u"  -f, --form=FORM          absolute, relative (default), name or tree\n"
-    u"  -s, --separator=SEP      backslash or slash (default: the system's own)\n"
-    u"  -i, --items=ITEMS        all (default), files or folders\n"
-    u"  -x, --no-extensions      hide file extensions\n"
-    u"  -n, --no-scan            do not list what is inside the given folders\n"
-    u"  -L, --max-depth=N        list at most N levels below each given folder\n"
-    u"                           (1: its own entries; 0: none)\n"
-    u"  -E, --exclude=GLOB       leave out items whose name matches GLOB, and what\n"
-    u"                           is inside such folders (may be repeated)\n"
-    u"      --exclude-from=FILE  the same for each glob in FILE, one a line\n"
-    u"                           (empty lines and lines starting with # skipped)\n"
-    u"  -g, --gitignore          inside a git working tree, leave out what git\n"
-    u"                           ignores\n"
-    u"  -0, --null               end each line with a NUL character, not a line end\n"
-    u"      --file-prefix=TEXT   text in front of every file line\n"
-    u"      --file-suffix=TEXT   text after every file line\n"
-    u"      --folder-prefix=TEXT text in front of every folder line\n"
-    u"      --folder-suffix=TEXT text after every folder line\n"
-    u"  -j, --threads=N          read up to N folders at once, 1 to 256 (default: 16\n"
-    u"                           once folder reads wait on the storage, as on a\n"
-    u"                           network; 1 reads one folder at a time)\n"
-    u"      --utf16              write the clipboard's exact text: UTF-16LE, lines\n"
-    u"                           joined with CR LF, none after the last\n";
-const char16_t kWindowsUsage[] =
-    u"      --saved              start from the settings and texts saved with SAV\n"
-    u"      --copy               put the list on the clipboard instead of printing it\n";
+    u"\n";
 const char16_t kUsageEnd[] =
-    u"  -h, --help               show this help\n"
-    u"      --version            show the version\n"
     u"\n"
     u"Exit status: 0 listed, 1 a path or folder could not be read (the rest is\n"
     u"listed) or the listing failed, 2 wrong usage, 130 interrupted.\n";
@@ -67,14 +46,16 @@ const char16_t kUsageEnd[] =
 enum class OutputMode { ConsoleUnits, Utf8, Utf16 };
 
 struct ConsoleOutput {
+  ConsoleOutput(OutputMode mode, bool nullEnds, ProgressLine* progress)
+      : mode(mode), nullEnds(nullEnds), progress(progress) {}
   OutputMode mode;
   char bytes[1 << 16];
   char16_t units[1 << 14];
-  size_t used;  // bytes or units, by mode
-  bool nullEnds;  // --null
-  uint64_t lines;
-  WriteResult state;
-  int problems;
+  size_t used = 0;  // bytes or units, by mode
+  bool nullEnds;    // --null
+  uint64_t lines = 0;
+  WriteResult state = WriteResult::Written;
+  int problems = 0;
   ProgressLine* progress;
 };
 
@@ -187,21 +168,44 @@ int OutOfMemory() {
   return kExitProblems;
 }
 
-// Help and version go to standard output like a listing.
-int PrintText(ConsoleOutput* out, const char16_t* const* texts, int32_t count) {
-  for (int32_t i = 0; i < count; ++i) {
-    // Text lines end with the system's line end.
-    const char16_t* text = texts[i];
-    size_t start = 0;
-    for (size_t k = 0; text[k] != 0; ++k) {
-      if (text[k] != u'\n') continue;
-      PutUnits(out, text + start, k - start);
-      PutUnits(out, kConsoleLineEnd, TextLength(kConsoleLineEnd));
-      start = k + 1;
-    }
+// Writes text, each '\n' as the system's line end and then indent.
+void PutText(ConsoleOutput* out, const char16_t* text, const char16_t* indent = u"") {
+  for (size_t start = 0, k = 0;; ++k) {
+    if (text[k] != u'\n' && text[k] != 0) continue;
+    PutUnits(out, text + start, k - start);
+    if (text[k] == 0) return;
+    PutUnits(out, kConsoleLineEnd, TextLength(kConsoleLineEnd));
+    PutUnits(out, indent, TextLength(indent));
+    start = k + 1;
   }
+}
+
+// Help and version go to standard output like a listing.
+int EndText(ConsoleOutput* out) {
   Flush(out);
   return out->state == WriteResult::Failed ? kExitProblems : kExitListed;
+}
+
+// An option's names and value, then its help lines from column 27.
+int PrintHelp(ConsoleOutput* out) {
+  constexpr char16_t kColumn[] = u"                           ";
+  PutText(out, kUsage);
+  for (const ConsoleOption& option : kConsoleOptions) {
+    if (option.windowsOnly && !kConsoleHasSavedSettings) continue;
+    const char16_t shortName[] = {u'-', option.shortName, u',', u' ', 0};
+    const char16_t* value = option.valueName != nullptr ? option.valueName : u"";
+    size_t width = 0;
+    for (const char16_t* piece : {u"  ", option.shortName != 0 ? shortName : u"    ", u"--", option.name,
+                                  *value != 0 ? u"=" : u"", value}) {
+      PutText(out, piece);
+      width += TextLength(piece);
+    }
+    PutUnits(out, kColumn, width < 26 ? 27 - width : 1);
+    PutText(out, option.help, kColumn);
+    PutText(out, u"\n");
+  }
+  PutText(out, kUsageEnd);
+  return EndText(out);
 }
 
 // The request: the base settings (the defaults with the system's separator,
@@ -211,44 +215,21 @@ int PrintText(ConsoleOutput* out, const char16_t* const* texts, int32_t count) {
 bool MakeRequest(const ConsoleCommand& command, ListingRequest* request) {
   ListingSettings settings = kDefaultSettings;
   settings.separator = kConsoleSeparator;
-  char16_t* saved[kAffixCount] = {};
-  bool made = !command.saved || LoadSavedSettings(&settings, saved);
+  Text saved[kAffixCount];
+  if (command.saved && !LoadSavedSettings(&settings, saved)) return false;
   ApplyConsoleCommand(command, &settings);
   const char16_t* texts[kAffixCount] = {};
-  for (int32_t i = 0; i < kAffixCount; ++i) texts[i] = command.affixes[i] != nullptr ? command.affixes[i] : saved[i];
-  made = made && MakeJobRequest(&settings, kConsolePathStyle, texts, request);
+  for (int32_t i = 0; i < kAffixCount; ++i) texts[i] = command.affixes[i] != nullptr ? command.affixes[i] : saved[i].get();
+  if (!MakeJobRequest(&settings, kConsolePathStyle, texts, request)) return false;
   request->options.readers = command.readers;
   request->options.maxDepth = command.maxDepth;
   request->options.gitIgnore = command.gitIgnore;
-  for (char16_t* text : saved) PlatformFree(text);
-  for (int32_t i = 0; i < command.pathCount && made; ++i) {
+  for (const char16_t* arg : command.paths) {
     // An empty argument stays empty: it names nothing and is reported so.
-    const char16_t* arg = command.paths[i];
-    char16_t* path = arg[0] != 0 ? AbsolutePath(arg) : nullptr;
-    made = (path != nullptr || arg[0] == 0) &&
-           AddRequestPath(request, path != nullptr ? path : arg, TextLength(path != nullptr ? path : arg));
-    PlatformFree(path);
+    Text path = arg[0] != 0 ? AbsolutePath(arg) : Text();
+    if ((!path && arg[0] != 0) || !AddRequestPath(request, path ? path.get() : u"", path.length())) return false;
   }
-  return made;
-}
-
-int ListToOutput(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleOutput* out) {
-  StartProgressLine(out->progress);
-  ListingOutcome outcome = StreamListing(request, abort, ListingSink{out, WriteLine, TellProblem, &out->progress->counts});
-  StopProgressLine(out->progress);
-  if (abort.load()) return kExitInterrupted;
-  if (outcome == ListingOutcome::Done) Flush(out);
-  if (out->state == WriteResult::Closed) return kExitListed;
-  if (out->state == WriteResult::Failed) {
-    char16_t reason[256];
-    DescribeSystemError(OutputError(), reason, sizeof(reason) / sizeof(reason[0]));
-    WriteError(u"dorrowin-list: cannot write the list: ");
-    WriteError(reason);
-    EndErrorLine();
-    return kExitProblems;
-  }
-  if (outcome == ListingOutcome::Failed) return OutOfMemory();
-  return out->problems > 0 ? kExitProblems : kExitListed;
+  return true;
 }
 
 // --copy: the clipboard's text in full, then the clipboard, as the window
@@ -267,18 +248,29 @@ void TellCopyProblem(void* context, const ListingProblem& problem) {
   TellProblem(static_cast<CopyTarget*>(context)->out, problem);
 }
 
-int ListToClipboard(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleOutput* out) {
-  ListingText text{};
+// Lists to standard output, or with copy to the clipboard.
+int List(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleOutput* out, bool copy) {
+  Freed<ListingText, FreeListingText> text{};
   CopyTarget target{TextSink(&text), out};
+  ListingProgress* counts = &out->progress->counts;
   StartProgressLine(out->progress);
-  ListingOutcome outcome =
-      StreamListing(request, abort, ListingSink{&target, WriteCopiedLine, TellCopyProblem, &out->progress->counts});
+  ListingOutcome outcome = StreamListing(request, abort, copy ? ListingSink{&target, WriteCopiedLine, TellCopyProblem, counts}
+                                                              : ListingSink{out, WriteLine, TellProblem, counts});
   StopProgressLine(out->progress);
-  bool copied = outcome == ListingOutcome::Done && CopyTextToClipboard(text);
-  FreeListingText(&text);
+  bool copied = copy && outcome == ListingOutcome::Done && CopyTextToClipboard(text);
   if (abort.load()) return kExitInterrupted;
+  if (!copy && outcome == ListingOutcome::Done) Flush(out);
+  if (out->state == WriteResult::Closed) return kExitListed;
+  if (out->state == WriteResult::Failed) {
+    char16_t reason[256];
+    DescribeSystemError(OutputError(), reason, sizeof(reason) / sizeof(reason[0]));
+    WriteError(u"dorrowin-list: cannot write the list: ");
+    WriteError(reason);
+    EndErrorLine();
+    return kExitProblems;
+  }
   if (outcome == ListingOutcome::Failed) return OutOfMemory();
-  if (!copied) {
+  if (copy && !copied) {
     WriteError(u"dorrowin-list: cannot put the list on the clipboard");
     EndErrorLine();
     return kExitProblems;
@@ -289,52 +281,27 @@ int ListToClipboard(const ListingRequest& request, const std::atomic<bool>& abor
 }  // namespace
 
 int RunConsoleTool(int32_t count, const char16_t* const* args) {
-  ConsoleCommand command{};
-  ConsoleMessage message{};
-  ConsoleAction action = ParseConsoleArguments(count, args, kConsoleHasSavedSettings, &command, &message);
+  ConsoleCommand command;
+  ConsoleMessage message;
+  ConsoleAction action = ParseConsoleArguments(count, args, kConsoleHasSavedSettings, command, message);
   // The output record is large for the stack; it lives as long as the run.
-  auto* out = static_cast<ConsoleOutput*>(PlatformAlloc(sizeof(ConsoleOutput)));
-  if (out == nullptr || action == ConsoleAction::OutOfMemory) {
-    PlatformFree(out);
-    FreeConsoleCommand(&command);
-    return OutOfMemory();
-  }
-  out->mode = command.utf16 ? OutputMode::Utf16 : StandardOutputIsConsole() ? OutputMode::ConsoleUnits : OutputMode::Utf8;
-  out->used = 0;
-  out->nullEnds = command.nullEnds;
-  out->lines = 0;
-  out->state = WriteResult::Written;
-  out->problems = 0;
   ProgressLine progress{};
-  out->progress = &progress;
-
-  int status = kExitListed;
-  if (action == ConsoleAction::UsageError) {
-    status = UsageError(message);
-  } else if (action == ConsoleAction::Help) {
-    const char16_t* texts[] = {kUsage, kConsoleHasSavedSettings ? kWindowsUsage : u"", kUsageEnd};
-    status = PrintText(out, texts, 3);
-  } else if (action == ConsoleAction::Version) {
-    const char16_t* texts[] = {u"dorrowin-list " u"" DORROWIN_VERSION_TEXT u"\n"};
-    status = PrintText(out, texts, 1);
-  } else {
-    static std::atomic<bool> abort{false};
-    WatchInterrupt(&abort);
-    ListingRequest request{};
-    ConsoleAction excluded = MakeRequest(command, &request) ? AddConsoleExclusions(command, &request, &message)
-                                                            : ConsoleAction::OutOfMemory;
-    if (excluded == ConsoleAction::OutOfMemory) {
-      status = OutOfMemory();
-    } else if (excluded == ConsoleAction::UsageError) {
-      status = UsageError(message);
-    } else if (command.copy) {
-      status = ListToClipboard(request, abort, out);
-    } else {
-      status = ListToOutput(request, abort, out);
-    }
-    FreeListingRequest(&request);
+  OutputMode mode = command.utf16                 ? OutputMode::Utf16
+                    : StandardOutputIsConsole() ? OutputMode::ConsoleUnits
+                                                : OutputMode::Utf8;
+  Owned<ConsoleOutput> out = MakeOwned<ConsoleOutput>(mode, command.nullEnds, &progress);
+  if (out == nullptr || action == ConsoleAction::OutOfMemory) return OutOfMemory();
+  if (action == ConsoleAction::UsageError) return UsageError(message);
+  if (action == ConsoleAction::Help) return PrintHelp(out.get());
+  if (action == ConsoleAction::Version) {
+    PutText(out.get(), u"dorrowin-list " u"" DORROWIN_VERSION_TEXT u"\n");
+    return EndText(out.get());
   }
-  PlatformFree(out);
-  FreeConsoleCommand(&command);
-  return status;
+  static std::atomic<bool> abort{false};
+  WatchInterrupt(&abort);
+  Freed<ListingRequest, FreeListingRequest> request{};
+  action = MakeRequest(command, &request) ? AddConsoleExclusions(command, &request, message) : ConsoleAction::OutOfMemory;
+  if (action == ConsoleAction::OutOfMemory) return OutOfMemory();
+  if (action == ConsoleAction::UsageError) return UsageError(message);
+  return List(request, abort, out.get(), command.copy);
 }

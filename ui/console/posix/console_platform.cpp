@@ -6,6 +6,6 @@ const char16_t kConsoleSeparator = kSlash;
 const char16_t kConsoleLineEnd[] = u"\n";
 const bool kConsoleHasSavedSettings = false;
 
-bool LoadSavedSettings(ListingSettings*, char16_t*[kAffixCount]) { return false; }
+bool LoadSavedSettings(ListingSettings*, Text[kAffixCount]) { return false; }
 
 bool CopyTextToClipboard(const ListingText&) { return false; }

@@ -1,6 +1,9 @@
 #include "ui/console/console_platform.h"
 
+#include <utility>
+
 #include "engine/clipboard_text.h"
+#include "engine/text.h"
 #include "settings/settings_store.h"
 
 const PathStyle kConsolePathStyle = PathStyle::Windows;
@@ -10,14 +13,14 @@ const bool kConsoleHasSavedSettings = true;
 
 // The same values, read by the same rules, as the window's start-up: the
 // setting word when it is valid, the four texts when all four are.
-bool LoadSavedSettings(ListingSettings* settings, char16_t* texts[kAffixCount]) {
+bool LoadSavedSettings(ListingSettings* settings, Text texts[kAffixCount]) {
   StoredSettings stored{};
   LoadStoredSettings(&stored);
   bool loaded = !stored.outOfMemory;
   if (loaded && stored.settingValid) UnpackSettings(stored.setting, settings);
   for (int32_t i = 0; i < kAffixCount && loaded && stored.textsValid; ++i) {
-    texts[i] = stored.texts[i];  // handed over to the caller
-    stored.texts[i] = nullptr;
+    size_t length = TextLength(stored.texts[i]);
+    texts[i] = Text::Adopt(std::exchange(stored.texts[i], nullptr), length);  // handed over to the caller
   }
   FreeStoredSettings(&stored);
   return loaded;

@@ -19,5 +19,3 @@ int32_t NameStart(const char16_t* path, int32_t from, char16_t separator);
 void MarkLastSibling(ListingContext* context);
 void PushIndent(ListingContext* context);
 void PopIndent(ListingContext* context);
-// Releases the indent's and the line's storage (end of a job).
-void ReleaseLineStorage(ListingContext* context);

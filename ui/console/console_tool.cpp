@@ -275,7 +275,6 @@ int ListToClipboard(const ListingRequest& request, const std::atomic<bool>& abor
       StreamListing(request, abort, ListingSink{&target, WriteCopiedLine, TellCopyProblem, &out->progress->counts});
   StopProgressLine(out->progress);
   bool copied = outcome == ListingOutcome::Done && CopyTextToClipboard(text);
-  FreeListingText(&text);
   if (abort.load()) return kExitInterrupted;
   if (outcome == ListingOutcome::Failed) return OutOfMemory();
   if (!copied) {

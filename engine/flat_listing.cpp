@@ -154,27 +154,18 @@ void ScanFolder(ListingContext* context, const char16_t* folderPath, IgnoreRules
       continue;
     }
     int32_t length = static_cast<int32_t>(path.size() - 1);
-    bool isLast = entry->next == nullptr;
-    if (entry->isFile == 0) {
-      if (AdmitsFolders(context)) {
-        if (isLast) MarkLastSibling(context);
-        AppendOutputLine(context, path.data(), length, false);
+    ListItem(context, path.data(), length, entry->isFile != 0, entry->next == nullptr);
+    if (entry->isFile == 0 && entry->isLink == 0 && ScansAt(context, frame.depth + 1)) {
+      Shared<ReadRequest> read;
+      if (frame.nextAhead < frame.ahead.size() && frame.ahead[frame.nextAhead].entry == entry) {
+        read = std::move(frame.ahead[frame.nextAhead++].request);
       }
-      if (entry->isLink == 0 && ScansAt(context, frame.depth + 1)) {
-        Shared<ReadRequest> read;
-        if (frame.nextAhead < frame.ahead.size() && frame.ahead[frame.nextAhead].entry == entry) {
-          read = std::move(frame.ahead[frame.nextAhead++].request);
-        }
-        PushIndent(context);
-        // The frame may move as the stack grows: what it gives is read first.
-        if (!OpenFolder(context, &frames, &path, static_cast<size_t>(length), read, frame.depth + 1,
-                        frame.contents.rules)) {
-          PopIndent(context);
-        }
+      PushIndent(context);
+      // The frame may move as the stack grows: what it gives is read first.
+      if (!OpenFolder(context, &frames, &path, static_cast<size_t>(length), read, frame.depth + 1,
+                      frame.contents.rules)) {
+        PopIndent(context);
       }
-    } else if (AdmitsFiles(context)) {
-      if (isLast) MarkLastSibling(context);
-      AppendOutputLine(context, path.data(), length, true);
     }
   }
 }
@@ -184,12 +175,8 @@ void ScanFolder(ListingContext* context, const char16_t* folderPath, IgnoreRules
 void ListFlat(ListingContext* context, PathNode* entryList) {
   for (PathNode* entry = entryList; entry != nullptr; entry = entry->next) {
     if (ListingStopped(context)) return;
-    if (entry->isFile == 0) {
-      if (AdmitsFolders(context)) AppendOutputLine(context, entry->text, entry->length, false);
-      if (context->request->options.folderScan) ScanInputFolder(context, entry->text);
-    } else if (AdmitsFiles(context)) {
-      AppendOutputLine(context, entry->text, entry->length, true);
-    }
+    ListItem(context, entry->text, entry->length, entry->isFile != 0, false);
+    if (entry->isFile == 0 && context->request->options.folderScan) ScanInputFolder(context, entry->text);
   }
 }
 

@@ -53,14 +53,6 @@ inline bool ListingStopped(const ListingContext* context) {
   return context->failed || context->abort->load(std::memory_order_relaxed);
 }
 
-inline bool AdmitsFiles(const ListingContext* context) {
-  return context->request->options.itemFilter != ItemFilter::FoldersOnly;
-}
-
-inline bool AdmitsFolders(const ListingContext* context) {
-  return context->request->options.itemFilter != ItemFilter::FilesOnly;
-}
-
 // The separator between the components of the listing's paths.
 inline char16_t PathSeparator(const ListingContext* context) {
   return SeparatorOf(context->request->options.pathStyle);

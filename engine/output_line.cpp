@@ -20,8 +20,7 @@ int32_t PrefixIndex(const ListingContext* context, int32_t length) {
   return start > length ? length : start;
 }
 
-}  // namespace
-
+// Cuts the last component's extension in place; returns the units removed.
 // Only the last component is cut, at its last full stop. A component whose
 // only full stop is its first unit (.profile) is a name without extension
 // and keeps its whole name, so the line never loses the file's name.
@@ -40,6 +39,7 @@ int32_t StripExtension(char16_t* path, int32_t from, char16_t separator) {
   return length - dot;
 }
 
+// Index of the first unit of the path's last component, at or after from.
 // A trailing separator starts no component, so a drive root is its own name.
 int32_t NameStart(const char16_t* path, int32_t from, char16_t separator) {
   int32_t length = static_cast<int32_t>(TextLength(path));
@@ -49,6 +49,8 @@ int32_t NameStart(const char16_t* path, int32_t from, char16_t separator) {
   }
   return result;
 }
+
+}  // namespace
 
 void AppendOutputLine(ListingContext* context, char16_t* path, int32_t length, bool isFile) {
   const ListingOptions& options = context->request->options;
@@ -84,9 +86,11 @@ void AppendOutputLine(ListingContext* context, char16_t* path, int32_t length, b
   if (!context->sink->writeLine(context->sink->context, line.data(), line.size())) context->failed = true;
 }
 
-void MarkLastSibling(ListingContext* context) {
+void ListItem(ListingContext* context, char16_t* path, int32_t length, bool isFile, bool isLast) {
+  if (context->request->options.itemFilter == (isFile ? ItemFilter::FoldersOnly : ItemFilter::FilesOnly)) return;
   Array<char16_t>& indent = context->indent;
-  if (!indent.empty() && indent.back() == kBranch) indent.back() = kLastBranch;
+  if (isLast && !indent.empty() && indent.back() == kBranch) indent.back() = kLastBranch;
+  AppendOutputLine(context, path, length, isFile);
 }
 
 void PushIndent(ListingContext* context) {

@@ -148,19 +148,11 @@ void EmitTreeLevels(ListingContext* context, Array<char16_t>* path, size_t lengt
       context->failed = true;
       continue;
     }
-    if (node->isFile == 0) {
-      if (AdmitsFolders(context)) {
-        if (node->next == nullptr) MarkLastSibling(context);
-        AppendOutputLine(context, path->data(), static_cast<int32_t>(path->size() - 1), false);
-      }
-      if (node->isTerminal != 0 && context->request->options.folderScan) {
-        PushIndent(context);
-        ScanInputFolder(context, path->data());
-        PopIndent(context);
-      }
-    } else if (AdmitsFiles(context)) {
-      if (node->next == nullptr) MarkLastSibling(context);
-      AppendOutputLine(context, path->data(), static_cast<int32_t>(path->size() - 1), true);
+    ListItem(context, path->data(), static_cast<int32_t>(path->size() - 1), node->isFile != 0, node->next == nullptr);
+    if (node->isFile == 0 && node->isTerminal != 0 && context->request->options.folderScan) {
+      PushIndent(context);
+      ScanInputFolder(context, path->data());
+      PopIndent(context);
     }
     if (node->child != nullptr) {
       // A file line may have cut the extension in place: rebuild the path.

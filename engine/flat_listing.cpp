@@ -1,7 +1,5 @@
 #include "engine/flat_listing.h"
 
-#include <algorithm>
-
 #include "engine/folder_readers.h"
 #include "engine/git_ignore.h"
 #include "engine/output_line.h"
@@ -72,26 +70,20 @@ bool PutName(Array<char16_t>* path, size_t prefixLength, const PathNode* entry) 
 // one on top of its stack: the listing needs them in their order. path
 // holds the folder's path and a separator.
 void ReadAhead(ListingContext* context, Frame* frame, Array<char16_t>* path) {
-  int32_t subfolders = 0;
-  for (PathNode* entry = frame->contents.head; entry != nullptr; entry = entry->next) {
-    if (entry->isFile == 0 && entry->isLink == 0) ++subfolders;
-  }
-  if (subfolders == 0 || Readers(context) == nullptr) return;
-  subfolders = std::min(subfolders, ReadAheadRoom(context->readers.get()));
-  for (PathNode* entry = frame->contents.head; entry != nullptr && subfolders > 0; entry = entry->next) {
+  ReaderPool* pool = nullptr;
+  for (PathNode* entry = frame->contents.head; entry != nullptr && !context->failed; entry = entry->next) {
     if (entry->isFile != 0 || entry->isLink != 0) continue;
-    if (!frame->ahead.Append(Subfolder{entry, {}})) {
-      context->failed = true;
-      return;
-    }
-    --subfolders;
+    if (pool == nullptr && (pool = Readers(context)) == nullptr) return;
+    if (static_cast<int32_t>(frame->ahead.size()) >= ReadAheadRoom(pool)) break;
+    if (!frame->ahead.Append(Subfolder{entry, {}})) context->failed = true;
   }
   for (size_t i = frame->ahead.size(); i-- > 0 && !context->failed;) {
     Subfolder& subfolder = frame->ahead[i];
-    if (!PutName(path, frame->prefixLength, subfolder.entry)) context->failed = true;
-    if (!context->failed) {
-      subfolder.request = SubmitRead(context->readers.get(), path->data(), path->size() - 1,
-                                     FilterOf(context, frame->contents.rules), &context->failed);
+    if (!PutName(path, frame->prefixLength, subfolder.entry)) {
+      context->failed = true;
+    } else {
+      subfolder.request = SubmitRead(pool, path->data(), path->size() - 1, FilterOf(context, frame->contents.rules),
+                                     &context->failed);
     }
   }
 }

@@ -96,8 +96,9 @@ void ReadAhead(ListingContext* context, Frame* frame, Array<char16_t>* path) {
 // user chose it. Problems are told here, so they come in the listing's order.
 bool OpenFolder(ListingContext* context, Array<Frame>* frames, Array<char16_t>* path, size_t length,
                 const Shared<ReadRequest>& request, int32_t depth, IgnoreRules* rules) {
-  FolderContents contents = request ? TakeRead(context->readers.get(), request)
-                                    : ReadFolderContents(path->data(), FilterOf(context, rules), context->abort, nullptr);
+  FolderContents contents =
+      request ? TakeRead(context->readers.get(), request)
+              : ReadFolderContents(path->data(), FilterOf(context, rules), context->abort, nullptr);
   bool cut = !contents.whole && !context->abort->load(std::memory_order_relaxed);
   if (contents.failed || cut) context->failed = true;
   if (contents.slow) context->slowReads = true;

@@ -78,8 +78,8 @@ bool PutComponent(Array<char16_t>* path, size_t length, const char16_t* text, si
 // on the server component, a drive keeps its separator ("C:\"), and empty
 // components from repeated or trailing separators are ignored. False when
 // storage runs out.
-bool InsertPathIntoTree(TreeIndex* index, NodeArena* arena, PathNode** root, const char16_t* path, int32_t length, uint8_t isFile,
-                        PathStyle style) {
+bool InsertPathIntoTree(TreeIndex* index, NodeArena* arena, PathNode** root, const char16_t* path, int32_t length,
+                        uint8_t isFile, PathStyle style) {
   const char16_t separator = SeparatorOf(style);
   int32_t rootLength = RootComponentLength(path, length, style);
   bool networkRoot = IsNetworkPath(path, length, style);

@@ -80,7 +80,6 @@ void RunListing(benchmark::State& state, ListingRequest request, uint64_t expect
     ListingText text{};
     if (BuildListing(request, abort, &text) != ListingOutcome::Done) state.SkipWithError("the listing failed");
     lines = text.lines;
-    FreeListingText(&text);
   }
   if (lines != expectedLines) state.SkipWithError("wrong number of lines");
   state.counters["lines"] = static_cast<double>(lines);

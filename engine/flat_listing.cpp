@@ -1,14 +1,11 @@
 #include "engine/flat_listing.h"
 
-#include <cstring>
-
 #include "engine/folder_readers.h"
 #include "engine/git_ignore.h"
 #include "engine/output_line.h"
 #include "engine/path_rules.h"
 #include "engine/text.h"
 #include "platform/filesystem.h"
-#include "platform/memory.h"
 
 namespace {
 
@@ -16,11 +13,22 @@ namespace {
 // wait on the storage's latency (network round trips), not on the cores.
 constexpr int32_t kDefaultReaders = 16;
 
-// A subfolder of the folder being listed and its read-ahead request (null:
+// A subfolder of the folder being listed and its read-ahead request (empty:
 // the listing reads it itself when it gets there).
 struct Subfolder {
   PathNode* entry;
-  ReadRequest* request;
+  Shared<ReadRequest> request;
+};
+
+// A folder whose entries are being listed. The scan keeps one per level on
+// a stack of its own, so a tree of any depth costs no call stack.
+struct Frame {
+  FolderContents contents;
+  PathNode* next;         // the next entry to list
+  size_t prefixLength;    // units of the folder's path and a separator
+  int32_t depth;          // levels below the input folder
+  Array<Subfolder> ahead;  // the subfolders read ahead, in order
+  size_t nextAhead = 0;
 };
 
 // The pool of the listing; null when the request asks for one reader or no
@@ -38,7 +46,7 @@ ReaderPool* Readers(ListingContext* context) {
     context->readersTried = true;
     if (readers > 1) context->readers = StartReaderPool(readers, context->abort, &context->failed);
   }
-  return context->readers;
+  return context->readers.get();
 }
 
 // Whether the folder at this depth below its input folder is scanned.
@@ -51,39 +59,108 @@ FolderFilter FilterOf(const ListingContext* context, IgnoreRules* rules) {
   return FolderFilter{context->exclusions, rules, StyleOf(context)};
 }
 
-// Reads the folder's subfolders ahead, as many as the pool takes, the first
-// one on top of its stack: the listing needs them in their order. path holds
-// the folder's path and a separator (prefixLength units). Returns the
-// subfolders in order with their requests; null when there is nothing to
-// read ahead or storage ran out (context->failed set).
-Subfolder* ReadAhead(ListingContext* context, const FolderContents& contents, char16_t* path, size_t prefixLength,
-                     int32_t* count) {
-  *count = 0;
-  int32_t subfolders = 0;
-  for (PathNode* entry = contents.head; entry != nullptr; entry = entry->next) {
-    if (entry->isFile == 0 && entry->isLink == 0) ++subfolders;
+// Puts the entry's name, terminated, after the first prefixLength units of
+// path; false when storage runs out.
+bool PutName(Array<char16_t>* path, size_t prefixLength, const PathNode* entry) {
+  path->Truncate(prefixLength);
+  return path->AppendUnits(entry->text, static_cast<size_t>(entry->length) + 1);
+}
+
+// Reads the frame's subfolders ahead, as many as the pool takes, the first
+// one on top of its stack: the listing needs them in their order. path
+// holds the folder's path and a separator.
+void ReadAhead(ListingContext* context, Frame* frame, Array<char16_t>* path) {
+  ReaderPool* pool = nullptr;
+  for (PathNode* entry = frame->contents.head; entry != nullptr && !context->failed; entry = entry->next) {
+    if (entry->isFile != 0 || entry->isLink != 0) continue;
+    if (pool == nullptr && (pool = Readers(context)) == nullptr) return;
+    if (static_cast<int32_t>(frame->ahead.size()) >= ReadAheadRoom(pool)) break;
+    if (!frame->ahead.Append(Subfolder{entry, {}})) context->failed = true;
   }
-  if (subfolders == 0 || Readers(context) == nullptr) return nullptr;
-  int32_t room = ReadAheadRoom(context->readers);
-  if (subfolders > room) subfolders = room;
-  if (subfolders <= 0) return nullptr;
-  auto* ahead = static_cast<Subfolder*>(PlatformAllocArray(static_cast<size_t>(subfolders), sizeof(Subfolder)));
-  if (ahead == nullptr) {
+  for (size_t i = frame->ahead.size(); i-- > 0 && !context->failed;) {
+    Subfolder& subfolder = frame->ahead[i];
+    if (!PutName(path, frame->prefixLength, subfolder.entry)) {
+      context->failed = true;
+    } else {
+      subfolder.request = SubmitRead(pool, path->data(), path->size() - 1, FilterOf(context, frame->contents.rules),
+                                     &context->failed);
+    }
+  }
+}
+
+// Takes the folder whose path ends path (length units, then a terminator)
+// from its read-ahead request or reads it here, tells its problem, and puts
+// its frame on the stack with its subfolders read ahead. False when it has
+// nothing to list or the listing stopped. Folders whose entries are links
+// are never opened (see the scan); the folder passed in is, link or not: the
+// user chose it. Problems are told here, so they come in the listing's order.
+bool OpenFolder(ListingContext* context, Array<Frame>* frames, Array<char16_t>* path, size_t length,
+                const Shared<ReadRequest>& request, int32_t depth, IgnoreRules* rules) {
+  FolderContents contents =
+      request ? TakeRead(context->readers.get(), request)
+              : ReadFolderContents(path->data(), FilterOf(context, rules), context->abort, nullptr);
+  bool cut = !contents.whole && !context->abort->load(std::memory_order_relaxed);
+  if (contents.failed || cut) context->failed = true;
+  if (contents.slow) context->slowReads = true;
+  CountFolderRead(context, contents.count);
+  if (contents.read != FolderRead::Complete && !ListingStopped(context)) {
+    ReportProblem(context, ListingProblemKind::UnreadableFolder, path->data(), contents.error);
+  }
+  if (ListingStopped(context) || contents.head == nullptr) return false;
+  const char16_t separator = PathSeparator(context);
+  bool endsInSeparator = length > 0 && (*path)[length - 1] == separator;
+  path->Truncate(length);
+  PathNode* first = contents.head;
+  if ((!endsInSeparator && !path->Append(separator)) ||
+      !frames->Append(Frame{.contents = std::move(contents), .next = first, .prefixLength = path->size(),
+                            .depth = depth})) {
     context->failed = true;
-    return nullptr;
+    return false;
   }
-  int32_t filled = 0;
-  for (PathNode* entry = contents.head; entry != nullptr && filled < subfolders; entry = entry->next) {
-    if (entry->isFile == 0 && entry->isLink == 0) ahead[filled++] = Subfolder{entry, nullptr};
+  if (ScansAt(context, depth + 1)) ReadAhead(context, &frames->back(), path);
+  return true;
+}
+
+// Lists a folder's contents on disk, depth first, files before folders; its
+// subfolders are read ahead by the listing's readers. rules: those of its
+// parent (null outside a working tree).
+void ScanFolder(ListingContext* context, const char16_t* folderPath, IgnoreRules* rules) {
+  Array<char16_t> path;  // the path of the entry in hand
+  Array<Frame> frames;
+  size_t folderLength = TextLength(folderPath);
+  if (!path.AppendUnits(folderPath, folderLength + 1)) {
+    context->failed = true;
+    return;
   }
-  for (int32_t i = subfolders - 1; i >= 0 && !context->failed; --i) {
-    PathNode* entry = ahead[i].entry;
-    std::memcpy(path + prefixLength, entry->text, (static_cast<size_t>(entry->length) + 1) * sizeof(char16_t));
-    size_t length = prefixLength + static_cast<size_t>(entry->length);
-    ahead[i].request = SubmitRead(context->readers, path, length, FilterOf(context, contents.rules), &context->failed);
+  if (!OpenFolder(context, &frames, &path, folderLength, {}, 0, rules)) return;
+  while (!frames.empty()) {
+    Frame& frame = frames.back();
+    PathNode* entry = frame.next;
+    if (entry == nullptr || ListingStopped(context)) {
+      frames.PopBack();
+      if (!frames.empty()) PopIndent(context);
+      continue;
+    }
+    frame.next = entry->next;
+    if (!PutName(&path, frame.prefixLength, entry)) {
+      context->failed = true;
+      continue;
+    }
+    int32_t length = static_cast<int32_t>(path.size() - 1);
+    ListItem(context, path.data(), length, entry->isFile != 0, entry->next == nullptr);
+    if (entry->isFile == 0 && entry->isLink == 0 && ScansAt(context, frame.depth + 1)) {
+      Shared<ReadRequest> read;
+      if (frame.nextAhead < frame.ahead.size() && frame.ahead[frame.nextAhead].entry == entry) {
+        read = std::move(frame.ahead[frame.nextAhead++].request);
+      }
+      PushIndent(context);
+      // The frame may move as the stack grows: what it gives is read first.
+      if (!OpenFolder(context, &frames, &path, static_cast<size_t>(length), read, frame.depth + 1,
+                      frame.contents.rules)) {
+        PopIndent(context);
+      }
+    }
   }
-  *count = subfolders;
-  return ahead;
 }
 
 }  // namespace
@@ -91,12 +168,8 @@ Subfolder* ReadAhead(ListingContext* context, const FolderContents& contents, ch
 void ListFlat(ListingContext* context, PathNode* entryList) {
   for (PathNode* entry = entryList; entry != nullptr; entry = entry->next) {
     if (ListingStopped(context)) return;
-    if (entry->isFile == 0) {
-      if (AdmitsFolders(context)) AppendOutputLine(context, entry->text, entry->length, false);
-      if (context->request->options.folderScan) ScanInputFolder(context, entry->text);
-    } else if (AdmitsFiles(context)) {
-      AppendOutputLine(context, entry->text, entry->length, true);
-    }
+    ListItem(context, entry->text, entry->length, entry->isFile != 0, false);
+    if (entry->isFile == 0 && context->request->options.folderScan) ScanInputFolder(context, entry->text);
   }
 }
 
@@ -110,82 +183,6 @@ void ScanInputFolder(ListingContext* context, const char16_t* folderPath) {
     rules = InputFolderRules(&context->ignore, folderPath, TextLength(folderPath), StyleOf(context), &ignored,
                              &context->failed);
   }
-  if (!ignored && !context->failed) ScanFolder(context, folderPath, nullptr, 0, rules);
+  if (!ignored && !context->failed) ScanFolder(context, folderPath, rules);
   ReleaseRules(rules);
-}
-
-// Folders whose entries are symbolic links or junctions are listed but never
-// descended into, so a link back to an ancestor cannot loop. The folder
-// passed in is always read, link or not: the user chose it. A folder read
-// ahead (request not null) is taken from the readers; its problem is told
-// here, so problems come in the listing's order.
-void ScanFolder(ListingContext* context, const char16_t* folderPath, ReadRequest* request, int32_t depth,
-                IgnoreRules* rules) {
-  FolderContents contents = kNoContents;
-  if (request != nullptr) {
-    TakeRead(context->readers, request, &contents);
-  } else {
-    ReadFolderContents(folderPath, FilterOf(context, rules), context->abort, nullptr, &contents);
-  }
-  if (contents.failed) context->failed = true;
-  if (contents.slow) context->slowReads = true;
-  CountFolderRead(context, contents.count);
-  if (contents.read != FolderRead::Complete && !ListingStopped(context)) {
-    ReportProblem(context, ListingProblemKind::UnreadableFolder, folderPath, contents.error);
-  }
-  if (ListingStopped(context)) {
-    FreeFolderContents(&contents);
-    return;
-  }
-
-  // One buffer for every entry's full path, sized for the longest name.
-  size_t folderLength = TextLength(folderPath);
-  size_t longestName = 0;
-  for (PathNode* entry = contents.head; entry != nullptr; entry = entry->next) {
-    if (static_cast<size_t>(entry->length) > longestName) longestName = static_cast<size_t>(entry->length);
-  }
-  const char16_t separator = PathSeparator(context);
-  bool endsInSeparator = folderLength > 0 && folderPath[folderLength - 1] == separator;
-  size_t prefixLength = folderLength + (endsInSeparator ? 0 : 1);
-  char16_t* path = nullptr;
-  if (contents.head != nullptr) {
-    path = static_cast<char16_t*>(PlatformAllocArray(prefixLength + longestName + 1, sizeof(char16_t)));
-    if (path == nullptr) context->failed = true;
-  }
-  if (path != nullptr) {
-    std::memcpy(path, folderPath, folderLength * sizeof(char16_t));
-    if (!endsInSeparator) path[folderLength] = separator;
-  }
-  int32_t aheadCount = 0;
-  bool scansBelow = ScansAt(context, depth + 1);
-  Subfolder* ahead =
-      path != nullptr && scansBelow ? ReadAhead(context, contents, path, prefixLength, &aheadCount) : nullptr;
-  int32_t nextAhead = 0;
-
-  for (PathNode* entry = contents.head; entry != nullptr && path != nullptr; entry = entry->next) {
-    if (ListingStopped(context)) break;
-    std::memcpy(path + prefixLength, entry->text, (static_cast<size_t>(entry->length) + 1) * sizeof(char16_t));
-    int32_t length = static_cast<int32_t>(prefixLength) + entry->length;
-    bool isLast = entry->next == nullptr;
-    if (entry->isFile == 0) {
-      if (AdmitsFolders(context)) {
-        if (isLast) MarkLastSibling(context);
-        AppendOutputLine(context, path, length, false);
-      }
-      if (entry->isLink == 0 && scansBelow) {
-        ReadRequest* read = nullptr;
-        if (nextAhead < aheadCount && ahead[nextAhead].entry == entry) read = ahead[nextAhead++].request;
-        PushIndent(context);
-        ScanFolder(context, path, read, depth + 1, contents.rules);
-        PopIndent(context);
-      }
-    } else if (AdmitsFiles(context)) {
-      if (isLast) MarkLastSibling(context);
-      AppendOutputLine(context, path, length, true);
-    }
-  }
-  // Requests not taken (the listing stopped) are the pool's to free.
-  PlatformFree(ahead);
-  PlatformFree(path);
-  FreeFolderContents(&contents);
 }

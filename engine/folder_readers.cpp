@@ -1,13 +1,11 @@
 #include "engine/folder_readers.h"
 
 #include <cstring>
-#include <new>
+#include <utility>
 
 #include "engine/exclusions.h"
 #include "engine/git_ignore.h"
 #include "engine/text.h"
-#include "platform/memory.h"
-#include "platform/thread.h"
 
 namespace {
 
@@ -39,8 +37,12 @@ struct Collector {
 // cancel, a stop of the pool, or when storage runs out.
 bool CollectEntry(void* context, const FolderEntry& entry) {
   auto* collector = static_cast<Collector*>(context);
-  if (collector->abort->load(std::memory_order_relaxed)) return false;
-  if (collector->stop != nullptr && collector->stop->load(std::memory_order_relaxed)) return false;
+  // A read cut short says so itself: it is never taken for the whole folder.
+  if (collector->abort->load(std::memory_order_relaxed) ||
+      (collector->stop != nullptr && collector->stop->load(std::memory_order_relaxed))) {
+    collector->out->whole = false;
+    return false;
+  }
   if (TextEqual(entry.name, u".") || TextEqual(entry.name, u"..")) return true;
   FolderContents* out = collector->out;
   size_t length = TextLength(entry.name);
@@ -111,63 +113,29 @@ void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgn
 
 }  // namespace
 
-enum class RequestState : int32_t { Queued, Reading, Read };
+FolderContents::~FolderContents() { ReleaseRules(rules); }
 
-// A folder to read ahead. It is linked in the pool's list of requests not
-// taken back, and while queued in the stack too.
-struct ReadRequest {
-  ReadRequest* stackPrevious;  // towards the top
-  ReadRequest* stackNext;
-  ReadRequest* listPrevious;
-  ReadRequest* listNext;
-  RequestState state;  // under the pool's lock
-  char16_t* path;
-  FolderFilter filter;      // its rules held by the request
-  FolderContents contents;  // the reader's while Reading
-};
+FolderContents& FolderContents::Swap(FolderContents& other) noexcept {
+  std::swap(head, other.head);
+  std::swap(tail, other.tail);
+  std::swap(arena, other.arena);
+  std::swap(count, other.count);
+  std::swap(read, other.read);
+  std::swap(error, other.error);
+  std::swap(failed, other.failed);
+  std::swap(whole, other.whole);
+  std::swap(slow, other.slow);
+  std::swap(rules, other.rules);
+  return *this;
+}
 
-struct ReaderPool {
-  SyncHandle sync;
-  ThreadHandle* threads;
-  int32_t threadCount;       // started
-  int32_t maxThreads;
-  const std::atomic<bool>* abort;
-  std::atomic<bool> stop;    // the pool ends, or a reader's storage ran out
-  std::atomic<bool> failed;  // a reader's storage ran out
-  // Under the lock:
-  ReadRequest* top;          // the queued requests, last submitted first
-  ReadRequest* requests;     // every request not taken back
-  int64_t heldEntries;       // entries of Read requests
-  int32_t idleReaders;       // readers waiting for work or room
-  bool listingWaits;         // the listing waits for a request being read
-  // The listing's alone:
-  int32_t outstanding;       // requests submitted and not taken back
-};
+ReadRequest::ReadRequest(Text path, const FolderFilter& filter) : path(std::move(path)), filter(filter) {
+  HoldRules(filter.rules);
+}
+
+ReadRequest::~ReadRequest() { ReleaseRules(filter.rules); }
 
 namespace {
-
-void FreeRequest(ReadRequest* request) {
-  FreeFolderContents(&request->contents);
-  ReleaseRules(request->filter.rules);
-  PlatformFree(request->path);
-  PlatformFree(request);
-}
-
-// With the lock held: takes a queued request out of the stack.
-void Unstack(ReaderPool* pool, ReadRequest* request) {
-  if (request->stackPrevious != nullptr) request->stackPrevious->stackNext = request->stackNext;
-  else pool->top = request->stackNext;
-  if (request->stackNext != nullptr) request->stackNext->stackPrevious = request->stackPrevious;
-  request->stackPrevious = request->stackNext = nullptr;
-}
-
-// With the lock held: takes a request out of the list of those not taken.
-void Unlist(ReaderPool* pool, ReadRequest* request) {
-  if (request->listPrevious != nullptr) request->listPrevious->listNext = request->listNext;
-  else pool->requests = request->listNext;
-  if (request->listNext != nullptr) request->listNext->listPrevious = request->listPrevious;
-  request->listPrevious = request->listNext = nullptr;
-}
 
 bool PoolStopping(const ReaderPool* pool) {
   return pool->stop.load(std::memory_order_relaxed) || pool->abort->load(std::memory_order_relaxed);
@@ -179,17 +147,17 @@ void RunReader(void* parameter) {
   auto* pool = static_cast<ReaderPool*>(parameter);
   g_thread.lock(pool->sync);
   while (!PoolStopping(pool)) {
-    ReadRequest* request = pool->top;
-    if (request == nullptr || pool->heldEntries >= kMaxHeldEntries) {
+    if (pool->queued.empty() || pool->heldEntries >= kMaxHeldEntries) {
       ++pool->idleReaders;
       g_thread.waitSync(pool->sync, kWaitMilliseconds);
       --pool->idleReaders;
       continue;
     }
-    Unstack(pool, request);
+    Shared<ReadRequest> request = std::move(pool->queued.back());
+    pool->queued.PopBack();
     request->state = RequestState::Reading;
     g_thread.unlock(pool->sync);
-    ReadFolderContents(request->path, request->filter, pool->abort, &pool->stop, &request->contents);
+    request->contents = ReadFolderContents(request->path.get(), request->filter, pool->abort, &pool->stop);
     if (request->contents.failed) {
       pool->failed.store(true);
       pool->stop.store(true);
@@ -204,149 +172,116 @@ void RunReader(void* parameter) {
   g_thread.unlock(pool->sync);
 }
 
-// Starts one more reader; false when the system refuses.
+// Starts one more reader; false when the system refuses. There is room
+// for every thread the pool may start.
 bool AddReader(ReaderPool* pool) {
   ThreadHandle thread = g_thread.startThread(RunReader, pool);
-  if (thread == nullptr) return false;
-  pool->threads[pool->threadCount++] = thread;
-  return true;
+  return thread != nullptr && pool->threads.Append(thread);
 }
 
 }  // namespace
 
-void ReadFolderContents(const char16_t* path, const FolderFilter& filter, const std::atomic<bool>* abort,
-                        const std::atomic<bool>* stop, FolderContents* out) {
-  Collector collector{out, abort, stop, filter.style, false, false};
+FolderContents ReadFolderContents(const char16_t* path, const FolderFilter& filter, const std::atomic<bool>* abort,
+                                  const std::atomic<bool>* stop) {
+  FolderContents out;
+  Collector collector{&out, abort, stop, filter.style, false, false};
   int64_t began = g_thread.microseconds();
-  out->read = g_fileSystem.enumerateFolder(path, CollectEntry, &collector);
+  out.read = g_fileSystem.enumerateFolder(path, CollectEntry, &collector);
   int64_t took = g_thread.microseconds() - began;
-  out->slow = took > kSlowReadMicroseconds + kSlowReadMicrosecondsPerEntry * out->count;
-  out->error = out->read != FolderRead::Complete ? g_fileSystem.lastError() : 0;
+  out.slow = took > kSlowReadMicroseconds + kSlowReadMicrosecondsPerEntry * out.count;
+  out.error = out.read != FolderRead::Complete ? g_fileSystem.lastError() : 0;
   bool filtered = filter.exclusions != nullptr || filter.rules != nullptr;
-  if (filtered && !out->failed && !abort->load(std::memory_order_relaxed)) {
-    FilterEntries(path, filter, collector.hasIgnoreFile, collector.hasGit, out);
+  if (filtered && !out.failed && !abort->load(std::memory_order_relaxed)) {
+    FilterEntries(path, filter, collector.hasIgnoreFile, collector.hasGit, &out);
   }
   // Sorting after reading costs O(n log n); inserting each entry into a
   // sorted list would cost O(n^2) for entries that arrive out of order.
-  if (!out->failed && !abort->load(std::memory_order_relaxed)) SortNodeList(&out->head, &out->tail);
-}
-
-void FreeFolderContents(FolderContents* contents) {
-  FreeNodeArena(&contents->arena);
-  ReleaseRules(contents->rules);
-  contents->rules = nullptr;
-  contents->head = contents->tail = nullptr;
-  contents->count = 0;
+  if (!out.failed && !abort->load(std::memory_order_relaxed)) SortNodeList(&out.head, &out.tail);
+  return out;
 }
 
 // The pool starts with one reader and gains one with each request beyond
 // the readers it has, so a small tree starts few threads. When not even the
 // first starts, there is no pool.
-ReaderPool* StartReaderPool(int32_t readers, const std::atomic<bool>* abort, bool* failed) {
-  void* block = PlatformAlloc(sizeof(ReaderPool));
-  auto* threads = static_cast<ThreadHandle*>(PlatformAllocArray(static_cast<size_t>(readers), sizeof(ThreadHandle)));
-  SyncHandle sync = block != nullptr && threads != nullptr ? g_thread.createSync() : nullptr;
-  if (sync == nullptr) {
-    PlatformFree(block);
-    PlatformFree(threads);
+Owned<ReaderPool> StartReaderPool(int32_t readers, const std::atomic<bool>* abort, bool* failed) {
+  Owned<ReaderPool> pool = MakeOwned<ReaderPool>(readers, abort);
+  if (pool == nullptr || !pool->threads.Reserve(static_cast<size_t>(readers)) ||
+      (pool->sync = g_thread.createSync()) == nullptr) {
     *failed = true;
     return nullptr;
   }
-  auto* pool =
-      new (block) ReaderPool{sync, threads, 0, readers, abort, {false}, {false}, nullptr, nullptr, 0, 0, false, 0};
-  if (!AddReader(pool)) {
-    StopReaderPool(pool);
-    return nullptr;
-  }
+  if (!AddReader(pool.get())) return nullptr;
   return pool;
+}
+
+ReaderPool::~ReaderPool() {
+  if (sync == nullptr) return;
+  stop.store(true);
+  g_thread.lock(sync);
+  g_thread.wakeAll(sync);
+  g_thread.unlock(sync);
+  for (ThreadHandle thread : threads) {
+    g_thread.waitThread(thread);
+    g_thread.closeThread(thread);
+  }
+  g_thread.destroySync(sync);
 }
 
 int32_t ReadAheadRoom(const ReaderPool* pool) { return kMaxOutstanding - pool->outstanding; }
 
-ReadRequest* SubmitRead(ReaderPool* pool, const char16_t* path, size_t length, const FolderFilter& filter,
-                        bool* failed) {
-  auto* request = static_cast<ReadRequest*>(PlatformAlloc(sizeof(ReadRequest)));
-  char16_t* copy = request != nullptr ? CopyText(path, length) : nullptr;
-  if (copy == nullptr) {
-    PlatformFree(request);
-    *failed = true;
-    return nullptr;
-  }
-  *request = ReadRequest{nullptr, nullptr, nullptr, nullptr, RequestState::Queued, copy, filter, kNoContents};
-  HoldRules(filter.rules);
+Shared<ReadRequest> SubmitRead(ReaderPool* pool, const char16_t* path, size_t length, const FolderFilter& filter,
+                               bool* failed) {
+  Text copy = Text::Copy(path, length);
+  Shared<ReadRequest> request(copy ? MakeOwned<ReadRequest>(std::move(copy), filter) : nullptr);
   g_thread.lock(pool->sync);
-  request->stackNext = pool->top;
-  if (pool->top != nullptr) pool->top->stackPrevious = request;
-  pool->top = request;
-  request->listNext = pool->requests;
-  if (pool->requests != nullptr) pool->requests->listPrevious = request;
-  pool->requests = request;
+  bool queued = request && pool->queued.Append(request);
   // One new request needs one reader; the listing, the only other waiter,
   // is the caller.
-  if (pool->idleReaders > 0) g_thread.wakeOne(pool->sync);
+  if (queued && pool->idleReaders > 0) g_thread.wakeOne(pool->sync);
   g_thread.unlock(pool->sync);
+  if (!queued) {
+    *failed = true;
+    return {};
+  }
   ++pool->outstanding;
   // A reader refused by the system leaves the work to those there are.
-  if (pool->threadCount < pool->maxThreads && pool->threadCount < pool->outstanding) AddReader(pool);
+  if (pool->threads.size() < static_cast<size_t>(pool->maxThreads) &&
+      pool->threads.size() < static_cast<size_t>(pool->outstanding)) {
+    AddReader(pool);
+  }
   return request;
 }
 
 // A request still queued is read here rather than waited for: every reader
 // may be busy with folders the listing needs only later.
-void TakeRead(ReaderPool* pool, ReadRequest* request, FolderContents* out) {
-  *out = kNoContents;
-  bool readHere = false;
+FolderContents TakeRead(ReaderPool* pool, const Shared<ReadRequest>& request) {
   g_thread.lock(pool->sync);
   pool->listingWaits = true;
   while (request->state == RequestState::Reading && !pool->abort->load(std::memory_order_relaxed)) {
     g_thread.waitSync(pool->sync, kWaitMilliseconds);
   }
   pool->listingWaits = false;
-  bool taken = request->state != RequestState::Reading;
-  if (taken) {
-    if (request->state == RequestState::Queued) {
-      Unstack(pool, request);
-      readHere = true;
-    } else {
-      pool->heldEntries -= request->contents.count;
-      // A reader held back by the bound may go on: one for each folder
-      // taken back, as the room is soon taken again.
-      if (pool->top != nullptr && pool->heldEntries < kMaxHeldEntries && pool->idleReaders > 0) {
-        g_thread.wakeOne(pool->sync);
-      }
+  RequestState state = request->state;
+  if (state == RequestState::Queued) {
+    // The listing takes its requests in order, so this one is on top.
+    size_t at = pool->queued.size();
+    while (pool->queued[--at].get() != request.get()) {}
+    for (; at + 1 < pool->queued.size(); ++at) pool->queued[at] = std::move(pool->queued[at + 1]);
+    pool->queued.PopBack();
+  } else if (state == RequestState::Read) {
+    pool->heldEntries -= request->contents.count;
+    // A reader held back by the bound may go on: one for each folder
+    // taken back, as the room is soon taken again.
+    if (!pool->queued.empty() && pool->heldEntries < kMaxHeldEntries && pool->idleReaders > 0) {
+      g_thread.wakeOne(pool->sync);
     }
-    Unlist(pool, request);
   }
   g_thread.unlock(pool->sync);
-  if (!taken) return;
+  if (state == RequestState::Reading) return {};
   --pool->outstanding;
-  if (readHere) {
-    ReadFolderContents(request->path, request->filter, pool->abort, &pool->stop, out);
-  } else {
-    *out = request->contents;
-    request->contents = kNoContents;
-  }
-  FreeRequest(request);
-  if (pool->failed.load()) out->failed = true;
-}
-
-void StopReaderPool(ReaderPool* pool) {
-  if (pool == nullptr) return;
-  pool->stop.store(true);
-  g_thread.lock(pool->sync);
-  g_thread.wakeAll(pool->sync);
-  g_thread.unlock(pool->sync);
-  for (int32_t i = 0; i < pool->threadCount; ++i) {
-    g_thread.waitThread(pool->threads[i]);
-    g_thread.closeThread(pool->threads[i]);
-  }
-  while (pool->requests != nullptr) {
-    ReadRequest* request = pool->requests;
-    pool->requests = request->listNext;
-    FreeRequest(request);
-  }
-  g_thread.destroySync(pool->sync);
-  PlatformFree(pool->threads);
-  pool->~ReaderPool();
-  PlatformFree(pool);
+  FolderContents out = state == RequestState::Queued
+                           ? ReadFolderContents(request->path.get(), request->filter, pool->abort, &pool->stop)
+                           : std::move(request->contents);
+  if (pool->failed.load()) out.failed = true;
+  return out;
 }

@@ -10,7 +10,11 @@
 
 #include "engine/path_node.h"
 #include "engine/path_rules.h"
+#include "platform/array.h"
 #include "platform/filesystem.h"
+#include "platform/owned.h"
+#include "platform/shared.h"
+#include "platform/thread.h"
 
 struct Exclusions;
 struct IgnoreRules;
@@ -28,35 +32,69 @@ struct FolderFilter {
 
 // One folder's entries, read, filtered and sorted (SortNodeList).
 struct FolderContents {
-  PathNode* head;
-  PathNode* tail;
-  NodeArena arena;      // holds every node
-  int64_t count;        // entries read
-  FolderRead read;
-  int32_t error;        // the system's error code when read is not Complete
-  bool failed;          // storage ran out: the job ends Failed
-  bool slow;            // the read waited on its storage (took long for its entries)
-  IgnoreRules* rules;   // the folder's own rules, for its subfolders (held)
-};
+  PathNode* head = nullptr;
+  PathNode* tail = nullptr;
+  NodeArena arena;                       // holds every node
+  int64_t count = 0;                     // entries read
+  FolderRead read = FolderRead::Complete;
+  int32_t error = 0;                     // the system's error code when read is not Complete
+  bool failed = false;                   // storage ran out: the job ends Failed
+  bool whole = true;                     // false: a cancel or the pool's stop cut the read short
+  bool slow = false;                     // the read waited on its storage (took long for its entries)
+  IgnoreRules* rules = nullptr;          // the folder's own rules, for its subfolders (held)
 
-constexpr FolderContents kNoContents{nullptr, nullptr, NodeArena{nullptr, 0}, 0, FolderRead::Complete, 0, false,
-                                     false, nullptr};
+  FolderContents() = default;
+  FolderContents(FolderContents&& other) noexcept { Swap(other); }
+  FolderContents& operator=(FolderContents&& other) noexcept { return Swap(other); }
+  ~FolderContents();
+  FolderContents& Swap(FolderContents& other) noexcept;
+};
 
 // Reads a folder's entries ("." and ".." and what the filter leaves out
 // left out) and sorts them. The read stops once abort or *stop (null:
 // none) is set. Tells whether the system took long (a network, a disk that
 // seeks): reading ahead pays off there.
-void ReadFolderContents(const char16_t* path, const FolderFilter& filter, const std::atomic<bool>* abort,
-                        const std::atomic<bool>* stop, FolderContents* out);
-void FreeFolderContents(FolderContents* contents);
+FolderContents ReadFolderContents(const char16_t* path, const FolderFilter& filter, const std::atomic<bool>* abort,
+                                  const std::atomic<bool>* stop);
 
-struct ReaderPool;
-struct ReadRequest;
+enum class RequestState : int32_t { Queued, Reading, Read };
 
-// Starts up to `readers` reader threads. Null with *failed set when storage
-// runs out; null alone when no thread can be started (the listing then
+// A folder to read ahead, held by the listing and, while queued or read,
+// by the pool or its reader.
+struct ReadRequest {
+  ReadRequest(Text path, const FolderFilter& filter);
+  ~ReadRequest();
+  SharedCount holders;
+  Text path;
+  FolderFilter filter;                          // its rules held by the request
+  RequestState state = RequestState::Queued;    // under the pool's lock
+  FolderContents contents;                      // the reader's while Reading
+};
+
+// The reader threads and the requests queued for them. It ends by stopping
+// the readers and waiting for each.
+struct ReaderPool {
+  ReaderPool(int32_t maxThreads, const std::atomic<bool>* abort) : maxThreads(maxThreads), abort(abort) {}
+  ~ReaderPool();
+  SyncHandle sync = nullptr;
+  Array<ThreadHandle> threads;   // started, room for maxThreads
+  int32_t maxThreads;
+  const std::atomic<bool>* abort;
+  std::atomic<bool> stop{false};    // the pool ends, or a reader's storage ran out
+  std::atomic<bool> failed{false};  // a reader's storage ran out
+  // Under the lock:
+  Array<Shared<ReadRequest>> queued;  // read last queued first
+  int64_t heldEntries = 0;            // entries of Read requests
+  int32_t idleReaders = 0;            // readers waiting for work or room
+  bool listingWaits = false;          // the listing waits for a request being read
+  // The listing's alone:
+  int32_t outstanding = 0;            // requests submitted and not taken back
+};
+
+// Starts up to `readers` reader threads. Empty with *failed set when storage
+// runs out; empty alone when no thread can be started (the listing then
 // reads every folder itself).
-ReaderPool* StartReaderPool(int32_t readers, const std::atomic<bool>* abort, bool* failed);
+Owned<ReaderPool> StartReaderPool(int32_t readers, const std::atomic<bool>* abort, bool* failed);
 
 // How many more requests the pool takes now (its bound on requests not yet
 // taken back).
@@ -64,16 +102,11 @@ int32_t ReadAheadRoom(const ReaderPool* pool);
 
 // Queues a folder (its full path, length units) for reading with the
 // filter (its rules held by the request); requests are read last queued
-// first. Null with *failed set when storage runs out.
-ReadRequest* SubmitRead(ReaderPool* pool, const char16_t* path, size_t length, const FolderFilter& filter,
-                        bool* failed);
+// first. Empty with *failed set when storage runs out.
+Shared<ReadRequest> SubmitRead(ReaderPool* pool, const char16_t* path, size_t length, const FolderFilter& filter,
+                               bool* failed);
 
 // Takes a request's contents: waits while a reader has it in hand, reads it
-// on the calling thread while it is still queued. At a cancel *out is left
-// empty; failed is set in *out when any reader's storage ran out. A request
-// taken is freed; one not taken is freed by StopReaderPool.
-void TakeRead(ReaderPool* pool, ReadRequest* request, FolderContents* out);
-
-// Stops the readers, waits for each to end, and frees every request not
-// taken back and the pool itself. A null pool is allowed.
-void StopReaderPool(ReaderPool* pool);
+// on the calling thread while it is still queued. At a cancel the contents
+// are empty; failed is set in them when any reader's storage ran out.
+FolderContents TakeRead(ReaderPool* pool, const Shared<ReadRequest>& request);

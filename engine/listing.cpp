@@ -1,26 +1,24 @@
 #include "engine/listing.h"
 
-#include <cstring>
-
 #include "engine/exclusions.h"
 #include "engine/flat_listing.h"
 #include "engine/listing_context.h"
-#include "engine/folder_readers.h"
 #include "engine/output_line.h"
 #include "engine/path_node.h"
 #include "engine/path_rules.h"
 #include "engine/text.h"
 #include "engine/tree_listing.h"
 #include "platform/filesystem.h"
-#include "platform/memory.h"
+#include "platform/owned.h"
 
 namespace {
 
 // The working storage of the gathering step.
 struct Gathering {
-  PathNode* entryHead;
-  PathNode* entryTail;
-  char16_t* firstItem;  // the first readable item, for the common prefix
+  NodeArena arena;  // holds the entries
+  PathNode* entryHead = nullptr;
+  PathNode* entryTail = nullptr;
+  Text firstItem;  // the first readable item, for the common prefix
 };
 
 bool NeedsCommonPrefix(const ListingContext* context) {
@@ -41,8 +39,8 @@ uint32_t QueryAttributes(const char16_t* path, int32_t* error) {
 void UpdateCommonPrefix(ListingContext* context, Gathering* work, const char16_t* path, int32_t length) {
   const char16_t separator = PathSeparator(context);
   if (context->commonPrefixLength == kCommonPrefixUnset) {
-    work->firstItem = CopyText(path, static_cast<size_t>(length));
-    if (work->firstItem == nullptr) {
+    work->firstItem = Text::Copy(path, static_cast<size_t>(length));
+    if (!work->firstItem) {
       context->failed = true;
       return;
     }
@@ -53,7 +51,7 @@ void UpdateCommonPrefix(ListingContext* context, Gathering* work, const char16_t
     context->commonPrefixLength = value;
     return;
   }
-  const char16_t* first = work->firstItem;
+  const char16_t* first = work->firstItem.get();
   int32_t value = 0;
   for (int32_t i = 0; i < context->commonPrefixLength && path[i] != 0 && path[i] == first[i]; ++i) {
     if (first[i] == separator) value = i + 1;
@@ -65,11 +63,12 @@ void UpdateCommonPrefix(ListingContext* context, Gathering* work, const char16_t
 // left out, and the sink told why), the common prefix, and an entry in
 // arrival order.
 void GatherItem(ListingContext* context, Gathering* work, const RequestText& input) {
-  char16_t* path = CopyText(input.text != nullptr ? input.text : u"", static_cast<size_t>(input.length));
-  if (path == nullptr) {
+  Text copy = Text::Copy(input.text != nullptr ? input.text : u"", static_cast<size_t>(input.length));
+  if (!copy) {
     context->failed = true;
     return;
   }
+  char16_t* path = copy.data();
   int32_t length = NormalizeInputPath(path, input.length, StyleOf(context));
   int32_t error = 0;
   uint32_t attributes = QueryAttributes(path, &error);
@@ -78,11 +77,11 @@ void GatherItem(ListingContext* context, Gathering* work, const RequestText& inp
   } else if (!ListingStopped(context)) {
     uint8_t isFile = (attributes & kAttributeDirectory) != 0 ? 0 : 1;
     if (NeedsCommonPrefix(context)) UpdateCommonPrefix(context, work, path, length);
-    if (!ListingStopped(context) && AppendNode(path, length, &work->entryHead, &work->entryTail, isFile) == nullptr) {
+    if (!ListingStopped(context) &&
+        AppendArenaNode(&work->arena, path, length, &work->entryHead, &work->entryTail, isFile) == nullptr) {
       context->failed = true;
     }
   }
-  PlatformFree(path);
 }
 
 }  // namespace
@@ -90,9 +89,8 @@ void GatherItem(ListingContext* context, Gathering* work, const RequestText& inp
 // Gathers the input items, sorts them once (as a folder's entries are
 // sorted), and hands them to the builder of the path form.
 ListingOutcome StreamListing(const ListingRequest& request, const std::atomic<bool>& abort, const ListingSink& sink) {
-  ListingContext context{&request, &abort, &sink, request.inputFailed, 0, TreeIndent{nullptr, 0, 0},
-                         LineBuffer{nullptr, 0}, nullptr, false, false};
-  Gathering work{nullptr, nullptr, nullptr};
+  ListingContext context{.request = &request, .abort = &abort, .sink = &sink, .failed = request.inputFailed};
+  Gathering work;
   if (NeedsCommonPrefix(&context)) context.commonPrefixLength = kCommonPrefixUnset;
   if (!context.failed) context.exclusions = MakeExclusions(request, &context.failed);
 
@@ -107,14 +105,6 @@ ListingOutcome StreamListing(const ListingRequest& request, const std::atomic<bo
       ListFlat(&context, work.entryHead);
     }
   }
-
-  // The readers go first: the requests they hold hold rules of the session.
-  StopReaderPool(context.readers);
-  EndIgnoreSession(&context.ignore);
-  FreeExclusions(context.exclusions);
-  ReleaseLineStorage(&context);
-  PlatformFree(work.firstItem);
-  FreeNodeList(&work.entryHead, &work.entryTail);
   return context.failed                          ? ListingOutcome::Failed
          : abort.load(std::memory_order_relaxed) ? ListingOutcome::Interrupted
                                                  : ListingOutcome::Done;

@@ -6,6 +6,8 @@
 #include <cstdint>
 
 #include "engine/listing_request.h"
+#include "platform/array.h"
+#include "platform/owned.h"
 
 enum class ListingOutcome { Done, Interrupted, Failed };
 
@@ -50,16 +52,19 @@ ListingOutcome StreamListing(const ListingRequest& request, const std::atomic<bo
 
 // The clipboard's text is written in large chunks as the lines are made, so
 // that a listing of millions of lines holds nothing per line.
-struct TextChunk;
+struct TextChunk {
+  OwnedBlock<char16_t> units;
+  size_t used;
+  size_t capacity;
+};
 
 struct ListingText {
-  TextChunk* head;
-  TextChunk* tail;
-  uint64_t units;  // without a terminator
-  uint64_t lines;
+  Array<TextChunk> chunks;
+  uint64_t units = 0;  // without a terminator
+  uint64_t lines = 0;
   // Folders whose enumeration failed partway (entries read until then are
   // listed) or that could not be opened at all.
-  uint32_t folderReadErrors;
+  uint32_t folderReadErrors = 0;
 };
 
 // Lists the request's paths as the clipboard's text: lines joined with CR
@@ -69,4 +74,3 @@ ListingOutcome BuildListing(const ListingRequest& request, const std::atomic<boo
 
 // Copies the whole text into target (text.units units, no terminator).
 void CopyListingText(const ListingText& text, char16_t* target);
-void FreeListingText(ListingText* text);

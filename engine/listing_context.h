@@ -5,47 +5,45 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/exclusions.h"
+#include "engine/folder_readers.h"
 #include "engine/git_ignore.h"
 #include "engine/listing.h"
+#include "platform/array.h"
+#include "platform/owned.h"
 
-// The row of two-unit cells drawn in front of Tree lines. It grows as deep
-// as the folders go; the storage is the job's and is released at its end.
-struct TreeIndent {
-  char16_t* text;    // length units and a terminator; null while empty
-  int32_t length;    // always even
-  int32_t capacity;  // units available in text, terminator included
-};
-
-// The line being made; grows to the longest line and is reused.
-struct LineBuffer {
-  char16_t* units;
-  size_t capacity;
-};
-
-struct ReaderPool;
-struct Exclusions;
 
 struct ListingContext {
   const ListingRequest* request;
   const std::atomic<bool>* abort;
   const ListingSink* sink;
   // Storage ran out: the listing unwinds and ends Failed.
-  bool failed;
+  bool failed = false;
   // Where the part of a path shown by the Relative form starts: just after
   // a separator, or 0. Negative until the first readable item.
-  int32_t commonPrefixLength;
-  TreeIndent indent;
-  LineBuffer line;
-  // The folder readers, started at the first folder read ahead; null until
-  // then, and for good when readersTried and none could be started.
-  ReaderPool* readers;
-  bool readersTried;
-  // A folder read so far waited on its storage.
-  bool slowReads;
+  int32_t commonPrefixLength = 0;
+  // The row of two-unit cells drawn in front of Tree lines; it grows as
+  // deep as the folders go.
+  Array<char16_t> indent;
+  // The line being made; grows to the longest line and is reused.
+  Array<char16_t> line;
   // The request's --exclude globs, made ready; null when it has none.
   Exclusions* exclusions = nullptr;
   // --gitignore's state: the user's excludes file and the last tree's top.
   IgnoreSession ignore = {};
+  // The folder readers, started at the first folder read ahead; empty until
+  // then, and for good when readersTried and none could be started.
+  Owned<ReaderPool> readers;
+  bool readersTried = false;
+  // A folder read so far waited on its storage.
+  bool slowReads = false;
+
+  // The readers go first: the requests they hold hold rules of the session.
+  ~ListingContext() {
+    readers = nullptr;
+    EndIgnoreSession(&ignore);
+    FreeExclusions(exclusions);
+  }
 };
 
 constexpr int32_t kCommonPrefixUnset = -1;
@@ -53,14 +51,6 @@ constexpr int32_t kCommonPrefixUnset = -1;
 // A listing stops at a cancel and at the first failure.
 inline bool ListingStopped(const ListingContext* context) {
   return context->failed || context->abort->load(std::memory_order_relaxed);
-}
-
-inline bool AdmitsFiles(const ListingContext* context) {
-  return context->request->options.itemFilter != ItemFilter::FoldersOnly;
-}
-
-inline bool AdmitsFolders(const ListingContext* context) {
-  return context->request->options.itemFilter != ItemFilter::FilesOnly;
 }
 
 // The separator between the components of the listing's paths.

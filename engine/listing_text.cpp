@@ -1,15 +1,8 @@
 #include "engine/listing_text.h"
 
+#include <algorithm>
 #include <cstring>
-
-#include "platform/memory.h"
-
-struct TextChunk {
-  TextChunk* next;
-  size_t used;
-  size_t capacity;
-  char16_t units[1];  // capacity units in truth
-};
+#include <utility>
 
 namespace {
 
@@ -19,34 +12,20 @@ namespace {
 constexpr size_t kFirstChunkUnits = 2048;
 constexpr size_t kLargestChunkUnits = size_t{1} << 20;
 
-TextChunk* AddChunk(ListingText* text) {
-  size_t capacity = text->tail == nullptr ? kFirstChunkUnits : text->tail->capacity * 2;
-  if (capacity > kLargestChunkUnits) capacity = kLargestChunkUnits;
-  auto* chunk = static_cast<TextChunk*>(PlatformAlloc(sizeof(TextChunk) + capacity * sizeof(char16_t)));
-  if (chunk == nullptr) return nullptr;
-  chunk->next = nullptr;
-  chunk->used = 0;
-  chunk->capacity = capacity;
-  if (text->tail == nullptr) {
-    text->head = chunk;
-  } else {
-    text->tail->next = chunk;
-  }
-  text->tail = chunk;
-  return chunk;
-}
-
 // Appends count units; false when storage runs out (what was written stays;
 // the listing is failing anyway).
 bool AppendUnits(ListingText* text, const char16_t* units, size_t count) {
+  Array<TextChunk>& chunks = text->chunks;
   while (count > 0) {
-    TextChunk* chunk = text->tail;
-    if (chunk == nullptr || chunk->used == chunk->capacity) chunk = AddChunk(text);
-    if (chunk == nullptr) return false;
-    size_t n = chunk->capacity - chunk->used;
-    if (n > count) n = count;
-    std::memcpy(chunk->units + chunk->used, units, n * sizeof(char16_t));
-    chunk->used += n;
+    if (chunks.empty() || chunks.back().used == chunks.back().capacity) {
+      size_t capacity = chunks.empty() ? kFirstChunkUnits : std::min(chunks.back().capacity * 2, kLargestChunkUnits);
+      TextChunk chunk{MakeBlock<char16_t>(capacity), 0, capacity};
+      if (chunk.units == nullptr || !chunks.Append(std::move(chunk))) return false;
+    }
+    TextChunk& chunk = chunks.back();
+    size_t n = std::min(chunk.capacity - chunk.used, count);
+    std::memcpy(chunk.units.get() + chunk.used, units, n * sizeof(char16_t));
+    chunk.used += n;
     text->units += n;
     units += n;
     count -= n;
@@ -74,23 +53,13 @@ ListingSink TextSink(ListingText* text) { return ListingSink{text, WriteTextLine
 ListingOutcome BuildListing(const ListingRequest& request, const std::atomic<bool>& abort, ListingText* out) {
   *out = ListingText{};
   ListingOutcome outcome = StreamListing(request, abort, TextSink(out));
-  if (outcome != ListingOutcome::Done) FreeListingText(out);
+  if (outcome != ListingOutcome::Done) *out = ListingText{};
   return outcome;
 }
 
 void CopyListingText(const ListingText& text, char16_t* target) {
-  for (const TextChunk* chunk = text.head; chunk != nullptr; chunk = chunk->next) {
-    std::memcpy(target, chunk->units, chunk->used * sizeof(char16_t));
-    target += chunk->used;
+  for (const TextChunk& chunk : text.chunks) {
+    std::memcpy(target, chunk.units.get(), chunk.used * sizeof(char16_t));
+    target += chunk.used;
   }
-}
-
-void FreeListingText(ListingText* text) {
-  TextChunk* chunk = text->head;
-  while (chunk != nullptr) {
-    TextChunk* next = chunk->next;
-    PlatformFree(chunk);
-    chunk = next;
-  }
-  *text = ListingText{};
 }

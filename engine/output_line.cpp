@@ -1,12 +1,9 @@
 #include "engine/output_line.h"
 
-#include <climits>
 #include <cstdint>
-#include <cstring>
 
 #include "engine/path_rules.h"
 #include "engine/text.h"
-#include "platform/memory.h"
 
 namespace {
 
@@ -23,45 +20,7 @@ int32_t PrefixIndex(const ListingContext* context, int32_t length) {
   return start > length ? length : start;
 }
 
-// Room for one more cell; the indent grows as deep as the folders go.
-bool ReserveIndent(TreeIndent* indent, int32_t units) {
-  if (units < indent->capacity) return true;
-  int32_t capacity = indent->capacity < 64 ? 64 : indent->capacity;
-  while (capacity <= units) {
-    if (capacity > INT32_MAX / 2) return false;
-    capacity *= 2;
-  }
-  auto* text = static_cast<char16_t*>(PlatformAllocArray(static_cast<size_t>(capacity), sizeof(char16_t)));
-  if (text == nullptr) return false;
-  if (indent->text != nullptr) {
-    std::memcpy(text, indent->text, static_cast<size_t>(indent->length + 1) * sizeof(char16_t));
-    PlatformFree(indent->text);
-  } else {
-    text[0] = 0;
-  }
-  indent->text = text;
-  indent->capacity = capacity;
-  return true;
-}
-
-// Room for a line of `units` units; the buffer grows to the longest line.
-bool ReserveLine(LineBuffer* line, size_t units) {
-  if (units <= line->capacity && line->units != nullptr) return true;
-  size_t capacity = line->capacity < 256 ? 256 : line->capacity;
-  while (capacity < units) {
-    if (capacity > SIZE_MAX / 4) return false;
-    capacity *= 2;
-  }
-  auto* grown = static_cast<char16_t*>(PlatformAllocArray(capacity, sizeof(char16_t)));
-  if (grown == nullptr) return false;
-  PlatformFree(line->units);
-  line->units = grown;
-  line->capacity = capacity;
-  return true;
-}
-
-}  // namespace
-
+// Cuts the last component's extension in place; returns the units removed.
 // Only the last component is cut, at its last full stop. A component whose
 // only full stop is its first unit (.profile) is a name without extension
 // and keeps its whole name, so the line never loses the file's name.
@@ -80,6 +39,7 @@ int32_t StripExtension(char16_t* path, int32_t from, char16_t separator) {
   return length - dot;
 }
 
+// Index of the first unit of the path's last component, at or after from.
 // A trailing separator starts no component, so a drive root is its own name.
 int32_t NameStart(const char16_t* path, int32_t from, char16_t separator) {
   int32_t length = static_cast<int32_t>(TextLength(path));
@@ -89,6 +49,8 @@ int32_t NameStart(const char16_t* path, int32_t from, char16_t separator) {
   }
   return result;
 }
+
+}  // namespace
 
 void AppendOutputLine(ListingContext* context, char16_t* path, int32_t length, bool isFile) {
   const ListingOptions& options = context->request->options;
@@ -101,72 +63,53 @@ void AppendOutputLine(ListingContext* context, char16_t* path, int32_t length, b
   int32_t start = options.pathForm == PathForm::NameOnly || options.pathForm == PathForm::Tree
                       ? NameStart(path, from, native)
                       : from;
-  int32_t indentLength = options.pathForm == PathForm::Tree ? context->indent.length : 0;
+  int32_t indentLength = options.pathForm == PathForm::Tree ? static_cast<int32_t>(context->indent.size()) : 0;
 
   const size_t pieces[4] = {static_cast<size_t>(indentLength), static_cast<size_t>(prefix.length),
                             static_cast<size_t>(length - start), static_cast<size_t>(suffix.length)};
-  const char16_t* texts[4] = {context->indent.text, prefix.text, path + start, suffix.text};
-  size_t total = pieces[0] + pieces[1] + pieces[2] + pieces[3];
-  if (!ReserveLine(&context->line, total)) {
-    context->failed = true;
-    return;
-  }
-  char16_t* line = context->line.units;
-  size_t used = 0;
+  const char16_t* texts[4] = {context->indent.data(), prefix.text, path + start, suffix.text};
+  Array<char16_t>& line = context->line;
+  line.Clear();
   for (int32_t k = 0; k < 4; ++k) {
-    if (pieces[k] > 0) std::memcpy(line + used, texts[k], pieces[k] * sizeof(char16_t));
-    used += pieces[k];
+    if (!line.AppendUnits(texts[k], pieces[k])) {
+      context->failed = true;
+      return;
+    }
   }
   // The chosen separator is applied to the whole line, the affixes and the
   // indent included.
   if (options.separator != native) {
-    for (size_t k = 0; k < total; ++k) {
-      if (line[k] == native) line[k] = options.separator;
+    for (char16_t& unit : line) {
+      if (unit == native) unit = options.separator;
     }
   }
-  if (!context->sink->writeLine(context->sink->context, line, total)) context->failed = true;
+  if (!context->sink->writeLine(context->sink->context, line.data(), line.size())) context->failed = true;
 }
 
-void MarkLastSibling(ListingContext* context) {
-  TreeIndent& indent = context->indent;
-  if (indent.length > 0 && indent.text[indent.length - 1] == kBranch) {
-    indent.text[indent.length - 1] = kLastBranch;
-  }
+void ListItem(ListingContext* context, char16_t* path, int32_t length, bool isFile, bool isLast) {
+  if (context->request->options.itemFilter == (isFile ? ItemFilter::FoldersOnly : ItemFilter::FilesOnly)) return;
+  Array<char16_t>& indent = context->indent;
+  if (isLast && !indent.empty() && indent.back() == kBranch) indent.back() = kLastBranch;
+  AppendOutputLine(context, path, length, isFile);
 }
 
 void PushIndent(ListingContext* context) {
-  TreeIndent& indent = context->indent;
-  if (!ReserveIndent(&indent, indent.length + 2)) {
-    context->failed = true;
-    return;
-  }
-  if (indent.length > 0) {
-    char16_t& last = indent.text[indent.length - 1];
+  Array<char16_t>& indent = context->indent;
+  if (!indent.empty()) {
+    char16_t& last = indent.back();
     if (last == kBranch) {
       last = kVertical;
     } else if (last == kLastBranch) {
       last = kBlankCell;
     }
   }
-  indent.text[indent.length] = u' ';
-  indent.text[indent.length + 1] = kBranch;
-  indent.length += 2;
-  indent.text[indent.length] = 0;
+  static const char16_t kCell[] = {u' ', kBranch};
+  if (!indent.AppendUnits(kCell, 2)) context->failed = true;
 }
 
 void PopIndent(ListingContext* context) {
-  TreeIndent& indent = context->indent;
-  if (indent.length < 2) return;
-  indent.length -= 2;
-  indent.text[indent.length] = 0;
-  if (indent.length > 0 && indent.text[indent.length - 1] == kVertical) {
-    indent.text[indent.length - 1] = kBranch;
-  }
-}
-
-void ReleaseLineStorage(ListingContext* context) {
-  PlatformFree(context->indent.text);
-  context->indent = TreeIndent{nullptr, 0, 0};
-  PlatformFree(context->line.units);
-  context->line = LineBuffer{nullptr, 0};
+  Array<char16_t>& indent = context->indent;
+  if (indent.size() < 2) return;
+  indent.Truncate(indent.size() - 2);
+  if (!indent.empty() && indent.back() == kVertical) indent.back() = kBranch;
 }

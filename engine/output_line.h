@@ -10,14 +10,9 @@
 // place when extensions are hidden.
 void AppendOutputLine(ListingContext* context, char16_t* path, int32_t length, bool isFile);
 
-// Cuts the last component's extension in place; returns the units removed.
-int32_t StripExtension(char16_t* path, int32_t from, char16_t separator);
+// The item's line, when the request admits its kind; the last item of a
+// level (isLast) gets the last branch in the Tree form's indent.
+void ListItem(ListingContext* context, char16_t* path, int32_t length, bool isFile, bool isLast);
 
-// Index of the first unit of the path's last component, at or after from.
-int32_t NameStart(const char16_t* path, int32_t from, char16_t separator);
-
-void MarkLastSibling(ListingContext* context);
 void PushIndent(ListingContext* context);
 void PopIndent(ListingContext* context);
-// Releases the indent's and the line's storage (end of a job).
-void ReleaseLineStorage(ListingContext* context);

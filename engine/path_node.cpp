@@ -1,11 +1,10 @@
 #include "engine/path_node.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
 #include "engine/collation.h"
-#include "engine/text.h"
-#include "platform/memory.h"
 
 namespace {
 
@@ -18,29 +17,13 @@ size_t NodeBytes(int32_t length) {
   return (bytes + alignof(PathNode) - 1) / alignof(PathNode) * alignof(PathNode);
 }
 
-// Fills a node in block (NodeBytes(length) bytes) with a copy of name.
-PathNode* PlaceNode(void* block, const char16_t* name, int32_t length, uint8_t isFile) {
-  size_t units = static_cast<size_t>(length);
-  auto* node = static_cast<PathNode*>(block);
-  node->text = reinterpret_cast<char16_t*>(static_cast<char*>(block) + sizeof(PathNode));
-  std::memcpy(node->text, name, units * sizeof(char16_t));
-  node->text[units] = 0;
-  node->next = nullptr;
-  node->child = nullptr;
-  node->length = static_cast<int32_t>(units);
-  node->isFile = isFile;
-  node->isTerminal = 0;
-  node->isLink = 0;
-  return node;
-}
-
-// A node with a copy of name; null when storage runs out. Nothing is linked
-// yet, so a failure leaves every list as it was. The text lives in the
-// node's own block, right after it: one allocation per node.
-PathNode* MakeNode(const char16_t* name, int32_t length, uint8_t isFile) {
-  size_t bytes = NodeBytes(length);
-  void* block = bytes != 0 ? PlatformAlloc(bytes) : nullptr;
-  return block != nullptr ? PlaceNode(block, name, length, isFile) : nullptr;
+// Makes a node in block (NodeBytes(length) bytes) with a copy of name.
+PathNode* PlaceNode(char* block, const char16_t* name, int32_t length, uint8_t isFile) {
+  auto* text = reinterpret_cast<char16_t*>(block + sizeof(PathNode));
+  std::memcpy(text, name, static_cast<size_t>(length) * sizeof(char16_t));
+  text[length] = 0;
+  return new (block) PathNode{.next = nullptr, .child = nullptr, .length = length, .text = text, .isFile = isFile,
+                              .isTerminal = 0, .isLink = 0};
 }
 
 void LinkAtTail(PathNode* node, PathNode** headSlot, PathNode** tailSlot) {
@@ -74,19 +57,6 @@ PathNode* MergeRuns(PathNode* earlier, PathNode* later) {
 
 }  // namespace
 
-PathNode* AppendNode(const char16_t* name, int32_t length, PathNode** headSlot, PathNode** tailSlot,
-                     uint8_t isFile) {
-  PathNode* node = MakeNode(name, length, isFile);
-  if (node != nullptr) LinkAtTail(node, headSlot, tailSlot);
-  return node;
-}
-
-// A block's header; its nodes follow it.
-struct NodeBlock {
-  NodeBlock* previous;
-  size_t size;  // bytes after the header
-};
-
 namespace {
 
 // Blocks start small, so that a folder of a few entries costs one small
@@ -94,7 +64,6 @@ namespace {
 // against its nodes. A node larger than that gets a block of its own size.
 constexpr size_t kFirstBlockBytes = 4096;
 constexpr size_t kLargestBlockBytes = 65536;
-constexpr size_t kBlockHeader = (sizeof(NodeBlock) + alignof(PathNode) - 1) / alignof(PathNode) * alignof(PathNode);
 
 }  // namespace
 
@@ -102,32 +71,18 @@ PathNode* AppendArenaNode(NodeArena* arena, const char16_t* name, int32_t length
                           PathNode** tailSlot, uint8_t isFile) {
   size_t bytes = NodeBytes(length);
   if (bytes == 0) return nullptr;
-  if (arena->blocks == nullptr || arena->blocks->size - arena->used < bytes) {
-    size_t size = arena->blocks == nullptr ? kFirstBlockBytes : arena->blocks->size * 2;
-    if (size > kLargestBlockBytes) size = kLargestBlockBytes;
+  if (arena->size - arena->used < bytes) {
+    size_t size = arena->size == 0 ? kFirstBlockBytes : std::min(arena->size * 2, kLargestBlockBytes);
     if (size < bytes) size = bytes;
-    auto* block = static_cast<NodeBlock*>(PlatformAlloc(kBlockHeader + size));
-    if (block == nullptr) return nullptr;
-    block->previous = arena->blocks;
-    block->size = size;
-    arena->blocks = block;
+    OwnedBlock<char> block = MakeBlock<char>(size);
+    if (block == nullptr || !arena->blocks.Append(std::move(block))) return nullptr;
     arena->used = 0;
+    arena->size = size;
   }
-  void* place = reinterpret_cast<char*>(arena->blocks) + kBlockHeader + arena->used;
+  PathNode* node = PlaceNode(arena->blocks.back().get() + arena->used, name, length, isFile);
   arena->used += bytes;
-  PathNode* node = PlaceNode(place, name, length, isFile);
   LinkAtTail(node, headSlot, tailSlot);
   return node;
-}
-
-void FreeNodeArena(NodeArena* arena) {
-  NodeBlock* block = arena->blocks;
-  while (block != nullptr) {
-    NodeBlock* previous = block->previous;
-    PlatformFree(block);
-    block = previous;
-  }
-  *arena = NodeArena{nullptr, 0};
 }
 
 // Bottom-up merge sort: bin k holds a sorted run of 2^k nodes that arrived
@@ -156,24 +111,4 @@ void SortNodeList(PathNode** headSlot, PathNode** tailSlot) {
   PathNode* tail = sorted;
   while (tail != nullptr && tail->next != nullptr) tail = tail->next;
   if (tailSlot != nullptr) *tailSlot = tail;
-}
-
-// Iterative, so that a path tree as deep as the longest path cannot exhaust
-// the stack: a node's child list is spliced in front of its siblings.
-void FreeNodeList(PathNode** headSlot, PathNode** tailSlot) {
-  PathNode* node = *headSlot;
-  while (node != nullptr) {
-    if (node->child != nullptr) {
-      PathNode* last = node->child;
-      while (last->next != nullptr) last = last->next;
-      last->next = node->next;
-      node->next = node->child;
-      node->child = nullptr;
-    }
-    PathNode* next = node->next;
-    PlatformFree(node);
-    node = next;
-  }
-  *headSlot = nullptr;
-  if (tailSlot != nullptr) *tailSlot = nullptr;
 }

@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/array.h"
+#include "platform/owned.h"
+
 struct PathNode {
   PathNode* next;     // next node of the list; next sibling in the path tree
   PathNode* child;    // first child; path tree only
@@ -15,31 +18,23 @@ struct PathNode {
   uint8_t isLink;     // folder entry list: a linked folder, never descended into
 };
 
-// Makes a node holding a copy of name (length units) and links it at the
-// tail. Returns the node, or null (the list unchanged) when storage runs out.
-PathNode* AppendNode(const char16_t* name, int32_t length, PathNode** headSlot, PathNode** tailSlot,
-                     uint8_t isFile);
-
-// Nodes made in blocks of the arena's own, freed all at once: a folder's
-// entries are made together and freed together, and one allocation per
-// entry is slow on some systems' heaps.
-struct NodeBlock;
+// Nodes made in blocks of the arena's own, freed all at once when it ends:
+// the nodes of a list are made together and freed together, and one
+// allocation per node is slow on some systems' heaps.
 struct NodeArena {
-  NodeBlock* blocks;  // the newest first
-  size_t used;        // bytes taken of the newest block
+  Array<OwnedBlock<char>> blocks;  // the newest last
+  size_t used = 0;                 // bytes taken of the newest block
+  size_t size = 0;                 // bytes of the newest block
 };
 
-// As AppendNode, the node made in the arena. Such nodes are never handed to
-// FreeNodeList: FreeNodeArena frees them.
+// Makes a node in the arena holding a copy of name (length units) and links
+// it at the tail. Returns the node, or null (the list unchanged) when
+// storage runs out.
 PathNode* AppendArenaNode(NodeArena* arena, const char16_t* name, int32_t length, PathNode** headSlot,
                           PathNode** tailSlot, uint8_t isFile);
-void FreeNodeArena(NodeArena* arena);
 
 // Sorts a list by CompareNames. Nodes are taken in list order and a later
 // node goes before an earlier one exactly when it compares zero or less, as
 // inserting them one by one into a sorted list would place them.
 // O(n log n), no allocation.
 void SortNodeList(PathNode** headSlot, PathNode** tailSlot);
-
-// Frees every node with its text and child lists; clears the slots.
-void FreeNodeList(PathNode** headSlot, PathNode** tailSlot);

@@ -5,8 +5,8 @@
 #include "engine/flat_listing.h"
 #include "engine/output_line.h"
 #include "engine/path_rules.h"
-#include "engine/text.h"
-#include "platform/memory.h"
+#include "platform/array.h"
+#include "platform/owned.h"
 
 namespace {
 
@@ -20,9 +20,9 @@ struct IndexSlot {
 };
 
 struct TreeIndex {
-  IndexSlot* slots;
-  size_t capacity;  // a power of two
-  size_t used;
+  OwnedBlock<IndexSlot> slots;
+  size_t capacity = 0;  // a power of two
+  size_t used = 0;
 };
 
 size_t SlotHash(PathNode** level, const char16_t* text, int32_t length, bool isTail) {
@@ -50,10 +50,9 @@ IndexSlot* FindSlot(const TreeIndex& index, PathNode** level, const char16_t* te
 bool ReserveSlots(TreeIndex* index) {
   if ((index->used + 2) * 2 <= index->capacity) return true;
   size_t capacity = index->capacity == 0 ? 64 : index->capacity * 2;
-  auto* slots = static_cast<IndexSlot*>(PlatformAllocArray(capacity, sizeof(IndexSlot)));
-  if (slots == nullptr) return false;
-  for (size_t i = 0; i < capacity; ++i) slots[i] = IndexSlot{nullptr, nullptr, false};
-  TreeIndex grown{slots, capacity, index->used};
+  TreeIndex grown{MakeBlock<IndexSlot>(capacity), capacity, index->used};
+  if (grown.slots == nullptr) return false;
+  for (size_t i = 0; i < capacity; ++i) grown.slots[i] = IndexSlot{nullptr, nullptr, false};
   for (size_t i = 0; i < index->capacity; ++i) {
     const IndexSlot& old = index->slots[i];
     if (old.level == nullptr) continue;
@@ -61,26 +60,26 @@ bool ReserveSlots(TreeIndex* index) {
     *FindSlot(grown, old.level, old.isTail ? nullptr : old.node->text, old.isTail ? 0 : old.node->length,
               old.isTail) = old;
   }
-  PlatformFree(index->slots);
-  *index = grown;
+  *index = std::move(grown);
   return true;
 }
 
-// Appends to buffer (holding *length units) a separator, unless it is empty
-// or already ends in one, then text; the buffer has room by construction.
-void AppendComponent(char16_t* buffer, size_t* length, const char16_t* text, size_t textLength, char16_t separator) {
-  if (*length > 0 && buffer[*length - 1] != separator) buffer[(*length)++] = separator;
-  std::memcpy(buffer + *length, text, textLength * sizeof(char16_t));
-  *length += textLength;
-  buffer[*length] = 0;
+// Puts in path, after its first length units, a separator (unless there
+// are none or they end in one) and text (textLength units), terminated;
+// false when storage runs out.
+bool PutComponent(Array<char16_t>* path, size_t length, const char16_t* text, size_t textLength,
+                  char16_t separator) {
+  path->Truncate(length);
+  if (length > 0 && (*path)[length - 1] != separator && !path->Append(separator)) return false;
+  return path->AppendUnits(text, textLength) && path->Append(u'\0');
 }
 
 // Cuts the path into components: a network path keeps its two separators
 // on the server component, a drive keeps its separator ("C:\"), and empty
 // components from repeated or trailing separators are ignored. False when
 // storage runs out.
-bool InsertPathIntoTree(TreeIndex* index, PathNode** root, const char16_t* path, int32_t length, uint8_t isFile,
-                        PathStyle style) {
+bool InsertPathIntoTree(TreeIndex* index, NodeArena* arena, PathNode** root, const char16_t* path, int32_t length,
+                        uint8_t isFile, PathStyle style) {
   const char16_t separator = SeparatorOf(style);
   int32_t rootLength = RootComponentLength(path, length, style);
   bool networkRoot = IsNetworkPath(path, length, style);
@@ -102,7 +101,7 @@ bool InsertPathIntoTree(TreeIndex* index, PathNode** root, const char16_t* path,
     if (found->level == nullptr) {
       IndexSlot* tail = FindSlot(*index, level, nullptr, 0, true);
       PathNode* last = tail->node;
-      node = AppendNode(path + start, end - start, level, &last, isLast ? isFile : 0);
+      node = AppendArenaNode(arena, path + start, end - start, level, &last, isLast ? isFile : 0);
       if (node == nullptr) return false;
       node->isTerminal = isLast ? 1 : 0;
       // The node's slot first, then the tail's: both may have been the same
@@ -121,50 +120,63 @@ bool InsertPathIntoTree(TreeIndex* index, PathNode** root, const char16_t* path,
   return true;
 }
 
-// Lists one level of the path tree below parentPath, then each node's own
-// level below it.
-void EmitTreeLevel(ListingContext* context, const char16_t* parentPath, PathNode* firstNode) {
-  if (firstNode == nullptr) return;
-  size_t parentLength = TextLength(parentPath);
-  size_t longest = 0;
-  for (PathNode* node = firstNode; node != nullptr; node = node->next) {
-    if (static_cast<size_t>(node->length) > longest) longest = static_cast<size_t>(node->length);
-  }
-  auto* path = static_cast<char16_t*>(PlatformAllocArray(parentLength + longest + 2, sizeof(char16_t)));
-  if (path == nullptr) {
-    context->failed = true;
-    return;
-  }
-  for (PathNode* node = firstNode; node != nullptr; node = node->next) {
-    if (ListingStopped(context)) break;
-    std::memcpy(path, parentPath, parentLength * sizeof(char16_t));
-    size_t length = parentLength;
-    AppendComponent(path, &length, node->text, static_cast<size_t>(node->length), PathSeparator(context));
-    if (node->isFile == 0) {
-      if (AdmitsFolders(context)) {
-        if (node->next == nullptr) MarkLastSibling(context);
-        AppendOutputLine(context, path, static_cast<int32_t>(length), false);
-      }
-      if (node->isTerminal != 0 && context->request->options.folderScan) {
-        PushIndent(context);
-        ScanInputFolder(context, path);
-        PopIndent(context);
-      }
-    } else if (AdmitsFiles(context)) {
-      if (node->next == nullptr) MarkLastSibling(context);
-      AppendOutputLine(context, path, static_cast<int32_t>(length), true);
+// A level of the path tree being listed: the next node to list and the
+// length of the path of the level's parent.
+struct Level {
+  PathNode* next;
+  size_t parentLength;
+};
+
+// Lists the levels of the path tree from first on, below the path (length
+// units), depth first; each level is kept on a stack of its own, so a
+// tree of any depth costs no call stack.
+void EmitTreeLevels(ListingContext* context, Array<char16_t>* path, size_t length, PathNode* first) {
+  Array<Level> levels;
+  if (first != nullptr && !levels.Append(Level{first, length})) context->failed = true;
+  const char16_t separator = PathSeparator(context);
+  while (!levels.empty()) {
+    Level& level = levels.back();
+    PathNode* node = level.next;
+    if (node == nullptr || ListingStopped(context)) {
+      levels.PopBack();
+      if (!levels.empty()) PopIndent(context);
+      continue;
+    }
+    level.next = node->next;
+    size_t parentLength = level.parentLength;
+    if (!PutComponent(path, parentLength, node->text, static_cast<size_t>(node->length), separator)) {
+      context->failed = true;
+      continue;
+    }
+    ListItem(context, path->data(), static_cast<int32_t>(path->size() - 1), node->isFile != 0, node->next == nullptr);
+    if (node->isFile == 0 && node->isTerminal != 0 && context->request->options.folderScan) {
+      PushIndent(context);
+      ScanInputFolder(context, path->data());
+      PopIndent(context);
     }
     if (node->child != nullptr) {
       // A file line may have cut the extension in place: rebuild the path.
-      std::memcpy(path, parentPath, parentLength * sizeof(char16_t));
-      length = parentLength;
-      AppendComponent(path, &length, node->text, static_cast<size_t>(node->length), PathSeparator(context));
+      if (!PutComponent(path, parentLength, node->text, static_cast<size_t>(node->length), separator) ||
+          !levels.Append(Level{node->child, path->size() - 1})) {
+        context->failed = true;
+        continue;
+      }
       PushIndent(context);
-      EmitTreeLevel(context, path, node->child);
-      PopIndent(context);
     }
   }
-  PlatformFree(path);
+}
+
+// The path tree of the items' paths, its nodes in arena; the index is
+// needed only while the tree is built.
+PathNode* BuildPathTree(ListingContext* context, NodeArena* arena, PathNode* entryList) {
+  PathNode* tree = nullptr;
+  TreeIndex index;
+  for (PathNode* entry = entryList; entry != nullptr && !ListingStopped(context); entry = entry->next) {
+    if (!InsertPathIntoTree(&index, arena, &tree, entry->text, entry->length, entry->isFile, StyleOf(context))) {
+      context->failed = true;
+    }
+  }
+  return tree;
 }
 
 }  // namespace
@@ -173,32 +185,21 @@ void EmitTreeLevel(ListingContext* context, const char16_t* parentPath, PathNode
 // components that every item shares is not listed, and the tree is drawn
 // from the first level where the items part.
 void ListTree(ListingContext* context, PathNode* entryList) {
-  PathNode* tree = nullptr;
-  TreeIndex index{nullptr, 0, 0};
-  size_t longest = 0;
-  for (PathNode* entry = entryList; entry != nullptr; entry = entry->next) {
-    if (ListingStopped(context)) break;
-    if (!InsertPathIntoTree(&index, &tree, entry->text, entry->length, entry->isFile, StyleOf(context))) context->failed = true;
-    if (static_cast<size_t>(entry->length) > longest) longest = static_cast<size_t>(entry->length);
+  NodeArena arena;
+  PathNode* node = BuildPathTree(context, &arena, entryList);
+  Array<char16_t> chain;
+  if (ListingStopped(context)) return;
+  if (!chain.Append(u'\0')) {
+    context->failed = true;
+    return;
   }
-  PlatformFree(index.slots);
-  // The chain is rebuilt from one entry's components, so it is never longer
-  // than that entry's path.
-  char16_t* chain = nullptr;
-  if (!ListingStopped(context)) {
-    chain = static_cast<char16_t*>(PlatformAllocArray(longest + 2, sizeof(char16_t)));
-    if (chain == nullptr) context->failed = true;
-  }
-  if (chain != nullptr) {
-    chain[0] = 0;
-    size_t chainLength = 0;
-    PathNode* node = tree;
-    while (node != nullptr && node->next == nullptr && node->isTerminal == 0) {
-      AppendComponent(chain, &chainLength, node->text, static_cast<size_t>(node->length), PathSeparator(context));
-      node = node->child;
+  while (node != nullptr && node->next == nullptr && node->isTerminal == 0) {
+    if (!PutComponent(&chain, chain.size() - 1, node->text, static_cast<size_t>(node->length),
+                      PathSeparator(context))) {
+      context->failed = true;
+      return;
     }
-    EmitTreeLevel(context, chain, node);
-    PlatformFree(chain);
+    node = node->child;
   }
-  FreeNodeList(&tree, nullptr);
+  EmitTreeLevels(context, &chain, chain.size() - 1, node);
 }

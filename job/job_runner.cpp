@@ -5,21 +5,24 @@
 
 namespace {
 
-// The worker: the listing, then the clipboard. The request is freed before
-// the outcome is reported. A cancel that comes after the last entry but
-// before the copy still keeps the clipboard as it was: closing the window
-// then never replaces what the user had.
-void RunJob(void* parameter) {
-  JobRunner* job = static_cast<JobRunner*>(parameter);
+// The listing, then the clipboard; gives the outcome. The request and the
+// text are freed before the outcome is reported. A cancel that comes after
+// the last entry but before the copy still keeps the clipboard as it was:
+// closing the window then never replaces what the user had.
+JobReport ListAndCopy(JobRunner* job) {
   ListingText text{};
   ListingOutcome outcome = BuildListing(job->request, job->abort, &text);
   FreeListingRequest(&job->request);
-  JobReport result = outcome == ListingOutcome::Failed ? JobReport::Failed : JobReport::Interrupted;
-  if (outcome == ListingOutcome::Done && !job->abort.load()) {
-    job->report(job->context, JobReport::Copying);
-    result = CopyListingToClipboard(text) ? JobReport::Done : JobReport::Failed;
+  if (outcome != ListingOutcome::Done || job->abort.load()) {
+    return outcome == ListingOutcome::Failed ? JobReport::Failed : JobReport::Interrupted;
   }
-  FreeListingText(&text);
+  job->report(job->context, JobReport::Copying);
+  return CopyListingToClipboard(text) ? JobReport::Done : JobReport::Failed;
+}
+
+void RunJob(void* parameter) {
+  auto* job = static_cast<JobRunner*>(parameter);
+  JobReport result = ListAndCopy(job);
   job->report(job->context, result);
 }
 

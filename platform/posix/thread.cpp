@@ -27,10 +27,6 @@ void* ThreadMain(void* start) {
   return nullptr;
 }
 
-// The folder scan descends one call per folder level: give the worker a
-// stack as deep as the deepest path can make it.
-constexpr size_t kWorkerStackSize = size_t{256} << 20;
-
 ThreadHandle PosixStartThread(ThreadEntry entry, void* parameter) {
   PosixThread* record = new (std::nothrow) PosixThread{pthread_t{}, false};
   ThreadStart* start = new (std::nothrow) ThreadStart{entry, parameter};
@@ -39,11 +35,7 @@ ThreadHandle PosixStartThread(ThreadEntry entry, void* parameter) {
     delete start;
     return nullptr;
   }
-  pthread_attr_t attributes;
-  pthread_attr_init(&attributes);
-  pthread_attr_setstacksize(&attributes, kWorkerStackSize);
-  bool started = pthread_create(&record->thread, &attributes, ThreadMain, start) == 0;
-  pthread_attr_destroy(&attributes);
+  bool started = pthread_create(&record->thread, nullptr, ThreadMain, start) == 0;
   if (!started) {
     delete record;
     delete start;

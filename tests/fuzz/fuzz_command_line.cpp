@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK((outcome == ListingOutcome::Failed) == (unclosed || GetAllocationStats().failures != before.failures));
   CopyListingText(text, all.assign(text.units, u'\0').data());
   uint64_t lines = Lines(all).size(), listed = text.lines, paths = request.pathCount;  // one empty line: no units
-  FreeListingText(&text);
+  text = ListingText{};
   FreeListingRequest(&request);
   FUZZ_CHECK((lines == listed || (all.empty() && listed == 1)) && (o % 4 == 3 || listed <= paths) &&
              GetAllocationStats().liveBlocks == before.liveBlocks);

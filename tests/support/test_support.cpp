@@ -51,7 +51,6 @@ ListingOutcome ListToText(ListingRequest request, std::u16string* text) {
   ListingOutcome outcome = BuildListing(request, abort, &out);
   text->assign(out.units, u'\0');
   CopyListingText(out, text->data());
-  FreeListingText(&out);
   FreeListingRequest(&request);
   return outcome;
 }

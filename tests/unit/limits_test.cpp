@@ -1,3 +1,5 @@
+#include <pthread.h>
+
 #include "tests/support/test_support.h"
 
 namespace {
@@ -8,8 +10,18 @@ using enum PathForm;
 
 Strings Sorted(Strings lines) { return std::sort(lines.begin(), lines.end()), lines; }
 
-// A chain of folders as deep as the platform allows, made on disk and listed through the worker: every level made
-// is listed, the deepest (a path as long as the system takes) included.
+// Runs f to its end on a thread whose stack is 128 KiB: a scan that recursed per folder level would overflow it.
+template <class F> void OnSmallStack(F f) {
+  pthread_attr_t attributes;
+  pthread_t thread;
+  pthread_attr_init(&attributes), pthread_attr_setstacksize(&attributes, 128 << 10);
+  auto run = [](void* body) -> void* { return (*static_cast<F*>(body))(), nullptr; };
+  ASSERT_EQ(pthread_create(&thread, &attributes, run, &f), 0);
+  pthread_join(thread, nullptr), pthread_attr_destroy(&attributes);
+}
+
+// A chain of folders as deep as the platform allows, made on disk and listed through the worker and on a small stack
+// with one reader and eight: every level made is listed, the deepest (a path as long as the system takes) included.
 TEST(Limits, AChainOfFoldersAsDeepAsThePlatformAllows) {
   ScratchFolder folder;
   fs::path deepest = folder.native() / "chain";
@@ -24,6 +36,13 @@ TEST(Limits, AChainOfFoldersAsDeepAsThePlatformAllows) {
   Strings tree = {"chain"};
   for (std::string indent; tree.size() < absolute.size(); indent += " \u3000") tree.push_back(indent + " ┗d");
   EXPECT_TRUE(ListThroughWorker({folder["chain"]}, Tree) == tree);
+  for (auto [form, readers] : {std::pair{Absolute, 1}, {Tree, 8}}) {
+    ListingOptions options{form, u'\\', ItemFilter::FilesAndFolders, true, true};
+    options.readers = readers;
+    std::u16string text;
+    OnSmallStack([&] { EXPECT_EQ(ListToText(MakeRequest(options, {folder["chain"]}), &text), ListingOutcome::Done); });
+    EXPECT_TRUE(Lines(text) == (form == Absolute ? absolute : tree)) << Lines(text).size();
+  }
 }
 
 // Names as the system reports them, bytes that are not UTF-8 included: such a folder is named back to the system
@@ -67,7 +86,6 @@ TEST(Limits, FoldersThatVanishOrFailWhileTheScanRuns) {
   ListingText text{};
   EXPECT_EQ(BuildListing(request, std::atomic<bool>{false}, &text), ListingOutcome::Done);
   EXPECT_EQ(text.folderReadErrors, 2u);
-  FreeListingText(&text);
   FreeListingRequest(&request);
   g_fileSystem = real;
 }

@@ -44,7 +44,7 @@ static int Job(const Row& row, uint64_t failAt, bool busy = false) {
   bool copied = listed == ListingOutcome::Done && CopyListingToClipboard(out);
   ArmAllocationFailure(0);
   EXPECT_EQ(out.folderReadErrors, 0u);
-  FreeListingText(&out);
+  out = ListingText{};
   FreeListingRequest(&request);
   bool ranOut = GetAllocationStats().failures != before.failures;
   EXPECT_EQ(copied, !ranOut && !busy);

@@ -250,7 +250,7 @@ void TellCopyProblem(void* context, const ListingProblem& problem) {
 
 // Lists to standard output, or with copy to the clipboard.
 int List(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleOutput* out, bool copy) {
-  Freed<ListingText, FreeListingText> text{};
+  ListingText text;
   CopyTarget target{TextSink(&text), out};
   ListingProgress* counts = &out->progress->counts;
   StartProgressLine(out->progress);

@@ -47,8 +47,8 @@ bool ScansAt(const ListingContext* context, int32_t depth) {
   return maxDepth < 0 || depth < maxDepth;
 }
 
-FolderFilter FilterOf(const ListingContext* context, IgnoreRules* rules) {
-  return FolderFilter{context->exclusions, rules, StyleOf(context)};
+FolderFilter FilterOf(const ListingContext* context, const Shared<IgnoreRules>& rules) {
+  return FolderFilter{context->exclusions.get(), rules, StyleOf(context)};
 }
 
 // Reads the folder's subfolders ahead, as many as the pool takes, the first
@@ -104,14 +104,13 @@ void ListFlat(ListingContext* context, PathNode* entryList) {
 // nothing is listed.
 void ScanInputFolder(ListingContext* context, const char16_t* folderPath) {
   if (!ScansAt(context, 0)) return;
-  IgnoreRules* rules = nullptr;
+  Shared<IgnoreRules> rules;
   bool ignored = false;
   if (context->request->options.gitIgnore) {
     rules = InputFolderRules(&context->ignore, folderPath, TextLength(folderPath), StyleOf(context), &ignored,
                              &context->failed);
   }
   if (!ignored && !context->failed) ScanFolder(context, folderPath, nullptr, 0, rules);
-  ReleaseRules(rules);
 }
 
 // Folders whose entries are symbolic links or junctions are listed but never
@@ -120,7 +119,7 @@ void ScanInputFolder(ListingContext* context, const char16_t* folderPath) {
 // ahead (request not null) is taken from the readers; its problem is told
 // here, so problems come in the listing's order.
 void ScanFolder(ListingContext* context, const char16_t* folderPath, ReadRequest* request, int32_t depth,
-                IgnoreRules* rules) {
+                const Shared<IgnoreRules>& rules) {
   FolderContents contents = kNoContents;
   if (request != nullptr) {
     TakeRead(context->readers, request, &contents);

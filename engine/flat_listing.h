@@ -17,4 +17,4 @@ void ScanInputFolder(ListingContext* context, const char16_t* folderPath);
 // levels below the input folder; rules: those of its parent (null outside a
 // working tree).
 void ScanFolder(ListingContext* context, const char16_t* folderPath, ReadRequest* request, int32_t depth,
-                IgnoreRules* rules);
+                const Shared<IgnoreRules>& rules);

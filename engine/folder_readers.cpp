@@ -4,7 +4,7 @@
 #include <new>
 
 #include "engine/exclusions.h"
-#include "engine/git_ignore.h"
+#include "engine/git_repository.h"
 #include "engine/text.h"
 #include "platform/memory.h"
 #include "platform/thread.h"
@@ -71,13 +71,13 @@ void Unlink(FolderContents* out, PathNode* previous, PathNode* node) {
 // repository, which git does not look into: nothing of it is listed.
 void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgnoreFile, bool hasGit,
                    FolderContents* out) {
-  IgnorePath below{nullptr, 0, 0};
-  if (filter.rules != nullptr) {
+  IgnorePath below;
+  if (filter.rules) {
     size_t longest = 0;
     for (PathNode* node = out->head; node != nullptr; node = node->next) {
       if (static_cast<size_t>(node->length) > longest) longest = static_cast<size_t>(node->length);
     }
-    if (!StartIgnorePath(&below, filter.rules, path, TextLength(path), longest, filter.style)) {
+    if (!StartIgnorePath(&below, *filter.rules, path, TextLength(path), longest, filter.style)) {
       out->failed = true;
       return;
     }
@@ -87,7 +87,6 @@ void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgn
       out->rules =
           LoadFolderRules(filter.rules, path, TextLength(path), below.folderLength, filter.style, &out->failed);
     } else {
-      HoldRules(filter.rules);
       out->rules = filter.rules;
     }
   }
@@ -97,8 +96,8 @@ void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgn
     size_t length = static_cast<size_t>(node->length);
     bool isFolder = node->isFile == 0 && node->isLink == 0;  // to git a link is no folder
     bool left = ExcludesName(filter.exclusions, node->text, length) ||
-                (out->rules != nullptr && (IsGitName(node->text, length, filter.style) ||
-                                           IsIgnored(out->rules, &below, node->text, length, isFolder)));
+                (out->rules && (IsGitName(node->text, length, filter.style) ||
+                                IsIgnored(*out->rules, &below, node->text, length, isFolder)));
     if (left) {
       Unlink(out, previous, node);
     } else {
@@ -106,7 +105,6 @@ void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgn
     }
     node = next;
   }
-  FreeIgnorePath(&below);
 }
 
 }  // namespace
@@ -148,9 +146,8 @@ namespace {
 
 void FreeRequest(ReadRequest* request) {
   FreeFolderContents(&request->contents);
-  ReleaseRules(request->filter.rules);
   PlatformFree(request->path);
-  PlatformFree(request);
+  PlatformDelete{}(request);
 }
 
 // With the lock held: takes a queued request out of the stack.
@@ -222,7 +219,7 @@ void ReadFolderContents(const char16_t* path, const FolderFilter& filter, const 
   int64_t took = g_thread.microseconds() - began;
   out->slow = took > kSlowReadMicroseconds + kSlowReadMicrosecondsPerEntry * out->count;
   out->error = out->read != FolderRead::Complete ? g_fileSystem.lastError() : 0;
-  bool filtered = filter.exclusions != nullptr || filter.rules != nullptr;
+  bool filtered = filter.exclusions != nullptr || filter.rules;
   if (filtered && !out->failed && !abort->load(std::memory_order_relaxed)) {
     FilterEntries(path, filter, collector.hasIgnoreFile, collector.hasGit, out);
   }
@@ -233,8 +230,7 @@ void ReadFolderContents(const char16_t* path, const FolderFilter& filter, const 
 
 void FreeFolderContents(FolderContents* contents) {
   FreeNodeArena(&contents->arena);
-  ReleaseRules(contents->rules);
-  contents->rules = nullptr;
+  contents->rules = {};
   contents->head = contents->tail = nullptr;
   contents->count = 0;
 }
@@ -272,8 +268,7 @@ ReadRequest* SubmitRead(ReaderPool* pool, const char16_t* path, size_t length, c
     *failed = true;
     return nullptr;
   }
-  *request = ReadRequest{nullptr, nullptr, nullptr, nullptr, RequestState::Queued, copy, filter, kNoContents};
-  HoldRules(filter.rules);
+  new (request) ReadRequest{nullptr, nullptr, nullptr, nullptr, RequestState::Queued, copy, filter, kNoContents};
   g_thread.lock(pool->sync);
   request->stackNext = pool->top;
   if (pool->top != nullptr) pool->top->stackPrevious = request;

@@ -8,12 +8,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/ignore_patterns.h"
 #include "engine/path_node.h"
 #include "engine/path_rules.h"
 #include "platform/filesystem.h"
 
 struct Exclusions;
-struct IgnoreRules;
 
 // What leaves entries of a folder out as it is read, so that a folder left
 // out is never read: the job's --exclude globs, and inside a git working
@@ -21,8 +21,8 @@ struct IgnoreRules;
 // share it.
 struct FolderFilter {
   const Exclusions* exclusions;  // null: none
-  IgnoreRules* rules;            // the rules of the folder's parent, held by
-                                 // the filter's owner; null: not in a tree
+  Shared<IgnoreRules> rules;     // the rules of the folder's parent; null: not
+                                 // in a tree
   PathStyle style;
 };
 
@@ -36,11 +36,11 @@ struct FolderContents {
   int32_t error;        // the system's error code when read is not Complete
   bool failed;          // storage ran out: the job ends Failed
   bool slow;            // the read waited on its storage (took long for its entries)
-  IgnoreRules* rules;   // the folder's own rules, for its subfolders (held)
+  Shared<IgnoreRules> rules;  // the folder's own rules, for its subfolders
 };
 
-constexpr FolderContents kNoContents{nullptr, nullptr, NodeArena{nullptr, 0}, 0, FolderRead::Complete, 0, false,
-                                     false, nullptr};
+inline const FolderContents kNoContents{nullptr, nullptr, NodeArena{nullptr, 0}, 0, FolderRead::Complete, 0, false,
+                                        false, {}};
 
 // Reads a folder's entries ("." and ".." and what the filter leaves out
 // left out) and sorts them. The read stops once abort or *stop (null:

@@ -110,8 +110,6 @@ ListingOutcome StreamListing(const ListingRequest& request, const std::atomic<bo
 
   // The readers go first: the requests they hold hold rules of the session.
   StopReaderPool(context.readers);
-  EndIgnoreSession(&context.ignore);
-  FreeExclusions(context.exclusions);
   ReleaseLineStorage(&context);
   PlatformFree(work.firstItem);
   FreeNodeList(&work.entryHead, &work.entryTail);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/exclusions.h"
 #include "engine/git_ignore.h"
 #include "engine/listing.h"
 
@@ -23,7 +24,6 @@ struct LineBuffer {
 };
 
 struct ReaderPool;
-struct Exclusions;
 
 struct ListingContext {
   const ListingRequest* request;
@@ -43,7 +43,7 @@ struct ListingContext {
   // A folder read so far waited on its storage.
   bool slowReads;
   // The request's --exclude globs, made ready; null when it has none.
-  Exclusions* exclusions = nullptr;
+  Owned<Exclusions> exclusions;
   // --gitignore's state: the user's excludes file and the last tree's top.
   IgnoreSession ignore = {};
 };

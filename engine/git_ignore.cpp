@@ -18,8 +18,10 @@ Shared<IgnoreRules> TopRules(IgnoreSession* session, const char16_t* folder, siz
   }
   if (!session->userRead) {
     session->userRead = true;
-    *failed = !ReadUserExcludes(style, &session->userBytes, &session->userSize);
-    if (*failed) return {};
+    if (!ReadUserExcludes(style, &session->userBytes, &session->userSize)) {
+      *failed = true;
+      return {};
+    }
   }
   Text root = Text::Copy(folder, rootLength);
   OwnedBlock<char> info;

@@ -55,8 +55,8 @@ bool ScansAt(const ListingContext* context, int32_t depth) {
   return maxDepth < 0 || depth < maxDepth;
 }
 
-FolderFilter FilterOf(const ListingContext* context, IgnoreRules* rules) {
-  return FolderFilter{context->exclusions, rules, StyleOf(context)};
+FolderFilter FilterOf(const ListingContext* context, const Shared<IgnoreRules>& rules) {
+  return FolderFilter{context->exclusions.get(), rules, StyleOf(context)};
 }
 
 // Puts the entry's name, terminated, after the first prefixLength units of
@@ -95,7 +95,7 @@ void ReadAhead(ListingContext* context, Frame* frame, Array<char16_t>* path) {
 // are never opened (see the scan); the folder passed in is, link or not: the
 // user chose it. Problems are told here, so they come in the listing's order.
 bool OpenFolder(ListingContext* context, Array<Frame>* frames, Array<char16_t>* path, size_t length,
-                const Shared<ReadRequest>& request, int32_t depth, IgnoreRules* rules) {
+                const Shared<ReadRequest>& request, int32_t depth, const Shared<IgnoreRules>& rules) {
   FolderContents contents =
       request ? TakeRead(context->readers.get(), request)
               : ReadFolderContents(path->data(), FilterOf(context, rules), context->abort, nullptr);
@@ -124,7 +124,7 @@ bool OpenFolder(ListingContext* context, Array<Frame>* frames, Array<char16_t>* 
 // Lists a folder's contents on disk, depth first, files before folders; its
 // subfolders are read ahead by the listing's readers. rules: those of its
 // parent (null outside a working tree).
-void ScanFolder(ListingContext* context, const char16_t* folderPath, IgnoreRules* rules) {
+void ScanFolder(ListingContext* context, const char16_t* folderPath, const Shared<IgnoreRules>& rules) {
   Array<char16_t> path;  // the path of the entry in hand
   Array<Frame> frames;
   size_t folderLength = TextLength(folderPath);
@@ -177,12 +177,11 @@ void ListFlat(ListingContext* context, PathNode* entryList) {
 // nothing is listed.
 void ScanInputFolder(ListingContext* context, const char16_t* folderPath) {
   if (!ScansAt(context, 0)) return;
-  IgnoreRules* rules = nullptr;
+  Shared<IgnoreRules> rules;
   bool ignored = false;
   if (context->request->options.gitIgnore) {
     rules = InputFolderRules(&context->ignore, folderPath, TextLength(folderPath), StyleOf(context), &ignored,
                              &context->failed);
   }
   if (!ignored && !context->failed) ScanFolder(context, folderPath, rules);
-  ReleaseRules(rules);
 }

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "engine/exclusions.h"
-#include "engine/git_ignore.h"
+#include "engine/git_repository.h"
 #include "engine/text.h"
 
 namespace {
@@ -73,13 +73,13 @@ void Unlink(FolderContents* out, PathNode* previous, PathNode* node) {
 // repository, which git does not look into: nothing of it is listed.
 void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgnoreFile, bool hasGit,
                    FolderContents* out) {
-  IgnorePath below{nullptr, 0, 0};
-  if (filter.rules != nullptr) {
+  IgnorePath below;
+  if (filter.rules) {
     size_t longest = 0;
     for (PathNode* node = out->head; node != nullptr; node = node->next) {
       if (static_cast<size_t>(node->length) > longest) longest = static_cast<size_t>(node->length);
     }
-    if (!StartIgnorePath(&below, filter.rules, path, TextLength(path), longest, filter.style)) {
+    if (!StartIgnorePath(&below, *filter.rules, path, TextLength(path), longest, filter.style)) {
       out->failed = true;
       return;
     }
@@ -89,7 +89,6 @@ void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgn
       out->rules =
           LoadFolderRules(filter.rules, path, TextLength(path), below.folderLength, filter.style, &out->failed);
     } else {
-      HoldRules(filter.rules);
       out->rules = filter.rules;
     }
   }
@@ -99,8 +98,8 @@ void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgn
     size_t length = static_cast<size_t>(node->length);
     bool isFolder = node->isFile == 0 && node->isLink == 0;  // to git a link is no folder
     bool left = ExcludesName(filter.exclusions, node->text, length) ||
-                (out->rules != nullptr && (IsGitName(node->text, length, filter.style) ||
-                                           IsIgnored(out->rules, &below, node->text, length, isFolder)));
+                (out->rules && (IsGitName(node->text, length, filter.style) ||
+                                IsIgnored(*out->rules, &below, node->text, length, isFolder)));
     if (left) {
       Unlink(out, previous, node);
     } else {
@@ -108,12 +107,9 @@ void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgn
     }
     node = next;
   }
-  FreeIgnorePath(&below);
 }
 
 }  // namespace
-
-FolderContents::~FolderContents() { ReleaseRules(rules); }
 
 FolderContents& FolderContents::Swap(FolderContents& other) noexcept {
   std::swap(head, other.head);
@@ -129,11 +125,7 @@ FolderContents& FolderContents::Swap(FolderContents& other) noexcept {
   return *this;
 }
 
-ReadRequest::ReadRequest(Text path, const FolderFilter& filter) : path(std::move(path)), filter(filter) {
-  HoldRules(filter.rules);
-}
-
-ReadRequest::~ReadRequest() { ReleaseRules(filter.rules); }
+ReadRequest::ReadRequest(Text path, const FolderFilter& filter) : path(std::move(path)), filter(filter) {}
 
 namespace {
 
@@ -190,7 +182,7 @@ FolderContents ReadFolderContents(const char16_t* path, const FolderFilter& filt
   int64_t took = g_thread.microseconds() - began;
   out.slow = took > kSlowReadMicroseconds + kSlowReadMicrosecondsPerEntry * out.count;
   out.error = out.read != FolderRead::Complete ? g_fileSystem.lastError() : 0;
-  bool filtered = filter.exclusions != nullptr || filter.rules != nullptr;
+  bool filtered = filter.exclusions != nullptr || filter.rules;
   if (filtered && !out.failed && !abort->load(std::memory_order_relaxed)) {
     FilterEntries(path, filter, collector.hasIgnoreFile, collector.hasGit, &out);
   }

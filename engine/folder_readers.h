@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/ignore_patterns.h"
 #include "engine/path_node.h"
 #include "engine/path_rules.h"
 #include "platform/array.h"
@@ -17,7 +18,6 @@
 #include "platform/thread.h"
 
 struct Exclusions;
-struct IgnoreRules;
 
 // What leaves entries of a folder out as it is read, so that a folder left
 // out is never read: the job's --exclude globs, and inside a git working
@@ -25,8 +25,8 @@ struct IgnoreRules;
 // share it.
 struct FolderFilter {
   const Exclusions* exclusions;  // null: none
-  IgnoreRules* rules;            // the rules of the folder's parent, held by
-                                 // the filter's owner; null: not in a tree
+  Shared<IgnoreRules> rules;     // the rules of the folder's parent; empty:
+                                 // not in a tree
   PathStyle style;
 };
 
@@ -41,12 +41,11 @@ struct FolderContents {
   bool failed = false;                   // storage ran out: the job ends Failed
   bool whole = true;                     // false: a cancel or the pool's stop cut the read short
   bool slow = false;                     // the read waited on its storage (took long for its entries)
-  IgnoreRules* rules = nullptr;          // the folder's own rules, for its subfolders (held)
+  Shared<IgnoreRules> rules;             // the folder's own rules, for its subfolders
 
   FolderContents() = default;
   FolderContents(FolderContents&& other) noexcept { Swap(other); }
   FolderContents& operator=(FolderContents&& other) noexcept { return Swap(other); }
-  ~FolderContents();
   FolderContents& Swap(FolderContents& other) noexcept;
 };
 
@@ -63,10 +62,9 @@ enum class RequestState : int32_t { Queued, Reading, Read };
 // by the pool or its reader.
 struct ReadRequest {
   ReadRequest(Text path, const FolderFilter& filter);
-  ~ReadRequest();
   SharedCount holders;
   Text path;
-  FolderFilter filter;                          // its rules held by the request
+  FolderFilter filter;
   RequestState state = RequestState::Queued;    // under the pool's lock
   FolderContents contents;                      // the reader's while Reading
 };

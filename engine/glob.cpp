@@ -20,7 +20,7 @@ constexpr CaseRange kCaseRanges[] = {
 };
 
 char32_t WideLower(char32_t c) {
-  if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + 32 : c;
+  if (c < 0x80) return FoldAscii(c);
   for (const CaseRange& range : kCaseRanges) {
     if (c >= range.first && c <= range.last && (!range.pairs || (c - range.first) % 2 == 0)) {
       return static_cast<char32_t>(static_cast<int32_t>(c) + range.delta);
@@ -30,7 +30,7 @@ char32_t WideLower(char32_t c) {
 }
 
 char32_t WideUpper(char32_t c) {
-  if (c < 0x80) return c >= 'a' && c <= 'z' ? c - 32 : c;
+  if (c < 0x80) return UpperAscii(c);
   for (const CaseRange& range : kCaseRanges) {
     char32_t capital = static_cast<char32_t>(static_cast<int32_t>(c) - range.delta);
     if (capital >= range.first && capital <= range.last && (!range.pairs || (capital - range.first) % 2 == 0)) {
@@ -61,8 +61,8 @@ struct Chars<char16_t> {
 template <>
 struct Chars<char> {
   static char32_t Next(const char* s, size_t, size_t* i) { return static_cast<unsigned char>(s[(*i)++]); }
-  static char32_t Lower(char32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
-  static char32_t Upper(char32_t c) { return c >= 'a' && c <= 'z' ? c - 32 : c; }
+  static char32_t Lower(char32_t c) { return FoldAscii(c); }
+  static char32_t Upper(char32_t c) { return UpperAscii(c); }
 };
 
 template <class Unit>
@@ -77,10 +77,7 @@ constexpr const char* kClassNames[] = {"alnum", "alpha", "blank", "cntrl", "digi
 template <class Unit>
 int ClassOf(const Unit* name, size_t length) {
   for (int k = 0; k < 12; ++k) {
-    size_t i = 0;
-    const char* word = kClassNames[k];
-    while (i < length && word[i] != 0 && static_cast<char32_t>(name[i]) == static_cast<unsigned char>(word[i])) ++i;
-    if (i == length && word[i] == 0) return k;
+    if (SpellsWord(name, length, kClassNames[k], false)) return k;
   }
   return -1;
 }
@@ -251,8 +248,8 @@ Glob<Unit> MakeGlob(const Unit* text, size_t length, uint32_t flags) {
   Unit last = length > 0 ? text[length - 1] : Unit{0};
   bool folds = (flags & kGlobFoldCase) != 0;
   if (last != '*' && last != '?' && last != ']' && last != '/' && !(folds && static_cast<char32_t>(last) >= 0x80)) {
-    glob.lastFolds = folds && ((last | 0x20) >= 'a' && (last | 0x20) <= 'z');
-    glob.last = glob.lastFolds ? static_cast<Unit>(last | 0x20) : last;
+    glob.lastFolds = folds && IsAsciiLetter(static_cast<char32_t>(last));
+    glob.last = glob.lastFolds ? FoldAscii(last) : last;
   }
   return glob;
 }

@@ -14,6 +14,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/ascii.h"
+
 enum GlobFlag : uint32_t {
   kGlobEscapes = 1,   // '\' takes the next character as it is
   kGlobFoldCase = 2,  // letters match in either case
@@ -36,6 +38,25 @@ struct Glob {
   bool lastFolds;
 };
 
+// The characters that the matches of a set of globs may end with: a bit
+// for each ASCII one, and whether one beyond ASCII or any at all may end
+// one. Most names are told apart from a whole set by their last alone.
+struct LastChars {
+  uint64_t ascii[2] = {0, 0};
+  bool beyond = false;
+  bool any = false;
+  // Notes a glob's last plain character (0: none, so any) and, where it
+  // folds, its other case.
+  void Note(char32_t last, bool folds) {
+    any = any || last == 0;
+    beyond = beyond || last >= 0x80;
+    char32_t other = folds ? last ^ 0x20 : last;
+    if (last < 0x80) ascii[last / 64] |= uint64_t{1} << (last % 64);
+    if (other < 0x80) ascii[other / 64] |= uint64_t{1} << (other % 64);
+  }
+  bool MayEnd(char32_t c) const { return any || (c >= 0x80 ? beyond : (ascii[c / 64] >> (c % 64) & 1) != 0); }
+};
+
 // Whether the glob is well formed: every '[' closed, every [:class:] known,
 // and (with escapes) no '\' at its end.
 bool GlobIsValid(const char16_t* text, size_t length, uint32_t flags);
@@ -51,7 +72,7 @@ template <class Unit>
 inline bool GlobMatches(const Glob<Unit>& glob, const Unit* text, size_t length) {
   if (glob.last != 0) {
     Unit end = length > 0 ? text[length - 1] : Unit{0};
-    if (end != glob.last && !(glob.lastFolds && (end | 0x20) == glob.last)) return false;
+    if (end != glob.last && !(glob.lastFolds && FoldAscii(end) == glob.last)) return false;
   }
   return MatchGlob(glob, text, length);
 }

@@ -28,22 +28,17 @@ struct ListingContext {
   // The line being made; grows to the longest line and is reused.
   Array<char16_t> line;
   // The request's --exclude globs, made ready; null when it has none.
-  Exclusions* exclusions = nullptr;
+  Owned<Exclusions> exclusions;
   // --gitignore's state: the user's excludes file and the last tree's top.
   IgnoreSession ignore = {};
   // The folder readers, started at the first folder read ahead; empty until
-  // then, and for good when readersTried and none could be started.
+  // then, and for good when readersTried and none could be started. Last,
+  // so it ends first: the requests the readers hold hold rules of the
+  // session.
   Owned<ReaderPool> readers;
   bool readersTried = false;
   // A folder read so far waited on its storage.
   bool slowReads = false;
-
-  // The readers go first: the requests they hold hold rules of the session.
-  ~ListingContext() {
-    readers = nullptr;
-    EndIgnoreSession(&ignore);
-    FreeExclusions(exclusions);
-  }
 };
 
 constexpr int32_t kCommonPrefixUnset = -1;

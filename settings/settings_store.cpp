@@ -1,6 +1,7 @@
 #include "settings/settings_store.h"
 
 #include "engine/text.h"
+#include "platform/ascii.h"
 #include "platform/memory.h"
 
 const char16_t kProductKeyPath[] = u"Software\\Quillmoor\\Dorrowin";
@@ -76,8 +77,6 @@ bool ReadAffixTexts(StoreKey key, char16_t* texts[kStoredTextCount], bool* outOf
 
 // Key names compare as the registry compares them, without regard to case:
 // a product key spelled in other letters is still ours to delete.
-char16_t FoldAscii(char16_t ch) { return ch >= u'A' && ch <= u'Z' ? static_cast<char16_t>(ch + 32) : ch; }
-
 bool SameName(const char16_t* a, const char16_t* b) {
   uint32_t i = 0;
   while (a[i] != 0 && FoldAscii(a[i]) == FoldAscii(b[i])) ++i;

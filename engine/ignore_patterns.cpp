@@ -1,0 +1,178 @@
+#include "engine/ignore_patterns.h"
+
+#include <cstring>
+#include <utility>
+
+#include "engine/git_repository.h"
+#include "engine/lines.h"
+#include "platform/ascii.h"
+#include "platform/filesystem.h"
+#include "platform/utf8.h"
+
+namespace {
+
+// Drops the spaces at the end of a line that no '\' quotes.
+size_t TrimTrailingSpaces(const char* line, size_t length) {
+  size_t firstTrailing = length;
+  for (size_t i = 0; i < length; ++i) {
+    if (line[i] != ' ') {
+      firstTrailing = length;
+      if (line[i] == '\\') ++i;
+    } else if (firstTrailing == length) {
+      firstTrailing = i;
+    }
+  }
+  return firstTrailing;
+}
+
+// One line of a file as a pattern; false for blank lines and comments.
+bool ParsePattern(const char* line, size_t length, uint32_t flags, IgnorePattern* out) {
+  if (length == 0 || line[0] == '#') return false;
+  length = TrimTrailingSpaces(line, length);
+  if (length == 0) return false;
+  IgnorePattern pattern{};
+  if (line[0] == '!') {
+    pattern.negated = true;
+    ++line, --length;
+  }
+  if (length > 0 && line[length - 1] == '/') {
+    pattern.folderOnly = true;
+    --length;
+  }
+  pattern.nameOnly = length == 0 || std::memchr(line, '/', length) == nullptr;
+  if (!pattern.nameOnly && line[0] == '/') ++line, --length;
+  pattern.start = line;
+  while (!pattern.nameOnly && pattern.startLength < length && std::strchr("*?[\\", line[pattern.startLength]) == nullptr) {
+    pattern.startLength += 1;
+  }
+  pattern.glob = MakeGlob(line + pattern.startLength, length - pattern.startLength, flags);
+  *out = pattern;
+  return true;
+}
+
+// The last byte of the pattern's matches: its glob's last character, or for
+// a plain path the last of its start; in both cases where letters fold.
+void NoteLastByte(LastChars* lastChars, const IgnorePattern& pattern) {
+  const Glob<char>& glob = pattern.glob;
+  bool plainPath = glob.length == 0 && pattern.startLength > 0;
+  auto last = static_cast<unsigned char>(plainPath ? pattern.start[pattern.startLength - 1] : glob.last);
+  lastChars->Note(last, (glob.flags & kGlobFoldCase) != 0 && IsAsciiLetter(last));
+}
+
+// Whether the path below the rules' folder (length bytes) matches a pattern
+// with a '/'.
+bool PathMatches(const IgnorePattern& pattern, const char* path, size_t length) {
+  if (length < pattern.startLength) return false;
+  bool folds = (pattern.glob.flags & kGlobFoldCase) != 0;
+  for (size_t i = 0; i < pattern.startLength; ++i) {
+    char a = pattern.start[i], b = path[i];
+    if (a != b && !(folds && FoldAscii(a) == FoldAscii(b))) return false;
+  }
+  return GlobMatches(pattern.glob, path + pattern.startLength, length - pattern.startLength);
+}
+
+}  // namespace
+
+// A loop, not recursion: a chain is as long as the tree is deep.
+IgnoreRules::~IgnoreRules() {
+  while (parent && parent->holders.count.load(std::memory_order_acquire) == 1) parent = std::move(parent->parent);
+}
+
+Shared<IgnoreRules> MakeRules(const Shared<IgnoreRules>& parent, size_t rootStart, size_t base, PathStyle style,
+                              const char* shared, size_t sharedSize, OwnedBlock<char> own, size_t ownSize,
+                              bool* failed) {
+  Owned<IgnoreRules> rules = MakeOwned<IgnoreRules>();
+  bool added = rules != nullptr;
+  uint32_t flags = kGlobEscapes | (style == PathStyle::Windows ? kGlobFoldCase : 0u);
+  auto add = [&](const char* line, size_t length) {
+    IgnorePattern pattern;
+    if (ParsePattern(line, length, flags, &pattern)) {
+      added = rules->patterns.Append(pattern);
+      NoteLastByte(&rules->lastChars, pattern);
+    }
+    return added;
+  };
+  if (added) ForEachLine(shared, sharedSize, FinalCr::Kept, add);
+  if (added) ForEachLine(own.get(), ownSize, FinalCr::Kept, add);
+  if (!added) {
+    *failed = true;
+    return {};
+  }
+  if (rules->patterns.empty() && parent) return parent;
+  rules->parent = parent;
+  rules->rootStart = rootStart;
+  rules->base = base;
+  rules->bytes = std::move(own);
+  return Shared<IgnoreRules>(std::move(rules));
+}
+
+Shared<IgnoreRules> LoadFolderRules(const Shared<IgnoreRules>& parent, const char16_t* folder, size_t length,
+                                    size_t base, PathStyle style, bool* failed) {
+  Text file = JoinPath(folder, length, u".gitignore", 10, style);
+  char* bytes = nullptr;
+  size_t size = 0;
+  FileLoad load = file ? g_fileSystem.readFile(file.get(), true, &bytes, &size) : FileLoad::OutOfMemory;
+  OwnedBlock<char> owned(bytes);
+  *failed = *failed || load == FileLoad::OutOfMemory;
+  if (load != FileLoad::Loaded) return load == FileLoad::Unreadable ? parent : Shared<IgnoreRules>();
+  return MakeRules(parent, parent->rootStart, base, style, nullptr, 0, std::move(owned), size, failed);
+}
+
+size_t EncodePath(const char16_t* text, size_t length, char16_t separator, PathStyle style, char* out) {
+  LoneSurrogates mode = style == PathStyle::Posix ? LoneSurrogates::AsBytes : LoneSurrogates::Replaced;
+  size_t written = 0;
+  for (size_t i = 0; i < length;) {
+    char16_t unit = text[i];
+    if (unit < 0x80) {
+      out[written++] = unit == separator ? '/' : static_cast<char>(unit);
+      ++i;
+    } else {
+      written += EncodeNextUtf8(text, length, &i, mode, out + written);
+    }
+  }
+  return written;
+}
+
+bool StartIgnorePath(IgnorePath* path, const IgnoreRules& rules, const char16_t* folder, size_t length,
+                     size_t longestName, PathStyle style) {
+  size_t start = rules.rootStart < length ? rules.rootStart : length;
+  size_t units = length - start;
+  path->style = style;
+  if (units > SIZE_MAX / 8 || longestName > SIZE_MAX / 8) return false;
+  path->bytes = MakeBlock<char>(3 * units + 3 * longestName + 2);
+  if (path->bytes == nullptr) return false;
+  path->folderLength = EncodePath(folder + start, units, SeparatorOf(style), style, path->bytes.get());
+  if (path->folderLength > 0) path->bytes[path->folderLength++] = '/';
+  return true;
+}
+
+bool IgnoredAt(const IgnoreRules& rules, const char* path, size_t nameStart, size_t end, bool isFolder) {
+  for (const IgnoreRules* set = &rules; set != nullptr; set = set->parent.get()) {
+    for (size_t k = set->patterns.size(); k-- > 0;) {
+      const IgnorePattern& pattern = set->patterns[k];
+      if (pattern.folderOnly && !isFolder) continue;
+      bool hit = pattern.nameOnly ? GlobMatches(pattern.glob, path + nameStart, end - nameStart)
+                                  : set->base <= nameStart && PathMatches(pattern, path + set->base, end - set->base);
+      if (hit) return !pattern.negated;
+    }
+  }
+  return false;
+}
+
+// A name whose last unit is ASCII is its last byte too: when no file's
+// patterns can end with it, the name is not even encoded.
+bool IsIgnored(const IgnoreRules& rules, IgnorePath* path, const char16_t* name, size_t length, bool isFolder) {
+  char16_t last = length > 0 ? name[length - 1] : 0;
+  bool possible = false;
+  for (const IgnoreRules* set = &rules; set != nullptr && !possible; set = set->parent.get()) {
+    possible = set->lastChars.MayEnd(last);
+  }
+  if (!possible) return false;
+  size_t nameStart = path->folderLength;
+  size_t end = nameStart + EncodePath(name, length, kSlash, path->style, path->bytes.get() + nameStart);
+  return IgnoredAt(rules, path->bytes.get(), nameStart, end, isFolder);
+}
+
+bool IsIgnoreFileName(const char16_t* name, size_t length, PathStyle style) {
+  return SpellsWord(name, length, ".gitignore", style == PathStyle::Windows);
+}

@@ -1,0 +1,142 @@
+// --gitignore against the real git: what the listing leaves out of a working tree is what git leaves out of
+// `git ls-files -co --exclude-standard`; and the globs against fnmatch(3).
+#include <fnmatch.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "engine/glob.h"
+#include "engine/listing_request.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+std::string Shell(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  for (int c; pipe != nullptr && (c = fgetc(pipe)) != EOF;) out += static_cast<char>(c);
+  if (pipe != nullptr) pclose(pipe);
+  return out;
+}
+
+// Windows with the \\?\ prefix of long paths: a "." or ".." component names nothing.
+bool DotComponent(const char16_t* path) {
+  std::u16string text = std::u16string(path) + u"\\";
+  return text.find(u"\\.\\") != std::u16string::npos || text.find(u"\\..\\") != std::u16string::npos;
+}
+const FileSystemApi kLongPaths{
+    [](auto path) { return DotComponent(path) ? kInvalidAttributes : kDriveZ.queryAttributes(path); },
+    [](auto path, auto onEntry, auto context) {
+      return DotComponent(path) ? FolderRead::Failed : kDriveZ.enumerateFolder(path, onEntry, context);
+    },
+    [] { return kDriveZ.lastError(); },
+    [](auto path, bool noFollow, char** bytes, size_t* size) {
+      return DotComponent(path) ? FileLoad::Unreadable : kDriveZ.readFile(path, noFollow, bytes, size);
+    }};
+
+struct GitRow {
+  const char* what;
+  // Files to write below the scratch folder ("r" is the repository; HOME and XDG the user's folders); "-> T": a
+  // symbolic link to T.
+  std::vector<std::pair<std::string, std::string>> files;
+  std::string setup = "";  // shell commands run in the scratch folder
+  std::string input = "r";
+  bool windows = false;  // the listing of Z:\ paths, on a file system that resolves no ".."
+};
+
+const char kWorktree[] = "git -C r add c && git -C r -c user.name=t -c user.email=t@t commit -qm c && "
+                         "git -C r worktree add -q ../w && touch w/a.tmp w/b && echo 'gitdir: ../r/.git/worktrees/w' >w/.git";
+
+const GitRow kGitRows[] = {
+    {"a link to a folder is no folder to git", {{"r/d/f", ""}, {"r/l", "-> d"}, {"r/.gitignore", "l/\n"}}},
+    {"a nested repository is not looked into", {{"r/n/f", ""}, {"r/n/.gitignore", "x\n"}}, "git init -q r/n"},
+    {"a subfolder as the input", {{"r/s/a.o", ""}, {"r/s/k.o", ""}, {"r/s/t/b", ""}, {"r/.gitignore", "s/*.o\n/s/t/\n"},
+      {"r/s/.gitignore", "!k.o\n"}}, "", "r/s"},
+    {"a worktree's info/exclude through gitdir: and commondir with '..'", {{"r/c", ""}, {"r/.git/info/exclude", "*.tmp\n"}},
+     kWorktree, "w"},
+    {"the same on Windows paths", {{"r/c", ""}, {"r/.git/info/exclude", "*.tmp\n"}}, kWorktree, "w", true},
+    {"core.excludesFile in XDG's config", {{"r/a.log", ""}, {"r/b", ""}, {"XDG/git/config", "[core]\nexcludesFile = ~/e\n"},
+      {"HOME/e", "*.log\n"}}},
+    {"the user's file through a link", {{"r/a.c", ""}, {"r/b", ""}, {"XDG/git/real", "*.c\n"}, {"XDG/git/ignore", "-> real"}}},
+    {"the last config file wins", {{"r/a.c", ""}, {"r/b.o", ""}, {"XDG/git/config", "[core]\nexcludesFile = ~/c\n"},
+      {"HOME/.gitconfig", "[core]\n\texcludesfile = ~/o\n"}, {"HOME/c", "*.c\n"}, {"HOME/o", "*.o\n"}}},
+    {"quotes, escapes and a section in other letters",
+     {{"r/a.c", ""}, {"r/b.o", ""}, {"HOME/.gitconfig", "[CoRe]\n  ExcludesFile = \"~/my \\\"x\\\"\" ; c\n"},
+      {"HOME/my \"x\"", "*.o\n"}}},
+    {"classes and set edges", {{"r/a", ""}, {"r/-", ""}, {"r/:", ""}, {"r/z", ""}, {"r/0", ""}, {"r/B", ""}, {"r/c.x", ""},
+      {"r/.gitignore", "[a-]\n[:]\n[[:lower:]]\n[[:digit:]]\n[[:alnum:]].x\n"}}},
+};
+
+// Each row in a fresh scratch folder with its own HOME and XDG_CONFIG_HOME.
+TEST(GitIgnore, LeavesOutWhatGitLeavesOut) {
+  const std::string home = getenv("HOME");
+  for (const GitRow& row : kGitRows) {
+    ScratchFolder w;
+    w.Make({"r/", "home/", "xdg/git/"});
+    const std::string root = w.native().string(), input = root + "/" + row.input;
+    setenv("HOME", (root + "/home").c_str(), 1), setenv("XDG_CONFIG_HOME", (root + "/xdg").c_str(), 1);
+    ASSERT_EQ(Shell("cd " + root + " && git init -q r 2>&1"), "");
+    for (const auto& [file, text] : row.files) {
+      std::string at = root + "/" + (file.starts_with("HOME/") ? "home" + file.substr(4)
+                                     : file.starts_with("XDG/") ? "xdg" + file.substr(3) : file);
+      std::filesystem::create_directories(std::filesystem::path(at).parent_path());
+      if (text.starts_with("-> ")) std::filesystem::create_symlink(text.substr(3), at);
+      else std::ofstream(at) << text;
+    }
+    ASSERT_EQ(row.setup.empty() ? "" : Shell("cd " + root + " && (" + row.setup + ") 2>&1"), "") << row.what;
+    std::set<std::string> expected;
+    std::istringstream files(Shell("git -C " + input + " ls-files -co --exclude-standard -z"));
+    for (std::string file; std::getline(files, file, '\0');) {
+      if (!file.ends_with("/")) expected.insert(input + "/" + file);  // a nested repository's folder
+    }
+    ListingOptions options{PathForm::Absolute, u'/', ItemFilter::FilesAndFolders, true, true};
+    options.pathStyle = row.windows ? PathStyle::Windows : PathStyle::Posix;
+    options.gitIgnore = true;
+    std::u16string text;
+    FileSystemApi before = g_fileSystem;
+    if (row.windows) g_fileSystem = kLongPaths;
+    std::filesystem::path path = std::filesystem::u8path(input);
+    ListingOutcome outcome =
+        ListToText(MakeRequest(options, {row.windows ? EnginePath(path) : path.u16string()}), &text);
+    g_fileSystem = before;
+    std::set<std::string> listed;
+    for (const std::string& line : Lines(text)) {  // git lists no folders, but links to them
+      std::string native = row.windows ? line.substr(2) : line;
+      if (!std::filesystem::is_directory(std::filesystem::symlink_status(native))) listed.insert(native);
+    }
+    EXPECT_EQ(outcome, ListingOutcome::Done) << row.what;
+    EXPECT_EQ(listed, expected) << row.what;
+  }
+  setenv("HOME", home.c_str(), 1), unsetenv("XDG_CONFIG_HOME");
+}
+
+// Names against globs as fnmatch(3) with FNM_PATHNAME matches them, on POSIX (escapes) and Windows (either case,
+// no escapes) alike; in UTF-16 names and in git's UTF-8 bytes. Classes are left out where letters fold: git
+// matches [[:upper:]] to a small letter there, fnmatch does not.
+TEST(GitIgnore, GlobsMatchAsFnmatch) {
+  const char* globs[] = {"[[:alnum:]]", "[:]", "[a-]", "[a-z]", "[[:lower:]]", "[[:digit:]]", "[[:upper:]]x", "[!a-c]",
+                         "[]a]", "[!]]", "*.[ch]", "a?c", "\\*", "[\\]]", "*", "[[:space:]]", "[[:xdigit:]]*", "[B-D]"};
+  const char* names[] = {"a", "A", "-", ":", "z", "Z", "0", "9", "]", "b", "B", "C", "d", "f.c", "f.H", "abc", "aBc",
+                         "*", "\\", " ", "Fx", "fx", "e1", "a/c"};
+  for (const char* glob : globs) {
+    for (bool windows : {false, std::strstr(glob, "[[:") == nullptr}) {
+      uint32_t flags = windows ? kGlobFoldCase : kGlobEscapes;
+      int fnFlags = FNM_PATHNAME | (windows ? FNM_CASEFOLD | FNM_NOESCAPE : 0);
+      std::u16string wide(glob, glob + strlen(glob));
+      Glob<char16_t> g16 = MakeGlob(wide.c_str(), wide.size(), flags);
+      Glob<char> g8 = MakeGlob(glob, strlen(glob), flags);
+      for (const char* name : names) {
+        bool expected = fnmatch(glob, name, fnFlags) == 0;
+        std::u16string text(name, name + strlen(name));
+        EXPECT_EQ(GlobMatches(g16, text.c_str(), text.size()), expected) << glob << " " << name << " " << windows;
+        EXPECT_EQ(GlobMatches(g8, name, strlen(name)), expected) << glob << " " << name << " " << windows;
+      }
+    }
+  }
+}
+
+}  // namespace

@@ -20,16 +20,12 @@ DWORD WINAPI ThreadMain(LPVOID start) {
   return 0;
 }
 
-// The folder scan descends one call per folder level, and a path of 32,767
-// units can be thousands of levels deep: reserve a stack to match. Only
-// address space is reserved; pages are committed as the stack grows.
-constexpr SIZE_T kWorkerStackReserve = SIZE_T{256} << 20;
-
 ThreadHandle Win32StartThread(ThreadEntry entry, void* parameter) {
   ThreadStart* start = new (std::nothrow) ThreadStart{entry, parameter};
   if (start == nullptr) return nullptr;
-  HANDLE thread = CreateThread(nullptr, kWorkerStackReserve, ThreadMain, start,
-                               STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  // The listing keeps its folder levels in arrays, not on the stack: the
+  // program's default stack is enough at any depth.
+  HANDLE thread = CreateThread(nullptr, 0, ThreadMain, start, 0, nullptr);
   if (thread == nullptr) delete start;
   return thread;
 }

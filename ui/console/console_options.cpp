@@ -4,6 +4,7 @@
 
 #include "engine/exclusions.h"
 #include "engine/glob.h"
+#include "engine/lines.h"
 #include "engine/text.h"
 #include "platform/console.h"
 #include "platform/filesystem.h"
@@ -224,22 +225,19 @@ ConsoleAction AddExclusionFile(const char16_t* name, ListingRequest* request, Co
   char16_t* decoded = DecodeUtf8(bytes.get(), size, &length);
   Text text = Text::Adopt(decoded, length);
   if (!text) return ConsoleAction::OutOfMemory;
-  size_t start = length > 0 && text.get()[0] == 0xFEFF ? 1 : 0;  // a byte order mark
-  while (start < length) {
-    size_t end = start;
-    while (end < length && text.get()[end] != u'\n') ++end;
-    size_t stop = end > start && text.get()[end - 1] == u'\r' ? end - 1 : end;
-    char16_t* glob = text.data() + start;
-    if (stop > start && glob[0] != u'#') {
-      if (!ValidExclusion(glob, stop - start)) {
-        text.data()[stop] = 0;
-        return Say(message, {u"invalid glob '", glob, u"' in --exclude-from file '", name, u"'"});
-      }
-      if (!AddRequestExclude(request, glob, stop - start)) return ConsoleAction::OutOfMemory;
+  ConsoleAction action = ConsoleAction::List;
+  ForEachLine(text.get(), length, FinalCr::Dropped, [&](const char16_t* line, size_t count) {
+    if (count == 0 || line[0] == u'#') return true;
+    if (!ValidExclusion(line, count)) {
+      char16_t* glob = text.data() + (line - text.get());
+      glob[count] = 0;
+      action = Say(message, {u"invalid glob '", glob, u"' in --exclude-from file '", name, u"'"});
+    } else if (!AddRequestExclude(request, line, count)) {
+      action = ConsoleAction::OutOfMemory;
     }
-    start = end + 1;
-  }
-  return ConsoleAction::List;
+    return action == ConsoleAction::List;
+  });
+  return action;
 }
 
 }  // namespace

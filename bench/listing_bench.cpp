@@ -73,7 +73,7 @@ ListingRequest MakeRequest(PathForm form, const std::vector<std::u16string>& pat
   return request;
 }
 
-void RunListing(benchmark::State& state, ListingRequest request, uint64_t expectedLines) {
+void RunListing(benchmark::State& state, const ListingRequest& request, uint64_t expectedLines) {
   std::atomic<bool> abort{false};
   uint64_t lines = 0;
   for (auto _ : state) {
@@ -83,7 +83,6 @@ void RunListing(benchmark::State& state, ListingRequest request, uint64_t expect
   }
   if (lines != expectedLines) state.SkipWithError("wrong number of lines");
   state.counters["lines"] = static_cast<double>(lines);
-  FreeListingRequest(&request);
 }
 
 void BM_ListFolder(benchmark::State& state) {

@@ -128,7 +128,6 @@ int main(int argc, char** argv) {
   }
   bool copied = job.outcome == ListingOutcome::Done && CopyListingToClipboard(job.text);
   uint64_t units = job.text.units;
-  FreeListingRequest(&request);
 
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   long peak = PeakKib();

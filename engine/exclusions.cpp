@@ -5,16 +5,15 @@ uint32_t ExclusionGlobFlags(PathStyle style) {
 }
 
 Owned<Exclusions> MakeExclusions(const ListingRequest& request, bool* failed) {
-  if (request.excludeCount == 0) return nullptr;
+  if (request.excludes.empty()) return nullptr;
   Owned<Exclusions> exclusions = MakeOwned<Exclusions>();
-  if (exclusions == nullptr || !exclusions->globs.Reserve(request.excludeCount)) {
+  if (exclusions == nullptr || !exclusions->globs.Reserve(request.excludes.size())) {
     *failed = true;
     return nullptr;
   }
   uint32_t flags = ExclusionGlobFlags(request.options.pathStyle);
-  for (uint32_t i = 0; i < request.excludeCount; ++i) {
-    const RequestText& text = request.excludes[i];
-    Glob<char16_t> glob = MakeGlob(text.text != nullptr ? text.text : u"", static_cast<size_t>(text.length), flags);
+  for (const Text& text : request.excludes) {
+    Glob<char16_t> glob = MakeGlob(text.get(), text.length(), flags);
     exclusions->lastChars.Note(glob.last, glob.lastFolds);
     (void)exclusions->globs.Append(glob);  // room reserved
   }

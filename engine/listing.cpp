@@ -62,14 +62,14 @@ void UpdateCommonPrefix(ListingContext* context, Gathering* work, const char16_t
 // One input path: its own spelling, its attributes (an unreadable item is
 // left out, and the sink told why), the common prefix, and an entry in
 // arrival order.
-void GatherItem(ListingContext* context, Gathering* work, const RequestText& input) {
-  Text copy = Text::Copy(input.text != nullptr ? input.text : u"", static_cast<size_t>(input.length));
+void GatherItem(ListingContext* context, Gathering* work, const Text& input) {
+  Text copy = Text::Copy(input.get(), input.length());
   if (!copy) {
     context->failed = true;
     return;
   }
   char16_t* path = copy.data();
-  int32_t length = NormalizeInputPath(path, input.length, StyleOf(context));
+  int32_t length = NormalizeInputPath(path, static_cast<int32_t>(input.length()), StyleOf(context));
   int32_t error = 0;
   uint32_t attributes = QueryAttributes(path, &error);
   if (!ListingStopped(context) && attributes == kInvalidAttributes) {
@@ -94,8 +94,9 @@ ListingOutcome StreamListing(const ListingRequest& request, const std::atomic<bo
   if (NeedsCommonPrefix(&context)) context.commonPrefixLength = kCommonPrefixUnset;
   if (!context.failed) context.exclusions = MakeExclusions(request, &context.failed);
 
-  for (uint32_t i = 0; i < request.pathCount && !ListingStopped(&context); ++i) {
-    GatherItem(&context, &work, request.paths[i]);
+  for (const Text& path : request.paths) {
+    if (ListingStopped(&context)) break;
+    GatherItem(&context, &work, path);
   }
   if (!ListingStopped(&context)) {
     SortNodeList(&work.entryHead, &work.entryTail);

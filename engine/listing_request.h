@@ -7,6 +7,8 @@
 #include <cstdint>
 
 #include "engine/path_rules.h"
+#include "platform/array.h"
+#include "platform/owned.h"
 
 enum class PathForm : int32_t { Absolute = 1, Relative = 2, NameOnly = 3, Tree = 4 };
 enum class ItemFilter : int32_t { FilesAndFolders = 1, FilesOnly = 2, FoldersOnly = 3 };
@@ -30,42 +32,30 @@ struct ListingOptions {
   bool gitIgnore = false;
 };
 
-// A text owned by the request: NUL-terminated, or null for the empty text.
-struct RequestText {
-  char16_t* text;
-  int32_t length;
-};
-
 // The four affix texts, in the order the edit boxes and stored values use.
 enum AffixSlot : int32_t { kFilePrefix = 0, kFileSuffix = 1, kFolderPrefix = 2, kFolderSuffix = 3 };
 constexpr int32_t kAffixCount = 4;
 
 struct ListingRequest {
   ListingOptions options;
-  RequestText affixes[kAffixCount];
-  RequestText* paths;  // the input paths in arrival order
-  uint32_t pathCount;
-  uint32_t pathCapacity;
+  Text affixes[kAffixCount];  // null for the empty text
+  Array<Text> paths;          // the input paths in arrival order
   // Globs of names left out, with what is inside the folders among them
   // (ExclusionGlobFlags tells how they read); none for the window.
-  RequestText* excludes;
-  uint32_t excludeCount;
-  uint32_t excludeCapacity;
+  Array<Text> excludes;
   // The input could not be taken (storage ran out, or a command line outside
   // its grammar): the job lists nothing and ends Failed.
-  bool inputFailed;
+  bool inputFailed = false;
 };
 
 // Copies length units of text into one of the request's texts; false when
 // storage runs out.
-bool SetRequestText(RequestText* slot, const char16_t* text, size_t length);
+bool SetRequestText(Text* slot, const char16_t* text, size_t length);
 // Appends a copy of an input path; false when storage runs out.
 bool AddRequestPath(ListingRequest* request, const char16_t* path, size_t length);
 // Appends a copy of a glob of names to leave out; false when storage runs
 // out.
 bool AddRequestExclude(ListingRequest* request, const char16_t* glob, size_t length);
-// Frees every text of the request and empties it (options are kept).
-void FreeListingRequest(ListingRequest* request);
 
 // Splits a process command line into the request's paths: the program path
 // (in double quotes, or up to the first space), then paths separated by

@@ -57,17 +57,17 @@ void AppendOutputLine(ListingContext* context, char16_t* path, int32_t length, b
   const char16_t native = PathSeparator(context);
   if (!options.extensionShown && isFile) length -= StripExtension(path, PrefixIndex(context, length), native);
 
-  const RequestText& prefix = context->request->affixes[isFile ? kFilePrefix : kFolderPrefix];
-  const RequestText& suffix = context->request->affixes[isFile ? kFileSuffix : kFolderSuffix];
+  const Text& prefix = context->request->affixes[isFile ? kFilePrefix : kFolderPrefix];
+  const Text& suffix = context->request->affixes[isFile ? kFileSuffix : kFolderSuffix];
   int32_t from = PrefixIndex(context, length);
   int32_t start = options.pathForm == PathForm::NameOnly || options.pathForm == PathForm::Tree
                       ? NameStart(path, from, native)
                       : from;
   int32_t indentLength = options.pathForm == PathForm::Tree ? static_cast<int32_t>(context->indent.size()) : 0;
 
-  const size_t pieces[4] = {static_cast<size_t>(indentLength), static_cast<size_t>(prefix.length),
-                            static_cast<size_t>(length - start), static_cast<size_t>(suffix.length)};
-  const char16_t* texts[4] = {context->indent.data(), prefix.text, path + start, suffix.text};
+  const size_t pieces[4] = {static_cast<size_t>(indentLength), prefix.length(),
+                            static_cast<size_t>(length - start), suffix.length()};
+  const char16_t* texts[4] = {context->indent.data(), prefix.get(), path + start, suffix.get()};
   Array<char16_t>& line = context->line;
   line.Clear();
   for (int32_t k = 0; k < 4; ++k) {

@@ -1,5 +1,7 @@
 #include "job/job_runner.h"
 
+#include <utility>
+
 #include "engine/clipboard_text.h"
 #include "engine/listing.h"
 
@@ -12,7 +14,7 @@ namespace {
 JobReport ListAndCopy(JobRunner* job) {
   ListingText text{};
   ListingOutcome outcome = BuildListing(job->request, job->abort, &text);
-  FreeListingRequest(&job->request);
+  job->request = ListingRequest{};
   if (outcome != ListingOutcome::Done || job->abort.load()) {
     return outcome == ListingOutcome::Failed ? JobReport::Failed : JobReport::Interrupted;
   }
@@ -36,13 +38,12 @@ bool StartJobWorker(JobRunner* job, ListingRequest* request, JobReportFn report,
     job->worker = nullptr;
   }
   job->abort.store(false);
-  job->request = *request;
-  *request = ListingRequest{};
+  job->request = std::move(*request);
   job->report = report;
   job->context = context;
   job->worker = g_thread.startThread(RunJob, job);
   if (job->worker != nullptr) return true;
-  FreeListingRequest(&job->request);
+  job->request = ListingRequest{};
   return false;
 }
 

@@ -13,9 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool unclosed = line[0] == u'"' && line.find(u'"', 1) == std::u16string::npos;
   FUZZ_CHECK((outcome == ListingOutcome::Failed) == (unclosed || GetAllocationStats().failures != before.failures));
   CopyListingText(text, all.assign(text.units, u'\0').data());
-  uint64_t lines = Lines(all).size(), listed = text.lines, paths = request.pathCount;  // one empty line: no units
+  uint64_t lines = Lines(all).size(), listed = text.lines, paths = request.paths.size();  // one empty line: no units
   text = ListingText{};
-  FreeListingRequest(&request);
   FUZZ_CHECK((lines == listed || (all.empty() && listed == 1)) && (o % 4 == 3 || listed <= paths) &&
              GetAllocationStats().liveBlocks == before.liveBlocks);
   return 0;

@@ -45,13 +45,12 @@ ListingRequest MakeRequest(const ListingOptions& options, const std::vector<std:
   return request;
 }
 
-ListingOutcome ListToText(ListingRequest request, std::u16string* text) {
+ListingOutcome ListToText(const ListingRequest& request, std::u16string* text) {
   std::atomic<bool> abort{false};
   ListingText out{};
   ListingOutcome outcome = BuildListing(request, abort, &out);
   text->assign(out.units, u'\0');
   CopyListingText(out, text->data());
-  FreeListingRequest(&request);
   return outcome;
 }
 

@@ -56,7 +56,7 @@ ListingRequest MakeRequest(const ListingOptions& options, const std::vector<std:
 // Runs f with the at-th allocation from now on failing (0: none).
 template <class F> void Failing(uint64_t at, F f) { ArmAllocationFailure(at), f(), ArmAllocationFailure(0); }
 // The whole listing of a request as text; the request is freed.
-ListingOutcome ListToText(ListingRequest request, std::u16string* text);
+ListingOutcome ListToText(const ListingRequest& request, std::u16string* text);
 // The text's lines (split at CR LF).
 std::vector<std::string> Lines(const std::u16string& text);
 

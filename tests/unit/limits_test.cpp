@@ -86,7 +86,6 @@ TEST(Limits, FoldersThatVanishOrFailWhileTheScanRuns) {
   ListingText text{};
   EXPECT_EQ(BuildListing(request, std::atomic<bool>{false}, &text), ListingOutcome::Done);
   EXPECT_EQ(text.folderReadErrors, 2u);
-  FreeListingRequest(&request);
   g_fileSystem = real;
 }
 

@@ -45,7 +45,6 @@ static int Job(const Row& row, uint64_t failAt, bool busy = false) {
   ArmAllocationFailure(0);
   EXPECT_EQ(out.folderReadErrors, 0u);
   out = ListingText{};
-  FreeListingRequest(&request);
   bool ranOut = GetAllocationStats().failures != before.failures;
   EXPECT_EQ(copied, !ranOut && !busy);
   EXPECT_EQ(GetAllocationStats().liveBlocks, before.liveBlocks);

@@ -22,12 +22,6 @@ constexpr int kExitProblems = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
-// A listing request or text, freed whichever way the run ends.
-template <class T, void (*Free)(T*)>
-struct Freed : T {
-  ~Freed() { Free(this); }
-};
-
 // --help: this, a line for each option, then kUsageEnd.
 const char16_t kUsage[] =
     u"Usage: dorrowin-list [OPTION]... PATH...\n"
@@ -299,7 +293,7 @@ int RunConsoleTool(int32_t count, const char16_t* const* args) {
   }
   static std::atomic<bool> abort{false};
   WatchInterrupt(&abort);
-  Freed<ListingRequest, FreeListingRequest> request{};
+  ListingRequest request;
   action = MakeRequest(command, &request) ? AddConsoleExclusions(command, &request, message) : ConsoleAction::OutOfMemory;
   if (action == ConsoleAction::OutOfMemory) return OutOfMemory();
   if (action == ConsoleAction::UsageError) return UsageError(message);

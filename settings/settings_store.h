@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "platform/owned.h"
 #include "platform/user_store.h"
 #include "settings/listing_settings.h"
 
@@ -25,26 +26,23 @@ constexpr int32_t kStoredTextCount = kAffixCount;
 
 // What the store holds, each part valid or not by its own rule.
 struct StoredSettings {
-  bool keyFound;
-  bool settingValid;  // "Setting" is a REG_DWORD of 4 bytes
-  uint32_t setting;
-  bool windowPosValid;  // the same for "WindowPos"
-  uint32_t windowPos;
+  bool keyFound = false;
+  bool settingValid = false;  // "Setting" is a REG_DWORD of 4 bytes
+  uint32_t setting = 0;
+  bool windowPosValid = false;  // the same for "WindowPos"
+  uint32_t windowPos = 0;
   // All four texts exist as REG_SZ; each is the first floor(S / 2) - 1
-  // characters of its S bytes. Owned, through PlatformAlloc.
-  bool textsValid;
-  char16_t* texts[kStoredTextCount];
-  bool outOfMemory;  // storage ran out while reading the texts
+  // characters of its S bytes.
+  bool textsValid = false;
+  Text texts[kStoredTextCount];
+  bool outOfMemory = false;  // storage ran out while reading the texts
 };
 
-void LoadStoredSettings(StoredSettings* stored);
-void FreeStoredSettings(StoredSettings* stored);
+StoredSettings LoadStoredSettings();
 // Writes the two words and the four texts; false when the key cannot be had.
-bool SaveStoredSettings(uint32_t setting, uint32_t windowPos, const char16_t* const texts[kStoredTextCount]);
+bool SaveStoredSettings(uint32_t setting, uint32_t windowPos, const Text (&texts)[kStoredTextCount]);
 // Removes the product key and, when nothing else lives there, the maker key.
 void DeleteSavedSettings();
-// Deletes every value of an open key; its subkeys are left alone.
-void DeleteAllValues(StoreKey key);
 
 // Where the values live, below the current user's root.
 extern const char16_t kProductKeyPath[];

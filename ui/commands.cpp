@@ -66,6 +66,6 @@ CommandOutcome RouteCommand(AppState* state, int32_t controlId, int32_t notifyCo
 // Without a readme path there is nothing to hand to the shell; the user gets
 // the same warning as for a file that cannot be opened.
 void OpenHelpFile(AppState* state) {
-  if (state->readmePath != nullptr && g_shell.openDocument(state->readmePath)) return;
-  g_shell.showWarning(state->window, u"readme.txt を開けませんでした", state->fullTitle);
+  if (state->readmePath && g_shell.openDocument(state->readmePath.get())) return;
+  g_shell.showWarning(state->window, u"readme.txt を開けませんでした", kFullTitle);
 }

@@ -21,18 +21,37 @@ constexpr Control kFullOnlyControls[] = {
     Control::CreditLabel,       Control::DeleteButton,        Control::HelpButton,
 };
 
+// Every control's place in the full layout, and for the five that the
+// compact layout keeps, their place there (none: width 0).
 struct Placement {
   Control control;
-  int32_t compact[4];  // x, y, width, height in the compact layout
-  int32_t full[4];     // and in the full layout
+  DesignRect full, compact;
 };
 
-constexpr Placement kMovedControls[] = {
-    {Control::StatusLabel, {5, 5, 70, 20}, {5, 125, 220, 20}},
-    {Control::CancelButton, {5, 25, 70, 20}, {30, 145, 170, 20}},
-    {Control::SaveButton, {5, 50, 30, 15}, {5, 170, 30, 15}},
-    {Control::LayoutButton, {40, 50, 15, 15}, {60, 190, 15, 15}},
-    {Control::MinimizeButton, {60, 50, 15, 15}, {80, 190, 15, 15}},
+constexpr Placement kPlacements[] = {
+    {Control::PathFormLabel, {5, 5, 85, 20}},
+    {Control::SeparatorLabel, {95, 5, 130, 20}},
+    {Control::ExtensionLabel, {5, 30, 85, 20}},
+    {Control::ItemsLabel, {95, 30, 130, 20}},
+    {Control::FolderScanLabel, {95, 55, 130, 20}},
+    {Control::FilePrefixCaption, {5, 80, 130, 20}},
+    {Control::FilePrefixEdit, {120, 80, 45, 19}},
+    {Control::FileSuffixCaption, {165, 80, 20, 20}},
+    {Control::FileSuffixEdit, {180, 80, 45, 19}},
+    {Control::FolderPrefixCaption, {5, 100, 130, 20}},
+    {Control::FolderPrefixEdit, {120, 100, 45, 19}},
+    {Control::FolderSuffixCaption, {165, 100, 20, 20}},
+    {Control::FolderSuffixEdit, {180, 100, 45, 19}},
+    {Control::StatusLabel, {5, 125, 220, 20}, {5, 5, 70, 20}},
+    {Control::CancelButton, {30, 145, 170, 20}, {5, 25, 70, 20}},
+    {Control::TopmostLabel, {40, 170, 105, 15}},
+    {Control::TranslucentLabel, {150, 170, 75, 15}},
+    {Control::SaveButton, {5, 170, 30, 15}, {5, 50, 30, 15}},
+    {Control::DeleteButton, {5, 190, 30, 15}},
+    {Control::HelpButton, {40, 190, 15, 15}},
+    {Control::LayoutButton, {60, 190, 15, 15}, {40, 50, 15, 15}},
+    {Control::MinimizeButton, {80, 190, 15, 15}, {60, 50, 15, 15}},
+    {Control::CreditLabel, {100, 188, 125, 30}},
 };
 
 }  // namespace
@@ -58,10 +77,11 @@ void SwitchLayout(AppState* state, bool value, bool set) {
 
   int32_t dpi = g_window.dpi(state->window);
   for (Control control : kFullOnlyControls) g_window.showControl(state->window, control, !compact);
-  for (const Placement& placement : kMovedControls) {
-    const int32_t* r = compact ? placement.compact : placement.full;
-    g_window.moveControl(state->window, placement.control, DpiScale(r[0], dpi), DpiScale(r[1], dpi),
-                         DpiScale(r[2], dpi), DpiScale(r[3], dpi));
+  for (const Placement& placement : kPlacements) {
+    if (placement.compact.width == 0) continue;
+    const DesignRect& r = compact ? placement.compact : placement.full;
+    g_window.moveControl(state->window, placement.control, DpiScale(r.x, dpi), DpiScale(r.y, dpi),
+                         DpiScale(r.width, dpi), DpiScale(r.height, dpi));
   }
   g_window.setTitle(state->window, compact ? kCompactTitle : kFullTitle);
 
@@ -76,11 +96,10 @@ void SwitchLayout(AppState* state, bool value, bool set) {
   g_window.moveWindow(state->window, x, y, width, height, true);
 }
 
-bool CompactPlace(Control control, int32_t place[4]) {
-  for (const Placement& placement : kMovedControls) {
+DesignRect DesignPlace(Control control, bool compact) {
+  for (const Placement& placement : kPlacements) {
     if (placement.control != control) continue;
-    for (int i = 0; i < 4; ++i) place[i] = placement.compact[i];
-    return true;
+    return compact && placement.compact.width != 0 ? placement.compact : placement.full;
   }
-  return false;
+  return DesignRect{};
 }

@@ -28,9 +28,13 @@ void LayoutClientSize(bool compact, int32_t dpi, int32_t* width, int32_t* height
 // window is rearranged for the layout and fitted into its work area.
 void SwitchLayout(AppState* state, bool value, bool set);
 
-// Where the compact layout moves a control: its place (x, y, width, height)
-// at the design's DPI; false for the controls it does not move.
-bool CompactPlace(Control control, int32_t place[4]);
+// A control's place at the design's DPI.
+struct DesignRect {
+  int32_t x, y, width, height;
+};
+// A control's place in a layout: its full-layout place, or where the compact
+// layout moves it (the controls it hides keep their full-layout places).
+DesignRect DesignPlace(Control control, bool compact);
 
 // The window titles of the two layouts.
 extern const char16_t kFullTitle[];

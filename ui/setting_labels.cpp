@@ -15,107 +15,73 @@ void WriteLabel(AppState* state, Control label, const char16_t* text) {
   g_window.setControlText(state->window, label, text);
 }
 
-const char16_t* PathFormText(PathForm value) {
-  switch (value) {
-    case PathForm::Absolute:
-      return u" パス：絶対パス";
-    case PathForm::Relative:
-      return u" パス：相対パス";
-    case PathForm::NameOnly:
-      return u" パス：なし";
-    case PathForm::Tree:
-      return u" パス：ツリー";
-  }
-  return nullptr;
-}
+// A setting's values in the order a click steps through them, each with its
+// label's text.
+template <class T>
+struct Choice {
+  T value;
+  const char16_t* text;
+};
 
-const char16_t* ItemFilterText(ItemFilter value) {
-  switch (value) {
-    case ItemFilter::FilesAndFolders:
-      return u" 項目：ファイルとフォルダ";
-    case ItemFilter::FilesOnly:
-      return u" 項目：ファイルのみ";
-    case ItemFilter::FoldersOnly:
-      return u" 項目：フォルダのみ";
-  }
-  return nullptr;
-}
+constexpr Choice<PathForm> kPathForms[] = {{PathForm::Absolute, u" パス：絶対パス"},
+                                           {PathForm::Relative, u" パス：相対パス"},
+                                           {PathForm::Tree, u" パス：ツリー"},  // NameOnly follows Tree
+                                           {PathForm::NameOnly, u" パス：なし"}};
+constexpr Choice<ItemFilter> kItemFilters[] = {{ItemFilter::FilesAndFolders, u" 項目：ファイルとフォルダ"},
+                                               {ItemFilter::FilesOnly, u" 項目：ファイルのみ"},
+                                               {ItemFilter::FoldersOnly, u" 項目：フォルダのみ"}};
+constexpr Choice<bool> kExtensionShown[] = {{true, u" 拡張子：あり"}, {false, u" 拡張子：なし"}};
+constexpr Choice<bool> kFolderScan[] = {{true, u" フォルダ内検索：する"}, {false, u" フォルダ内検索：しない"}};
+constexpr Choice<bool> kAlwaysOnTop[] = {{true, u" 常に手前に表示：ON"}, {false, u" 常に手前に表示：OFF"}};
+constexpr Choice<bool> kTranslucent[] = {{true, u" 透過表示：ON"}, {false, u" 透過表示：OFF"}};
 
-// NameOnly follows Tree, not Relative.
-PathForm NextPathForm(PathForm value) {
-  switch (value) {
-    case PathForm::Absolute:
-      return PathForm::Relative;
-    case PathForm::Relative:
-      return PathForm::Tree;
-    case PathForm::Tree:
-      return PathForm::NameOnly;
-    case PathForm::NameOnly:
-      return PathForm::Absolute;
-  }
-  return value;
-}
-
-ItemFilter NextItemFilter(ItemFilter value) {
-  switch (value) {
-    case ItemFilter::FilesAndFolders:
-      return ItemFilter::FilesOnly;
-    case ItemFilter::FilesOnly:
-      return ItemFilter::FoldersOnly;
-    case ItemFilter::FoldersOnly:
-      return ItemFilter::FilesAndFolders;
-  }
-  return value;
+// Set mode stores value, cycle mode steps to the next choice, then the label
+// shows the setting. A value that is none of the choices is refused: the
+// setting keeps its value, so that nothing is ever stored that no label can
+// name. A stored value that is none of them (which nothing can store now)
+// is left alone, unlabelled.
+template <class T, size_t N>
+void ApplyChoice(AppState* state, T* setting, const Choice<T> (&choices)[N], Control label, T value, bool set) {
+  auto find = [&](T wanted) -> const Choice<T>* {
+    for (const Choice<T>& choice : choices) {
+      if (choice.value == wanted) return &choice;
+    }
+    return nullptr;
+  };
+  const Choice<T>* current = find(*setting);
+  if (set && find(value) != nullptr) *setting = value;
+  if (!set && current != nullptr) *setting = choices[(current - choices + 1) % N].value;
+  if (const Choice<T>* now = find(*setting)) WriteLabel(state, label, now->text);
 }
 
 }  // namespace
 
-// A value outside the enumeration is refused: the setting keeps its value,
-// so that no path form is ever stored that no label can name. A stored
-// value outside it (which nothing can store now) is left alone, unlabelled.
 void ApplyPathForm(AppState* state, PathForm value, bool set) {
-  if (set) {
-    if (IsPathForm(static_cast<int32_t>(value))) state->settings.pathForm = value;
-  } else {
-    state->settings.pathForm = NextPathForm(state->settings.pathForm);
-  }
-  const char16_t* text = PathFormText(state->settings.pathForm);
-  if (text != nullptr) WriteLabel(state, Control::PathFormLabel, text);
+  ApplyChoice(state, &state->settings.pathForm, kPathForms, Control::PathFormLabel, value, set);
 }
 
 // Also called by the job start to turn FilesOnly into FilesAndFolders for
-// the Tree form; the same refusal as for the path form.
+// the Tree form.
 void ApplyItemFilter(AppState* state, ItemFilter value, bool set) {
-  if (set) {
-    if (IsItemFilter(static_cast<int32_t>(value))) state->settings.itemFilter = value;
-  } else {
-    state->settings.itemFilter = NextItemFilter(state->settings.itemFilter);
-  }
-  const char16_t* text = ItemFilterText(state->settings.itemFilter);
-  if (text != nullptr) WriteLabel(state, Control::ItemsLabel, text);
+  ApplyChoice(state, &state->settings.itemFilter, kItemFilters, Control::ItemsLabel, value, set);
 }
 
 void ApplyExtensionShown(AppState* state, bool value, bool set) {
-  state->settings.extensionShown = set ? value : !state->settings.extensionShown;
-  WriteLabel(state, Control::ExtensionLabel, state->settings.extensionShown ? u" 拡張子：あり" : u" 拡張子：なし");
+  ApplyChoice(state, &state->settings.extensionShown, kExtensionShown, Control::ExtensionLabel, value, set);
 }
 
 void ApplyFolderScan(AppState* state, bool value, bool set) {
-  state->settings.folderScan = set ? value : !state->settings.folderScan;
-  WriteLabel(state, Control::FolderScanLabel,
-             state->settings.folderScan ? u" フォルダ内検索：する" : u" フォルダ内検索：しない");
+  ApplyChoice(state, &state->settings.folderScan, kFolderScan, Control::FolderScanLabel, value, set);
 }
 
 // The z-order call is made every time, also when the value did not change.
 void ApplyAlwaysOnTop(AppState* state, bool value, bool set) {
-  state->settings.alwaysOnTop = set ? value : !state->settings.alwaysOnTop;
-  WriteLabel(state, Control::TopmostLabel, state->settings.alwaysOnTop ? u" 常に手前に表示：ON" : u" 常に手前に表示：OFF");
+  ApplyChoice(state, &state->settings.alwaysOnTop, kAlwaysOnTop, Control::TopmostLabel, value, set);
   g_window.setTopmost(state->window, state->settings.alwaysOnTop);
 }
 
 void ApplyTranslucent(AppState* state, bool value, bool set) {
-  state->settings.translucent = set ? value : !state->settings.translucent;
-  WriteLabel(state, Control::TranslucentLabel, state->settings.translucent ? u" 透過表示：ON" : u" 透過表示：OFF");
+  ApplyChoice(state, &state->settings.translucent, kTranslucent, Control::TranslucentLabel, value, set);
   g_window.setAlpha(state->window, state->settings.translucent ? 192 : 255);
 }
 

@@ -1,7 +1,6 @@
 #include "ui/window_job.h"
 
 #include "job/job_request.h"
-#include "platform/memory.h"
 #include "ui/setting_labels.h"
 
 const char16_t kStatusBlank[] =
@@ -34,14 +33,12 @@ bool ReadDropPaths(DropHandle drop, ListingRequest* request) {
   uint32_t count = g_jobInput.dropCount(drop);
   for (uint32_t index = 0; index < count; ++index) {
     uint32_t length = g_jobInput.dropPathLength(drop, index);
-    auto* path = static_cast<char16_t*>(PlatformAllocArray(size_t{length} + 1, sizeof(char16_t)));
+    OwnedBlock<char16_t> path = MakeBlock<char16_t>(size_t{length} + 1);
     if (path == nullptr) return false;
-    uint32_t got = g_jobInput.dropPath(drop, index, path, length + 1);
+    uint32_t got = g_jobInput.dropPath(drop, index, path.get(), length + 1);
     if (got > length) got = length;
     path[got] = 0;
-    bool added = AddRequestPath(request, path, got);
-    PlatformFree(path);
-    if (!added) return false;
+    if (!AddRequestPath(request, path.get(), got)) return false;
   }
   return true;
 }
@@ -50,9 +47,11 @@ bool ReadDropPaths(DropHandle drop, ListingRequest* request) {
 // the input paths. The drop is released here, whatever happens. A part
 // that cannot be taken makes the job fail without listing.
 void TakeRequest(AppState* state, DropHandle drop, ListingRequest* request) {
-  char16_t* texts[kAffixCount] = {};
-  bool taken = ReadAffixEdits(state, texts) && MakeJobRequest(&state->settings, PathStyle::Windows, texts, request);
-  FreeAffixTexts(texts);
+  Text texts[kAffixCount];
+  bool taken = ReadAffixEdits(state, texts);
+  // The job's request takes the texts as views.
+  const char16_t* const views[kAffixCount] = {texts[0].get(), texts[1].get(), texts[2].get(), texts[3].get()};
+  taken = taken && MakeJobRequest(&state->settings, PathStyle::Windows, views, request);
   if (drop != nullptr) {
     taken = taken && ReadDropPaths(drop, request);
     g_jobInput.releaseDrop(drop);

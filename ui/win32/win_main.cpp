@@ -5,16 +5,11 @@
 // lists them at once and closes when the job ends. The application state and
 // the window's objects live here, for as long as the message loop runs.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLineTail, int) {
-  AppState state{};
   MainWindow window{};
-  InitAppState(&state);
-  state.window = &window;
-  state.commandLineMode = commandLineTail != nullptr && commandLineTail[0] != 0;
-  LoadWindowTexts(&state, instance);
-  RegisterMainWindowClass(&state, instance);
+  AppState state{.commandLineMode = commandLineTail != nullptr && commandLineTail[0] != 0, .window = &window};
+  RegisterMainWindowClass(instance);
   int exitCode = 0;
   if (CreateMainWindow(&state, instance)) exitCode = RunMessageLoop();
   EndWindowJob(&state);
-  SetReadmePath(&state, nullptr);
   return exitCode;
 }

@@ -79,12 +79,6 @@ LRESULT OnDpiChanged(AppState* state, WPARAM dpi, LPARAM suggested) {
   return 0;
 }
 
-// The window and its controls are gone: their fonts and icons go too.
-LRESULT OnNcDestroy(AppState* state, HWND window, WPARAM wParam, LPARAM lParam) {
-  FreeWindowObjects(state->window);
-  return DefWindowProcW(window, WM_NCDESTROY, wParam, lParam);
-}
-
 // The default procedure fills in the limits, then the smallest size becomes
 // that of the compact layout at the window's DPI. Left to the default, the
 // system's minimum for captioned windows would widen the compact layout
@@ -128,8 +122,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return OnGetDpiScaledSize(state, window, wParam, lParam);
     case WM_DPICHANGED:
       return OnDpiChanged(state, wParam, lParam);
-    case WM_NCDESTROY:
-      return OnNcDestroy(state, window, wParam, lParam);
     case WM_COMMAND:
       return OnCommand(state, window, wParam, lParam);
     case WM_TIMER:

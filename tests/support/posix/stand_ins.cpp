@@ -2,6 +2,7 @@
 #include <condition_variable>
 #include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
 
 #include "platform/clipboard.h"
@@ -10,28 +11,28 @@
 
 namespace {
 
-using Text = std::u16string;
+using Units = std::u16string;
 std::mutex g_lock;  // the worker posts reports and fills the clipboard
 std::condition_variable g_reported;
 std::deque<int32_t> g_reports;
-std::vector<Text> g_log, g_shellLog;
-std::map<Control, Text> g_texts;
+std::vector<Units> g_log, g_shellLog;
+std::map<Control, Units> g_texts;
 std::map<Control, bool> g_disabled;
 WindowRect g_rect, g_work;
-Text g_clipboardText, g_commandLine = u"\"dorrowin\"";
+Units g_clipboardText, g_commandLine = u"\"dorrowin\"";
 bool g_busy = false;
 int32_t g_liveDrops = 0, g_openKeys = 0;
 
-Text Nums(std::initializer_list<int64_t> numbers) {
+Units Nums(std::initializer_list<int64_t> numbers) {
   std::string out;
   for (int64_t n : numbers) out += " " + std::to_string(n);
-  return Text(out.begin(), out.end());
+  return Units(out.begin(), out.end());
 }
-void Log(const Text& text) { g_log.push_back(text); }
-void Place(int32_t x, int32_t y, int32_t w, int32_t h, const Text& event) { g_rect = {x, y, x + w, y + h}, Log(event); }
-Text Id(Control c) { return Nums({static_cast<int32_t>(c)}); }
+void Log(const Units& text) { g_log.push_back(text); }
+void Place(int32_t x, int32_t y, int32_t w, int32_t h, const Units& event) { g_rect = {x, y, x + w, y + h}, Log(event); }
+Units Id(Control c) { return Nums({static_cast<int32_t>(c)}); }
 // Copies text into a buffer of capacity units, terminator included, cut to fit; gives the units copied.
-template <typename N> N CopyOut(const Text& text, char16_t* buffer, N capacity) {
+template <typename N> N CopyOut(const Units& text, char16_t* buffer, N capacity) {
   N n = std::min(N(text.size()), capacity - 1);
   return buffer[text.copy(buffer, size_t(n))] = 0, n;
 }
@@ -39,28 +40,28 @@ ClipboardResult SetClipboard(size_t units, ClipboardFillFn fill, const void* sou
   std::lock_guard hold(g_lock);
   if (g_busy) return ClipboardResult::Busy;
   if (!PlatformAllocationAllowed()) return ClipboardResult::NoMemory;
-  Text block(units + 1, u'\0');
+  Units block(units + 1, u'\0');
   fill(source, block.data());
   return g_clipboardText = block.substr(0, units), ClipboardResult::Stored;
 }
-using Drop = std::vector<Text>;
+using Drop = std::vector<Units>;
 Drop& DropOf(DropHandle d) { return *static_cast<Drop*>(d); }
 
 // The store: keys by their case-folded full path (enumerated in that order, as the registry does), each
 // with its own spelling and its values in the order made; a handle is the key's folded path.
-struct Value { Text name; uint32_t type; std::string bytes; };
-struct Key { Text name; std::vector<Value> values; };
-std::map<Text, Key> g_keys;
-Text Fold(Text s) {
+struct Value { Units name; uint32_t type; std::string bytes; };
+struct Key { Units name; std::vector<Value> values; };
+std::map<Units, Key> g_keys;
+Units Fold(Units s) {
   for (char16_t& c : s) c = c >= u'A' && c <= u'Z' ? c + 32 : c;
   return s;
 }
-Text& PathOf(StoreKey k) { return *static_cast<Text*>(k); }
-Text Full(StoreKey parent, const char16_t* path) { return Fold(parent ? PathOf(parent) + u"\\" + path : Text(path)); }
-std::vector<Key*> Subkeys(const Text& path) {
+Units& PathOf(StoreKey k) { return *static_cast<Units*>(k); }
+Units Full(StoreKey parent, const char16_t* path) { return Fold(parent ? PathOf(parent) + u"\\" + path : Units(path)); }
+std::vector<Key*> Subkeys(const Units& path) {
   std::vector<Key*> out;
   for (auto& [full, key] : g_keys) {
-    if (full.rfind(path + u"\\", 0) == 0 && full.find(u'\\', path.size() + 1) == Text::npos) out.push_back(&key);
+    if (full.rfind(path + u"\\", 0) == 0 && full.find(u'\\', path.size() + 1) == Units::npos) out.push_back(&key);
   }
   return out;
 }
@@ -72,10 +73,10 @@ Value* Find(StoreKey k, const char16_t* name) {  // value names are spelled one 
 }
 StoreResult Open(StoreKey parent, const char16_t* path, StoreAccess, StoreKey* key) {
   if (!g_keys.count(Full(parent, path))) return StoreResult::NotFound;
-  return *key = new Text(Full(parent, path)), ++g_openKeys, StoreResult::Ok;
+  return *key = new Units(Full(parent, path)), ++g_openKeys, StoreResult::Ok;
 }
 StoreResult Create(StoreKey parent, const char16_t* path, StoreAccess access, StoreKey* key) {
-  Text full = parent ? PathOf(parent) : u"", given = path;
+  Units full = parent ? PathOf(parent) : u"", given = path;
   for (size_t start = 0, end; start <= given.size(); start = end + 1) {
     end = std::min(given.find(u'\\', start), given.size());
     full += (full.empty() ? u"" : u"\\") + Fold(given.substr(start, end - start));
@@ -102,7 +103,7 @@ StoreResult Info(StoreKey k, uint32_t* subkeys, uint32_t* longestSubkey, uint32_
   for (Value& v : KeyOf(k)->values) *longestValue = std::max(*longestValue, uint32_t(v.name.size()));
   return StoreResult::Ok;
 }
-StoreResult CopyName(const Text& text, char16_t* name, uint32_t capacity) {
+StoreResult CopyName(const Units& text, char16_t* name, uint32_t capacity) {
   if (text.size() + 1 > capacity) return StoreResult::MoreData;
   return name[text.copy(name, text.size())] = 0, StoreResult::Ok;
 }
@@ -120,7 +121,7 @@ StoreResult DeleteValue(StoreKey k, const char16_t* name) {
   return KeyOf(k)->values.erase(KeyOf(k)->values.begin() + (Find(k, name) - KeyOf(k)->values.data())), StoreResult::Ok;
 }
 StoreResult DeleteKey(StoreKey parent, const char16_t* name) {
-  Text full = Full(parent, name);
+  Units full = Full(parent, name);
   if (!g_keys.count(full)) return StoreResult::NotFound;
   return Subkeys(full).empty() ? (g_keys.erase(full), StoreResult::Ok) : StoreResult::Denied;
 }
@@ -135,7 +136,7 @@ WindowApi g_window{
     [](MainWindow*, Control c, bool on) { Log(u"show" + Id(c) + Nums({on})); },
     [](MainWindow*, Control c, int32_t x, int32_t y, int32_t w, int32_t h) { Log(u"move" + Id(c) + Nums({x, y, w, h})); },
     [](MainWindow*, bool on) { Log(u"topmost" + Nums({on})); }, [](MainWindow*, uint8_t alpha) { Log(u"alpha" + Nums({alpha})); },
-    [](MainWindow*, const char16_t* title) { Log(u"title " + Text(title)); }, [](MainWindow*) { return g_rect; },
+    [](MainWindow*, const char16_t* title) { Log(u"title " + Units(title)); }, [](MainWindow*) { return g_rect; },
     [](MainWindow*, int32_t x, int32_t y, int32_t w, int32_t h, bool) { Place(x, y, w, h, u"window" + Nums({x, y, w, h})); },
     [](MainWindow*, int32_t x, int32_t y) {
       Place(x, y, g_rect.right - g_rect.left, g_rect.bottom - g_rect.top, u"place" + Nums({x, y}));
@@ -155,20 +156,20 @@ JobInputApi g_jobInput{
 UserStoreApi g_userStore{Open, Create, [](StoreKey k) { delete &PathOf(k), --g_openKeys; }, Query, Set, Info,
                          EnumKey, EnumValue, DeleteValue, DeleteKey};
 ShellApi g_shell{
-    [](const char16_t* path) { return g_shellLog.push_back(u"open " + Text(path)), Text(path).ends_with(u".txt"); },
-    [](MainWindow*, const char16_t* text, const char16_t* title) { g_shellLog.push_back(u"warn " + Text(text) + u"|" + title); }};
+    [](const char16_t* path) { return g_shellLog.push_back(u"open " + Units(path)), Units(path).ends_with(u".txt"); },
+    [](MainWindow*, const char16_t* text, const char16_t* title) { g_shellLog.push_back(u"warn " + Units(text) + u"|" + title); }};
 
-std::vector<Text> WindowLog() { return g_log; }
+std::vector<Units> WindowLog() { return g_log; }
 void ClearWindowLog() { g_log.clear(); }
-Text ControlText(Control control) { return g_texts[control]; }
-void SetControlTextForTest(Control control, const Text& text) { g_texts[control] = text; }
+Units ControlText(Control control) { return g_texts[control]; }
+void SetControlTextForTest(Control control, const Units& text) { g_texts[control] = text; }
 bool ControlEnabled(Control control) { return !g_disabled[control]; }
 void SetWindowRect(WindowRect rect) { g_rect = rect; }
 void SetWorkArea(WindowRect rect) { g_work = rect; }
 AppState g_app;
 
 void ResetStandIns() {
-  WaitForJob(&g_app.job), InitAppState(&g_app);  // a job a test left running ends first
+  WaitForJob(&g_app.job), std::destroy_at(&g_app), std::construct_at(&g_app);  // a job left running ends first
   g_log.clear(), g_shellLog.clear(), g_texts.clear(), g_disabled.clear(), g_keys.clear(), g_clipboardText.clear();
   g_rect = WindowRect{0, 0, 100, 100}, g_work = WindowRect{0, 0, 1280, 984}, g_busy = false;
 }
@@ -183,35 +184,35 @@ void PumpJobReports() {
   }
 }
 
-Text RunWindowJob(void* drop) {
+Units RunWindowJob(void* drop) {
   ClearWindowLog();
   StartJob(&g_app, drop);
   PumpJobReports();
   WaitForJob(&g_app.job);
-  Text outcome;  // the last status text but the blank one
-  for (const Text& event : g_log) {
+  Units outcome;  // the last status text but the blank one
+  for (const Units& event : g_log) {
     if (event.rfind(u"text 10003 ", 0) == 0 && event[11] != u'\u3000') outcome = event.substr(11);
   }
   return outcome;
 }
 
-std::vector<std::string> ListThroughWorker(const std::vector<Text>& paths, PathForm form) {
+std::vector<std::string> ListThroughWorker(const std::vector<Units>& paths, PathForm form) {
   ResetStandIns(), g_app.settings.pathForm = form;
   EXPECT_EQ(RunWindowJob(MakeDrop(paths)), u"完了！");
   return Lines(ClipboardText());
 }
 
-Text ClipboardText() { std::lock_guard hold(g_lock); return g_clipboardText; }
-void SetClipboardText(const Text& text) { g_clipboardText = text; }
+Units ClipboardText() { std::lock_guard hold(g_lock); return g_clipboardText; }
+void SetClipboardText(const Units& text) { g_clipboardText = text; }
 void SetClipboardBusy(bool busy) { g_busy = busy; }
-void* MakeDrop(const std::vector<Text>& paths) { return ++g_liveDrops, new Drop(paths); }
+void* MakeDrop(const std::vector<Units>& paths) { return ++g_liveDrops, new Drop(paths); }
 int32_t LiveDrops() { return g_liveDrops; }
-void SetCommandLine(const Text& line) { g_commandLine = line; }
+void SetCommandLine(const Units& line) { g_commandLine = line; }
 int32_t OpenStoreKeys() { return g_openKeys; }
-std::vector<Text> ShellLog() { return g_shellLog; }
+std::vector<Units> ShellLog() { return g_shellLog; }
 
-std::vector<Text> StoreContents() {
-  std::vector<Text> out;
+std::vector<Units> StoreContents() {
+  std::vector<Units> out;
   for (auto& [path, key] : g_keys) {
     out.push_back(path);
     for (const Value& v : key.values) {

@@ -1,6 +1,7 @@
 #include "ui/console/console_platform.h"
 
 #include "engine/clipboard_text.h"
+#include "engine/text.h"
 #include "settings/settings_store.h"
 
 const PathStyle kConsolePathStyle = PathStyle::Windows;
@@ -11,15 +12,13 @@ const bool kConsoleHasSavedSettings = true;
 // The same values, read by the same rules, as the window's start-up: the
 // setting word when it is valid, the four texts when all four are.
 bool LoadSavedSettings(ListingSettings* settings, char16_t* texts[kAffixCount]) {
-  StoredSettings stored{};
-  LoadStoredSettings(&stored);
+  StoredSettings stored = LoadStoredSettings();
   bool loaded = !stored.outOfMemory;
   if (loaded && stored.settingValid) UnpackSettings(stored.setting, settings);
+  // Until the console takes Texts: copies for the caller (merge: texts[i] = std::move(stored.texts[i])).
   for (int32_t i = 0; i < kAffixCount && loaded && stored.textsValid; ++i) {
-    texts[i] = stored.texts[i];  // handed over to the caller
-    stored.texts[i] = nullptr;
+    texts[i] = CopyText(stored.texts[i].get(), stored.texts[i].length());
   }
-  FreeStoredSettings(&stored);
   return loaded;
 }
 

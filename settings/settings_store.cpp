@@ -14,7 +14,7 @@ constexpr char16_t kSettingValue[] = u"Setting";
 constexpr char16_t kWindowPosValue[] = u"WindowPos";
 
 // The four affix texts' value names, in the order they are read and written.
-constexpr const char16_t* kTextValues[kStoredTextCount] = {u"StrFF", u"StrFB", u"StrDF", u"StrDB"};
+constexpr const char16_t* kTextValues[kAffixCount] = {u"StrFF", u"StrFB", u"StrDF", u"StrDB"};
 
 // The name buffer of the subkey enumeration, in characters.
 constexpr uint32_t kKeyNameCapacity = 260;
@@ -46,17 +46,17 @@ bool QueryWord(StoreKey key, const char16_t* name, uint32_t* word) {
 // character being taken as the terminator. Returns false and leaves every
 // slot null when any value is missing or not a REG_SZ, or when it changes
 // under the read; *outOfMemory tells the caller that storage ran out.
-bool ReadAffixTexts(StoreKey key, Text (&texts)[kStoredTextCount], bool* outOfMemory) {
-  uint32_t sizes[kStoredTextCount] = {};
-  for (int i = 0; i < kStoredTextCount; ++i) {
+bool ReadAffixTexts(StoreKey key, Text (&texts)[kAffixCount], bool* outOfMemory) {
+  uint32_t sizes[kAffixCount] = {};
+  for (int i = 0; i < kAffixCount; ++i) {
     uint32_t type = 0;
     if (g_userStore.queryValue(key, kTextValues[i], &type, nullptr, &sizes[i]) != StoreResult::Ok ||
         type != kStoreString) {
       return false;
     }
   }
-  Text read[kStoredTextCount];
-  for (int i = 0; i < kStoredTextCount; ++i) {
+  Text read[kAffixCount];
+  for (int i = 0; i < kAffixCount; ++i) {
     // Units enough for every byte of the value (an odd size included) and
     // one more, so the cut below always lies inside the buffer.
     size_t units = sizes[i] / 2 + 1;
@@ -75,7 +75,7 @@ bool ReadAffixTexts(StoreKey key, Text (&texts)[kStoredTextCount], bool* outOfMe
     block[length] = 0;
     read[i] = Text::Adopt(block.release(), length);
   }
-  for (int i = 0; i < kStoredTextCount; ++i) texts[i] = std::move(read[i]);
+  for (int i = 0; i < kAffixCount; ++i) texts[i] = std::move(read[i]);
   return true;
 }
 
@@ -107,9 +107,12 @@ uint32_t PackSettings(const ListingSettings& settings) {
 // A path form or item filter that no label can name is as invalid as a set
 // low bit: the word is refused as a whole.
 bool UnpackSettings(uint32_t word, ListingSettings* settings) {
-  int32_t pathForm = static_cast<int32_t>((word >> 4) & 0xF);
-  int32_t itemFilter = static_cast<int32_t>((word >> 8) & 0xF);
-  if ((word & 0xF) != 0 || !IsPathForm(pathForm) || !IsItemFilter(itemFilter)) return false;
+  uint32_t pathForm = (word >> 4) & 0xF;
+  uint32_t itemFilter = (word >> 8) & 0xF;
+  // Both enumerations count from 1 to their last member.
+  bool named = pathForm >= 1 && pathForm <= static_cast<uint32_t>(PathForm::Tree) && itemFilter >= 1 &&
+               itemFilter <= static_cast<uint32_t>(ItemFilter::FoldersOnly);
+  if ((word & 0xF) != 0 || !named) return false;
   settings->pathForm = static_cast<PathForm>(pathForm);
   settings->itemFilter = static_cast<ItemFilter>(itemFilter);
   settings->extensionShown = (word >> 12) & 1;
@@ -144,13 +147,13 @@ StoredSettings LoadStoredSettings() {
   return stored;
 }
 
-bool SaveStoredSettings(uint32_t setting, uint32_t windowPos, const Text (&texts)[kStoredTextCount]) {
+bool SaveStoredSettings(uint32_t setting, uint32_t windowPos, const Text (&texts)[kAffixCount]) {
   StoreKey created = nullptr;
   if (g_userStore.createKey(nullptr, kProductKeyPath, StoreAccess::Write, &created) != StoreResult::Ok) return false;
   OpenedKey key(created);
   g_userStore.setValue(created, kSettingValue, kStoreDword, &setting, sizeof(setting));
   g_userStore.setValue(created, kWindowPosValue, kStoreDword, &windowPos, sizeof(windowPos));
-  for (int i = 0; i < kStoredTextCount; ++i) {
+  for (int i = 0; i < kAffixCount; ++i) {
     auto bytes = static_cast<uint32_t>((texts[i].length() + 1) * sizeof(char16_t));
     g_userStore.setValue(created, kTextValues[i], kStoreString, texts[i].get(), bytes);
   }

@@ -20,10 +20,6 @@ bool UnpackSettings(uint32_t word, ListingSettings* settings);
 uint32_t PackWindowPos(int32_t left, int32_t top);
 void UnpackWindowPos(uint32_t word, int32_t* left, int32_t* top);
 
-// The four affix texts in the order of the edit boxes: "StrFF", "StrFB",
-// "StrDF", "StrDB".
-constexpr int32_t kStoredTextCount = kAffixCount;
-
 // What the store holds, each part valid or not by its own rule.
 struct StoredSettings {
   bool keyFound = false;
@@ -31,16 +27,17 @@ struct StoredSettings {
   uint32_t setting = 0;
   bool windowPosValid = false;  // the same for "WindowPos"
   uint32_t windowPos = 0;
-  // All four texts exist as REG_SZ; each is the first floor(S / 2) - 1
+  // All four texts ("StrFF", "StrFB", "StrDF", "StrDB", in the order of the
+  // edit boxes) exist as REG_SZ; each is the first floor(S / 2) - 1
   // characters of its S bytes.
   bool textsValid = false;
-  Text texts[kStoredTextCount];
+  Text texts[kAffixCount];
   bool outOfMemory = false;  // storage ran out while reading the texts
 };
 
 StoredSettings LoadStoredSettings();
 // Writes the two words and the four texts; false when the key cannot be had.
-bool SaveStoredSettings(uint32_t setting, uint32_t windowPos, const Text (&texts)[kStoredTextCount]);
+bool SaveStoredSettings(uint32_t setting, uint32_t windowPos, const Text (&texts)[kAffixCount]);
 // Removes the product key and, when nothing else lives there, the maker key.
 void DeleteSavedSettings();
 

@@ -7,9 +7,16 @@
 #include "ui/window_job.h"
 
 const char16_t kFullTitle[] = u"" DORROWIN_FULL_TITLE;
-const char16_t kCompactTitle[] = u"" DORROWIN_COMPACT_TITLE;
 
 namespace {
+
+constexpr char16_t kCompactTitle[] = u"" DORROWIN_COMPACT_TITLE;
+
+// The client areas of the two layouts.
+constexpr int32_t kFullClientWidth = 230;
+constexpr int32_t kFullClientHeight = 210;
+constexpr int32_t kCompactClientWidth = 80;
+constexpr int32_t kCompactClientHeight = 70;
 
 // Shown in the full layout only, in the order they are hidden and shown.
 constexpr Control kFullOnlyControls[] = {
@@ -65,8 +72,7 @@ void LayoutClientSize(bool compact, int32_t dpi, int32_t* width, int32_t* height
 // the work area's left and top edges, then pushed left and up just enough
 // for its right and bottom edges to stay inside the work area. The work
 // area is that of the monitor holding the window.
-void SwitchLayout(AppState* state, bool value, bool set) {
-  bool compact = set ? value : !state->settings.compactLayout;
+void SwitchLayout(AppState* state, bool compact) {
   state->settings.compactLayout = compact;
   ShowStatus(state);
 

@@ -1,13 +1,17 @@
 #include "ui/setting_labels.h"
 
+#include <cstddef>
+#include <initializer_list>
+
 #include "platform/window.h"
 
-const char16_t kLabelBlank[] =
+namespace {
+
+// The label blank: 21 ideographic spaces, written before every label text.
+constexpr char16_t kLabelBlank[] =
     u"\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000"
     u"\u3000\u3000\u3000";
 static_assert(sizeof(kLabelBlank) / sizeof(kLabelBlank[0]) == 22, "the label blank is 21 units");
-
-namespace {
 
 // Every label change is two writes: the blank, then the text.
 void WriteLabel(AppState* state, Control label, const char16_t* text) {
@@ -27,6 +31,7 @@ constexpr Choice<PathForm> kPathForms[] = {{PathForm::Absolute, u" パス：絶�
                                            {PathForm::Relative, u" パス：相対パス"},
                                            {PathForm::Tree, u" パス：ツリー"},  // NameOnly follows Tree
                                            {PathForm::NameOnly, u" パス：なし"}};
+constexpr Choice<char16_t> kSeparators[] = {{kBackslash, u" パス区切り文字：\\"}, {kSlash, u" パス区切り文字：/"}};
 constexpr Choice<ItemFilter> kItemFilters[] = {{ItemFilter::FilesAndFolders, u" 項目：ファイルとフォルダ"},
                                                {ItemFilter::FilesOnly, u" 項目：ファイルのみ"},
                                                {ItemFilter::FoldersOnly, u" 項目：フォルダのみ"}};
@@ -35,63 +40,55 @@ constexpr Choice<bool> kFolderScan[] = {{true, u" フォルダ内検索：する
 constexpr Choice<bool> kAlwaysOnTop[] = {{true, u" 常に手前に表示：ON"}, {false, u" 常に手前に表示：OFF"}};
 constexpr Choice<bool> kTranslucent[] = {{true, u" 透過表示：ON"}, {false, u" 透過表示：OFF"}};
 
-// Set mode stores value, cycle mode steps to the next choice, then the label
-// shows the setting. A value that is none of the choices is refused: the
-// setting keeps its value, so that nothing is ever stored that no label can
-// name. A stored value that is none of them (which nothing can store now)
-// is left alone, unlabelled.
+// Steps *setting to the next choice when asked, then its label shows it. A
+// value that is none of the choices (which nothing can store now) is left
+// alone, unlabelled.
 template <class T, size_t N>
-void ApplyChoice(AppState* state, T* setting, const Choice<T> (&choices)[N], Control label, T value, bool set) {
-  auto find = [&](T wanted) -> const Choice<T>* {
-    for (const Choice<T>& choice : choices) {
-      if (choice.value == wanted) return &choice;
-    }
-    return nullptr;
-  };
-  const Choice<T>* current = find(*setting);
-  if (set && find(value) != nullptr) *setting = value;
-  if (!set && current != nullptr) *setting = choices[(current - choices + 1) % N].value;
-  if (const Choice<T>* now = find(*setting)) WriteLabel(state, label, now->text);
+void Show(AppState* state, T* setting, const Choice<T> (&choices)[N], Control label, bool step) {
+  for (size_t i = 0; i < N; ++i) {
+    if (choices[i].value != *setting) continue;
+    const Choice<T>& shown = step ? choices[(i + 1) % N] : choices[i];
+    *setting = shown.value;
+    WriteLabel(state, label, shown.text);
+    return;
+  }
+}
+
+// The z-order and alpha calls are made every time, also when the value did
+// not change.
+void ShowOrStep(AppState* state, Control label, bool step) {
+  ListingSettings& settings = state->settings;
+  switch (label) {
+    case Control::PathFormLabel:
+      return Show(state, &settings.pathForm, kPathForms, label, step);
+    case Control::SeparatorLabel:
+      return Show(state, &settings.separator, kSeparators, label, step);
+    case Control::ItemsLabel:
+      return Show(state, &settings.itemFilter, kItemFilters, label, step);
+    case Control::ExtensionLabel:
+      return Show(state, &settings.extensionShown, kExtensionShown, label, step);
+    case Control::FolderScanLabel:
+      return Show(state, &settings.folderScan, kFolderScan, label, step);
+    case Control::TopmostLabel:
+      Show(state, &settings.alwaysOnTop, kAlwaysOnTop, label, step);
+      return g_window.setTopmost(state->window, settings.alwaysOnTop);
+    case Control::TranslucentLabel:
+      Show(state, &settings.translucent, kTranslucent, label, step);
+      return g_window.setAlpha(state->window, settings.translucent ? 192 : 255);
+    default:
+      return;
+  }
 }
 
 }  // namespace
 
-void ApplyPathForm(AppState* state, PathForm value, bool set) {
-  ApplyChoice(state, &state->settings.pathForm, kPathForms, Control::PathFormLabel, value, set);
-}
+void CycleSetting(AppState* state, Control label) { ShowOrStep(state, label, true); }
 
-// Also called by the job start to turn FilesOnly into FilesAndFolders for
-// the Tree form.
-void ApplyItemFilter(AppState* state, ItemFilter value, bool set) {
-  ApplyChoice(state, &state->settings.itemFilter, kItemFilters, Control::ItemsLabel, value, set);
-}
+void ShowSetting(AppState* state, Control label) { ShowOrStep(state, label, false); }
 
-void ApplyExtensionShown(AppState* state, bool value, bool set) {
-  ApplyChoice(state, &state->settings.extensionShown, kExtensionShown, Control::ExtensionLabel, value, set);
-}
-
-void ApplyFolderScan(AppState* state, bool value, bool set) {
-  ApplyChoice(state, &state->settings.folderScan, kFolderScan, Control::FolderScanLabel, value, set);
-}
-
-// The z-order call is made every time, also when the value did not change.
-void ApplyAlwaysOnTop(AppState* state, bool value, bool set) {
-  ApplyChoice(state, &state->settings.alwaysOnTop, kAlwaysOnTop, Control::TopmostLabel, value, set);
-  g_window.setTopmost(state->window, state->settings.alwaysOnTop);
-}
-
-void ApplyTranslucent(AppState* state, bool value, bool set) {
-  ApplyChoice(state, &state->settings.translucent, kTranslucent, Control::TranslucentLabel, value, set);
-  g_window.setAlpha(state->window, state->settings.translucent ? 192 : 255);
-}
-
-// A backslash becomes a slash; anything else becomes a backslash.
-void ToggleSeparator(AppState* state) {
-  state->settings.separator = state->settings.separator == kBackslash ? kSlash : kBackslash;
-  ShowSeparatorLabel(state);
-}
-
-void ShowSeparatorLabel(AppState* state) {
-  WriteLabel(state, Control::SeparatorLabel,
-             state->settings.separator == kSlash ? u" パス区切り文字：/" : u" パス区切り文字：\\");
+void ShowSettings(AppState* state) {
+  for (Control label : {Control::PathFormLabel, Control::SeparatorLabel, Control::ItemsLabel, Control::ExtensionLabel,
+                        Control::FolderScanLabel, Control::TopmostLabel, Control::TranslucentLabel}) {
+    ShowSetting(state, label);
+  }
 }

@@ -10,15 +10,8 @@ namespace {
 // The settings in memory onto the window: every label, the z-order, the
 // alpha, and last the layout, which sizes and places the window.
 void ApplySettingsToWindow(AppState* state) {
-  const ListingSettings& settings = state->settings;
-  ApplyPathForm(state, settings.pathForm, true);
-  ShowSeparatorLabel(state);
-  ApplyItemFilter(state, settings.itemFilter, true);
-  ApplyExtensionShown(state, settings.extensionShown, true);
-  ApplyFolderScan(state, settings.folderScan, true);
-  ApplyAlwaysOnTop(state, settings.alwaysOnTop, true);
-  ApplyTranslucent(state, settings.translucent, true);
-  SwitchLayout(state, settings.compactLayout, true);
+  ShowSettings(state);
+  SwitchLayout(state, state->settings.compactLayout);
 }
 
 }  // namespace
@@ -32,7 +25,7 @@ void LoadSettings(AppState* state) {
     return;
   }
   if (stored.textsValid) {
-    for (int i = 0; i < kStoredTextCount; ++i) g_window.setControlText(state->window, kAffixEdits[i], stored.texts[i].get());
+    for (int i = 0; i < kAffixCount; ++i) g_window.setControlText(state->window, kAffixEdits[i], stored.texts[i].get());
   }
   if (stored.outOfMemory) return;
   if (stored.settingValid) UnpackSettings(stored.setting, &state->settings);

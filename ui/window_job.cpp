@@ -3,12 +3,13 @@
 #include "job/job_request.h"
 #include "ui/setting_labels.h"
 
-const char16_t kStatusBlank[] =
+namespace {
+
+// The status blank: 23 ideographic spaces, written before every status text.
+constexpr char16_t kStatusBlank[] =
     u"\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000"
     u"\u3000\u3000\u3000\u3000\u3000";
 static_assert(sizeof(kStatusBlank) / sizeof(kStatusBlank[0]) == 24, "the status blank is 23 units");
-
-namespace {
 
 // Locked for the length of a job, in this order both ways.
 constexpr Control kJobLockedControls[] = {
@@ -73,8 +74,6 @@ void FinishJob(AppState* state) {
   if (state->commandLineMode) g_window.postClose(state->window);
 }
 
-}  // namespace
-
 // Each state's compact and full wording, in the order of their values.
 const char16_t* StatusText(StatusState state, bool compact) {
   static constexpr const char16_t* kTexts[][2] = {
@@ -89,6 +88,8 @@ const char16_t* StatusText(StatusState state, bool compact) {
   if (index < 0 || index >= static_cast<int32_t>(sizeof(kTexts) / sizeof(kTexts[0]))) return u"";
   return kTexts[index][compact ? 0 : 1];
 }
+
+}  // namespace
 
 // The job may turn FilesOnly into FilesAndFolders for the Tree form; the
 // label then says so. A worker that cannot be created ends the job at once
@@ -105,7 +106,7 @@ void StartJob(AppState* state, DropHandle drop) {
   ItemFilter before = state->settings.itemFilter;
   ListingRequest request{};
   TakeRequest(state, drop, &request);
-  if (state->settings.itemFilter != before) ApplyItemFilter(state, state->settings.itemFilter, true);
+  if (state->settings.itemFilter != before) ShowSetting(state, Control::ItemsLabel);
 
   EnableJobLockedControls(state, false);
   ShowStatus(state);
@@ -121,24 +122,17 @@ void StartJob(AppState* state, DropHandle drop) {
 // means the job ended in its listing, while Cancel was still enabled.
 void OnJobReport(AppState* state, int32_t report) {
   if (state->status != StatusState::Listing && state->status != StatusState::Copying) return;
-  StatusState outcome = StatusState::Idle;
-  switch (static_cast<JobReport>(report)) {
-    case JobReport::Copying:
-      state->status = StatusState::Copying;
-      ShowStatus(state);
-      g_window.enableControl(state->window, Control::CancelButton, false);
-      return;
-    case JobReport::Done:
-      outcome = StatusState::Done;
-      break;
-    case JobReport::Interrupted:
-      outcome = StatusState::Interrupted;
-      break;
-    case JobReport::Failed:
-      outcome = StatusState::Failed;
-      break;
+  if (static_cast<JobReport>(report) == JobReport::Copying) {
+    state->status = StatusState::Copying;
+    ShowStatus(state);
+    g_window.enableControl(state->window, Control::CancelButton, false);
+    return;
   }
-  if (outcome == StatusState::Idle) return;
+  // The outcomes in the order of their reports: Done, Interrupted, Failed.
+  constexpr StatusState kOutcomes[] = {StatusState::Done, StatusState::Interrupted, StatusState::Failed};
+  int32_t index = report - static_cast<int32_t>(JobReport::Done);
+  if (index < 0 || index >= 3) return;
+  StatusState outcome = kOutcomes[index];
   if (state->status == StatusState::Listing) g_window.enableControl(state->window, Control::CancelButton, false);
   state->status = outcome;
   FinishJob(state);

@@ -12,7 +12,7 @@ TEST(StoredValues, EachIsReadByItsOwnTypeAndSize) {
     if (data != nullptr && name == turning) store.setValue(key, name, kStoreDword, "\x10\x31\0\0", 4);
     return store.queryValue(key, name, type, data, size);
   };
-  const Text texts[kStoredTextCount] = {Text::Copy(u"<", 1), Text::Copy(u">", 1), Text::Copy(u"[", 1),
+  const Text texts[kAffixCount] = {Text::Copy(u"<", 1), Text::Copy(u">", 1), Text::Copy(u"[", 1),
                                         Text::Copy(u"]", 1)};
   for (std::u16string name : {u"Setting", u"WindowPos", u"StrFF", u"StrFB", u"StrDF", u"StrDB"}) {
     bool text = name.starts_with(u"Str");
@@ -35,7 +35,7 @@ TEST(StoredValues, EachIsReadByItsOwnTypeAndSize) {
       EXPECT_EQ(stored.windowPosValid, name != u"WindowPos");
       EXPECT_EQ(stored.textsValid, !text);
       EXPECT_FALSE(stored.outOfMemory);
-      EXPECT_EQ(GetAllocationStats().liveBlocks, live + (text ? 0 : kStoredTextCount));
+      EXPECT_EQ(GetAllocationStats().liveBlocks, live + (text ? 0 : kAffixCount));
       int32_t left = 0, top = 0;
       if (stored.windowPosValid) UnpackWindowPos(stored.windowPos, &left, &top);
       EXPECT_EQ(std::pair(left, top), name == u"WindowPos" ? std::pair(0, 0) : std::pair(-300, -20));

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <initializer_list>
 #include <utility>
 
 #include "ui/layout.h"
@@ -172,6 +173,34 @@ void LoadWindowIcons(MainWindow* window, HINSTANCE instance) {
   SendMessageW(window->handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(window->objects.smallIcon.get()));
 }
 
+// Lets drops through the message filter of an elevated process, so that
+// Explorer running without elevation can still drop onto the window: a drop
+// arrives as WM_DROPFILES, with WM_COPYDATA and WM_COPYGLOBALDATA (0x0049)
+// carrying its data across processes.
+void AllowDropsFromLowerIntegrity(HWND window) {
+  for (UINT message : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, UINT{0x0049}}) {
+    ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr);
+  }
+}
+
+// The module's own path names the program's folder however the program was
+// started; the command line's first word need not be a quoted full path. A
+// path cut at the buffer's end is asked for again with more room; module
+// paths end at 32,767 units, so this stops.
+void ResolveReadmePath(AppState* state) {
+  for (DWORD capacity = MAX_PATH;; capacity *= 2) {
+    OwnedBlock<wchar_t> buffer = MakeBlock<wchar_t>(capacity);
+    if (buffer == nullptr) return;
+    DWORD length = GetModuleFileNameW(nullptr, buffer.get(), capacity);
+    if (length == 0) return;
+    if (length < capacity) {
+      state->readmePath = ReadmePathFor(reinterpret_cast<const char16_t*>(buffer.get()));
+      return;
+    }
+    if (capacity >= 65536) return;
+  }
+}
+
 }  // namespace
 
 void RegisterMainWindowClass(HINSTANCE instance) {
@@ -188,17 +217,6 @@ void RegisterMainWindowClass(HINSTANCE instance) {
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
   windowClass.lpszClassName = kClassName;
   RegisterClassExW(&windowClass);
-}
-
-// A drop from the shell arrives as WM_DROPFILES, with WM_COPYDATA and
-// WM_COPYGLOBALDATA (0x0049) carrying its data across processes.
-bool AllowDropsFromLowerIntegrity(HWND window, MessageFilterFn filter) {
-  const UINT messages[] = {WM_DROPFILES, WM_COPYDATA, 0x0049};
-  bool allowed = true;
-  for (UINT message : messages) {
-    if (!filter(window, message, MSGFLT_ALLOW, nullptr)) allowed = false;
-  }
-  return allowed;
 }
 
 // The state travels with the window's creation, so that the window
@@ -260,24 +278,6 @@ void RescaleMainWindow(AppState* state, int32_t dpi, const RECT* suggested) {
   LoadWindowIcons(window, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window->handle, GWLP_HINSTANCE)));
   SetWindowPos(window->handle, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// The module's own path names the program's folder however the program was
-// started; the command line's first word need not be a quoted full path. A
-// path cut at the buffer's end is asked for again with more room; module
-// paths end at 32,767 units, so this stops.
-void ResolveReadmePath(AppState* state) {
-  for (DWORD capacity = MAX_PATH;; capacity *= 2) {
-    OwnedBlock<wchar_t> buffer = MakeBlock<wchar_t>(capacity);
-    if (buffer == nullptr) return;
-    DWORD length = GetModuleFileNameW(nullptr, buffer.get(), capacity);
-    if (length == 0) return;
-    if (length < capacity) {
-      state->readmePath = ReadmePathFor(reinterpret_cast<const char16_t*>(buffer.get()));
-      return;
-    }
-    if (capacity >= 65536) return;
-  }
 }
 
 int RunMessageLoop() {

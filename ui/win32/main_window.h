@@ -19,13 +19,6 @@ SIZE LayoutWindowSize(HWND window, bool compact, int32_t dpi);
 // controls, fonts, icons and tooltip are remade for the new DPI in place, and
 // the window takes the rectangle the system suggests.
 void RescaleMainWindow(AppState* state, int32_t dpi, const RECT* suggested);
-// The readme path: readme.txt in the folder of the program's own file.
-void ResolveReadmePath(AppState* state);
-// Lets drops through the message filter of an elevated process, so that
-// Explorer running without elevation can still drop onto the window. The
-// filter call is the system's; tests hand in one that records.
-using MessageFilterFn = BOOL(WINAPI*)(HWND window, UINT message, DWORD action, PCHANGEFILTERSTRUCT status);
-bool AllowDropsFromLowerIntegrity(HWND window, MessageFilterFn filter = ChangeWindowMessageFilterEx);
 // Runs until the quit message; returns its exit code.
 int RunMessageLoop();
 

@@ -16,6 +16,16 @@ constexpr char16_t kWindowPosValue[] = u"WindowPos";
 // The four affix texts' value names, in the order they are read and written.
 constexpr const char16_t* kTextValues[kAffixCount] = {u"StrFF", u"StrFB", u"StrDF", u"StrDB"};
 
+// The "Setting" word's flags: bits 12 to 16, one a setting; the path form
+// is in bits 4-7, the item filter in bits 8-11, the slash in bit 17.
+struct FlagBit {
+  bool ListingSettings::*member;
+  int bit;
+};
+constexpr FlagBit kFlagBits[] = {{&ListingSettings::extensionShown, 12}, {&ListingSettings::folderScan, 13},
+                                 {&ListingSettings::translucent, 14},    {&ListingSettings::alwaysOnTop, 15},
+                                 {&ListingSettings::compactLayout, 16}};
+
 // The name buffer of the subkey enumeration, in characters.
 constexpr uint32_t kKeyNameCapacity = 260;
 
@@ -33,9 +43,7 @@ OpenedKey OpenStoreKey(StoreKey parent, const char16_t* path, StoreAccess access
 
 // A 4-byte word value; false unless it exists as a REG_DWORD of 4 bytes.
 bool QueryWord(StoreKey key, const char16_t* name, uint32_t* word) {
-  uint32_t data = 0;
-  uint32_t type = 0;
-  uint32_t size = sizeof(data);
+  uint32_t data = 0, type = 0, size = sizeof(data);
   StoreResult result = g_userStore.queryValue(key, name, &type, &data, &size);
   *word = data;
   return result == StoreResult::Ok && type == kStoreDword && size == sizeof(data);
@@ -92,16 +100,10 @@ bool SameName(const char16_t* a, const char16_t* b) {
 }  // namespace
 
 uint32_t PackSettings(const ListingSettings& settings) {
-  uint32_t word = 0;
-  word |= (static_cast<uint32_t>(settings.pathForm) & 0xF) << 4;
+  uint32_t word = (static_cast<uint32_t>(settings.pathForm) & 0xF) << 4;
   word |= (static_cast<uint32_t>(settings.itemFilter) & 0xF) << 8;
-  if (settings.extensionShown) word |= 1u << 12;
-  if (settings.folderScan) word |= 1u << 13;
-  if (settings.translucent) word |= 1u << 14;
-  if (settings.alwaysOnTop) word |= 1u << 15;
-  if (settings.compactLayout) word |= 1u << 16;
-  if (settings.separator == kSlash) word |= 1u << 17;
-  return word;
+  for (const FlagBit& flag : kFlagBits) word |= uint32_t{settings.*flag.member} << flag.bit;
+  return word | (settings.separator == kSlash ? 1u << 17 : 0);
 }
 
 // A path form or item filter that no label can name is as invalid as a set
@@ -115,11 +117,7 @@ bool UnpackSettings(uint32_t word, ListingSettings* settings) {
   if ((word & 0xF) != 0 || !named) return false;
   settings->pathForm = static_cast<PathForm>(pathForm);
   settings->itemFilter = static_cast<ItemFilter>(itemFilter);
-  settings->extensionShown = (word >> 12) & 1;
-  settings->folderScan = (word >> 13) & 1;
-  settings->translucent = (word >> 14) & 1;
-  settings->alwaysOnTop = (word >> 15) & 1;
-  settings->compactLayout = (word >> 16) & 1;
+  for (const FlagBit& flag : kFlagBits) settings->*flag.member = (word >> flag.bit) & 1;
   settings->separator = (word >> 17) & 1 ? kSlash : kBackslash;
   return true;
 }

@@ -1,5 +1,7 @@
 #include "ui/app_state.h"
 
+#include <cstdint>
+
 namespace {
 
 constexpr char16_t kReadmeName[] = u"\\readme.txt";
@@ -24,16 +26,11 @@ Text ReadControlText(AppState* state, Control control) {
 
 Text ReadmePathFor(const char16_t* modulePath) {
   if (modulePath == nullptr) return Text();
-  size_t length = 0;
-  size_t lastBackslash = 0;
-  bool found = false;
-  for (; modulePath[length] != 0; ++length) {
-    if (modulePath[length] == u'\\') {
-      lastBackslash = length;
-      found = true;
-    }
+  size_t lastBackslash = SIZE_MAX;
+  for (size_t i = 0; modulePath[i] != 0; ++i) {
+    if (modulePath[i] == u'\\') lastBackslash = i;
   }
-  if (!found) return Text();
+  if (lastBackslash == SIZE_MAX) return Text();
   OwnedBlock<char16_t> path = MakeBlock<char16_t>(lastBackslash + kReadmeNameLength + 1);
   if (path == nullptr) return Text();
   for (size_t i = 0; i < lastBackslash; ++i) path[i] = modulePath[i];

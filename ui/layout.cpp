@@ -18,18 +18,9 @@ constexpr int32_t kFullClientHeight = 210;
 constexpr int32_t kCompactClientWidth = 80;
 constexpr int32_t kCompactClientHeight = 70;
 
-// Shown in the full layout only, in the order they are hidden and shown.
-constexpr Control kFullOnlyControls[] = {
-    Control::PathFormLabel,     Control::SeparatorLabel,      Control::ExtensionLabel,
-    Control::ItemsLabel,        Control::FolderScanLabel,     Control::FilePrefixCaption,
-    Control::FileSuffixCaption, Control::FolderPrefixCaption, Control::FolderSuffixCaption,
-    Control::FilePrefixEdit,    Control::FileSuffixEdit,      Control::FolderPrefixEdit,
-    Control::FolderSuffixEdit,  Control::TopmostLabel,        Control::TranslucentLabel,
-    Control::CreditLabel,       Control::DeleteButton,        Control::HelpButton,
-};
-
 // Every control's place in the full layout, and for the five that the
-// compact layout keeps, their place there (none: width 0).
+// compact layout keeps, their place there (none: width 0, a control that
+// only the full layout shows).
 struct Placement {
   Control control;
   DesignRect full, compact;
@@ -82,7 +73,9 @@ void SwitchLayout(AppState* state, bool compact) {
   int32_t top = window.top < work.top ? work.top : window.top;
 
   int32_t dpi = g_window.dpi(state->window);
-  for (Control control : kFullOnlyControls) g_window.showControl(state->window, control, !compact);
+  for (const Placement& placement : kPlacements) {
+    if (placement.compact.width == 0) g_window.showControl(state->window, placement.control, !compact);
+  }
   for (const Placement& placement : kPlacements) {
     if (placement.compact.width == 0) continue;
     const DesignRect& r = compact ? placement.compact : placement.full;
@@ -91,11 +84,8 @@ void SwitchLayout(AppState* state, bool compact) {
   }
   g_window.setTitle(state->window, compact ? kCompactTitle : kFullTitle);
 
-  int32_t clientWidth = 0;
-  int32_t clientHeight = 0;
+  int32_t clientWidth = 0, clientHeight = 0, width = 0, height = 0;
   LayoutClientSize(compact, dpi, &clientWidth, &clientHeight);
-  int32_t width = 0;
-  int32_t height = 0;
   g_window.outerSize(state->window, clientWidth, clientHeight, &width, &height);
   int32_t x = left + width > work.right ? work.right - width : left;
   int32_t y = top + height > work.bottom ? work.bottom - height : top;

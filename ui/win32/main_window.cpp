@@ -22,7 +22,10 @@ constexpr wchar_t kClassName[] = L"" DORROWIN_CLASS_NAME;
 constexpr DWORD kLabel = WS_BORDER | SS_NOTIFY | SS_CENTERIMAGE;
 constexpr DWORD kEdit = WS_TABSTOP | ES_AUTOHSCROLL;
 
-enum class FontKind { Normal, Small, Bold };
+// The three fonts, as members of the window's DPI objects.
+constexpr auto kNormal = &DpiObjects::normalFont;
+constexpr auto kSmall = &DpiObjects::smallFont;
+constexpr auto kBold = &DpiObjects::boldFont;
 
 struct ControlRow {
   Control control;
@@ -30,36 +33,36 @@ struct ControlRow {
   DWORD exStyle;
   const wchar_t* text;
   DWORD style;  // besides WS_CHILD | WS_VISIBLE
-  FontKind font;
+  OwnedFont DpiObjects::*font;
   const wchar_t* tooltip;  // null: none
 };
 
 // The 23 controls in creation order; their places are the layouts'.
 const ControlRow kControls[] = {
-    {Control::PathFormLabel, L"STATIC", 0, L"", kLabel, FontKind::Normal, L"出力パス形式の変更"},
-    {Control::SeparatorLabel, L"STATIC", 0, L"", kLabel, FontKind::Normal, L"出力パスの区切り文字の変更"},
-    {Control::ExtensionLabel, L"STATIC", 0, L"", kLabel, FontKind::Normal, L"拡張子の有無を変更"},
-    {Control::ItemsLabel, L"STATIC", 0, L"", kLabel, FontKind::Normal, L"出力項目の変更"},
-    {Control::FolderScanLabel, L"STATIC", 0, L"", kLabel, FontKind::Normal, L"フォルダ内容検索の有無を変更"},
-    {Control::FilePrefixCaption, L"STATIC", 0, L" ファイル付加文字：前", SS_CENTERIMAGE, FontKind::Normal, nullptr},
-    {Control::FilePrefixEdit, L"EDIT", WS_EX_CLIENTEDGE, L"", kEdit, FontKind::Normal, L"各出力ファイル項目の前部に付加する文字列"},
-    {Control::FileSuffixCaption, L"STATIC", 0, L"後", SS_CENTERIMAGE, FontKind::Normal, nullptr},
-    {Control::FileSuffixEdit, L"EDIT", WS_EX_CLIENTEDGE, L"", kEdit, FontKind::Normal, L"各出力ファイル項目の後部に付加する文字列"},
-    {Control::FolderPrefixCaption, L"STATIC", 0, L" フォルダ付加文字：前", SS_CENTERIMAGE, FontKind::Normal, nullptr},
-    {Control::FolderPrefixEdit, L"EDIT", WS_EX_CLIENTEDGE, L"", kEdit, FontKind::Normal, L"各出力フォルダ項目の前部に付加する文字列"},
-    {Control::FolderSuffixCaption, L"STATIC", 0, L"後", SS_CENTERIMAGE, FontKind::Normal, nullptr},
-    {Control::FolderSuffixEdit, L"EDIT", WS_EX_CLIENTEDGE, L"", kEdit, FontKind::Normal, L"各出力フォルダ項目の後部に付加する文字列"},
-    {Control::StatusLabel, L"STATIC", 0, L"", SS_CENTER | SS_NOTIFY | SS_CENTERIMAGE, FontKind::Bold, nullptr},
-    {Control::CancelButton, L"STATIC", 0, L"キャンセル", WS_DISABLED | kLabel | SS_CENTER, FontKind::Normal, L"作業の中断"},
-    {Control::TopmostLabel, L"STATIC", 0, L"", kLabel, FontKind::Small, L"常に手前に表示の切り替え"},
-    {Control::TranslucentLabel, L"STATIC", 0, L"", kLabel, FontKind::Small, L"半透明表示の切り替え"},
-    {Control::SaveButton, L"STATIC", 0, L" SAV", kLabel, FontKind::Small, L"現在の状態を保存"},
-    {Control::DeleteButton, L"STATIC", 0, L" DEL", kLabel, FontKind::Small, L"保存内容（レジストリ）の消去"},
-    {Control::HelpButton, L"STATIC", 0, L"？", kLabel | SS_CENTER, FontKind::Small, L"説明ファイルを開く"},
-    {Control::LayoutButton, L"STATIC", 0, L"□", kLabel | SS_CENTER, FontKind::Small, L"設定項目表示の切り替え"},
-    {Control::MinimizeButton, L"STATIC", 0, L"__", kLabel | SS_CENTER, FontKind::Small, L"最小化"},
+    {Control::PathFormLabel, L"STATIC", 0, L"", kLabel, kNormal, L"出力パス形式の変更"},
+    {Control::SeparatorLabel, L"STATIC", 0, L"", kLabel, kNormal, L"出力パスの区切り文字の変更"},
+    {Control::ExtensionLabel, L"STATIC", 0, L"", kLabel, kNormal, L"拡張子の有無を変更"},
+    {Control::ItemsLabel, L"STATIC", 0, L"", kLabel, kNormal, L"出力項目の変更"},
+    {Control::FolderScanLabel, L"STATIC", 0, L"", kLabel, kNormal, L"フォルダ内容検索の有無を変更"},
+    {Control::FilePrefixCaption, L"STATIC", 0, L" ファイル付加文字：前", SS_CENTERIMAGE, kNormal, nullptr},
+    {Control::FilePrefixEdit, L"EDIT", WS_EX_CLIENTEDGE, L"", kEdit, kNormal, L"各出力ファイル項目の前部に付加する文字列"},
+    {Control::FileSuffixCaption, L"STATIC", 0, L"後", SS_CENTERIMAGE, kNormal, nullptr},
+    {Control::FileSuffixEdit, L"EDIT", WS_EX_CLIENTEDGE, L"", kEdit, kNormal, L"各出力ファイル項目の後部に付加する文字列"},
+    {Control::FolderPrefixCaption, L"STATIC", 0, L" フォルダ付加文字：前", SS_CENTERIMAGE, kNormal, nullptr},
+    {Control::FolderPrefixEdit, L"EDIT", WS_EX_CLIENTEDGE, L"", kEdit, kNormal, L"各出力フォルダ項目の前部に付加する文字列"},
+    {Control::FolderSuffixCaption, L"STATIC", 0, L"後", SS_CENTERIMAGE, kNormal, nullptr},
+    {Control::FolderSuffixEdit, L"EDIT", WS_EX_CLIENTEDGE, L"", kEdit, kNormal, L"各出力フォルダ項目の後部に付加する文字列"},
+    {Control::StatusLabel, L"STATIC", 0, L"", SS_CENTER | SS_NOTIFY | SS_CENTERIMAGE, kBold, nullptr},
+    {Control::CancelButton, L"STATIC", 0, L"キャンセル", WS_DISABLED | kLabel | SS_CENTER, kNormal, L"作業の中断"},
+    {Control::TopmostLabel, L"STATIC", 0, L"", kLabel, kSmall, L"常に手前に表示の切り替え"},
+    {Control::TranslucentLabel, L"STATIC", 0, L"", kLabel, kSmall, L"半透明表示の切り替え"},
+    {Control::SaveButton, L"STATIC", 0, L" SAV", kLabel, kSmall, L"現在の状態を保存"},
+    {Control::DeleteButton, L"STATIC", 0, L" DEL", kLabel, kSmall, L"保存内容（レジストリ）の消去"},
+    {Control::HelpButton, L"STATIC", 0, L"？", kLabel | SS_CENTER, kSmall, L"説明ファイルを開く"},
+    {Control::LayoutButton, L"STATIC", 0, L"□", kLabel | SS_CENTER, kSmall, L"設定項目表示の切り替え"},
+    {Control::MinimizeButton, L"STATIC", 0, L"__", kLabel | SS_CENTER, kSmall, L"最小化"},
     {Control::CreditLabel, L"STATIC", 0, L"Dorrowin " DORROWIN_VERSION_TEXT "\r\nby Quillmoor", SS_RIGHT,
-     FontKind::Small, nullptr},
+     kSmall, nullptr},
 };
 
 // The tooltip control belongs to the main window, so it ends with it.
@@ -73,13 +76,8 @@ HWND CreateTooltipControl(HWND owner, HINSTANCE instance, int32_t dpi) {
 // The tool is the control itself; the tooltip control watches its mouse
 // messages through its own subclass.
 void AddTool(HWND tooltip, HWND window, HWND control, HINSTANCE instance, const wchar_t* text) {
-  TOOLINFOW tool{};
-  tool.cbSize = sizeof(tool);
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = window;
-  tool.uId = reinterpret_cast<UINT_PTR>(control);
-  tool.hinst = instance;
-  tool.lpszText = const_cast<wchar_t*>(text);
+  TOOLINFOW tool{.cbSize = sizeof(TOOLINFOW), .uFlags = TTF_IDISHWND | TTF_SUBCLASS, .hwnd = window,
+                 .uId = reinterpret_cast<UINT_PTR>(control), .hinst = instance, .lpszText = const_cast<wchar_t*>(text)};
   SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
@@ -148,11 +146,8 @@ void CreateFonts(MainWindow* window) {
 }
 
 void AssignFonts(MainWindow* window) {
-  const DpiObjects& objects = window->objects;
   for (const ControlRow& row : kControls) {
-    HFONT font = row.font == FontKind::Small  ? objects.smallFont.get()
-                 : row.font == FontKind::Bold ? objects.boldFont.get()
-                                              : objects.normalFont.get();
+    HFONT font = (window->objects.*row.font).get();
     SendMessageW(ControlHandle(window, row.control), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
 }
@@ -204,18 +199,17 @@ void ResolveReadmePath(AppState* state) {
 }  // namespace
 
 void RegisterMainWindowClass(HINSTANCE instance) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = MainWindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DORROWIN));
   // There is no icon 108: the class gets no small icon of its own, and the
   // system derives one from the large icon.
-  windowClass.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DORROWIN_SMALL));
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-  windowClass.lpszClassName = kClassName;
+  WNDCLASSEXW windowClass{.cbSize = sizeof(WNDCLASSEXW),
+                          .style = CS_HREDRAW | CS_VREDRAW,
+                          .lpfnWndProc = MainWindowProc,
+                          .hInstance = instance,
+                          .hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DORROWIN)),
+                          .hCursor = LoadCursorW(nullptr, IDC_ARROW),
+                          .hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)),
+                          .lpszClassName = kClassName,
+                          .hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DORROWIN_SMALL))};
   RegisterClassExW(&windowClass);
 }
 
@@ -251,11 +245,8 @@ bool CreateMainWindow(AppState* state, HINSTANCE instance) {
 }
 
 SIZE LayoutWindowSize(HWND window, bool compact, int32_t dpi) {
-  int32_t clientWidth = 0;
-  int32_t clientHeight = 0;
+  int32_t clientWidth = 0, clientHeight = 0, width = 0, height = 0;
   LayoutClientSize(compact, dpi, &clientWidth, &clientHeight);
-  int32_t width = 0;
-  int32_t height = 0;
   OuterSizeForDpi(window, clientWidth, clientHeight, dpi, &width, &height);
   return SIZE{width, height};
 }

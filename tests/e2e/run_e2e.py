@@ -166,7 +166,7 @@ def ClosingWhileAnotherProgramHoldsTheClipboardEndsAndKeepsIt():  # closed in th
         run("wine", CLIPBOARD, "set", "kept")
         holder = subprocess.Popen(["wine", HOLDER, "3600000"], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                   stderr=subprocess.DEVNULL)
-        check_equal(holder.stdout.readline(), b"held\n", "the holder")
+        check_equal(holder.stdout.readline().strip(), b"held", "the holder")
         probe = subprocess.Popen(["wine", PROBE, "close-copying"], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                  stderr=subprocess.DEVNULL)
         check_equal(start("wine", PROGRAM, path).wait(120), 0, "the exit code")
@@ -194,8 +194,8 @@ def TheWindowIsMadeForEachDpiAndRemadeInPlace():  # at each LogPixels; after a W
     fits, at96 = lambda text: text[0] <= text[2] and text[1] <= text[3], seen[96]
     check_equal([at96[0]["client"], at96[1]["client"]], [[80, 70], [230, 210]], "the client areas at 96 DPI")
     fitting = {(id, t[4]) for layout in at96 for id, c in controls(layout).items() for t in c["texts"] if fits(t)}
-    for dpi, layouts in seen.items():  # compact, full; full and compact at the new DPI; compact and full back again
-        for i, layout in enumerate(layouts):
+    for dpi, layouts in seen.items():  # compact, full; full and compact at the new DPI; compact and full back; full
+        for i, layout in enumerate(layouts[:6]):
             check_equal(layout["minimum"], layouts[[0, 0, 3, 3, 4, 4][i]]["window"], "the smallest size")
             cut = [(id, t) for id, c in controls(layout).items() for t in c["texts"] if (id, t[4]) in fitting and not fits(t)]
             check_equal(cut, [], "the texts cut at %d DPI" % layout["dpi"])
@@ -207,11 +207,13 @@ def TheWindowIsMadeForEachDpiAndRemadeInPlace():  # at each LogPixels; after a W
             check_equal({id: d for id, d in fonts.items() if not -2 <= d <= 0.5}, {}, "fonts against 96 DPI's scaled")
         check_equal([layouts[2]["rect"], layouts[4]["rect"]], [layouts[2]["suggested"], layouts[4]["suggested"]],
                     "the window on the rectangles suggested at %d DPI" % dpi)
-        check_equal(layouts[5]["gdi"], layouts[1]["gdi"], "GDI objects at %d DPI after a change and back" % dpi)
+        # Wine makes objects of its own for a DPI the first time it meets it: the second change and back makes none.
+        check_equal(layouts[6]["gdi"], layouts[5]["gdi"], "GDI objects at %d DPI after another change and back" % dpi)
         new = changes[dpi]
         check_equal([same(l, ["client"]) for l in layouts[2:4]], [same(l, ["client"]) for l in seen[new][1::-1]],
                     "remade for %d DPI" % new)
-        check_equal(list(map(same, layouts[4:])), list(map(same, layouts[:2])), "the window remade for %d DPI again" % dpi)
+        check_equal([same(l) for l in layouts[4:7]], [same(l) for l in layouts[:2] + layouts[1:2]],
+                    "the window remade for %d DPI again" % dpi)
 
 os.chdir(folder := tempfile.mkdtemp(prefix="dorrowin-e2e-"))  # the sample tree; the tests add key.reg, a program copy
 run("sh", "-c", "mkdir -p サブ/y && touch '報告 10.txt' '報告 2.txt' a.txt サブ/x.txt サブ/y/z.txt")

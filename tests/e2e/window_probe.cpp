@@ -2,7 +2,8 @@
 // box shown as [caption, text (id 0xFFFF)] or null, each control's screen centre and text. "close" posts it WM_CLOSE,
 // "close-copying" once it shows the copy phase;
 // "endsession" sends it WM_ENDSESSION (a log-off) and returns once it has been handled. "dpi N" makes the real window in-process and prints its
-// layouts (compact, full; after a WM_DPICHANGED to N full, compact; after one back compact, full): DPI, client size,
+// layouts (compact, full; after a WM_DPICHANGED to N full, compact; after one back compact, full; after another change
+// and back, full): DPI, client size,
 // window rectangle and the one suggested to it (or null), smallest size, tooltip width, GDI objects; per control its
 // place, font height, each text's [width, height] in it, client [width, height], text.
 #include <windows.h>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <string>
 
+#include "ui/layout.h"
 #include "ui/win32/main_window.h"
 
 // `out`, then the window's text as a JSON string: WM_GETTEXT, as GetWindowTextW reads no other process's edit box.
@@ -82,7 +84,7 @@ static void Layout(const AppState& state, const char* separator, const RECT* sug
 }
 
 // The window as made, then after a WM_DPICHANGED to dpi and after one back, each as the system sends it: the size the
-// window asks for at that DPI, at a top-left corner 40 pixels right of and 30 below where it is.
+// window asks for at that DPI, at a top-left corner 40 pixels right of and 30 below where it is; then both again.
 static int Dpi(WPARAM dpi) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   MainWindow window{};
@@ -90,14 +92,19 @@ static int Dpi(WPARAM dpi) {
   RegisterMainWindowClass(instance);
   if (!CreateMainWindow(&state, instance)) return 1;
   std::printf("["), Layout(state, ""), Click(window.handle, 10017), Layout(state, ",");
-  for (WPARAM to : {dpi, static_cast<WPARAM>(window.dpi)}) {
+  auto change = [&](WPARAM to) {  // as the system sends it
     SIZE size{};
     RECT r{};
     SendMessageW(window.handle, WM_GETDPISCALEDSIZE, to, reinterpret_cast<LPARAM>(&size)), GetWindowRect(window.handle, &r);
     r = RECT{r.left + 40, r.top + 30, r.left + 40 + size.cx, r.top + 30 + size.cy};
     SendMessageW(window.handle, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&r));
+    return r;
+  };
+  for (WPARAM to : {dpi, static_cast<WPARAM>(window.dpi)}) {
+    RECT r = change(to);
     Layout(state, ",", &r), Click(window.handle, 10017), Layout(state, ",");
   }
+  change(dpi), change(kDesignDpi), Layout(state, ",");  // and after a second change and back, the full layout again
   return std::printf("]") < 0 || !DestroyWindow(window.handle);
 }
 

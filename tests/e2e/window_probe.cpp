@@ -50,6 +50,7 @@ static void Layout(const AppState& state, const char* separator, const RECT* sug
   bool compact = state.settings.compactLayout;
   RECT client{}, r{}, extent{};
   MINMAXINFO limits{};
+  for (MSG m{}; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);  // painted, as a running window is
   std::string gdi = GdiObjects(), asked = "null";
   if (suggested)
     asked = "[" + std::to_string(suggested->left) + "," + std::to_string(suggested->top) + "," +

@@ -24,10 +24,6 @@ struct ListingSettings {
 constexpr ListingSettings kDefaultSettings{PathForm::Relative, kBackslash, ItemFilter::FilesAndFolders, true, true,
                                            true, false, true};
 
-// Whether a number names a member of the enumeration.
-bool IsPathForm(int32_t value);
-bool IsItemFilter(int32_t value);
-
 // The Tree form lists folders as the tree's branches, so it cannot list
 // files only: FilesOnly becomes FilesAndFolders, for the job and after it.
 // True when the filter changed.

@@ -1,8 +1,9 @@
 #include "settings/settings_store.h"
 
-#include "engine/text.h"
+#include <memory>
+#include <utility>
+
 #include "platform/ascii.h"
-#include "platform/memory.h"
 
 const char16_t kProductKeyPath[] = u"Software\\Quillmoor\\Dorrowin";
 
@@ -15,23 +16,36 @@ constexpr char16_t kSettingValue[] = u"Setting";
 constexpr char16_t kWindowPosValue[] = u"WindowPos";
 
 // The four affix texts' value names, in the order they are read and written.
-constexpr const char16_t* kTextValues[kStoredTextCount] = {u"StrFF", u"StrFB", u"StrDF", u"StrDB"};
+constexpr const char16_t* kTextValues[kAffixCount] = {u"StrFF", u"StrFB", u"StrDF", u"StrDB"};
+
+// The "Setting" word's flags: bits 12 to 16, one a setting; the path form
+// is in bits 4-7, the item filter in bits 8-11, the slash in bit 17.
+struct FlagBit {
+  bool ListingSettings::*member;
+  int bit;
+};
+constexpr FlagBit kFlagBits[] = {{&ListingSettings::extensionShown, 12}, {&ListingSettings::folderScan, 13},
+                                 {&ListingSettings::translucent, 14},    {&ListingSettings::alwaysOnTop, 15},
+                                 {&ListingSettings::compactLayout, 16}};
 
 // The name buffer of the subkey enumeration, in characters.
 constexpr uint32_t kKeyNameCapacity = 260;
 
-void FreeTexts(char16_t* texts[kStoredTextCount]) {
-  for (int i = 0; i < kStoredTextCount; ++i) {
-    PlatformFree(texts[i]);
-    texts[i] = nullptr;
-  }
+// An open key, closed when its owner ends.
+struct StoreKeyClose {
+  void operator()(StoreKey key) const { g_userStore.closeKey(key); }
+};
+using OpenedKey = std::unique_ptr<void, StoreKeyClose>;
+
+OpenedKey OpenStoreKey(StoreKey parent, const char16_t* path, StoreAccess access) {
+  StoreKey key = nullptr;
+  if (g_userStore.openKey(parent, path, access, &key) != StoreResult::Ok) return OpenedKey();
+  return OpenedKey(key);
 }
 
 // A 4-byte word value; false unless it exists as a REG_DWORD of 4 bytes.
 bool QueryWord(StoreKey key, const char16_t* name, uint32_t* word) {
-  uint32_t data = 0;
-  uint32_t type = 0;
-  uint32_t size = sizeof(data);
+  uint32_t data = 0, type = 0, size = sizeof(data);
   StoreResult result = g_userStore.queryValue(key, name, &type, &data, &size);
   *word = data;
   return result == StoreResult::Ok && type == kStoreDword && size == sizeof(data);
@@ -42,36 +56,36 @@ bool QueryWord(StoreKey key, const char16_t* name, uint32_t* word) {
 // character being taken as the terminator. Returns false and leaves every
 // slot null when any value is missing or not a REG_SZ, or when it changes
 // under the read; *outOfMemory tells the caller that storage ran out.
-bool ReadAffixTexts(StoreKey key, char16_t* texts[kStoredTextCount], bool* outOfMemory) {
-  *outOfMemory = false;
-  uint32_t sizes[4] = {};
-  for (int i = 0; i < kStoredTextCount; ++i) {
+bool ReadAffixTexts(StoreKey key, Text (&texts)[kAffixCount], bool* outOfMemory) {
+  uint32_t sizes[kAffixCount] = {};
+  for (int i = 0; i < kAffixCount; ++i) {
     uint32_t type = 0;
     if (g_userStore.queryValue(key, kTextValues[i], &type, nullptr, &sizes[i]) != StoreResult::Ok ||
         type != kStoreString) {
       return false;
     }
   }
-  for (int i = 0; i < kStoredTextCount; ++i) {
+  Text read[kAffixCount];
+  for (int i = 0; i < kAffixCount; ++i) {
     // Units enough for every byte of the value (an odd size included) and
     // one more, so the cut below always lies inside the buffer.
     size_t units = sizes[i] / 2 + 1;
-    texts[i] = static_cast<char16_t*>(PlatformAllocArray(units, sizeof(char16_t)));
-    if (texts[i] == nullptr) {
-      FreeTexts(texts);
+    OwnedBlock<char16_t> block = MakeBlock<char16_t>(units);
+    if (block == nullptr) {
       *outOfMemory = true;
       return false;
     }
     uint32_t type = 0;
     uint32_t size = static_cast<uint32_t>(units * sizeof(char16_t));
-    if (g_userStore.queryValue(key, kTextValues[i], &type, texts[i], &size) != StoreResult::Ok ||
+    if (g_userStore.queryValue(key, kTextValues[i], &type, block.get(), &size) != StoreResult::Ok ||
         type != kStoreString || size > units * sizeof(char16_t)) {
-      FreeTexts(texts);
       return false;
     }
-    uint32_t length = size / 2 >= 1 ? size / 2 - 1 : 0;
-    texts[i][length] = 0;
+    size_t length = size / 2 >= 1 ? size / 2 - 1 : 0;
+    block[length] = 0;
+    read[i] = Text::Adopt(block.release(), length);
   }
+  for (int i = 0; i < kAffixCount; ++i) texts[i] = std::move(read[i]);
   return true;
 }
 
@@ -86,31 +100,24 @@ bool SameName(const char16_t* a, const char16_t* b) {
 }  // namespace
 
 uint32_t PackSettings(const ListingSettings& settings) {
-  uint32_t word = 0;
-  word |= (static_cast<uint32_t>(settings.pathForm) & 0xF) << 4;
+  uint32_t word = (static_cast<uint32_t>(settings.pathForm) & 0xF) << 4;
   word |= (static_cast<uint32_t>(settings.itemFilter) & 0xF) << 8;
-  if (settings.extensionShown) word |= 1u << 12;
-  if (settings.folderScan) word |= 1u << 13;
-  if (settings.translucent) word |= 1u << 14;
-  if (settings.alwaysOnTop) word |= 1u << 15;
-  if (settings.compactLayout) word |= 1u << 16;
-  if (settings.separator == kSlash) word |= 1u << 17;
-  return word;
+  for (const FlagBit& flag : kFlagBits) word |= uint32_t{settings.*flag.member} << flag.bit;
+  return word | (settings.separator == kSlash ? 1u << 17 : 0);
 }
 
 // A path form or item filter that no label can name is as invalid as a set
 // low bit: the word is refused as a whole.
 bool UnpackSettings(uint32_t word, ListingSettings* settings) {
-  int32_t pathForm = static_cast<int32_t>((word >> 4) & 0xF);
-  int32_t itemFilter = static_cast<int32_t>((word >> 8) & 0xF);
-  if ((word & 0xF) != 0 || !IsPathForm(pathForm) || !IsItemFilter(itemFilter)) return false;
+  uint32_t pathForm = (word >> 4) & 0xF;
+  uint32_t itemFilter = (word >> 8) & 0xF;
+  // Both enumerations count from 1 to their last member.
+  bool named = pathForm >= 1 && pathForm <= static_cast<uint32_t>(PathForm::Tree) && itemFilter >= 1 &&
+               itemFilter <= static_cast<uint32_t>(ItemFilter::FoldersOnly);
+  if ((word & 0xF) != 0 || !named) return false;
   settings->pathForm = static_cast<PathForm>(pathForm);
   settings->itemFilter = static_cast<ItemFilter>(itemFilter);
-  settings->extensionShown = (word >> 12) & 1;
-  settings->folderScan = (word >> 13) & 1;
-  settings->translucent = (word >> 14) & 1;
-  settings->alwaysOnTop = (word >> 15) & 1;
-  settings->compactLayout = (word >> 16) & 1;
+  for (const FlagBit& flag : kFlagBits) settings->*flag.member = (word >> flag.bit) & 1;
   settings->separator = (word >> 17) & 1 ? kSlash : kBackslash;
   return true;
 }
@@ -127,46 +134,63 @@ void UnpackWindowPos(uint32_t word, int32_t* left, int32_t* top) {
 }
 
 // Reads what is stored, each value by its own rule; nothing is applied here.
-void LoadStoredSettings(StoredSettings* stored) {
-  *stored = StoredSettings{};
-  StoreKey key = nullptr;
-  if (g_userStore.openKey(nullptr, kProductKeyPath, StoreAccess::Read, &key) != StoreResult::Ok) return;
-  stored->keyFound = true;
-  stored->settingValid = QueryWord(key, kSettingValue, &stored->setting);
-  stored->windowPosValid = QueryWord(key, kWindowPosValue, &stored->windowPos);
-  stored->textsValid = ReadAffixTexts(key, stored->texts, &stored->outOfMemory);
-  g_userStore.closeKey(key);
+StoredSettings LoadStoredSettings() {
+  StoredSettings stored;
+  OpenedKey key = OpenStoreKey(nullptr, kProductKeyPath, StoreAccess::Read);
+  if (!key) return stored;
+  stored.keyFound = true;
+  stored.settingValid = QueryWord(key.get(), kSettingValue, &stored.setting);
+  stored.windowPosValid = QueryWord(key.get(), kWindowPosValue, &stored.windowPos);
+  stored.textsValid = ReadAffixTexts(key.get(), stored.texts, &stored.outOfMemory);
+  return stored;
 }
 
-void FreeStoredSettings(StoredSettings* stored) { FreeTexts(stored->texts); }
-
-bool SaveStoredSettings(uint32_t setting, uint32_t windowPos, const char16_t* const texts[kStoredTextCount]) {
-  StoreKey key = nullptr;
-  if (g_userStore.createKey(nullptr, kProductKeyPath, StoreAccess::Write, &key) != StoreResult::Ok) return false;
-  g_userStore.setValue(key, kSettingValue, kStoreDword, &setting, sizeof(setting));
-  g_userStore.setValue(key, kWindowPosValue, kStoreDword, &windowPos, sizeof(windowPos));
-  for (int i = 0; i < kStoredTextCount; ++i) {
-    g_userStore.setValue(key, kTextValues[i], kStoreString, texts[i], static_cast<uint32_t>((TextLength(texts[i]) + 1) * 2));
+bool SaveStoredSettings(uint32_t setting, uint32_t windowPos, const Text (&texts)[kAffixCount]) {
+  StoreKey created = nullptr;
+  if (g_userStore.createKey(nullptr, kProductKeyPath, StoreAccess::Write, &created) != StoreResult::Ok) return false;
+  OpenedKey key(created);
+  g_userStore.setValue(created, kSettingValue, kStoreDword, &setting, sizeof(setting));
+  g_userStore.setValue(created, kWindowPosValue, kStoreDword, &windowPos, sizeof(windowPos));
+  for (int i = 0; i < kAffixCount; ++i) {
+    auto bytes = static_cast<uint32_t>((texts[i].length() + 1) * sizeof(char16_t));
+    g_userStore.setValue(created, kTextValues[i], kStoreString, texts[i].get(), bytes);
   }
-  g_userStore.closeKey(key);
   return true;
 }
 
-// Removes the product key and, when nothing else lives there, the maker key.
-// Keys that something else put below either are left alone; the registry
-// then keeps the keys that still hold them.
-void DeleteSavedSettings() {
-  StoreKey software = nullptr;
-  if (g_userStore.openKey(nullptr, kSoftwareKey, StoreAccess::All, &software) != StoreResult::Ok) return;
-  StoreKey maker = nullptr;
-  if (g_userStore.openKey(software, kMakerKey, StoreAccess::All, &maker) != StoreResult::Ok) {
-    g_userStore.deleteKey(software, kMakerKey);
-    g_userStore.closeKey(software);
-    return;
-  }
+namespace {
 
-  // The enumeration ends at its end or at the first failure, whichever
-  // comes first, so it always ends.
+// Collects every value name first, then deletes them by name. The table
+// has as many slots as the key reported values; a value added meanwhile is
+// not collected, and a slot whose name could not be read stays empty.
+void DeleteAllValues(StoreKey key) {
+  uint32_t subkeys = 0, longestSubkey = 0, values = 0, longestValueName = 0;
+  if (g_userStore.queryInfo(key, &subkeys, &longestSubkey, &values, &longestValueName) != StoreResult::Ok) return;
+  if (values == 0) return;
+  size_t width = static_cast<size_t>(longestValueName) + 1;
+  size_t slots = values;
+  if (width > SIZE_MAX / slots) return;
+  OwnedBlock<char16_t> table = MakeBlock<char16_t>(slots * width);
+  OwnedBlock<bool> filled = MakeBlock<bool>(slots);
+  if (table == nullptr || filled == nullptr) return;
+  for (size_t index = 0; index < slots; ++index) {
+    uint32_t length = static_cast<uint32_t>(width);
+    StoreResult result = g_userStore.enumValue(key, static_cast<uint32_t>(index), &table[index * width], &length);
+    if (result == StoreResult::NoMoreItems) {
+      for (; index < slots; ++index) filled[index] = false;
+      break;
+    }
+    filled[index] = result == StoreResult::Ok;
+  }
+  for (size_t index = 0; index < slots; ++index) {
+    if (filled[index]) g_userStore.deleteValue(key, &table[index * width]);
+  }
+}
+
+// Empties and deletes the product key below the maker key; true when the
+// maker key then holds nothing else. The enumeration ends at its end or at
+// the first failure, whichever comes first, so it always ends.
+bool RemoveProductKey(StoreKey maker) {
   uint32_t subkeys = 0;
   bool productSeen = false;
   char16_t name[kKeyNameCapacity];
@@ -180,49 +204,24 @@ void DeleteSavedSettings() {
     ++subkeys;
     if (SameName(name, kProductKey)) productSeen = true;
   }
-
   if (productSeen) {
-    StoreKey product = nullptr;
-    if (g_userStore.openKey(maker, kProductKey, StoreAccess::All, &product) == StoreResult::Ok) {
-      DeleteAllValues(product);
-      g_userStore.closeKey(product);
-    }
+    if (OpenedKey product = OpenStoreKey(maker, kProductKey, StoreAccess::All)) DeleteAllValues(product.get());
     g_userStore.deleteKey(maker, kProductKey);
   }
-  g_userStore.closeKey(maker);
-  if (subkeys == 0 || (subkeys == 1 && productSeen)) g_userStore.deleteKey(software, kMakerKey);
-  g_userStore.closeKey(software);
+  return subkeys == 0 || (subkeys == 1 && productSeen);
 }
 
-// Collects every value name first, then deletes them by name. The table
-// has as many slots as the key reported values; a value added meanwhile is
-// not collected, and a slot whose name could not be read stays empty.
-void DeleteAllValues(StoreKey key) {
-  uint32_t subkeys = 0, longestSubkey = 0, values = 0, longestValueName = 0;
-  if (g_userStore.queryInfo(key, &subkeys, &longestSubkey, &values, &longestValueName) != StoreResult::Ok) return;
-  if (values == 0) return;
-  size_t width = static_cast<size_t>(longestValueName) + 1;
-  size_t slots = values;
-  if (width > SIZE_MAX / slots) return;
-  char16_t* table = static_cast<char16_t*>(PlatformAllocArray(slots * width, sizeof(char16_t)));
-  bool* filled = static_cast<bool*>(PlatformAllocArray(slots, sizeof(bool)));
-  if (table == nullptr || filled == nullptr) {
-    PlatformFree(table);
-    PlatformFree(filled);
-    return;
+}  // namespace
+
+// Keys that something else put below the maker or product key are left
+// alone; the registry then keeps the keys that still hold them. A maker key
+// that cannot be opened is still asked to go.
+void DeleteSavedSettings() {
+  OpenedKey software = OpenStoreKey(nullptr, kSoftwareKey, StoreAccess::All);
+  if (!software) return;
+  bool makerEmpty = true;
+  if (OpenedKey maker = OpenStoreKey(software.get(), kMakerKey, StoreAccess::All)) {
+    makerEmpty = RemoveProductKey(maker.get());
   }
-  for (size_t index = 0; index < slots; ++index) {
-    uint32_t length = static_cast<uint32_t>(width);
-    StoreResult result = g_userStore.enumValue(key, static_cast<uint32_t>(index), table + index * width, &length);
-    if (result == StoreResult::NoMoreItems) {
-      for (; index < slots; ++index) filled[index] = false;
-      break;
-    }
-    filled[index] = result == StoreResult::Ok;
-  }
-  for (size_t index = 0; index < slots; ++index) {
-    if (filled[index]) g_userStore.deleteValue(key, table + index * width);
-  }
-  PlatformFree(table);
-  PlatformFree(filled);
+  if (makerEmpty) g_userStore.deleteKey(software.get(), kMakerKey);
 }

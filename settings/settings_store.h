@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "platform/owned.h"
 #include "platform/user_store.h"
 #include "settings/listing_settings.h"
 
@@ -19,32 +20,26 @@ bool UnpackSettings(uint32_t word, ListingSettings* settings);
 uint32_t PackWindowPos(int32_t left, int32_t top);
 void UnpackWindowPos(uint32_t word, int32_t* left, int32_t* top);
 
-// The four affix texts in the order of the edit boxes: "StrFF", "StrFB",
-// "StrDF", "StrDB".
-constexpr int32_t kStoredTextCount = kAffixCount;
-
 // What the store holds, each part valid or not by its own rule.
 struct StoredSettings {
-  bool keyFound;
-  bool settingValid;  // "Setting" is a REG_DWORD of 4 bytes
-  uint32_t setting;
-  bool windowPosValid;  // the same for "WindowPos"
-  uint32_t windowPos;
-  // All four texts exist as REG_SZ; each is the first floor(S / 2) - 1
-  // characters of its S bytes. Owned, through PlatformAlloc.
-  bool textsValid;
-  char16_t* texts[kStoredTextCount];
-  bool outOfMemory;  // storage ran out while reading the texts
+  bool keyFound = false;
+  bool settingValid = false;  // "Setting" is a REG_DWORD of 4 bytes
+  uint32_t setting = 0;
+  bool windowPosValid = false;  // the same for "WindowPos"
+  uint32_t windowPos = 0;
+  // All four texts ("StrFF", "StrFB", "StrDF", "StrDB", in the order of the
+  // edit boxes) exist as REG_SZ; each is the first floor(S / 2) - 1
+  // characters of its S bytes.
+  bool textsValid = false;
+  Text texts[kAffixCount];
+  bool outOfMemory = false;  // storage ran out while reading the texts
 };
 
-void LoadStoredSettings(StoredSettings* stored);
-void FreeStoredSettings(StoredSettings* stored);
+StoredSettings LoadStoredSettings();
 // Writes the two words and the four texts; false when the key cannot be had.
-bool SaveStoredSettings(uint32_t setting, uint32_t windowPos, const char16_t* const texts[kStoredTextCount]);
+bool SaveStoredSettings(uint32_t setting, uint32_t windowPos, const Text (&texts)[kAffixCount]);
 // Removes the product key and, when nothing else lives there, the maker key.
 void DeleteSavedSettings();
-// Deletes every value of an open key; its subkeys are left alone.
-void DeleteAllValues(StoreKey key);
 
 // Where the values live, below the current user's root.
 extern const char16_t kProductKeyPath[];

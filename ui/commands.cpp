@@ -9,32 +9,36 @@
 
 namespace {
 
-// One clickable control's action.
+// The notification codes a clickable label sends.
+constexpr int32_t kNotifyClicked = 0;
+constexpr int32_t kNotifyDoubleClicked = 1;
+
+// One clickable control's action; none: the label's setting steps on.
 struct CommandEntry {
   Control control;
   bool idleOnly;  // changes what a running job reads, so refused during a job
   void (*action)(AppState* state);
 };
 
-// The setting operations are all called in cycle mode, where the value passed
-// is not used; the current one keeps the call's meaning obvious.
-void CyclePathForm(AppState* state) { ApplyPathForm(state, state->settings.pathForm, false); }
-void CycleExtensionShown(AppState* state) { ApplyExtensionShown(state, state->settings.extensionShown, false); }
-void CycleItemFilter(AppState* state) { ApplyItemFilter(state, state->settings.itemFilter, false); }
-void CycleFolderScan(AppState* state) { ApplyFolderScan(state, state->settings.folderScan, false); }
-void CycleAlwaysOnTop(AppState* state) { ApplyAlwaysOnTop(state, state->settings.alwaysOnTop, false); }
-void CycleTranslucent(AppState* state) { ApplyTranslucent(state, state->settings.translucent, false); }
-void CycleLayout(AppState* state) { SwitchLayout(state, state->settings.compactLayout, false); }
+void CycleLayout(AppState* state) { SwitchLayout(state, !state->settings.compactLayout); }
 void MinimizeMainWindow(AppState* state) { g_window.minimize(state->window); }
 
+// The help button asks the shell to open the readme file. Without a readme
+// path there is nothing to hand to the shell; the user gets the same warning
+// as for a file that cannot be opened.
+void OpenHelpFile(AppState* state) {
+  if (state->readmePath && g_shell.openDocument(state->readmePath.get())) return;
+  g_shell.showWarning(state->window, u"readme.txt を開けませんでした", kFullTitle);
+}
+
 constexpr CommandEntry kCommands[] = {
-    {Control::PathFormLabel, true, CyclePathForm},
-    {Control::ExtensionLabel, true, CycleExtensionShown},
-    {Control::ItemsLabel, true, CycleItemFilter},
-    {Control::FolderScanLabel, true, CycleFolderScan},
-    {Control::SeparatorLabel, true, ToggleSeparator},
-    {Control::TopmostLabel, false, CycleAlwaysOnTop},
-    {Control::TranslucentLabel, false, CycleTranslucent},
+    {Control::PathFormLabel, true, nullptr},
+    {Control::ExtensionLabel, true, nullptr},
+    {Control::ItemsLabel, true, nullptr},
+    {Control::FolderScanLabel, true, nullptr},
+    {Control::SeparatorLabel, true, nullptr},
+    {Control::TopmostLabel, false, nullptr},
+    {Control::TranslucentLabel, false, nullptr},
     {Control::CancelButton, false, CancelWindowJob},
     {Control::MinimizeButton, false, MinimizeMainWindow},
     {Control::SaveButton, false, SaveSettings},
@@ -59,13 +63,10 @@ CommandOutcome RouteCommand(AppState* state, int32_t controlId, int32_t notifyCo
     return CommandOutcome::Handled;
   }
   if (entry->idleOnly && state->status != StatusState::Idle) return CommandOutcome::Handled;
-  entry->action(state);
+  if (entry->action != nullptr) {
+    entry->action(state);
+  } else {
+    CycleSetting(state, entry->control);
+  }
   return CommandOutcome::Handled;
-}
-
-// Without a readme path there is nothing to hand to the shell; the user gets
-// the same warning as for a file that cannot be opened.
-void OpenHelpFile(AppState* state) {
-  if (state->readmePath != nullptr && g_shell.openDocument(state->readmePath)) return;
-  g_shell.showWarning(state->window, u"readme.txt を開けませんでした", state->fullTitle);
 }

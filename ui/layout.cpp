@@ -7,32 +7,49 @@
 #include "ui/window_job.h"
 
 const char16_t kFullTitle[] = u"" DORROWIN_FULL_TITLE;
-const char16_t kCompactTitle[] = u"" DORROWIN_COMPACT_TITLE;
 
 namespace {
 
-// Shown in the full layout only, in the order they are hidden and shown.
-constexpr Control kFullOnlyControls[] = {
-    Control::PathFormLabel,     Control::SeparatorLabel,      Control::ExtensionLabel,
-    Control::ItemsLabel,        Control::FolderScanLabel,     Control::FilePrefixCaption,
-    Control::FileSuffixCaption, Control::FolderPrefixCaption, Control::FolderSuffixCaption,
-    Control::FilePrefixEdit,    Control::FileSuffixEdit,      Control::FolderPrefixEdit,
-    Control::FolderSuffixEdit,  Control::TopmostLabel,        Control::TranslucentLabel,
-    Control::CreditLabel,       Control::DeleteButton,        Control::HelpButton,
-};
+constexpr char16_t kCompactTitle[] = u"" DORROWIN_COMPACT_TITLE;
 
+// The client areas of the two layouts.
+constexpr int32_t kFullClientWidth = 230;
+constexpr int32_t kFullClientHeight = 210;
+constexpr int32_t kCompactClientWidth = 80;
+constexpr int32_t kCompactClientHeight = 70;
+
+// Every control's place in the full layout, and for the five that the
+// compact layout keeps, their place there (none: width 0, a control that
+// only the full layout shows).
 struct Placement {
   Control control;
-  int32_t compact[4];  // x, y, width, height in the compact layout
-  int32_t full[4];     // and in the full layout
+  DesignRect full, compact;
 };
 
-constexpr Placement kMovedControls[] = {
-    {Control::StatusLabel, {5, 5, 70, 20}, {5, 125, 220, 20}},
-    {Control::CancelButton, {5, 25, 70, 20}, {30, 145, 170, 20}},
-    {Control::SaveButton, {5, 50, 30, 15}, {5, 170, 30, 15}},
-    {Control::LayoutButton, {40, 50, 15, 15}, {60, 190, 15, 15}},
-    {Control::MinimizeButton, {60, 50, 15, 15}, {80, 190, 15, 15}},
+constexpr Placement kPlacements[] = {
+    {Control::PathFormLabel, {5, 5, 85, 20}},
+    {Control::SeparatorLabel, {95, 5, 130, 20}},
+    {Control::ExtensionLabel, {5, 30, 85, 20}},
+    {Control::ItemsLabel, {95, 30, 130, 20}},
+    {Control::FolderScanLabel, {95, 55, 130, 20}},
+    {Control::FilePrefixCaption, {5, 80, 130, 20}},
+    {Control::FilePrefixEdit, {120, 80, 45, 19}},
+    {Control::FileSuffixCaption, {165, 80, 20, 20}},
+    {Control::FileSuffixEdit, {180, 80, 45, 19}},
+    {Control::FolderPrefixCaption, {5, 100, 130, 20}},
+    {Control::FolderPrefixEdit, {120, 100, 45, 19}},
+    {Control::FolderSuffixCaption, {165, 100, 20, 20}},
+    {Control::FolderSuffixEdit, {180, 100, 45, 19}},
+    {Control::StatusLabel, {5, 125, 220, 20}, {5, 5, 70, 20}},
+    {Control::CancelButton, {30, 145, 170, 20}, {5, 25, 70, 20}},
+    {Control::TopmostLabel, {40, 170, 105, 15}},
+    {Control::TranslucentLabel, {150, 170, 75, 15}},
+    {Control::SaveButton, {5, 170, 30, 15}, {5, 50, 30, 15}},
+    {Control::DeleteButton, {5, 190, 30, 15}},
+    {Control::HelpButton, {40, 190, 15, 15}},
+    {Control::LayoutButton, {60, 190, 15, 15}, {40, 50, 15, 15}},
+    {Control::MinimizeButton, {80, 190, 15, 15}, {60, 50, 15, 15}},
+    {Control::CreditLabel, {100, 188, 125, 30}},
 };
 
 }  // namespace
@@ -46,8 +63,7 @@ void LayoutClientSize(bool compact, int32_t dpi, int32_t* width, int32_t* height
 // the work area's left and top edges, then pushed left and up just enough
 // for its right and bottom edges to stay inside the work area. The work
 // area is that of the monitor holding the window.
-void SwitchLayout(AppState* state, bool value, bool set) {
-  bool compact = set ? value : !state->settings.compactLayout;
+void SwitchLayout(AppState* state, bool compact) {
   state->settings.compactLayout = compact;
   ShowStatus(state);
 
@@ -57,30 +73,29 @@ void SwitchLayout(AppState* state, bool value, bool set) {
   int32_t top = window.top < work.top ? work.top : window.top;
 
   int32_t dpi = g_window.dpi(state->window);
-  for (Control control : kFullOnlyControls) g_window.showControl(state->window, control, !compact);
-  for (const Placement& placement : kMovedControls) {
-    const int32_t* r = compact ? placement.compact : placement.full;
-    g_window.moveControl(state->window, placement.control, DpiScale(r[0], dpi), DpiScale(r[1], dpi),
-                         DpiScale(r[2], dpi), DpiScale(r[3], dpi));
+  for (const Placement& placement : kPlacements) {
+    if (placement.compact.width == 0) g_window.showControl(state->window, placement.control, !compact);
+  }
+  for (const Placement& placement : kPlacements) {
+    if (placement.compact.width == 0) continue;
+    const DesignRect& r = compact ? placement.compact : placement.full;
+    g_window.moveControl(state->window, placement.control, DpiScale(r.x, dpi), DpiScale(r.y, dpi),
+                         DpiScale(r.width, dpi), DpiScale(r.height, dpi));
   }
   g_window.setTitle(state->window, compact ? kCompactTitle : kFullTitle);
 
-  int32_t clientWidth = 0;
-  int32_t clientHeight = 0;
+  int32_t clientWidth = 0, clientHeight = 0, width = 0, height = 0;
   LayoutClientSize(compact, dpi, &clientWidth, &clientHeight);
-  int32_t width = 0;
-  int32_t height = 0;
   g_window.outerSize(state->window, clientWidth, clientHeight, &width, &height);
   int32_t x = left + width > work.right ? work.right - width : left;
   int32_t y = top + height > work.bottom ? work.bottom - height : top;
   g_window.moveWindow(state->window, x, y, width, height, true);
 }
 
-bool CompactPlace(Control control, int32_t place[4]) {
-  for (const Placement& placement : kMovedControls) {
+DesignRect DesignPlace(Control control, bool compact) {
+  for (const Placement& placement : kPlacements) {
     if (placement.control != control) continue;
-    for (int i = 0; i < 4; ++i) place[i] = placement.compact[i];
-    return true;
+    return compact && placement.compact.width != 0 ? placement.compact : placement.full;
   }
-  return false;
+  return DesignRect{};
 }

@@ -15,23 +15,20 @@ constexpr int32_t DpiScale(int32_t value, int32_t dpi) {
   return static_cast<int32_t>((int64_t{value} * dpi + kDesignDpi / 2) / kDesignDpi);
 }
 
-// The client areas of the two layouts.
-constexpr int32_t kFullClientWidth = 230;
-constexpr int32_t kFullClientHeight = 210;
-constexpr int32_t kCompactClientWidth = 80;
-constexpr int32_t kCompactClientHeight = 70;
-
 // The client area of a layout at a DPI.
 void LayoutClientSize(bool compact, int32_t dpi, int32_t* width, int32_t* height);
 
-// Set mode stores value in compactLayout, cycle mode inverts it; then the
-// window is rearranged for the layout and fitted into its work area.
-void SwitchLayout(AppState* state, bool value, bool set);
+// Stores the layout in compactLayout; then the window is rearranged for it
+// and fitted into its work area.
+void SwitchLayout(AppState* state, bool compact);
 
-// Where the compact layout moves a control: its place (x, y, width, height)
-// at the design's DPI; false for the controls it does not move.
-bool CompactPlace(Control control, int32_t place[4]);
+// A control's place at the design's DPI.
+struct DesignRect {
+  int32_t x, y, width, height;
+};
+// A control's place in a layout: its full-layout place, or where the compact
+// layout moves it (the controls it hides keep their full-layout places).
+DesignRect DesignPlace(Control control, bool compact);
 
-// The window titles of the two layouts.
+// The full layout's window title, also the help warning's caption.
 extern const char16_t kFullTitle[];
-extern const char16_t kCompactTitle[];

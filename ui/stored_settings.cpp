@@ -10,32 +10,23 @@ namespace {
 // The settings in memory onto the window: every label, the z-order, the
 // alpha, and last the layout, which sizes and places the window.
 void ApplySettingsToWindow(AppState* state) {
-  const ListingSettings& settings = state->settings;
-  ApplyPathForm(state, settings.pathForm, true);
-  ShowSeparatorLabel(state);
-  ApplyItemFilter(state, settings.itemFilter, true);
-  ApplyExtensionShown(state, settings.extensionShown, true);
-  ApplyFolderScan(state, settings.folderScan, true);
-  ApplyAlwaysOnTop(state, settings.alwaysOnTop, true);
-  ApplyTranslucent(state, settings.translucent, true);
-  SwitchLayout(state, settings.compactLayout, true);
+  ShowSettings(state);
+  SwitchLayout(state, state->settings.compactLayout);
 }
 
 }  // namespace
 
 // Storage running out while the texts are read leaves the window as it was.
 void LoadSettings(AppState* state) {
-  StoredSettings stored{};
-  LoadStoredSettings(&stored);
+  StoredSettings stored = LoadStoredSettings();
   if (!stored.keyFound) {
     g_window.enableControl(state->window, Control::DeleteButton, false);
     ApplySettingsToWindow(state);
     return;
   }
   if (stored.textsValid) {
-    for (int i = 0; i < kStoredTextCount; ++i) g_window.setControlText(state->window, kAffixEdits[i], stored.texts[i]);
+    for (int i = 0; i < kAffixCount; ++i) g_window.setControlText(state->window, kAffixEdits[i], stored.texts[i].get());
   }
-  FreeStoredSettings(&stored);
   if (stored.outOfMemory) return;
   if (stored.settingValid) UnpackSettings(stored.setting, &state->settings);
   if (stored.windowPosValid) {
@@ -48,12 +39,12 @@ void LoadSettings(AppState* state) {
 }
 
 void SaveSettings(AppState* state) {
-  char16_t* texts[kAffixCount] = {};
+  Text texts[kAffixCount];
   if (!ReadAffixEdits(state, texts)) return;
   WindowRect rect = g_window.windowRect(state->window);
-  bool saved = SaveStoredSettings(PackSettings(state->settings), PackWindowPos(rect.left, rect.top), texts);
-  FreeAffixTexts(texts);
-  if (saved) g_window.enableControl(state->window, Control::DeleteButton, true);
+  if (SaveStoredSettings(PackSettings(state->settings), PackWindowPos(rect.left, rect.top), texts)) {
+    g_window.enableControl(state->window, Control::DeleteButton, true);
+  }
 }
 
 void DeleteSettings(AppState* state) {

@@ -1,15 +1,15 @@
 #include "ui/window_job.h"
 
 #include "job/job_request.h"
-#include "platform/memory.h"
 #include "ui/setting_labels.h"
 
-const char16_t kStatusBlank[] =
+namespace {
+
+// The status blank: 23 ideographic spaces, written before every status text.
+constexpr char16_t kStatusBlank[] =
     u"\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000"
     u"\u3000\u3000\u3000\u3000\u3000";
 static_assert(sizeof(kStatusBlank) / sizeof(kStatusBlank[0]) == 24, "the status blank is 23 units");
-
-namespace {
 
 // Locked for the length of a job, in this order both ways.
 constexpr Control kJobLockedControls[] = {
@@ -34,14 +34,12 @@ bool ReadDropPaths(DropHandle drop, ListingRequest* request) {
   uint32_t count = g_jobInput.dropCount(drop);
   for (uint32_t index = 0; index < count; ++index) {
     uint32_t length = g_jobInput.dropPathLength(drop, index);
-    auto* path = static_cast<char16_t*>(PlatformAllocArray(size_t{length} + 1, sizeof(char16_t)));
+    OwnedBlock<char16_t> path = MakeBlock<char16_t>(size_t{length} + 1);
     if (path == nullptr) return false;
-    uint32_t got = g_jobInput.dropPath(drop, index, path, length + 1);
+    uint32_t got = g_jobInput.dropPath(drop, index, path.get(), length + 1);
     if (got > length) got = length;
     path[got] = 0;
-    bool added = AddRequestPath(request, path, got);
-    PlatformFree(path);
-    if (!added) return false;
+    if (!AddRequestPath(request, path.get(), got)) return false;
   }
   return true;
 }
@@ -50,9 +48,11 @@ bool ReadDropPaths(DropHandle drop, ListingRequest* request) {
 // the input paths. The drop is released here, whatever happens. A part
 // that cannot be taken makes the job fail without listing.
 void TakeRequest(AppState* state, DropHandle drop, ListingRequest* request) {
-  char16_t* texts[kAffixCount] = {};
-  bool taken = ReadAffixEdits(state, texts) && MakeJobRequest(&state->settings, PathStyle::Windows, texts, request);
-  FreeAffixTexts(texts);
+  Text texts[kAffixCount];
+  bool taken = ReadAffixEdits(state, texts);
+  // The job's request takes the texts as views.
+  const char16_t* const views[kAffixCount] = {texts[0].get(), texts[1].get(), texts[2].get(), texts[3].get()};
+  taken = taken && MakeJobRequest(&state->settings, PathStyle::Windows, views, request);
   if (drop != nullptr) {
     taken = taken && ReadDropPaths(drop, request);
     g_jobInput.releaseDrop(drop);
@@ -74,8 +74,6 @@ void FinishJob(AppState* state) {
   if (state->commandLineMode) g_window.postClose(state->window);
 }
 
-}  // namespace
-
 // Each state's compact and full wording, in the order of their values.
 const char16_t* StatusText(StatusState state, bool compact) {
   static constexpr const char16_t* kTexts[][2] = {
@@ -90,6 +88,8 @@ const char16_t* StatusText(StatusState state, bool compact) {
   if (index < 0 || index >= static_cast<int32_t>(sizeof(kTexts) / sizeof(kTexts[0]))) return u"";
   return kTexts[index][compact ? 0 : 1];
 }
+
+}  // namespace
 
 // The job may turn FilesOnly into FilesAndFolders for the Tree form; the
 // label then says so. A worker that cannot be created ends the job at once
@@ -106,7 +106,7 @@ void StartJob(AppState* state, DropHandle drop) {
   ItemFilter before = state->settings.itemFilter;
   ListingRequest request{};
   TakeRequest(state, drop, &request);
-  if (state->settings.itemFilter != before) ApplyItemFilter(state, state->settings.itemFilter, true);
+  if (state->settings.itemFilter != before) ShowSetting(state, Control::ItemsLabel);
 
   EnableJobLockedControls(state, false);
   ShowStatus(state);
@@ -122,24 +122,17 @@ void StartJob(AppState* state, DropHandle drop) {
 // means the job ended in its listing, while Cancel was still enabled.
 void OnJobReport(AppState* state, int32_t report) {
   if (state->status != StatusState::Listing && state->status != StatusState::Copying) return;
-  StatusState outcome = StatusState::Idle;
-  switch (static_cast<JobReport>(report)) {
-    case JobReport::Copying:
-      state->status = StatusState::Copying;
-      ShowStatus(state);
-      g_window.enableControl(state->window, Control::CancelButton, false);
-      return;
-    case JobReport::Done:
-      outcome = StatusState::Done;
-      break;
-    case JobReport::Interrupted:
-      outcome = StatusState::Interrupted;
-      break;
-    case JobReport::Failed:
-      outcome = StatusState::Failed;
-      break;
+  if (static_cast<JobReport>(report) == JobReport::Copying) {
+    state->status = StatusState::Copying;
+    ShowStatus(state);
+    g_window.enableControl(state->window, Control::CancelButton, false);
+    return;
   }
-  if (outcome == StatusState::Idle) return;
+  // The outcomes in the order of their reports: Done, Interrupted, Failed.
+  constexpr StatusState kOutcomes[] = {StatusState::Done, StatusState::Interrupted, StatusState::Failed};
+  int32_t index = report - static_cast<int32_t>(JobReport::Done);
+  if (index < 0 || index >= 3) return;
+  StatusState outcome = kOutcomes[index];
   if (state->status == StatusState::Listing) g_window.enableControl(state->window, Control::CancelButton, false);
   state->status = outcome;
   FinishJob(state);

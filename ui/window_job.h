@@ -25,8 +25,3 @@ void EndWindowJob(AppState* state);
 void ShowStatus(AppState* state);
 // The status timer's expiry: the status text, then the timer is killed.
 void OnStatusTimer(AppState* state);
-
-// The status blank: 23 ideographic spaces, written before every status text.
-extern const char16_t kStatusBlank[];
-// A state's text in the compact or the full wording.
-const char16_t* StatusText(StatusState state, bool compact);

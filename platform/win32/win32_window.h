@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <type_traits>
+
 #include "platform/window.h"
 
 // The message that carries a job's report from the worker to the window.
@@ -12,16 +15,29 @@ constexpr UINT kJobReportMessage = WM_APP + 1;
 // The status timer's id, armed by the window layer and met by the window procedure.
 constexpr UINT_PTR kStatusTimerId = 1;
 
+// Owners of the fonts and icons the window makes: each ends its object when
+// the owner ends, after the controls and the window that used it.
+struct DeleteGdiObject {
+  void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+struct DestroyIconHandle {
+  void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+using OwnedFont = std::unique_ptr<std::remove_pointer_t<HFONT>, DeleteGdiObject>;
+using OwnedIcon = std::unique_ptr<std::remove_pointer_t<HICON>, DestroyIconHandle>;
+
+// What the window makes for its DPI: three fonts and its two icons (null:
+// the class's icons).
+struct DpiObjects {
+  OwnedFont normalFont, smallFont, boldFont;
+  OwnedIcon bigIcon, smallIcon;
+};
+
 struct MainWindow {
   HWND handle;
   HWND controls[kLastControlId - kFirstControlId + 1];
   HWND tooltip;
-  HFONT normalFont;
-  HFONT smallFont;
-  HFONT boldFont;
-  // The window's icons at its DPI (null: the class's icons).
-  HICON bigIcon;
-  HICON smallIcon;
+  DpiObjects objects;
   // The DPI the controls, fonts and icons are made for.
   int32_t dpi;
 };

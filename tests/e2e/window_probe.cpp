@@ -1,11 +1,15 @@
 // window_probe: prints the Dorrowin window as JSON for the end-to-end tests, null without one: its title, the message
-// box shown as [caption, text (id 0xFFFF)] or null, each control's screen centre and text. "close" posts it WM_CLOSE;
-// "endsession" sends it WM_ENDSESSION (a log-off) and returns once it has been handled. "dpi N" makes the real window in-process and prints its layouts (compact, full; after a WM_DPICHANGED to N full,
-// compact; after one back compact, full): DPI, client size and design, window and smallest size, tooltip width; per
-// control its place and design place, font height, each text's [width, height] in it, client [width, height], text.
+// box shown as [caption, text (id 0xFFFF)] or null, each control's screen centre and text. "close" posts it WM_CLOSE,
+// "close-copying" once it shows the copy phase;
+// "endsession" sends it WM_ENDSESSION (a log-off) and returns once it has been handled. "dpi N" makes the real window in-process and prints its
+// layouts (compact, full; after a WM_DPICHANGED to N full, compact; after one back compact, full; after another change
+// and back, full): DPI, client size,
+// window rectangle and the one suggested to it (or null), smallest size, tooltip width, GDI objects; per control its
+// place, font height, each text's [width, height] in it, client [width, height], text.
 #include <windows.h>
 
 #include <commctrl.h>
+#include <winternl.h>
 
 #include <cstdio>
 #include <string>
@@ -27,30 +31,47 @@ static void Click(HWND window, int id) {
   SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, STN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
 }
 
+// The process's GDI objects: GetGuiResources' count (0 where the system does not keep one, as under Wine), and the
+// entries of the GDI handle table that the process environment block points to (x64: offset 0xF8) that are in use
+// and belong to this process (or to none: Wine records no owner).
+static std::string GdiObjects() {
+  struct Entry { UINT64 object; USHORT process, count, unique; UCHAR type, flags; UINT64 user; };
+  auto* peb = reinterpret_cast<const BYTE*>(NtCurrentTeb()->ProcessEnvironmentBlock);
+  const Entry* table = *reinterpret_cast<const Entry* const*>(peb + 0xF8);
+  int used = 0;
+  for (int i = 0; table != nullptr && i < 0x10000; ++i)
+    used += table[i].type != 0 && (table[i].process == 0 || table[i].process == USHORT(GetCurrentProcessId()));
+  return "[" + std::to_string(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) + "," + std::to_string(used) + "]";
+}
+
 // One layout as "dpi N" prints it; a setting label is clicked round until its first text is back.
-static void Layout(const AppState& state, const char* separator) {
+static void Layout(const AppState& state, const char* separator, const RECT* suggested = nullptr) {
   HWND window = state.window->handle;
   bool compact = state.settings.compactLayout;
-  int32_t width = 0, height = 0, d[4] = {};
   RECT client{}, r{}, extent{};
   MINMAXINFO limits{};
-  LayoutClientSize(compact, kDesignDpi, &width, &height), GetClientRect(window, &client), GetWindowRect(window, &r);
+  for (MSG m{}; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);  // painted, as a running window is
+  std::string gdi = GdiObjects(), asked = "null";
+  if (suggested)
+    asked = "[" + std::to_string(suggested->left) + "," + std::to_string(suggested->top) + "," +
+            std::to_string(suggested->right) + "," + std::to_string(suggested->bottom) + "]";
+  GetClientRect(window, &client), GetWindowRect(window, &r);
   SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-  std::printf("%s{\"dpi\":%d,\"client\":[%ld,%ld,%d,%d],\"window\":[%ld,%ld],\"minimum\":[%ld,%ld],\"tooltip\":%d",
-              separator, state.window->dpi, client.right, client.bottom, width, height, r.right - r.left,
-              r.bottom - r.top, limits.ptMinTrackSize.x, limits.ptMinTrackSize.y,
-              int(SendMessageW(state.window->tooltip, TTM_GETMAXTIPWIDTH, 0, 0)));
+  std::printf("%s{\"dpi\":%d,\"client\":[%ld,%ld],\"window\":[%ld,%ld],\"rect\":[%ld,%ld,%ld,%ld],\"suggested\":%s,"
+              "\"minimum\":[%ld,%ld],\"tooltip\":%d,\"gdi\":%s", separator, state.window->dpi, client.right,
+              client.bottom, r.right - r.left, r.bottom - r.top, r.left, r.top, r.right, r.bottom, asked.c_str(),
+              limits.ptMinTrackSize.x, limits.ptMinTrackSize.y,
+              int(SendMessageW(state.window->tooltip, TTM_GETMAXTIPWIDTH, 0, 0)), gdi.c_str());
   for (int id = kFirstControlId; id <= kLastControlId; ++id) {
     HWND control = GetDlgItem(window, id);
     HDC dc = GetDC(control);
     HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)), old = SelectObject(dc, font);
     LOGFONTW made{};
     wchar_t first[256] = {}, text[256] = {};
-    DesignPlace(static_cast<Control>(id), compact, d), GetObjectW(font, sizeof made, &made);
-    GetClientRect(control, &client), GetWindowTextW(control, first, 256);
+    GetObjectW(font, sizeof made, &made), GetClientRect(control, &client), GetWindowTextW(control, first, 256);
     GetWindowRect(control, &r), MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
-    std::printf(",\"%d\":{\"at\":[%ld,%ld,%ld,%ld],\"design\":[%d,%d,%d,%d],\"font\":%ld,\"texts\":[", id, r.left,
-                r.top, r.right - r.left, r.bottom - r.top, d[0], d[1], d[2], d[3], made.lfHeight);
+    std::printf(",\"%d\":{\"at\":[%ld,%ld,%ld,%ld],\"font\":%ld,\"texts\":[", id, r.left, r.top, r.right - r.left,
+                r.bottom - r.top, made.lfHeight);
     bool setting = !compact && (id <= 10002 || (id >= 10008 && id <= 10011) || id == 10023);
     for (const char* comma = "";; comma = ",") {
       DrawTextW(dc, text, GetWindowTextW(control, text, 256), &extent, DT_CALCRECT | DT_NOPREFIX);
@@ -64,28 +85,49 @@ static void Layout(const AppState& state, const char* separator) {
 }
 
 // The window as made, then after a WM_DPICHANGED to dpi and after one back, each as the system sends it: the size the
-// window asks for at that DPI, at the same top-left corner.
+// window asks for at that DPI, at a top-left corner 40 pixels right of and 30 below where it is; then both again.
 static int Dpi(WPARAM dpi) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  AppState state{};
   MainWindow window{};
-  InitAppState(&state), state.window = &window, LoadWindowTexts(&state, instance);
-  RegisterMainWindowClass(&state, instance);
+  AppState state{.window = &window};
+  RegisterMainWindowClass(instance);
   if (!CreateMainWindow(&state, instance)) return 1;
   std::printf("["), Layout(state, ""), Click(window.handle, 10017), Layout(state, ",");
-  for (WPARAM to : {dpi, static_cast<WPARAM>(window.dpi)}) {
+  auto change = [&](WPARAM to) {  // as the system sends it
     SIZE size{};
     RECT r{};
     SendMessageW(window.handle, WM_GETDPISCALEDSIZE, to, reinterpret_cast<LPARAM>(&size)), GetWindowRect(window.handle, &r);
-    r.right = r.left + size.cx, r.bottom = r.top + size.cy;
+    r = RECT{r.left + 40, r.top + 30, r.left + 40 + size.cx, r.top + 30 + size.cy};
     SendMessageW(window.handle, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&r));
-    Layout(state, ","), Click(window.handle, 10017), Layout(state, ",");
+    return r;
+  };
+  for (WPARAM to : {dpi, static_cast<WPARAM>(window.dpi)}) {
+    RECT r = change(to);
+    Layout(state, ",", &r), Click(window.handle, 10017), Layout(state, ",");
   }
+  change(dpi), change(kDesignDpi), Layout(state, ",");  // and after a second change and back, the full layout again
   return std::printf("]") < 0 || !DestroyWindow(window.handle);
+}
+
+// Waits (up to two minutes) for the window to show the copy phase in its status label and posts it WM_CLOSE then,
+// printing "closed"; "missed" when the window closed first.
+static int CloseWhenCopying() {
+  bool seen = false;
+  for (ULONGLONG end = GetTickCount64() + 120000; GetTickCount64() < end; Sleep(1)) {
+    HWND main = FindWindowW(L"Dorrowin", nullptr);
+    wchar_t status[64] = {};
+    if (main == nullptr && seen) return std::puts("missed"), 1;
+    seen = seen || main != nullptr;
+    SendMessageW(GetDlgItem(main, 10003), WM_GETTEXT, 64, reinterpret_cast<LPARAM>(status));
+    if (main != nullptr && std::wstring(status) == L"コピー中...")
+      return std::puts(PostMessageW(main, WM_CLOSE, 0, 0) ? "closed" : "failed"), 0;
+  }
+  return std::puts("timeout"), 1;
 }
 
 int wmain(int argc, wchar_t** argv) {
   if (argc > 2) return Dpi(std::wcstoul(argv[2], nullptr, 10));
+  if (argc > 1 && std::wstring(argv[1]) == L"close-copying") return CloseWhenCopying();
   HWND main = FindWindowW(L"Dorrowin", nullptr), box = FindWindowW(L"#32770", nullptr);  // #32770: a message box
   if (argc > 1 && std::wstring(argv[1]) == L"endsession") return SendMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
   if (argc > 1) return PostMessageW(main, WM_CLOSE, 0, 0) ? 0 : 1;

@@ -12,7 +12,8 @@ TEST(StoredValues, EachIsReadByItsOwnTypeAndSize) {
     if (data != nullptr && name == turning) store.setValue(key, name, kStoreDword, "\x10\x31\0\0", 4);
     return store.queryValue(key, name, type, data, size);
   };
-  const char16_t* const texts[kStoredTextCount] = {u"<", u">", u"[", u"]"};
+  const Text texts[kAffixCount] = {Text::Copy(u"<", 1), Text::Copy(u">", 1), Text::Copy(u"[", 1),
+                                        Text::Copy(u"]", 1)};
   for (std::u16string name : {u"Setting", u"WindowPos", u"StrFF", u"StrFB", u"StrDF", u"StrDB"}) {
     bool text = name.starts_with(u"Str");
     for (int turns = 0; turns <= int(text); ++turns) {  // a word is stored wrong only
@@ -29,16 +30,16 @@ TEST(StoredValues, EachIsReadByItsOwnTypeAndSize) {
       turning = turns ? name : u"";
       int64_t live = GetAllocationStats().liveBlocks;
       StoredSettings stored;
-      Failing(text && !turns, [&] { LoadStoredSettings(&stored); });  // the first allocation fails
+      Failing(text && !turns, [&] { stored = LoadStoredSettings(); });  // the first allocation fails
       EXPECT_EQ(stored.settingValid, name != u"Setting");
       EXPECT_EQ(stored.windowPosValid, name != u"WindowPos");
       EXPECT_EQ(stored.textsValid, !text);
       EXPECT_FALSE(stored.outOfMemory);
-      EXPECT_EQ(GetAllocationStats().liveBlocks, live + (text ? 0 : kStoredTextCount));
+      EXPECT_EQ(GetAllocationStats().liveBlocks, live + (text ? 0 : kAffixCount));
       int32_t left = 0, top = 0;
       if (stored.windowPosValid) UnpackWindowPos(stored.windowPos, &left, &top);
       EXPECT_EQ(std::pair(left, top), name == u"WindowPos" ? std::pair(0, 0) : std::pair(-300, -20));
-      FreeStoredSettings(&stored);
+      stored = StoredSettings{};
       DeleteSavedSettings();
       EXPECT_EQ(StoreContents(), (std::vector<std::u16string>{u"software", u"software\\quillmoor",
                                                               u"software\\quillmoor\\xorrowin", u"Setting=4:01000000"}));

@@ -72,13 +72,14 @@ TEST_F(WindowLogicTest, LayoutsFitIntoTheWorkArea) {
 // Help opens readme.txt in the program's folder; with no folder, or no memory for the path, it warns.
 TEST_F(WindowLogicTest, HelpOpensTheReadmeBesideTheProgramOrWarns) {
   for (const char16_t* module : {u"C:\\Tools\\dorrowin.exe", u"C:\\Tools\\dorrowin.md\\x", u"dorrowin.exe"})
-    SetReadmePath(&g_app, ReadmePathFor(module)), Click(Control::HelpButton);
+    g_app.readmePath = ReadmePathFor(module), Click(Control::HelpButton);
   ArmAllocationFailure(1);  // no memory for the readme's path
-  SetReadmePath(&g_app, ReadmePathFor(u"C:\\dorrowin.exe"));
+  g_app.readmePath = ReadmePathFor(u"C:\\dorrowin.exe");
   ArmAllocationFailure(0);
   Click(Control::HelpButton);
   EXPECT_EQ(ShellLog(), (Log{u"open C:\\Tools\\readme.txt", u"open C:\\Tools\\dorrowin.md\\readme.txt",
-                             u"warn readme.txt を開けませんでした|", u"warn readme.txt を開けませんでした|"}));
+                             u"warn readme.txt を開けませんでした|Dorrowin v1.04",
+                             u"warn readme.txt を開けませんでした|Dorrowin v1.04"}));
 }
 
 // SAV writes the exact values, start-up applies them (labels, place, layout), DEL removes them; any stored values,
@@ -98,7 +99,7 @@ TEST_F(WindowLogicTest, SaveLoadAndDeleteTheStoredSettings) {
   EXPECT_EQ(StoreContents(), (Log{u"software", u"software\\quillmoor", u"software\\quillmoor\\dorrowin",
                                   u"Setting=4:20b10100", u"WindowPos=4:1400fdff", u"StrFF=1:0c300000",
                                   u"StrFB=1:0000", u"StrDF=1:0000", u"StrDB=1:5c000000"}));
-  const char16_t* texts[] = {u"a", u"b", u"c", u"d"};
+  const Text texts[] = {Text::Copy(u"a", 1), Text::Copy(u"b", 1), Text::Copy(u"c", 1), Text::Copy(u"d", 1)};
   for (uint32_t word : {0x2C140u, 0x2C1F0u}) {  // a valid word, and a path form no label names
     g_app.settings = kDefaultSettings, ClearWindowLog();
     SetWorkArea(WindowRect{-1280, -1024, 1280, 984});  // a monitor left of and above the primary one

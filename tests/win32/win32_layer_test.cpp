@@ -1,8 +1,7 @@
-// The Win32 layer under Wine: listings of a network share, a host link and a long path on the real clipboard; CP 932.
+// The Win32 layer under Wine: listings of a network share, a host link and a long path on the real clipboard.
 #include <windows.h>
 #include <fstream>
 
-#include "platform/ansi_code.h"
 #include "platform/clipboard.h"
 #include "platform/win32/win32_window.h"
 #include "tests/support/test_support.h"
@@ -159,12 +158,4 @@ TEST(ConsoleTool, UnpairedSurrogatesInNames) {
   EXPECT_EQ(missing.err.substr(0, missing.err.find("': ") + 3),
             "dorrowin-list: cannot access '" + Utf8(dir) + "\\x" + fffd + "': ");
   g_fileSystem = real;
-}
-
-const uint16_t kCheckedInTable[65536] = {  // the POSIX build's table, included as platform/posix/ansi_code.cpp does
-#include "platform/posix/ansi_cp932.tbl"
-};
-TEST(AnsiCodePage, CheckedInTableIsTheSystemConversionOfEveryUnit) {
-  ASSERT_EQ(GetACP(), 932u);
-  for (unsigned u = 0; u < 65536; ++u) ASSERT_EQ(AnsiCode(char16_t(u)), kCheckedInTable[u]) << std::hex << "U+" << u;
 }

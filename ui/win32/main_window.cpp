@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
-#include "platform/memory.h"
+#include <initializer_list>
+#include <utility>
+
 #include "ui/layout.h"
 #include "ui/stored_settings.h"
 #include "ui/window_job.h"
@@ -13,12 +15,17 @@ constexpr DWORD kMainStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kMainExStyle =
     WS_EX_TOPMOST | WS_EX_ACCEPTFILES | WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_LAYERED;
 constexpr int32_t kMaxTipWidth = 150;
+// The window class's name, written once in the resource header.
+constexpr wchar_t kClassName[] = L"" DORROWIN_CLASS_NAME;
 
 // A clickable label: a bordered STATIC that reports clicks.
 constexpr DWORD kLabel = WS_BORDER | SS_NOTIFY | SS_CENTERIMAGE;
 constexpr DWORD kEdit = WS_TABSTOP | ES_AUTOHSCROLL;
 
-enum class FontKind { Normal, Small, Bold };
+// The three fonts, as members of the window's DPI objects.
+constexpr auto kNormal = &DpiObjects::normalFont;
+constexpr auto kSmall = &DpiObjects::smallFont;
+constexpr auto kBold = &DpiObjects::boldFont;
 
 struct ControlRow {
   Control control;
@@ -26,105 +33,84 @@ struct ControlRow {
   DWORD exStyle;
   const wchar_t* text;
   DWORD style;  // besides WS_CHILD | WS_VISIBLE
-  int x, y, width, height;
-  FontKind font;
+  OwnedFont DpiObjects::*font;
   const wchar_t* tooltip;  // null: none
 };
 
-// The 23 controls in creation order, at their full-layout positions at the
-// design's DPI.
+// The 23 controls in creation order; their places are the layouts'.
 const ControlRow kControls[] = {
-    {Control::PathFormLabel, L"STATIC", 0, L"", kLabel, 5, 5, 85, 20, FontKind::Normal,
-     L"出力パス形式の変更"},
-    {Control::SeparatorLabel, L"STATIC", 0, L"", kLabel, 95, 5, 130, 20, FontKind::Normal,
-     L"出力パスの区切り文字の変更"},
-    {Control::ExtensionLabel, L"STATIC", 0, L"", kLabel, 5, 30, 85, 20, FontKind::Normal,
-     L"拡張子の有無を変更"},
-    {Control::ItemsLabel, L"STATIC", 0, L"", kLabel, 95, 30, 130, 20, FontKind::Normal,
-     L"出力項目の変更"},
-    {Control::FolderScanLabel, L"STATIC", 0, L"", kLabel, 95, 55, 130, 20, FontKind::Normal,
-     L"フォルダ内容検索の有無を変更"},
-    {Control::FilePrefixCaption, L"STATIC", 0, L" ファイル付加文字：前", SS_CENTERIMAGE, 5, 80, 130, 20,
-     FontKind::Normal, nullptr},
-    {Control::FilePrefixEdit, L"EDIT", WS_EX_CLIENTEDGE, L"", kEdit, 120, 80, 45, 19, FontKind::Normal,
-     L"各出力ファイル項目の前部に付加する文字列"},
-    {Control::FileSuffixCaption, L"STATIC", 0, L"後", SS_CENTERIMAGE, 165, 80, 20, 20, FontKind::Normal,
-     nullptr},
-    {Control::FileSuffixEdit, L"EDIT", WS_EX_CLIENTEDGE, L"", kEdit, 180, 80, 45, 19, FontKind::Normal,
-     L"各出力ファイル項目の後部に付加する文字列"},
-    {Control::FolderPrefixCaption, L"STATIC", 0, L" フォルダ付加文字：前", SS_CENTERIMAGE, 5, 100, 130, 20,
-     FontKind::Normal, nullptr},
-    {Control::FolderPrefixEdit, L"EDIT", WS_EX_CLIENTEDGE, L"", kEdit, 120, 100, 45, 19, FontKind::Normal,
-     L"各出力フォルダ項目の前部に付加する文字列"},
-    {Control::FolderSuffixCaption, L"STATIC", 0, L"後", SS_CENTERIMAGE, 165, 100, 20, 20,
-     FontKind::Normal, nullptr},
-    {Control::FolderSuffixEdit, L"EDIT", WS_EX_CLIENTEDGE, L"", kEdit, 180, 100, 45, 19, FontKind::Normal,
-     L"各出力フォルダ項目の後部に付加する文字列"},
-    {Control::StatusLabel, L"STATIC", 0, L"", SS_CENTER | SS_NOTIFY | SS_CENTERIMAGE, 5, 125, 220, 20,
-     FontKind::Bold, nullptr},
-    {Control::CancelButton, L"STATIC", 0, L"キャンセル", WS_DISABLED | kLabel | SS_CENTER, 30, 145, 170,
-     20, FontKind::Normal, L"作業の中断"},
-    {Control::TopmostLabel, L"STATIC", 0, L"", kLabel, 40, 170, 105, 15, FontKind::Small,
-     L"常に手前に表示の切り替え"},
-    {Control::TranslucentLabel, L"STATIC", 0, L"", kLabel, 150, 170, 75, 15, FontKind::Small,
-     L"半透明表示の切り替え"},
-    {Control::SaveButton, L"STATIC", 0, L" SAV", kLabel, 5, 170, 30, 15, FontKind::Small,
-     L"現在の状態を保存"},
-    {Control::DeleteButton, L"STATIC", 0, L" DEL", kLabel, 5, 190, 30, 15, FontKind::Small,
-     L"保存内容（レジストリ）の消去"},
-    {Control::HelpButton, L"STATIC", 0, L"？", kLabel | SS_CENTER, 40, 190, 15, 15, FontKind::Small,
-     L"説明ファイルを開く"},
-    {Control::LayoutButton, L"STATIC", 0, L"□", kLabel | SS_CENTER, 60, 190, 15, 15, FontKind::Small,
-     L"設定項目表示の切り替え"},
-    {Control::MinimizeButton, L"STATIC", 0, L"__", kLabel | SS_CENTER, 80, 190, 15, 15, FontKind::Small,
-     L"最小化"},
-    {Control::CreditLabel, L"STATIC", 0, L"Dorrowin " DORROWIN_VERSION_TEXT "\r\nby Quillmoor", SS_RIGHT, 100, 188, 125, 30,
-     FontKind::Small, nullptr},
+    {Control::PathFormLabel, L"STATIC", 0, L"", kLabel, kNormal, L"出力パス形式の変更"},
+    {Control::SeparatorLabel, L"STATIC", 0, L"", kLabel, kNormal, L"出力パスの区切り文字の変更"},
+    {Control::ExtensionLabel, L"STATIC", 0, L"", kLabel, kNormal, L"拡張子の有無を変更"},
+    {Control::ItemsLabel, L"STATIC", 0, L"", kLabel, kNormal, L"出力項目の変更"},
+    {Control::FolderScanLabel, L"STATIC", 0, L"", kLabel, kNormal, L"フォルダ内容検索の有無を変更"},
+    {Control::FilePrefixCaption, L"STATIC", 0, L" ファイル付加文字：前", SS_CENTERIMAGE, kNormal, nullptr},
+    {Control::FilePrefixEdit, L"EDIT", WS_EX_CLIENTEDGE, L"", kEdit, kNormal, L"各出力ファイル項目の前部に付加する文字列"},
+    {Control::FileSuffixCaption, L"STATIC", 0, L"後", SS_CENTERIMAGE, kNormal, nullptr},
+    {Control::FileSuffixEdit, L"EDIT", WS_EX_CLIENTEDGE, L"", kEdit, kNormal, L"各出力ファイル項目の後部に付加する文字列"},
+    {Control::FolderPrefixCaption, L"STATIC", 0, L" フォルダ付加文字：前", SS_CENTERIMAGE, kNormal, nullptr},
+    {Control::FolderPrefixEdit, L"EDIT", WS_EX_CLIENTEDGE, L"", kEdit, kNormal, L"各出力フォルダ項目の前部に付加する文字列"},
+    {Control::FolderSuffixCaption, L"STATIC", 0, L"後", SS_CENTERIMAGE, kNormal, nullptr},
+    {Control::FolderSuffixEdit, L"EDIT", WS_EX_CLIENTEDGE, L"", kEdit, kNormal, L"各出力フォルダ項目の後部に付加する文字列"},
+    {Control::StatusLabel, L"STATIC", 0, L"", SS_CENTER | SS_NOTIFY | SS_CENTERIMAGE, kBold, nullptr},
+    {Control::CancelButton, L"STATIC", 0, L"キャンセル", WS_DISABLED | kLabel | SS_CENTER, kNormal, L"作業の中断"},
+    {Control::TopmostLabel, L"STATIC", 0, L"", kLabel, kSmall, L"常に手前に表示の切り替え"},
+    {Control::TranslucentLabel, L"STATIC", 0, L"", kLabel, kSmall, L"半透明表示の切り替え"},
+    {Control::SaveButton, L"STATIC", 0, L" SAV", kLabel, kSmall, L"現在の状態を保存"},
+    {Control::DeleteButton, L"STATIC", 0, L" DEL", kLabel, kSmall, L"保存内容（レジストリ）の消去"},
+    {Control::HelpButton, L"STATIC", 0, L"？", kLabel | SS_CENTER, kSmall, L"説明ファイルを開く"},
+    {Control::LayoutButton, L"STATIC", 0, L"□", kLabel | SS_CENTER, kSmall, L"設定項目表示の切り替え"},
+    {Control::MinimizeButton, L"STATIC", 0, L"__", kLabel | SS_CENTER, kSmall, L"最小化"},
+    {Control::CreditLabel, L"STATIC", 0, L"Dorrowin " DORROWIN_VERSION_TEXT "\r\nby Quillmoor", SS_RIGHT,
+     kSmall, nullptr},
 };
 
-HWND CreateTooltipControl(HINSTANCE instance, int32_t dpi) {
-  HWND tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                 WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, nullptr, nullptr,
-                                 instance, nullptr);
-  SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, DpiScale(kMaxTipWidth, dpi));
+// The tooltip control belongs to the main window, so it ends with it.
+HWND CreateTooltipControl(HWND owner, HINSTANCE instance, int32_t dpi) {
+  HWND tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                 0, 0, 0, 0, owner, nullptr, instance, nullptr);
+  if (tooltip != nullptr) SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, DpiScale(kMaxTipWidth, dpi));
   return tooltip;
 }
 
 // The tool is the control itself; the tooltip control watches its mouse
 // messages through its own subclass.
 void AddTool(HWND tooltip, HWND window, HWND control, HINSTANCE instance, const wchar_t* text) {
-  TOOLINFOW tool{};
-  tool.cbSize = sizeof(tool);
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = window;
-  tool.uId = reinterpret_cast<UINT_PTR>(control);
-  tool.hinst = instance;
-  tool.lpszText = const_cast<wchar_t*>(text);
+  TOOLINFOW tool{.cbSize = sizeof(TOOLINFOW), .uFlags = TTF_IDISHWND | TTF_SUBCLASS, .hwnd = window,
+                 .uId = reinterpret_cast<UINT_PTR>(control), .hinst = instance, .lpszText = const_cast<wchar_t*>(text)};
   SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+// A control's place in a layout at a DPI: left, top, width, height.
+RECT ScaledPlace(Control control, bool compact, int32_t dpi) {
+  DesignRect r = DesignPlace(control, compact);
+  return RECT{DpiScale(r.x, dpi), DpiScale(r.y, dpi), DpiScale(r.width, dpi), DpiScale(r.height, dpi)};
+}
+
+// Each control is made in the full layout's place at the window's DPI.
 void CreateControls(MainWindow* window, HINSTANCE instance) {
   for (const ControlRow& row : kControls) {
-    HWND control = CreateWindowExW(row.exStyle, row.className, row.text, WS_CHILD | WS_VISIBLE | row.style,
-                                   DpiScale(row.x, window->dpi), DpiScale(row.y, window->dpi),
-                                   DpiScale(row.width, window->dpi), DpiScale(row.height, window->dpi), window->handle,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.control)),
-                                   instance, nullptr);
+    RECT r = ScaledPlace(row.control, false, window->dpi);
+    HWND control = CreateWindowExW(row.exStyle, row.className, row.text, WS_CHILD | WS_VISIBLE | row.style, r.left,
+                                   r.top, r.right, r.bottom, window->handle,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.control)), instance, nullptr);
     SetControlHandle(window, row.control, control);
-    if (row.tooltip != nullptr) AddTool(window->tooltip, window->handle, control, instance, row.tooltip);
+    if (row.tooltip != nullptr && control != nullptr && window->tooltip != nullptr) {
+      AddTool(window->tooltip, window->handle, control, instance, row.tooltip);
+    }
   }
 }
 
 // The width of a full-width character (the ideographic space) in a font at
-// a pixel height.
+// a pixel height; 0 when the font cannot be made.
 int32_t FullWidthAdvance(HDC dc, LOGFONTW font, int32_t height) {
   font.lfHeight = height;
-  HFONT made = CreateFontIndirectW(&font);
-  HGDIOBJ old = SelectObject(dc, made);
+  OwnedFont made(CreateFontIndirectW(&font));
+  if (made == nullptr) return 0;
+  HGDIOBJ old = SelectObject(dc, made.get());
   SIZE size{};
   GetTextExtentPoint32W(dc, L"\u3000", 1, &size);
   SelectObject(dc, old);
-  DeleteObject(made);
   return size.cx;
 }
 
@@ -150,94 +136,81 @@ void CreateFonts(MainWindow* window) {
   font.lfWidth = 0;
   HDC screen = GetDC(nullptr);
   font.lfHeight = FontHeightForDpi(screen, font, 13, window->dpi);
-  window->normalFont = CreateFontIndirectW(&font);
+  window->objects.normalFont.reset(CreateFontIndirectW(&font));
   font.lfHeight = FontHeightForDpi(screen, font, 11, window->dpi);
-  window->smallFont = CreateFontIndirectW(&font);
+  window->objects.smallFont.reset(CreateFontIndirectW(&font));
   font.lfWeight = FW_BOLD;
   font.lfHeight = FontHeightForDpi(screen, font, 14, window->dpi);
-  window->boldFont = CreateFontIndirectW(&font);
+  window->objects.boldFont.reset(CreateFontIndirectW(&font));
   ReleaseDC(nullptr, screen);
-}
-
-// Frees the fonts and icons of the window's DPI (those no control or window
-// uses any more).
-void FreeFontsAndIcons(const MainWindow* window) {
-  for (HFONT font : {window->normalFont, window->smallFont, window->boldFont}) {
-    if (font != nullptr) DeleteObject(font);
-  }
-  for (HICON icon : {window->bigIcon, window->smallIcon}) {
-    if (icon != nullptr) DestroyIcon(icon);
-  }
-}
-
-HFONT FontFor(const MainWindow* window, FontKind kind) {
-  switch (kind) {
-    case FontKind::Small:
-      return window->smallFont;
-    case FontKind::Bold:
-      return window->boldFont;
-    case FontKind::Normal:
-      break;
-  }
-  return window->normalFont;
 }
 
 void AssignFonts(MainWindow* window) {
   for (const ControlRow& row : kControls) {
-    SendMessageW(ControlHandle(window, row.control), WM_SETFONT,
-                 reinterpret_cast<WPARAM>(FontFor(window, row.font)), TRUE);
+    HFONT font = (window->objects.*row.font).get();
+    SendMessageW(ControlHandle(window, row.control), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
 }
 
 // The program's icon at a size for the window's DPI.
-HICON LoadIconForDpi(HINSTANCE instance, int widthMetric, int heightMetric, int32_t dpi) {
-  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DORROWIN), IMAGE_ICON,
-                                       SystemMetricForDpi(widthMetric, dpi), SystemMetricForDpi(heightMetric, dpi), 0));
+OwnedIcon LoadIconForDpi(HINSTANCE instance, int widthMetric, int heightMetric, int32_t dpi) {
+  return OwnedIcon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DORROWIN), IMAGE_ICON,
+                                                 SystemMetricForDpi(widthMetric, dpi),
+                                                 SystemMetricForDpi(heightMetric, dpi), 0)));
 }
 
 // The window's own icons at the sizes for its DPI, so that the system does
 // not stretch the class's icons, which are made for the system DPI.
 void LoadWindowIcons(MainWindow* window, HINSTANCE instance) {
-  window->bigIcon = LoadIconForDpi(instance, SM_CXICON, SM_CYICON, window->dpi);
-  window->smallIcon = LoadIconForDpi(instance, SM_CXSMICON, SM_CYSMICON, window->dpi);
-  SendMessageW(window->handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(window->bigIcon));
-  SendMessageW(window->handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(window->smallIcon));
+  window->objects.bigIcon = LoadIconForDpi(instance, SM_CXICON, SM_CYICON, window->dpi);
+  window->objects.smallIcon = LoadIconForDpi(instance, SM_CXSMICON, SM_CYSMICON, window->dpi);
+  SendMessageW(window->handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(window->objects.bigIcon.get()));
+  SendMessageW(window->handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(window->objects.smallIcon.get()));
+}
+
+// Lets drops through the message filter of an elevated process, so that
+// Explorer running without elevation can still drop onto the window: a drop
+// arrives as WM_DROPFILES, with WM_COPYDATA and WM_COPYGLOBALDATA (0x0049)
+// carrying its data across processes.
+void AllowDropsFromLowerIntegrity(HWND window) {
+  for (UINT message : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, UINT{0x0049}}) {
+    ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr);
+  }
+}
+
+// The module's own path names the program's folder however the program was
+// started; the command line's first word need not be a quoted full path. A
+// path cut at the buffer's end is asked for again with more room; module
+// paths end at 32,767 units, so this stops.
+void ResolveReadmePath(AppState* state) {
+  for (DWORD capacity = MAX_PATH;; capacity *= 2) {
+    OwnedBlock<wchar_t> buffer = MakeBlock<wchar_t>(capacity);
+    if (buffer == nullptr) return;
+    DWORD length = GetModuleFileNameW(nullptr, buffer.get(), capacity);
+    if (length == 0) return;
+    if (length < capacity) {
+      state->readmePath = ReadmePathFor(reinterpret_cast<const char16_t*>(buffer.get()));
+      return;
+    }
+    if (capacity >= 65536) return;
+  }
 }
 
 }  // namespace
 
-// The layouts' titles are the resource header's texts (ui/layout.cpp); the
-// full title is read here for the help warning's caption.
-void LoadWindowTexts(AppState* state, HINSTANCE instance) {
-  LoadStringW(instance, IDS_FULL_TITLE, reinterpret_cast<wchar_t*>(state->fullTitle), kResourceTextCapacity);
-  LoadStringW(instance, IDS_CLASS_NAME, reinterpret_cast<wchar_t*>(state->className), kResourceTextCapacity);
-}
-
-void RegisterMainWindowClass(const AppState* state, HINSTANCE instance) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = MainWindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DORROWIN));
+void RegisterMainWindowClass(HINSTANCE instance) {
   // There is no icon 108: the class gets no small icon of its own, and the
   // system derives one from the large icon.
-  windowClass.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DORROWIN_SMALL));
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-  windowClass.lpszClassName = reinterpret_cast<const wchar_t*>(state->className);
+  WNDCLASSEXW windowClass{.cbSize = sizeof(WNDCLASSEXW),
+                          .style = CS_HREDRAW | CS_VREDRAW,
+                          .lpfnWndProc = MainWindowProc,
+                          .hInstance = instance,
+                          .hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DORROWIN)),
+                          .hCursor = LoadCursorW(nullptr, IDC_ARROW),
+                          .hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)),
+                          .lpszClassName = kClassName,
+                          .hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DORROWIN_SMALL))};
   RegisterClassExW(&windowClass);
-}
-
-// A drop from the shell arrives as WM_DROPFILES, with WM_COPYDATA and
-// WM_COPYGLOBALDATA (0x0049) carrying its data across processes.
-bool AllowDropsFromLowerIntegrity(HWND window, MessageFilterFn filter) {
-  const UINT messages[] = {WM_DROPFILES, WM_COPYDATA, 0x0049};
-  bool allowed = true;
-  for (UINT message : messages) {
-    if (!filter(window, message, MSGFLT_ALLOW, nullptr)) allowed = false;
-  }
-  return allowed;
 }
 
 // The state travels with the window's creation, so that the window
@@ -245,8 +218,7 @@ bool AllowDropsFromLowerIntegrity(HWND window, MessageFilterFn filter) {
 // once it exists (the window procedure records it): the window is then sized
 // for the full layout at that DPI, and its controls, fonts and icons made for it.
 bool CreateMainWindow(AppState* state, HINSTANCE instance) {
-  HWND handle = CreateWindowExW(kMainExStyle, reinterpret_cast<const wchar_t*>(state->className),
-                                reinterpret_cast<const wchar_t*>(state->fullTitle), kMainStyle,
+  HWND handle = CreateWindowExW(kMainExStyle, kClassName, reinterpret_cast<const wchar_t*>(kFullTitle), kMainStyle,
                                 CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, state);
   if (handle == nullptr) return false;
   MainWindow* window = state->window;
@@ -258,7 +230,7 @@ bool CreateMainWindow(AppState* state, HINSTANCE instance) {
   AllowDropsFromLowerIntegrity(handle);
   EnableMenuItem(GetSystemMenu(handle, FALSE), SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
 
-  window->tooltip = CreateTooltipControl(instance, window->dpi);
+  window->tooltip = CreateTooltipControl(handle, instance, window->dpi);
   CreateControls(window, instance);
   CreateFonts(window);
   AssignFonts(window);
@@ -273,86 +245,30 @@ bool CreateMainWindow(AppState* state, HINSTANCE instance) {
 }
 
 SIZE LayoutWindowSize(HWND window, bool compact, int32_t dpi) {
-  int32_t clientWidth = 0;
-  int32_t clientHeight = 0;
+  int32_t clientWidth = 0, clientHeight = 0, width = 0, height = 0;
   LayoutClientSize(compact, dpi, &clientWidth, &clientHeight);
-  int32_t width = 0;
-  int32_t height = 0;
   OuterSizeForDpi(window, clientWidth, clientHeight, dpi, &width, &height);
   return SIZE{width, height};
 }
 
-void DesignPlace(Control control, bool compact, int32_t place[4]) {
-  if (compact && CompactPlace(control, place)) return;
-  for (const ControlRow& row : kControls) {
-    if (row.control != control) continue;
-    place[0] = row.x;
-    place[1] = row.y;
-    place[2] = row.width;
-    place[3] = row.height;
-    return;
-  }
-}
-
 // Every control goes to its place at the new DPI in the current layout (the
 // full-only ones, hidden in the compact layout, to their full-layout places)
-// and gets its font for that DPI; the fonts and icons of the old DPI (kept in
-// `old`) are freed once nothing uses them.
+// and gets its font for that DPI; the fonts and icons of the old DPI end once
+// nothing uses them.
 void RescaleMainWindow(AppState* state, int32_t dpi, const RECT* suggested) {
   MainWindow* window = state->window;
-  MainWindow old = *window;
+  DpiObjects old = std::move(window->objects);
   window->dpi = dpi;
   CreateFonts(window);
   for (const ControlRow& row : kControls) {
-    int32_t place[4] = {};
-    DesignPlace(row.control, state->settings.compactLayout, place);
-    MoveWindow(ControlHandle(window, row.control), DpiScale(place[0], dpi), DpiScale(place[1], dpi),
-               DpiScale(place[2], dpi), DpiScale(place[3], dpi), TRUE);
+    RECT r = ScaledPlace(row.control, state->settings.compactLayout, dpi);
+    MoveWindow(ControlHandle(window, row.control), r.left, r.top, r.right, r.bottom, TRUE);
   }
   AssignFonts(window);
   SendMessageW(window->tooltip, TTM_SETMAXTIPWIDTH, 0, DpiScale(kMaxTipWidth, dpi));
   LoadWindowIcons(window, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window->handle, GWLP_HINSTANCE)));
-  FreeFontsAndIcons(&old);
   SetWindowPos(window->handle, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void FreeWindowObjects(MainWindow* window) {
-  FreeFontsAndIcons(window);
-  window->normalFont = window->smallFont = window->boldFont = nullptr;
-  window->bigIcon = window->smallIcon = nullptr;
-}
-
-// The module's own path names the program's folder however the program was
-// started; the command line's first word need not be a quoted full path.
-void ResolveReadmePath(AppState* state) {
-  DWORD capacity = MAX_PATH;
-  for (;;) {
-    auto* buffer = static_cast<wchar_t*>(PlatformAllocArray(capacity, sizeof(wchar_t)));
-    if (buffer == nullptr) {
-      SetReadmePath(state, nullptr);
-      return;
-    }
-    DWORD length = GetModuleFileNameW(nullptr, buffer, capacity);
-    if (length == 0) {
-      PlatformFree(buffer);
-      SetReadmePath(state, nullptr);
-      return;
-    }
-    if (length < capacity) {
-      SetReadmePath(state, ReadmePathFor(reinterpret_cast<const char16_t*>(buffer)));
-      PlatformFree(buffer);
-      return;
-    }
-    // Cut at the buffer's end: ask again with more room. Module paths end at
-    // 32,767 units, so this stops.
-    PlatformFree(buffer);
-    if (capacity >= 65536) {
-      SetReadmePath(state, nullptr);
-      return;
-    }
-    capacity *= 2;
-  }
 }
 
 int RunMessageLoop() {

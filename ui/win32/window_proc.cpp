@@ -28,25 +28,6 @@ LRESULT OnCommand(AppState* state, HWND window, WPARAM wParam, LPARAM lParam) {
   return 0;
 }
 
-// Timer 1 is the status timer: the idle text comes back once.
-LRESULT OnTimer(AppState* state, WPARAM timerId) {
-  if (timerId == kStatusTimerId) OnStatusTimer(state);
-  return 0;
-}
-
-// The job takes the drop over: it is released by the job, or at once when a
-// job is already running.
-LRESULT OnDropFiles(AppState* state, WPARAM drop) {
-  StartJob(state, reinterpret_cast<DropHandle>(drop));
-  return 0;
-}
-
-// The worker's report of its phases: the window's thread shows them.
-LRESULT OnJobReportMessage(AppState* state, WPARAM report) {
-  OnJobReport(state, static_cast<int32_t>(report));
-  return 0;
-}
-
 // Black text on the window colour, and no background of the control's own.
 LRESULT OnCtlColorStatic(WPARAM deviceContext) {
   HDC dc = reinterpret_cast<HDC>(deviceContext);
@@ -72,19 +53,6 @@ LRESULT OnGetDpiScaledSize(const AppState* state, HWND window, WPARAM dpi, LPARA
   return TRUE;
 }
 
-// The window moved to a monitor of another scale: its contents are remade
-// for the new DPI (the same for x and y) in the rectangle the system suggests.
-LRESULT OnDpiChanged(AppState* state, WPARAM dpi, LPARAM suggested) {
-  RescaleMainWindow(state, LOWORD(dpi), reinterpret_cast<const RECT*>(suggested));
-  return 0;
-}
-
-// The window and its controls are gone: their fonts and icons go too.
-LRESULT OnNcDestroy(AppState* state, HWND window, WPARAM wParam, LPARAM lParam) {
-  FreeWindowObjects(state->window);
-  return DefWindowProcW(window, WM_NCDESTROY, wParam, lParam);
-}
-
 // The default procedure fills in the limits, then the smallest size becomes
 // that of the compact layout at the window's DPI. Left to the default, the
 // system's minimum for captioned windows would widen the compact layout
@@ -97,13 +65,6 @@ LRESULT OnGetMinMaxInfo(const AppState* state, HWND window, WPARAM wParam, LPARA
   auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
   info->ptMinTrackSize.x = compact.cx;
   info->ptMinTrackSize.y = compact.cy;
-  return 0;
-}
-
-// Log-off or shutdown: the process may end as soon as this returns, so a
-// running job is ended here as when the window closes.
-LRESULT OnEndSession(AppState* state, WPARAM ending) {
-  if (ending) EndWindowJob(state);
   return 0;
 }
 
@@ -126,24 +87,27 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   switch (message) {
     case WM_GETDPISCALEDSIZE:
       return OnGetDpiScaledSize(state, window, wParam, lParam);
-    case WM_DPICHANGED:
-      return OnDpiChanged(state, wParam, lParam);
-    case WM_NCDESTROY:
-      return OnNcDestroy(state, window, wParam, lParam);
+    case WM_DPICHANGED:  // the contents remade for the new DPI (the same for x and y) in the suggested rectangle
+      RescaleMainWindow(state, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_COMMAND:
       return OnCommand(state, window, wParam, lParam);
-    case WM_TIMER:
-      return OnTimer(state, wParam);
-    case WM_DROPFILES:
-      return OnDropFiles(state, wParam);
-    case kJobReportMessage:
-      return OnJobReportMessage(state, wParam);
+    case WM_TIMER:  // the status timer brings the idle text back once
+      if (wParam == kStatusTimerId) OnStatusTimer(state);
+      return 0;
+    case WM_DROPFILES:  // the job takes the drop over (and releases it at once when a job runs)
+      StartJob(state, reinterpret_cast<DropHandle>(wParam));
+      return 0;
+    case kJobReportMessage:  // the worker's report of its phases, shown on the window's thread
+      OnJobReport(state, static_cast<int32_t>(wParam));
+      return 0;
     case WM_CTLCOLORSTATIC:
       return OnCtlColorStatic(wParam);
     case WM_PAINT:
       return OnPaint(window);
-    case WM_ENDSESSION:
-      return OnEndSession(state, wParam);
+    case WM_ENDSESSION:  // log-off or shutdown: the process may end once this returns, so the job ends here
+      if (wParam) EndWindowJob(state);
+      return 0;
     case WM_DESTROY:
       return OnDestroy(state);
     default:

@@ -2,6 +2,7 @@
 #include <condition_variable>
 #include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
 
 #include "platform/clipboard.h"
@@ -10,28 +11,28 @@
 
 namespace {
 
-using String16 = std::u16string;
+using Units = std::u16string;
 std::mutex g_lock;  // the worker posts reports and fills the clipboard
 std::condition_variable g_reported;
 std::deque<int32_t> g_reports;
-std::vector<String16> g_log, g_shellLog;
-std::map<Control, String16> g_texts;
+std::vector<Units> g_log, g_shellLog;
+std::map<Control, Units> g_texts;
 std::map<Control, bool> g_disabled;
 WindowRect g_rect, g_work;
-String16 g_clipboardText, g_commandLine = u"\"dorrowin\"";
+Units g_clipboardText, g_commandLine = u"\"dorrowin\"";
 bool g_busy = false;
 int32_t g_liveDrops = 0, g_openKeys = 0;
 
-String16 Nums(std::initializer_list<int64_t> numbers) {
+Units Nums(std::initializer_list<int64_t> numbers) {
   std::string out;
   for (int64_t n : numbers) out += " " + std::to_string(n);
-  return String16(out.begin(), out.end());
+  return Units(out.begin(), out.end());
 }
-void Log(const String16& text) { g_log.push_back(text); }
-void Place(int32_t x, int32_t y, int32_t w, int32_t h, const String16& event) { g_rect = {x, y, x + w, y + h}, Log(event); }
-String16 Id(Control c) { return Nums({static_cast<int32_t>(c)}); }
+void Log(const Units& text) { g_log.push_back(text); }
+void Place(int32_t x, int32_t y, int32_t w, int32_t h, const Units& event) { g_rect = {x, y, x + w, y + h}, Log(event); }
+Units Id(Control c) { return Nums({static_cast<int32_t>(c)}); }
 // Copies text into a buffer of capacity units, terminator included, cut to fit; gives the units copied.
-template <typename N> N CopyOut(const String16& text, char16_t* buffer, N capacity) {
+template <typename N> N CopyOut(const Units& text, char16_t* buffer, N capacity) {
   N n = std::min(N(text.size()), capacity - 1);
   return buffer[text.copy(buffer, size_t(n))] = 0, n;
 }
@@ -39,28 +40,28 @@ ClipboardResult SetClipboard(size_t units, ClipboardFillFn fill, const void* sou
   std::lock_guard hold(g_lock);
   if (g_busy) return ClipboardResult::Busy;
   if (!PlatformAllocationAllowed()) return ClipboardResult::NoMemory;
-  String16 block(units + 1, u'\0');
+  Units block(units + 1, u'\0');
   fill(source, block.data());
   return g_clipboardText = block.substr(0, units), ClipboardResult::Stored;
 }
-using Drop = std::vector<String16>;
+using Drop = std::vector<Units>;
 Drop& DropOf(DropHandle d) { return *static_cast<Drop*>(d); }
 
 // The store: keys by their case-folded full path (enumerated in that order, as the registry does), each
 // with its own spelling and its values in the order made; a handle is the key's folded path.
-struct Value { String16 name; uint32_t type; std::string bytes; };
-struct Key { String16 name; std::vector<Value> values; };
-std::map<String16, Key> g_keys;
-String16 Fold(String16 s) {
+struct Value { Units name; uint32_t type; std::string bytes; };
+struct Key { Units name; std::vector<Value> values; };
+std::map<Units, Key> g_keys;
+Units Fold(Units s) {
   for (char16_t& c : s) c = c >= u'A' && c <= u'Z' ? c + 32 : c;
   return s;
 }
-String16& PathOf(StoreKey k) { return *static_cast<String16*>(k); }
-String16 Full(StoreKey parent, const char16_t* path) { return Fold(parent ? PathOf(parent) + u"\\" + path : String16(path)); }
-std::vector<Key*> Subkeys(const String16& path) {
+Units& PathOf(StoreKey k) { return *static_cast<Units*>(k); }
+Units Full(StoreKey parent, const char16_t* path) { return Fold(parent ? PathOf(parent) + u"\\" + path : Units(path)); }
+std::vector<Key*> Subkeys(const Units& path) {
   std::vector<Key*> out;
   for (auto& [full, key] : g_keys) {
-    if (full.rfind(path + u"\\", 0) == 0 && full.find(u'\\', path.size() + 1) == String16::npos) out.push_back(&key);
+    if (full.rfind(path + u"\\", 0) == 0 && full.find(u'\\', path.size() + 1) == Units::npos) out.push_back(&key);
   }
   return out;
 }
@@ -72,10 +73,10 @@ Value* Find(StoreKey k, const char16_t* name) {  // value names are spelled one 
 }
 StoreResult Open(StoreKey parent, const char16_t* path, StoreAccess, StoreKey* key) {
   if (!g_keys.count(Full(parent, path))) return StoreResult::NotFound;
-  return *key = new String16(Full(parent, path)), ++g_openKeys, StoreResult::Ok;
+  return *key = new Units(Full(parent, path)), ++g_openKeys, StoreResult::Ok;
 }
 StoreResult Create(StoreKey parent, const char16_t* path, StoreAccess access, StoreKey* key) {
-  String16 full = parent ? PathOf(parent) : u"", given = path;
+  Units full = parent ? PathOf(parent) : u"", given = path;
   for (size_t start = 0, end; start <= given.size(); start = end + 1) {
     end = std::min(given.find(u'\\', start), given.size());
     full += (full.empty() ? u"" : u"\\") + Fold(given.substr(start, end - start));
@@ -102,7 +103,7 @@ StoreResult Info(StoreKey k, uint32_t* subkeys, uint32_t* longestSubkey, uint32_
   for (Value& v : KeyOf(k)->values) *longestValue = std::max(*longestValue, uint32_t(v.name.size()));
   return StoreResult::Ok;
 }
-StoreResult CopyName(const String16& text, char16_t* name, uint32_t capacity) {
+StoreResult CopyName(const Units& text, char16_t* name, uint32_t capacity) {
   if (text.size() + 1 > capacity) return StoreResult::MoreData;
   return name[text.copy(name, text.size())] = 0, StoreResult::Ok;
 }
@@ -120,7 +121,7 @@ StoreResult DeleteValue(StoreKey k, const char16_t* name) {
   return KeyOf(k)->values.erase(KeyOf(k)->values.begin() + (Find(k, name) - KeyOf(k)->values.data())), StoreResult::Ok;
 }
 StoreResult DeleteKey(StoreKey parent, const char16_t* name) {
-  String16 full = Full(parent, name);
+  Units full = Full(parent, name);
   if (!g_keys.count(full)) return StoreResult::NotFound;
   return Subkeys(full).empty() ? (g_keys.erase(full), StoreResult::Ok) : StoreResult::Denied;
 }
@@ -135,7 +136,7 @@ WindowApi g_window{
     [](MainWindow*, Control c, bool on) { Log(u"show" + Id(c) + Nums({on})); },
     [](MainWindow*, Control c, int32_t x, int32_t y, int32_t w, int32_t h) { Log(u"move" + Id(c) + Nums({x, y, w, h})); },
     [](MainWindow*, bool on) { Log(u"topmost" + Nums({on})); }, [](MainWindow*, uint8_t alpha) { Log(u"alpha" + Nums({alpha})); },
-    [](MainWindow*, const char16_t* title) { Log(u"title " + String16(title)); }, [](MainWindow*) { return g_rect; },
+    [](MainWindow*, const char16_t* title) { Log(u"title " + Units(title)); }, [](MainWindow*) { return g_rect; },
     [](MainWindow*, int32_t x, int32_t y, int32_t w, int32_t h, bool) { Place(x, y, w, h, u"window" + Nums({x, y, w, h})); },
     [](MainWindow*, int32_t x, int32_t y) {
       Place(x, y, g_rect.right - g_rect.left, g_rect.bottom - g_rect.top, u"place" + Nums({x, y}));
@@ -155,20 +156,20 @@ JobInputApi g_jobInput{
 UserStoreApi g_userStore{Open, Create, [](StoreKey k) { delete &PathOf(k), --g_openKeys; }, Query, Set, Info,
                          EnumKey, EnumValue, DeleteValue, DeleteKey};
 ShellApi g_shell{
-    [](const char16_t* path) { return g_shellLog.push_back(u"open " + String16(path)), String16(path).ends_with(u".txt"); },
-    [](MainWindow*, const char16_t* text, const char16_t* title) { g_shellLog.push_back(u"warn " + String16(text) + u"|" + title); }};
+    [](const char16_t* path) { return g_shellLog.push_back(u"open " + Units(path)), Units(path).ends_with(u".txt"); },
+    [](MainWindow*, const char16_t* text, const char16_t* title) { g_shellLog.push_back(u"warn " + Units(text) + u"|" + title); }};
 
-std::vector<String16> WindowLog() { return g_log; }
+std::vector<Units> WindowLog() { return g_log; }
 void ClearWindowLog() { g_log.clear(); }
-String16 ControlText(Control control) { return g_texts[control]; }
-void SetControlTextForTest(Control control, const String16& text) { g_texts[control] = text; }
+Units ControlText(Control control) { return g_texts[control]; }
+void SetControlTextForTest(Control control, const Units& text) { g_texts[control] = text; }
 bool ControlEnabled(Control control) { return !g_disabled[control]; }
 void SetWindowRect(WindowRect rect) { g_rect = rect; }
 void SetWorkArea(WindowRect rect) { g_work = rect; }
 AppState g_app;
 
 void ResetStandIns() {
-  WaitForJob(&g_app.job), InitAppState(&g_app);  // a job a test left running ends first
+  WaitForJob(&g_app.job), std::destroy_at(&g_app), std::construct_at(&g_app);  // a job left running ends first
   g_log.clear(), g_shellLog.clear(), g_texts.clear(), g_disabled.clear(), g_keys.clear(), g_clipboardText.clear();
   g_rect = WindowRect{0, 0, 100, 100}, g_work = WindowRect{0, 0, 1280, 984}, g_busy = false;
 }
@@ -183,35 +184,35 @@ void PumpJobReports() {
   }
 }
 
-String16 RunWindowJob(void* drop) {
+Units RunWindowJob(void* drop) {
   ClearWindowLog();
   StartJob(&g_app, drop);
   PumpJobReports();
   WaitForJob(&g_app.job);
-  String16 outcome;  // the last status text but the blank one
-  for (const String16& event : g_log) {
+  Units outcome;  // the last status text but the blank one
+  for (const Units& event : g_log) {
     if (event.rfind(u"text 10003 ", 0) == 0 && event[11] != u'\u3000') outcome = event.substr(11);
   }
   return outcome;
 }
 
-std::vector<std::string> ListThroughWorker(const std::vector<String16>& paths, PathForm form) {
+std::vector<std::string> ListThroughWorker(const std::vector<Units>& paths, PathForm form) {
   ResetStandIns(), g_app.settings.pathForm = form;
   EXPECT_EQ(RunWindowJob(MakeDrop(paths)), u"完了！");
   return Lines(ClipboardText());
 }
 
-String16 ClipboardText() { std::lock_guard hold(g_lock); return g_clipboardText; }
-void SetClipboardText(const String16& text) { g_clipboardText = text; }
+Units ClipboardText() { std::lock_guard hold(g_lock); return g_clipboardText; }
+void SetClipboardText(const Units& text) { g_clipboardText = text; }
 void SetClipboardBusy(bool busy) { g_busy = busy; }
-void* MakeDrop(const std::vector<String16>& paths) { return ++g_liveDrops, new Drop(paths); }
+void* MakeDrop(const std::vector<Units>& paths) { return ++g_liveDrops, new Drop(paths); }
 int32_t LiveDrops() { return g_liveDrops; }
-void SetCommandLine(const String16& line) { g_commandLine = line; }
+void SetCommandLine(const Units& line) { g_commandLine = line; }
 int32_t OpenStoreKeys() { return g_openKeys; }
-std::vector<String16> ShellLog() { return g_shellLog; }
+std::vector<Units> ShellLog() { return g_shellLog; }
 
-std::vector<String16> StoreContents() {
-  std::vector<String16> out;
+std::vector<Units> StoreContents() {
+  std::vector<Units> out;
   for (auto& [path, key] : g_keys) {
     out.push_back(path);
     for (const Value& v : key.values) {

@@ -14,15 +14,12 @@ const bool kConsoleHasSavedSettings = true;
 // The same values, read by the same rules, as the window's start-up: the
 // setting word when it is valid, the four texts when all four are.
 bool LoadSavedSettings(ListingSettings* settings, Text texts[kAffixCount]) {
-  StoredSettings stored{};
-  LoadStoredSettings(&stored);
+  StoredSettings stored = LoadStoredSettings();
   bool loaded = !stored.outOfMemory;
   if (loaded && stored.settingValid) UnpackSettings(stored.setting, settings);
   for (int32_t i = 0; i < kAffixCount && loaded && stored.textsValid; ++i) {
-    size_t length = TextLength(stored.texts[i]);
-    texts[i] = Text::Adopt(std::exchange(stored.texts[i], nullptr), length);  // handed over to the caller
+    texts[i] = std::move(stored.texts[i]);  // handed over to the caller
   }
-  FreeStoredSettings(&stored);
   return loaded;
 }
 

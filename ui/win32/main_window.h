@@ -33,7 +33,9 @@ void ResolveReadmePath(AppState* state);
 // filter call is the system's; tests hand in one that records.
 using MessageFilterFn = BOOL(WINAPI*)(HWND window, UINT message, DWORD action, PCHANGEFILTERSTRUCT status);
 bool AllowDropsFromLowerIntegrity(HWND window, MessageFilterFn filter = ChangeWindowMessageFilterEx);
-// Runs until the quit message; returns its exit code.
-int RunMessageLoop();
+// Runs until the quit message; returns its exit code. A paste key with
+// files on the clipboard, on the main window or one of its controls, pastes
+// them (PasteFiles) and goes no further, so an edit box never sees it.
+int RunMessageLoop(AppState* state);
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -13,7 +13,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLineTail, int) {
   LoadWindowTexts(&state, instance);
   RegisterMainWindowClass(&state, instance);
   int exitCode = 0;
-  if (CreateMainWindow(&state, instance)) exitCode = RunMessageLoop();
+  if (CreateMainWindow(&state, instance)) exitCode = RunMessageLoop(&state);
   EndWindowJob(&state);
   SetReadmePath(&state, nullptr);
   return exitCode;

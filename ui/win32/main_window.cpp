@@ -359,8 +359,10 @@ namespace {
 
 // Ctrl+V or Shift+Insert (without Alt, which makes AltGr on some keyboards)
 // with files on the clipboard; keys read as they were when the message came.
+// With no window focused (a job disables the edit box that had the focus),
+// keys reach the active window as system keys.
 bool IsFilePaste(HWND mainWindow, const MSG& message) {
-  if (message.message != WM_KEYDOWN) return false;
+  if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
   bool control = GetKeyState(VK_CONTROL) < 0;
   bool shift = GetKeyState(VK_SHIFT) < 0;
   bool paste = GetKeyState(VK_MENU) >= 0 &&

@@ -110,7 +110,7 @@ constexpr size_t kDropTail = 8;
 // The clipboard's handle is its own and valid only while it is open: its
 // block is copied, with the zeros after it, into one of the program's, an
 // HDROP that DragQueryFileW reads and DragFinish frees as a drop's. A block
-// whose list would start outside it holds no files.
+// whose list would start outside it, or is empty, holds no files.
 PasteResult Win32TakeFiles(DropHandle* drop) {
   *drop = nullptr;
   OpenClipboardScope clipboard(g_owner);
@@ -132,7 +132,8 @@ PasteResult Win32TakeFiles(DropHandle* drop) {
   GlobalUnlock(held);
   if (!wellFormed) return PasteResult::NoFiles;
   if (target == nullptr) return PasteResult::NoMemory;
-  if (DragQueryFileW(static_cast<HDROP>(copy.get()), 0xFFFFFFFF, nullptr, 0) == 0) return PasteResult::NoFiles;
+  // An empty first name ends the list (Wine counts it as one file).
+  if (DragQueryFileW(static_cast<HDROP>(copy.get()), 0, nullptr, 0) == 0) return PasteResult::NoFiles;
   *drop = copy.release();
   return PasteResult::Taken;
 }

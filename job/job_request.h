@@ -3,6 +3,7 @@
 // for the console tool.
 
 #include "engine/listing_request.h"
+#include "platform/job_input.h"
 #include "settings/listing_settings.h"
 
 // The request a job of these settings lists: the Tree form's correction
@@ -11,3 +12,7 @@
 // by the caller. False when storage runs out.
 bool MakeJobRequest(ListingSettings* settings, PathStyle style, const char16_t* const texts[kAffixCount],
                     ListingRequest* request);
+
+// Adds a drop's paths to the request in the drop's order (the drop stays
+// the caller's); false when storage runs out.
+bool AddDropPaths(DropHandle drop, ListingRequest* request);

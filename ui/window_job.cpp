@@ -1,6 +1,7 @@
 #include "ui/window_job.h"
 
 #include "job/job_request.h"
+#include "platform/clipboard.h"
 #include "ui/setting_labels.h"
 
 namespace {
@@ -29,21 +30,6 @@ void PostReport(void* context, JobReport report) {
   g_window.postJobReport(state->window, static_cast<int32_t>(report));
 }
 
-// Each dropped path's length is asked first, so no path is ever cut short.
-bool ReadDropPaths(DropHandle drop, ListingRequest* request) {
-  uint32_t count = g_jobInput.dropCount(drop);
-  for (uint32_t index = 0; index < count; ++index) {
-    uint32_t length = g_jobInput.dropPathLength(drop, index);
-    OwnedBlock<char16_t> path = MakeBlock<char16_t>(size_t{length} + 1);
-    if (path == nullptr) return false;
-    uint32_t got = g_jobInput.dropPath(drop, index, path.get(), length + 1);
-    if (got > length) got = length;
-    path[got] = 0;
-    if (!AddRequestPath(request, path.get(), got)) return false;
-  }
-  return true;
-}
-
 // Everything the job reads: the listing settings, the four affix texts and
 // the input paths. The drop is released here, whatever happens. A part
 // that cannot be taken makes the job fail without listing.
@@ -54,7 +40,7 @@ void TakeRequest(AppState* state, DropHandle drop, ListingRequest* request) {
   const char16_t* const views[kAffixCount] = {texts[0].get(), texts[1].get(), texts[2].get(), texts[3].get()};
   taken = taken && MakeJobRequest(&state->settings, PathStyle::Windows, views, request);
   if (drop != nullptr) {
-    taken = taken && ReadDropPaths(drop, request);
+    taken = taken && AddDropPaths(drop, request);
     g_jobInput.releaseDrop(drop);
   } else if (state->commandLineMode && taken) {
     taken = ParseCommandLine(g_jobInput.commandLine(), request);
@@ -136,6 +122,22 @@ void OnJobReport(AppState* state, int32_t report) {
   if (state->status == StatusState::Listing) g_window.enableControl(state->window, Control::CancelButton, false);
   state->status = outcome;
   FinishJob(state);
+}
+
+// Taken only while idle, so that a refused paste leaves the clipboard alone.
+// Files that are there but cannot be taken (the clipboard held by another
+// program, or no memory for their copy) end at once as a failed job.
+void PasteFiles(AppState* state) {
+  if (state->status != StatusState::Idle) return;
+  DropHandle drop = nullptr;
+  PasteResult result = g_clipboard.takeFiles(&drop);
+  if (result == PasteResult::Taken) {
+    StartJob(state, drop);
+  } else if (result != PasteResult::NoFiles) {
+    g_window.killStatusTimer(state->window);
+    state->status = StatusState::Failed;
+    FinishJob(state);
+  }
 }
 
 void CancelWindowJob(AppState* state) { CancelJob(&state->job); }

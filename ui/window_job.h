@@ -13,6 +13,9 @@
 // runs; otherwise releases the drop. Everything the job reads is taken here,
 // and the drop is released before the worker starts.
 void StartJob(AppState* state, DropHandle drop);
+// Ctrl+V with files on the clipboard: while no job runs, the same job as a
+// drop of them; nothing when the clipboard holds no files.
+void PasteFiles(AppState* state);
 // A report the worker posted (a JobReport's value): Copying, then the outcome.
 void OnJobReport(AppState* state, int32_t report);
 // Cancel: the running job stops within an entry.

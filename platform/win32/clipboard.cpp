@@ -1,5 +1,8 @@
 #include <windows.h>
 
+#include <shellapi.h>
+#include <shlobj.h>
+
 #include <cstring>
 #include <memory>
 
@@ -100,10 +103,45 @@ ClipboardResult Win32SetText(size_t units, ClipboardFillFn fill, const void* sou
   return ClipboardResult::NoMemory;
 }
 
+// Zeros after a copied file list: however the other program wrote it, the
+// list ends inside the block (two wide terminators even at an odd offset).
+constexpr size_t kDropTail = 8;
+
+// The clipboard's handle is its own and valid only while it is open: its
+// block is copied, with the zeros after it, into one of the program's, an
+// HDROP that DragQueryFileW reads and DragFinish frees as a drop's. A block
+// whose list would start outside it, or is empty, holds no files.
+PasteResult Win32TakeFiles(DropHandle* drop) {
+  *drop = nullptr;
+  OpenClipboardScope clipboard(g_owner);
+  if (!clipboard.open) return PasteResult::Busy;
+  HANDLE held = GetClipboardData(CF_HDROP);
+  const void* files = held != nullptr ? GlobalLock(held) : nullptr;
+  if (files == nullptr) return PasteResult::NoFiles;
+  size_t bytes = GlobalSize(held);
+  bool wellFormed = bytes >= sizeof(DROPFILES) && bytes < SIZE_MAX - kDropTail &&
+                    static_cast<const DROPFILES*>(files)->pFiles >= sizeof(DROPFILES) &&
+                    static_cast<const DROPFILES*>(files)->pFiles <= bytes;
+  GlobalBlock copy = wellFormed ? Allocate(bytes + kDropTail) : GlobalBlock();
+  auto* target = copy != nullptr ? static_cast<char*>(GlobalLock(copy.get())) : nullptr;
+  if (target != nullptr) {
+    std::memcpy(target, files, bytes);
+    std::memset(target + bytes, 0, kDropTail);
+    GlobalUnlock(copy.get());
+  }
+  GlobalUnlock(held);
+  if (!wellFormed) return PasteResult::NoFiles;
+  if (target == nullptr) return PasteResult::NoMemory;
+  // An empty first name ends the list (Wine counts it as one file).
+  if (DragQueryFileW(static_cast<HDROP>(copy.get()), 0, nullptr, 0) == 0) return PasteResult::NoFiles;
+  *drop = copy.release();
+  return PasteResult::Taken;
+}
+
 }  // namespace
 
 HANDLE(WINAPI* g_setClipboardData)(UINT format, HANDLE data) = SetClipboardData;
 
 void SetClipboardOwner(HWND owner) { g_owner = owner; }
 
-ClipboardApi g_clipboard{Win32SetText};
+ClipboardApi g_clipboard{Win32SetText, Win32TakeFiles};

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """End-to-end tests of dorrowin.exe under Wine on the X display in $DISPLAY, driven from outside as a user drives it,
-one Wine session per test. Arguments: dorrowin.exe, window_probe.exe, clipboard_text.exe, the XML report's path and
+one Wine session per test. Arguments: dorrowin.exe, window_probe.exe, clipboard_text.exe, the XML report's path,
 clipboard_holder.exe."""
 import contextlib, fnmatch, json, os, pathlib, re, shutil, subprocess, sys, tempfile, time, traceback, urllib.parse, zipfile
 import xml.etree.ElementTree as ET
@@ -123,6 +123,32 @@ def TheReleaseZipHoldsBothProgramsAndTheHelp():  # built, unpacked here, and its
     check_equal(run("wine", "package/dorrowin-list.exe", "--version").stdout.decode().split(), ["dorrowin-list", version],
                 "the console tool's version")
 
+def copy_files(paths):  # as Explorer's Copy: the files on the clipboard, their owner kept alive for the test
+    holder = subprocess.Popen(["wine", HOLDER, "600000", *paths], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE)
+    check_equal(holder.stdout.readline().strip(), b"held", "the files put on the clipboard")
+
+def PastedFilesAreListedAsTheirDrop():  # keys through the X server; text still pastes into an edit box
+    paths = ["Z:" + os.path.abspath(path).replace("/", "\\") for path in SAMPLE_INPUT]
+    start_full(PROGRAM)
+    run("wine", CLIPBOARD, "set", "txt")
+    click(10006)  # the file prefix's edit box has the focus from here on
+    run("xdotool", "key", "ctrl+v")
+    wait(lambda st: st["10006"]["text"] == "txt", "text pasted into the edit box")
+    listed = "\r\n".join("txt" * line.endswith(".txt") + line for line in SAMPLE_LIST.split("\r\n"))  # files prefixed
+    for key in ("ctrl+v", "shift+Insert"):  # the clipboard has no text until the job's list replaces the files
+        copy_files(paths)
+        run("xdotool", "key", key)
+        wait(lambda text: text == listed, "the list after " + key, get=lambda: run("wine", CLIPBOARD, "print").stdout.decode())
+    check_equal(wait(lambda st: st["10006"]["text"], "the edit box"), "txt", "the edit box after the pastes")
+    copy_files(paths)
+    check_equal(run("wine", LIST, "--paste", "--copy").returncode, 0, "--paste --copy's exit code")
+    check_equal(run("wine", CLIPBOARD, "print").stdout.decode(), SAMPLE_LIST, "the clipboard after --paste --copy")
+    for args, status, message in ((["--paste"], 1, "no files on the clipboard"),
+                                  (["--paste", paths[0]], 2, "--paste takes no path")):
+        done = subprocess.run(["wine", LIST, *args], stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
+        check_equal((done.returncode, "dorrowin-list: " + message in done.stderr.decode().splitlines()), (status, True),
+                    "dorrowin-list %s: %r" % (" ".join(args), done.stderr))
+
 def TheConsoleToolPrintsWhatTheWindowCopies():  # for the same settings and texts, given or saved with SAV's values
     paths = ["Z:" + os.path.abspath(path).replace("/", "\\") for path in SAMPLE_INPUT + ["混合"]]
     for word, options in CONSOLE_CASES:
@@ -227,8 +253,9 @@ suite = ET.SubElement(root, "testsuite", name="EndToEnd")
 # Each test in a new session, ending what the last test left running.
 for test in (TheCommandLineListsToTheClipboardAndExits, ADropIsListedAndClickedLabelsAreSavedAndDeleted,
              HelpOpensTheReadmeOrWarnsWithoutIt, TheReleaseZipHoldsBothProgramsAndTheHelp,
-             TheConsoleToolPrintsWhatTheWindowCopies, TheConsoleToolFiltersARepositoryMadeOnLinux,
-             ClosingMidScanEndsTheJobAtOnceAndKeepsTheClipboard, ClosingWhileAnotherProgramHoldsTheClipboardEndsAndKeepsIt,
+             PastedFilesAreListedAsTheirDrop, TheConsoleToolPrintsWhatTheWindowCopies,
+             TheConsoleToolFiltersARepositoryMadeOnLinux, ClosingMidScanEndsTheJobAtOnceAndKeepsTheClipboard,
+             ClosingWhileAnotherProgramHoldsTheClipboardEndsAndKeepsIt,
              TheWindowIsMadeForEachDpiAndRemadeInPlace):
     run("sh", "-c", f"wineserver -k; wineserver -w; wineserver -p; wine reg delete '{KEY}' /f", out=subprocess.DEVNULL)
     start("wine", CLIPBOARD, "hold", "3600")  # Wine empties the clipboard once the session's last program ends

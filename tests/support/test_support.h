@@ -89,6 +89,8 @@ std::vector<std::string> ListThroughWorker(const std::vector<std::u16string>& pa
 std::u16string ClipboardText();
 void SetClipboardText(const std::u16string& text);
 void SetClipboardBusy(bool busy);
+// Files copied to the clipboard (none: no files); text put there replaces them.
+void SetClipboardFiles(const std::vector<std::u16string>& paths);
 void* MakeDrop(const std::vector<std::u16string>& paths);
 int32_t LiveDrops();  // made and not released
 void SetCommandLine(const std::u16string& line);

@@ -82,6 +82,27 @@ TEST_F(JobTest, ADropDuringAJobIsReleasedAndStartsNothing) {
   EXPECT_EQ(ClipboardText(), u"b.txt");
 }
 
+// Ctrl+V with files on the clipboard runs the drop's job (same calls, same list, the files replaced by it); with no
+// files, or while a job runs, nothing happens; files on a clipboard held elsewhere end at once as Failed.
+TEST_F(JobTest, PastedFilesRunTheJobOfTheirDrop) {
+  auto paste = [] { return ClearWindowLog(), PasteFiles(&g_app), PumpJobReports(), WaitForJob(&g_app.job), WindowLog(); };
+  EXPECT_EQ(RunDrop(), u"完了！");
+  Log dropped = WindowLog();
+  std::u16string list = ClipboardText();
+  SetClipboardText(u"before"), SetClipboardFiles({folder["w/docs"], folder["w/b.txt"]});
+  EXPECT_EQ(paste(), dropped);
+  EXPECT_EQ(ClipboardText(), list);
+  EXPECT_EQ(paste(), Log{});
+  SetClipboardFiles({folder["w/docs"]}), StartJob(&g_app, MakeDrop({folder["w/b.txt"]}));
+  ClearWindowLog(), PasteFiles(&g_app);
+  EXPECT_EQ(WindowLog(), Log{});
+  PumpJobReports();
+  EXPECT_EQ(ClipboardText(), u"b.txt");
+  SetClipboardFiles({folder["w/docs"]}), SetClipboardBusy(true);
+  EXPECT_EQ(paste(), Expand({u"timer 0", u"=失敗", u"unlock", u"drops 1", u"timer 1"}));
+  SetClipboardBusy(false);
+}
+
 // Command-line paths (quoted or not) are listed and the window closes, also when the line is malformed.
 TEST_F(JobTest, ACommandLineJobListsItsPathsAndClosesTheWindow) {
   g_app.commandLineMode = true, g_app.settings.pathForm = PathForm::NameOnly;

@@ -1,5 +1,9 @@
 // The Win32 layer under Wine: listings of a network share, a host link and a long path on the real clipboard.
 #include <windows.h>
+
+#include <shlobj.h>
+
+#include <cstring>
 #include <fstream>
 
 #include "platform/clipboard.h"
@@ -101,6 +105,35 @@ TEST(Win32Layer, ConsoleCopyHasAnOwnerAndARefusedCopyKeepsTheOldText) {
   EXPECT_EQ(Clipboard(), u"old");
   g_setClipboardData = SetClipboardData;
   clipboardHolds = Clipboard();
+}
+
+// Files on the real clipboard as programs may write them, taken as a drop in their order: a list that never ends is
+// read to its block's end, one starting outside its block or holding no name is no files; no storage for the copy.
+TEST(Win32Layer, FilesOnTheClipboardAreTakenAsADrop) {
+  using Paths = std::vector<std::u16string>;
+  auto take = [](DWORD offset, BOOL wide, std::u16string list, uint64_t failAt = 0) {
+    DROPFILES head{offset, {0, 0}, FALSE, wide};
+    std::string bytes = std::string(reinterpret_cast<char*>(&head), sizeof(head)) +
+                        (wide ? std::string(reinterpret_cast<char*>(list.data()), list.size() * 2) : Utf8(list));
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    std::memcpy(GlobalLock(block), bytes.data(), bytes.size()), GlobalUnlock(block);
+    EXPECT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && SetClipboardData(CF_HDROP, block) && CloseClipboard());
+    DropHandle drop = nullptr;
+    Paths paths{};
+    Failing(failAt, [&] { paths.push_back(std::u16string(1, u'0' + int(g_clipboard.takeFiles(&drop)))); });
+    for (uint32_t i = 0; drop && i < g_jobInput.dropCount(drop); ++i) {
+      paths.emplace_back(g_jobInput.dropPathLength(drop, i) + 1, u'\0');
+      paths.back().resize(g_jobInput.dropPath(drop, i, paths.back().data(), paths.back().size()));
+    }
+    return drop ? g_jobInput.releaseDrop(drop) : void(), paths;
+  };
+  EXPECT_EQ(take(20, TRUE, std::u16string(u"Z:\\b\0C:\\名前\0\0", 12)), (Paths{u"0", u"Z:\\b", u"C:\\名前"}));
+  EXPECT_EQ(take(20, FALSE, std::u16string(u"C:\\a\0\0", 6)), (Paths{u"0", u"C:\\a"}));
+  EXPECT_EQ(take(20, TRUE, u"C:\\cut"), (Paths{u"0", u"C:\\cut"}));
+  EXPECT_EQ(take(20, TRUE, std::u16string(2, u'\0')), Paths{u"1"});
+  EXPECT_EQ(take(40, TRUE, std::u16string(u"C:\\a\0\0", 6)), Paths{u"1"});
+  EXPECT_EQ(take(8, TRUE, std::u16string(u"C:\\a\0\0", 6)), Paths{u"1"});
+  EXPECT_EQ(take(20, TRUE, std::u16string(u"C:\\a\0\0", 6), 1), Paths{u"2"});
 }
 
 // dorrowin-list's entry in this process, its standard output and error in files.

@@ -121,6 +121,8 @@ constexpr ConsoleOption kOptions[] = {
      [](In v) { return Set(v.command.utf16); }},
     {u"saved", 0, nullptr, u"start from the settings and texts saved with SAV",
      [](In v) { return Set(v.command.saved); }, true},
+    {u"paste", 0, nullptr, u"list the files copied to the clipboard (Explorer's\nCopy or Cut) instead of PATHs",
+     [](In v) { return Set(v.command.paste); }, true},
     {u"copy", 0, nullptr, u"put the list on the clipboard instead of printing it",
      [](In v) { return Set(v.command.copy); }, true},
     {u"help", u'h', nullptr, u"show this help", [](In v) { return Set(v.command.help); }},
@@ -200,7 +202,8 @@ ConsoleAction ParseConsoleArguments(int32_t count, const char16_t* const* args, 
   }
   if (command.help) return ConsoleAction::Help;
   if (command.version) return ConsoleAction::Version;
-  if (command.paths.empty()) return Say(message, {u"no path given"});
+  if (command.paste && !command.paths.empty()) return Say(message, {u"--paste takes no path"});
+  if (command.paths.empty() && !command.paste) return Say(message, {u"no path given"});
   return ConsoleAction::List;
 }
 

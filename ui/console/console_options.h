@@ -25,6 +25,7 @@ struct ConsoleCommand {
   bool nullEnds = false;  // --null: lines end with NUL
   bool saved = false;
   bool copy = false;
+  bool paste = false;  // the paths are the files on the clipboard
   bool utf16 = false;
   bool help = false;
   bool version = false;
@@ -62,13 +63,13 @@ struct ConsoleOption {
   // Takes the value into the command: List, or a UsageError with the reason
   // in the message, or OutOfMemory.
   ConsoleAction (*read)(const OptionValue& value);
-  bool windowsOnly = false;  // --saved and --copy
+  bool windowsOnly = false;  // --saved, --paste and --copy
 };
 // In the order --help shows them.
 extern const std::span<const ConsoleOption> kConsoleOptions;
 
 // Reads the arguments (the program's name not among them) into a fresh
-// command. windowsOptions: whether --saved and --copy exist. A UsageError
+// command. windowsOptions: whether --saved, --paste and --copy exist. A UsageError
 // leaves its one-line reason in message.
 ConsoleAction ParseConsoleArguments(int32_t count, const char16_t* const* args, bool windowsOptions,
                                     ConsoleCommand& command, ConsoleMessage& message);

@@ -4,6 +4,7 @@
 
 #include "engine/listing.h"
 #include "engine/path_rules.h"
+#include "platform/clipboard.h"
 #include "platform/owned.h"
 #include "settings/listing_settings.h"
 
@@ -12,7 +13,7 @@ extern const PathStyle kConsolePathStyle;
 extern const char16_t kConsoleSeparator;
 // Ends every line written as text (not with --utf16).
 extern const char16_t kConsoleLineEnd[];
-// Whether --saved and --copy exist.
+// Whether --saved, --paste and --copy exist.
 extern const bool kConsoleHasSavedSettings;
 
 // Puts what SAV stored into *settings (the setting word, where it is
@@ -21,3 +22,7 @@ extern const bool kConsoleHasSavedSettings;
 bool LoadSavedSettings(ListingSettings* settings, Text texts[kAffixCount]);
 // Places the text on the clipboard as the window does; false on failure.
 bool CopyTextToClipboard(const ListingText& text);
+// --paste: adds the paths of the files on the clipboard to the request, as a
+// drop of them gives them to the window. NoMemory also when the request
+// cannot take them.
+PasteResult AddPastedPaths(ListingRequest* request);

@@ -156,11 +156,15 @@ int UsageError(const ConsoleMessage& message) {
   return kExitUsage;
 }
 
-int OutOfMemory() {
-  WriteError(u"dorrowin-list: out of memory");
+// A message of the tool's own on standard error; exit status 1.
+int Problem(const char16_t* text) {
+  WriteError(u"dorrowin-list: ");
+  WriteError(text);
   EndErrorLine();
   return kExitProblems;
 }
+
+int OutOfMemory() { return Problem(u"out of memory"); }
 
 // Writes text, each '\n' as the system's line end and then indent.
 void PutText(ConsoleOutput* out, const char16_t* text, const char16_t* indent = u"") {
@@ -264,11 +268,7 @@ int List(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleO
     return kExitProblems;
   }
   if (outcome == ListingOutcome::Failed) return OutOfMemory();
-  if (copy && !copied) {
-    WriteError(u"dorrowin-list: cannot put the list on the clipboard");
-    EndErrorLine();
-    return kExitProblems;
-  }
+  if (copy && !copied) return Problem(u"cannot put the list on the clipboard");
   return out->problems > 0 ? kExitProblems : kExitListed;
 }
 
@@ -297,5 +297,9 @@ int RunConsoleTool(int32_t count, const char16_t* const* args) {
   action = MakeRequest(command, &request) ? AddConsoleExclusions(command, &request, message) : ConsoleAction::OutOfMemory;
   if (action == ConsoleAction::OutOfMemory) return OutOfMemory();
   if (action == ConsoleAction::UsageError) return UsageError(message);
+  PasteResult pasted = command.paste ? AddPastedPaths(&request) : PasteResult::Taken;
+  if (pasted == PasteResult::NoFiles) return Problem(u"no files on the clipboard");
+  if (pasted == PasteResult::Busy) return Problem(u"cannot open the clipboard");
+  if (pasted == PasteResult::NoMemory) return OutOfMemory();
   return List(request, abort, out.get(), command.copy);
 }

@@ -271,10 +271,32 @@ void RescaleMainWindow(AppState* state, int32_t dpi, const RECT* suggested) {
                suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-int RunMessageLoop() {
+namespace {
+
+// Ctrl+V or Shift+Insert (without Alt, which makes AltGr on some keyboards)
+// with files on the clipboard; keys read as they were when the message came.
+// With no window focused (a job disables the edit box that had the focus),
+// keys reach the active window as system keys.
+bool IsFilePaste(HWND mainWindow, const MSG& message) {
+  if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
+  bool control = GetKeyState(VK_CONTROL) < 0;
+  bool shift = GetKeyState(VK_SHIFT) < 0;
+  bool paste = GetKeyState(VK_MENU) >= 0 &&
+               ((message.wParam == 'V' && control) || (message.wParam == VK_INSERT && shift && !control));
+  return paste && (message.hwnd == mainWindow || IsChild(mainWindow, message.hwnd)) &&
+         IsClipboardFormatAvailable(CF_HDROP);
+}
+
+}  // namespace
+
+int RunMessageLoop(AppState* state) {
   MSG message{};
   // GetMessageW gives -1 on an error: that ends the loop too.
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (IsFilePaste(state->window->handle, message)) {
+      PasteFiles(state);
+      continue;
+    }
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -19,7 +19,9 @@ SIZE LayoutWindowSize(HWND window, bool compact, int32_t dpi);
 // controls, fonts, icons and tooltip are remade for the new DPI in place, and
 // the window takes the rectangle the system suggests.
 void RescaleMainWindow(AppState* state, int32_t dpi, const RECT* suggested);
-// Runs until the quit message; returns its exit code.
-int RunMessageLoop();
+// Runs until the quit message; returns its exit code. A paste key with
+// files on the clipboard, on the main window or one of its controls, pastes
+// them (PasteFiles) and goes no further, so an edit box never sees it.
+int RunMessageLoop(AppState* state);
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -22,7 +22,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLineTail, int) {
   AppState state{.commandLineMode = commandLineTail != nullptr && commandLineTail[0] != 0, .window = &window};
   RegisterMainWindowClass(instance);
   int exitCode = 0;
-  if (CreateMainWindow(&state, instance)) exitCode = RunMessageLoop();
+  if (CreateMainWindow(&state, instance)) exitCode = RunMessageLoop(&state);
   EndWindowJob(&state);
   return exitCode;
 }

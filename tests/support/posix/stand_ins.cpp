@@ -20,6 +20,7 @@ std::map<Control, Units> g_texts;
 std::map<Control, bool> g_disabled;
 WindowRect g_rect, g_work;
 Units g_clipboardText, g_commandLine = u"\"dorrowin\"";
+std::vector<Units> g_clipboardFiles;
 bool g_busy = false;
 int32_t g_liveDrops = 0, g_openKeys = 0;
 
@@ -42,7 +43,14 @@ ClipboardResult SetClipboard(size_t units, ClipboardFillFn fill, const void* sou
   if (!PlatformAllocationAllowed()) return ClipboardResult::NoMemory;
   Units block(units + 1, u'\0');
   fill(source, block.data());
-  return g_clipboardText = block.substr(0, units), ClipboardResult::Stored;
+  return g_clipboardFiles.clear(), g_clipboardText = block.substr(0, units), ClipboardResult::Stored;
+}
+PasteResult TakeFiles(DropHandle* drop) {
+  std::lock_guard hold(g_lock);
+  *drop = nullptr;
+  if (g_busy || g_clipboardFiles.empty()) return g_busy ? PasteResult::Busy : PasteResult::NoFiles;
+  if (!PlatformAllocationAllowed()) return PasteResult::NoMemory;
+  return *drop = MakeDrop(g_clipboardFiles), PasteResult::Taken;
 }
 using Drop = std::vector<Units>;
 Drop& DropOf(DropHandle d) { return *static_cast<Drop*>(d); }
@@ -147,7 +155,7 @@ WindowApi g_window{
     [](MainWindow*) { Log(u"close"); },
     [](MainWindow*, int32_t report) { std::lock_guard hold(g_lock); g_reports.push_back(report), g_reported.notify_all(); },
     [](MainWindow*) { Log(u"minimize"); }, [](MainWindow*) { return int32_t{96}; }};
-ClipboardApi g_clipboard{SetClipboard};
+ClipboardApi g_clipboard{SetClipboard, TakeFiles};
 JobInputApi g_jobInput{
     [](DropHandle d) { return uint32_t(DropOf(d).size()); },
     [](DropHandle d, uint32_t i) { return uint32_t(DropOf(d)[i].size()); },
@@ -171,6 +179,7 @@ AppState g_app;
 void ResetStandIns() {
   WaitForJob(&g_app.job), std::destroy_at(&g_app), std::construct_at(&g_app);  // a job left running ends first
   g_log.clear(), g_shellLog.clear(), g_texts.clear(), g_disabled.clear(), g_keys.clear(), g_clipboardText.clear();
+  g_clipboardFiles.clear();
   g_rect = WindowRect{0, 0, 100, 100}, g_work = WindowRect{0, 0, 1280, 984}, g_busy = false;
 }
 
@@ -205,6 +214,7 @@ std::vector<std::string> ListThroughWorker(const std::vector<Units>& paths, Path
 Units ClipboardText() { std::lock_guard hold(g_lock); return g_clipboardText; }
 void SetClipboardText(const Units& text) { g_clipboardText = text; }
 void SetClipboardBusy(bool busy) { g_busy = busy; }
+void SetClipboardFiles(const std::vector<Units>& paths) { g_clipboardFiles = paths; }
 void* MakeDrop(const std::vector<Units>& paths) { return ++g_liveDrops, new Drop(paths); }
 int32_t LiveDrops() { return g_liveDrops; }
 void SetCommandLine(const Units& line) { g_commandLine = line; }

@@ -9,3 +9,5 @@ const bool kConsoleHasSavedSettings = false;
 bool LoadSavedSettings(ListingSettings*, Text[kAffixCount]) { return false; }
 
 bool CopyTextToClipboard(const ListingText&) { return false; }
+
+PasteResult AddPastedPaths(ListingRequest*) { return PasteResult::NoFiles; }

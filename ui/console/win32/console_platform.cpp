@@ -4,6 +4,7 @@
 
 #include "engine/clipboard_text.h"
 #include "engine/text.h"
+#include "job/job_request.h"
 #include "settings/settings_store.h"
 
 const PathStyle kConsolePathStyle = PathStyle::Windows;
@@ -24,3 +25,12 @@ bool LoadSavedSettings(ListingSettings* settings, Text texts[kAffixCount]) {
 }
 
 bool CopyTextToClipboard(const ListingText& text) { return CopyListingToClipboard(text); }
+
+PasteResult AddPastedPaths(ListingRequest* request) {
+  DropHandle drop = nullptr;
+  PasteResult result = g_clipboard.takeFiles(&drop);
+  if (result != PasteResult::Taken) return result;
+  bool added = AddDropPaths(drop, request);
+  g_jobInput.releaseDrop(drop);
+  return added ? PasteResult::Taken : PasteResult::NoMemory;
+}

@@ -15,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CopyListingText(text, all.assign(text.units, u'\0').data());
   uint64_t lines = Lines(all).size(), listed = text.lines, paths = request.paths.size();  // one empty line: no units
   text = ListingText{};
+  request = ListingRequest{};
   FUZZ_CHECK((lines == listed || (all.empty() && listed == 1)) && (o % 4 == 3 || listed <= paths) &&
              GetAllocationStats().liveBlocks == before.liveBlocks);
   return 0;

@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   while (affixes.size() < 4) affixes.push_back(in.Text(in.Byte() % 8));
   std::u16string plain, text, expected;
   FUZZ_CHECK(ListToText(MakeRequest(opt, paths), &plain) == ListingOutcome::Done);
-  AllocationStats before = GetAllocationStats();
   ListingRequest request = MakeRequest(opt, paths, affixes);
+  AllocationStats before = GetAllocationStats();
   ListingOutcome outcome{};
   Failing(failAt, [&] { outcome = ListToText(request, &text); });
   bool ranOut = GetAllocationStats().failures != before.failures;

@@ -11,7 +11,12 @@ side and the ratios the console tool is held to:
   Windows: dorrowin-list.exe -f absolute <= 1.15 x a bare FindFirstFileExW walk
            (CPU time under Wine) and cmd /c dir /s /b as a second reference
 
-  compare.py NATIVE_TOOL [WINDOWS_TOOL WALKER] [--runs N] [--tree DIR]
+A chain of 3,000 folders (each holding one file), far deeper than PATH_MAX,
+is listed against find too: every item, in at most 2 x find's time.
+--before TOOL adds an earlier build's row on the 200,000 files, measured in
+the same runs (an earlier build may not read the whole chain).
+
+  compare.py NATIVE_TOOL [WINDOWS_TOOL WALKER] [--runs N] [--tree DIR] [--before TOOL]
 """
 import argparse
 import os
@@ -29,6 +34,7 @@ parser.add_argument("walker", nargs="?")
 parser.add_argument("--runs", type=int, default=5)
 parser.add_argument("--tree", default=os.path.join("/dev/shm" if os.path.isdir("/dev/shm") else "/tmp",
                                                    "dorrowin-anchor"))
+parser.add_argument("--before")
 args = parser.parse_args()
 
 
@@ -45,6 +51,23 @@ def make_tree(root):
         rng.shuffle(files)
         for name in files:
             open(os.path.join(root, "tree", folder, name), "w").close()
+    open(os.path.join(root, ".complete"), "w").close()
+
+
+def make_chain(root, depth=3000):
+    """Folders made one below the other through descriptors: the paths pass PATH_MAX."""
+    if os.path.isfile(os.path.join(root, ".complete")):
+        return
+    shutil.rmtree(root, ignore_errors=True)
+    os.makedirs(os.path.join(root, "chain"))
+    fd = os.open(os.path.join(root, "chain"), os.O_RDONLY | os.O_DIRECTORY)
+    for _ in range(depth):
+        os.close(os.open("file.txt", os.O_CREAT | os.O_WRONLY, dir_fd=fd))
+        os.mkdir("level", dir_fd=fd)
+        below = os.open("level", os.O_RDONLY | os.O_DIRECTORY, dir_fd=fd)
+        os.close(fd)
+        fd = below
+    os.close(fd)
     open(os.path.join(root, ".complete"), "w").close()
 
 
@@ -89,6 +112,8 @@ rows = {
 }
 if shutil.which("tree"):
     rows["tree -a -v -f --noreport DIR"] = ["tree", "-a", "-v", "-f", "--noreport", tree]
+if args.before:
+    rows["before: dorrowin-list -f absolute DIR"] = [args.before, "-f", "absolute", tree]
 linux = measure(rows)
 table("Linux, 200,000 files", linux)
 ratio = linux["dorrowin-list -f absolute DIR"][0] / linux["find DIR | sort -V"][0]
@@ -96,6 +121,20 @@ print(f"  ratio to find | sort -V: {ratio:.2f} (target <= 0.50)")
 status |= ratio > 0.5
 if "tree -a -v -f --noreport DIR" in linux:
     print(f"  ratio to tree: {linux['dorrowin-list -f absolute DIR'][0] / linux['tree -a -v -f --noreport DIR'][0]:.2f}")
+
+chain_root = args.tree + "-chain"
+make_chain(chain_root)
+chain = os.path.join(chain_root, "chain")
+rows = {"dorrowin-list -f absolute CHAIN": [args.native, "-f", "absolute", chain], "find CHAIN": ["find", chain]}
+deep = measure(rows)
+table("Linux, a chain of 3,000 folders", deep)
+ratio = deep["dorrowin-list -f absolute CHAIN"][0] / deep["find CHAIN"][0]
+print(f"  ratio to find: {ratio:.2f} (target <= 2.00)")
+status |= ratio > 2.0
+listed = subprocess.run([args.native, "-f", "absolute", chain], capture_output=True).stdout.count(b"\n")
+found = subprocess.run(["find", chain], capture_output=True).stdout.count(b"\n")
+print(f"  lines: {listed}, find: {found}")
+status |= listed != found
 
 if args.windows:
     env = dict(os.environ, WINEDEBUG="-all", LC_ALL="ja_JP.UTF-8", WINEDLLOVERRIDES="mscoree,mshtml=")

@@ -115,7 +115,9 @@ std::string Join(const std::vector<std::string>& lines, char end = '\n') {
 TEST(ConsoleTool, OptionsListLikeTheWindow) {
   ScratchFolder w;
   w.Make({"top/b.TXT", "top/a10.txt", "top/A2.txt", "top/ガ/か.c", "top/ガ/カ10.c", "top/ガ/か9.c", "top/back\\slash",
-          "top/-dash.txt", "top/.hidden", "other/x.md", "-n.txt", "u/𠮷野家.txt", "u/😀/x", "n/a", "n/b/c", "n/line\nbreak"});
+          "top/-dash.txt", "top/.hidden", "other/x.md", "-n.txt", "u/𠮷野家.txt", "u/😀/x", "n/a", "n/b/c", "n/line\nbreak",
+          "g/.git/", "g/a", "g/z1", "g/zd/x"});
+  std::ofstream(w.native() / "g/.gitignore") << "z*\n";
   const std::string root = w.native().string();
   std::string rootBackslashed = root;
   std::replace(rootBackslashed.begin(), rootBackslashed.end(), '/', '\\');
@@ -140,6 +142,10 @@ TEST(ConsoleTool, OptionsListLikeTheWindow) {
       {{"-f", "absolute", "u"}, {root + "/u", root + "/u/𠮷野家.txt", root + "/u/😀", root + "/u/😀/x"}},
       {{"-0", "-f", "tree", "n"}, {"n", " ┣a", " ┣line\nbreak", " ┗b", " 　 ┗c"}, '\0'},
       {{"--null", "-fname", "-i", "files", "n"}, {"a", "line\nbreak", "c"}, '\0'},
+      // A folder's last entries left out: the last one listed ends its level.
+      {{"-ftree", "-E", "ガ", "top"}, {"top", " ┣-dash.txt", " ┣.hidden", " ┣A2.txt", " ┣a10.txt", " ┣b.TXT", " ┗back\\slash"}},
+      {{"-ftree", "-g", "g", "n"}, {"g", " ┣.gitignore", " ┗a", "n", " ┣a", " ┣line\nbreak", " ┗b", " 　 ┗c"}},
+      {{"-ftree", "-L", "1", "-E", "a", "n", "top/ガ"}, {"n", " ┣line\nbreak", " ┗b", "top", " ┗ガ", " 　 ┣か.c", " 　 ┣か9.c", " 　 ┗カ10.c"}},
   };
   for (const Case& c : cases) {
     ToolRun run = RunTool(c.args, w.native());

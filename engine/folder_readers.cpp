@@ -12,9 +12,13 @@ namespace {
 // Requests not yet taken back, at most: beyond it the listing reads folders
 // itself when it gets to them.
 constexpr int32_t kMaxOutstanding = 4096;
-// Entries held in read but not yet taken results, at most: beyond it the
-// readers take no new request until the listing catches up.
+// Entries the readers hold, read or being read and not yet taken, at most:
+// at it a reader takes no new request and stops mid-folder until the
+// listing takes some, unless the listing waits for that very folder.
 constexpr int64_t kMaxHeldEntries = int64_t{1} << 16;
+// Entries a reader counts into the pool's held entries at a time, so that
+// it takes the lock once per so many entries, not once per entry.
+constexpr int64_t kEntriesPerGrant = 64;
 // How long a waiting thread sleeps before it looks at the cancel again.
 constexpr int32_t kWaitMilliseconds = 10;
 // A folder read that takes longer than this, with an allowance per entry,
@@ -24,14 +28,52 @@ constexpr int32_t kWaitMilliseconds = 10;
 constexpr int64_t kSlowReadMicroseconds = 500;
 constexpr int64_t kSlowReadMicrosecondsPerEntry = 20;
 
+// A pool reader's share of the held entries while it reads a request.
+struct Grant {
+  ReaderPool* pool;
+  ReadRequest* request;
+  int64_t left;  // entries counted into the pool's held entries and not yet read
+};
+
 struct Collector {
   FolderContents* out;
   const std::atomic<bool>* abort;
   const std::atomic<bool>* stop;
+  Grant* grant;        // null: the listing's own read, not counted
   PathStyle style;
   bool hasIgnoreFile;  // a .gitignore that is no folder
   bool hasGit;         // a .git, file or folder
 };
+
+bool PoolStopping(const ReaderPool* pool) {
+  return pool->stop.load(std::memory_order_relaxed) || pool->abort->load(std::memory_order_relaxed);
+}
+
+// Counts more entries into the pool's held entries for the reader, waiting
+// while that would pass the bound. The folder the listing waits for goes
+// on past it: the listing takes nothing else until it has that folder.
+// False when the pool stops or the job is cancelled meanwhile.
+bool TakeGrant(Grant* grant) {
+  ReaderPool* pool = grant->pool;
+  g_thread.lock(pool->sync);
+  while (!PoolStopping(pool) && pool->heldEntries + kEntriesPerGrant > kMaxHeldEntries &&
+         pool->awaited != grant->request) {
+    grant->request->heldBack = true;
+    ++pool->idleReaders;
+    g_thread.waitSync(pool->sync, kWaitMilliseconds);
+    --pool->idleReaders;
+  }
+  grant->request->heldBack = false;
+  bool going = !PoolStopping(pool);
+  if (going) {
+    pool->heldEntries += kEntriesPerGrant;
+    grant->left = kEntriesPerGrant;
+    // Room left over is passed on to another reader held back.
+    if (pool->heldEntries + kEntriesPerGrant <= kMaxHeldEntries && pool->idleReaders > 0) g_thread.wakeOne(pool->sync);
+  }
+  g_thread.unlock(pool->sync);
+  return going;
+}
 
 // Collects one enumerated entry, unsorted. Stops the enumeration at a
 // cancel, a stop of the pool, or when storage runs out.
@@ -45,6 +87,10 @@ bool CollectEntry(void* context, const FolderEntry& entry) {
   }
   if (TextEqual(entry.name, u".") || TextEqual(entry.name, u"..")) return true;
   FolderContents* out = collector->out;
+  if (collector->grant != nullptr && collector->grant->left == 0 && !TakeGrant(collector->grant)) {
+    out->whole = false;
+    return false;
+  }
   size_t length = TextLength(entry.name);
   PathNode* node = length < INT32_MAX ? AppendArenaNode(&out->arena, entry.name, static_cast<int32_t>(length),
                                                         &out->head, &out->tail, entry.isFolder ? 0 : 1)
@@ -55,6 +101,7 @@ bool CollectEntry(void* context, const FolderEntry& entry) {
   }
   node->isLink = entry.isLink ? 1 : 0;
   ++out->count;
+  if (collector->grant != nullptr) --collector->grant->left;
   collector->hasGit = collector->hasGit || IsGitName(entry.name, length, collector->style);
   collector->hasIgnoreFile =
       collector->hasIgnoreFile || (!entry.isFolder && IsIgnoreFileName(entry.name, length, collector->style));
@@ -109,6 +156,27 @@ void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgn
   }
 }
 
+// Reads a folder (ReadFolderContents), its entries counted into the grant's
+// pool as they arrive when there is a grant.
+FolderContents ReadCounted(const char16_t* path, const FolderFilter& filter, const std::atomic<bool>* abort,
+                           const std::atomic<bool>* stop, Grant* grant) {
+  FolderContents out;
+  Collector collector{&out, abort, stop, grant, filter.style, false, false};
+  int64_t began = g_thread.microseconds();
+  out.read = g_fileSystem.enumerateFolder(path, CollectEntry, &collector);
+  int64_t took = g_thread.microseconds() - began;
+  out.slow = took > kSlowReadMicroseconds + kSlowReadMicrosecondsPerEntry * out.count;
+  out.error = out.read != FolderRead::Complete ? g_fileSystem.lastError() : 0;
+  bool filtered = filter.exclusions != nullptr || filter.rules;
+  if (filtered && !out.failed && !abort->load(std::memory_order_relaxed)) {
+    FilterEntries(path, filter, collector.hasIgnoreFile, collector.hasGit, &out);
+  }
+  // Sorting after reading costs O(n log n); inserting each entry into a
+  // sorted list would cost O(n^2) for entries that arrive out of order.
+  if (!out.failed && !abort->load(std::memory_order_relaxed)) SortNodeList(&out.head, &out.tail);
+  return out;
+}
+
 }  // namespace
 
 FolderContents& FolderContents::Swap(FolderContents& other) noexcept {
@@ -129,17 +197,13 @@ ReadRequest::ReadRequest(Text path, const FolderFilter& filter) : path(std::move
 
 namespace {
 
-bool PoolStopping(const ReaderPool* pool) {
-  return pool->stop.load(std::memory_order_relaxed) || pool->abort->load(std::memory_order_relaxed);
-}
-
 // A reader: reads the request on top of the stack while the held entries
 // stay under their bound, until the pool stops or the job is cancelled.
 void RunReader(void* parameter) {
   auto* pool = static_cast<ReaderPool*>(parameter);
   g_thread.lock(pool->sync);
   while (!PoolStopping(pool)) {
-    if (pool->queued.empty() || pool->heldEntries >= kMaxHeldEntries) {
+    if (pool->queued.empty() || pool->heldEntries + kEntriesPerGrant > kMaxHeldEntries) {
       ++pool->idleReaders;
       g_thread.waitSync(pool->sync, kWaitMilliseconds);
       --pool->idleReaders;
@@ -149,17 +213,18 @@ void RunReader(void* parameter) {
     pool->queued.PopBack();
     request->state = RequestState::Reading;
     g_thread.unlock(pool->sync);
-    request->contents = ReadFolderContents(request->path.get(), request->filter, pool->abort, &pool->stop);
+    Grant grant{pool, request.get(), 0};
+    request->contents = ReadCounted(request->path.get(), request->filter, pool->abort, &pool->stop, &grant);
     if (request->contents.failed) {
       pool->failed.store(true);
       pool->stop.store(true);
     }
     g_thread.lock(pool->sync);
     request->state = RequestState::Read;
-    pool->heldEntries += request->contents.count;
+    pool->heldEntries -= grant.left;  // what is held is what was read
     // Only the listing waits for a read to end; waking the idle readers
     // too would cost a switch each for nothing.
-    if (pool->listingWaits) g_thread.wakeAll(pool->sync);
+    if (pool->awaited != nullptr) g_thread.wakeAll(pool->sync);
   }
   g_thread.unlock(pool->sync);
 }
@@ -175,21 +240,7 @@ bool AddReader(ReaderPool* pool) {
 
 FolderContents ReadFolderContents(const char16_t* path, const FolderFilter& filter, const std::atomic<bool>* abort,
                                   const std::atomic<bool>* stop) {
-  FolderContents out;
-  Collector collector{&out, abort, stop, filter.style, false, false};
-  int64_t began = g_thread.microseconds();
-  out.read = g_fileSystem.enumerateFolder(path, CollectEntry, &collector);
-  int64_t took = g_thread.microseconds() - began;
-  out.slow = took > kSlowReadMicroseconds + kSlowReadMicrosecondsPerEntry * out.count;
-  out.error = out.read != FolderRead::Complete ? g_fileSystem.lastError() : 0;
-  bool filtered = filter.exclusions != nullptr || filter.rules;
-  if (filtered && !out.failed && !abort->load(std::memory_order_relaxed)) {
-    FilterEntries(path, filter, collector.hasIgnoreFile, collector.hasGit, &out);
-  }
-  // Sorting after reading costs O(n log n); inserting each entry into a
-  // sorted list would cost O(n^2) for entries that arrive out of order.
-  if (!out.failed && !abort->load(std::memory_order_relaxed)) SortNodeList(&out.head, &out.tail);
-  return out;
+  return ReadCounted(path, filter, abort, stop, nullptr);
 }
 
 // The pool starts with one reader and gains one with each request beyond
@@ -248,11 +299,13 @@ Shared<ReadRequest> SubmitRead(ReaderPool* pool, const char16_t* path, size_t le
 // may be busy with folders the listing needs only later.
 FolderContents TakeRead(ReaderPool* pool, const Shared<ReadRequest>& request) {
   g_thread.lock(pool->sync);
-  pool->listingWaits = true;
+  pool->awaited = request.get();
+  // A reader held back by the bound in the middle of this folder goes on.
+  if (request->heldBack) g_thread.wakeAll(pool->sync);
   while (request->state == RequestState::Reading && !pool->abort->load(std::memory_order_relaxed)) {
     g_thread.waitSync(pool->sync, kWaitMilliseconds);
   }
-  pool->listingWaits = false;
+  pool->awaited = nullptr;
   RequestState state = request->state;
   if (state == RequestState::Queued) {
     // The listing takes its requests in order, so this one is on top.
@@ -264,7 +317,7 @@ FolderContents TakeRead(ReaderPool* pool, const Shared<ReadRequest>& request) {
     pool->heldEntries -= request->contents.count;
     // A reader held back by the bound may go on: one for each folder
     // taken back, as the room is soon taken again.
-    if (!pool->queued.empty() && pool->heldEntries < kMaxHeldEntries && pool->idleReaders > 0) {
+    if (pool->heldEntries + kEntriesPerGrant <= kMaxHeldEntries && pool->idleReaders > 0) {
       g_thread.wakeOne(pool->sync);
     }
   }

@@ -66,6 +66,7 @@ struct ReadRequest {
   Text path;
   FolderFilter filter;
   RequestState state = RequestState::Queued;    // under the pool's lock
+  bool heldBack = false;                        // under the lock: its reader waits for room
   FolderContents contents;                      // the reader's while Reading
 };
 
@@ -82,9 +83,9 @@ struct ReaderPool {
   std::atomic<bool> failed{false};  // a reader's storage ran out
   // Under the lock:
   Array<Shared<ReadRequest>> queued;  // read last queued first
-  int64_t heldEntries = 0;            // entries of Read requests
+  int64_t heldEntries = 0;            // entries read or counted in for reads under way, not taken
   int32_t idleReaders = 0;            // readers waiting for work or room
-  bool listingWaits = false;          // the listing waits for a request being read
+  const ReadRequest* awaited = nullptr;  // the request the listing waits for
   // The listing's alone:
   int32_t outstanding = 0;            // requests submitted and not taken back
 };

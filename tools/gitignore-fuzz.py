@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """Compares dorrowin-list --gitignore with git on random repositories: random folders and files, random .gitignore
-files (nested, CR LF) and info/exclude made of patterns of every kind. Not part of the test command.
+files (nested, CR LF) and info/exclude made of patterns of every kind. The test command runs it on 30.
 
     python3 tools/gitignore-fuzz.py [SEED [COUNT [DORROWIN_LIST]]]
 

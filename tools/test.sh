@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds both builds and runs every test: the native build (POSIX layer,
 # AddressSanitizer and UndefinedBehaviorSanitizer), the ThreadSanitizer
-# build, the fuzz targets, the Linux package of dorrowin-list (installed and
+# build, the fuzz targets, --gitignore against git on random repositories,
+# the Linux package of dorrowin-list (installed and
 # removed again), and the Windows build under Wine on a virtual display. Ends
 # with one summary line over all of them: "N passed, N failed".
 set -uo pipefail
@@ -85,6 +86,23 @@ run_fuzz() {
   }
 }
 
+# dorrowin-list --gitignore against git on 30 random repositories, a new
+# seed each run (told, to repeat a failure): one test.
+run_gitignore_fuzz() {
+  step "gitignore fuzz: 30 random repositories"
+  mkdir -p "$results/gitignore-fuzz"
+  local seed=$(date +%s) out
+  out=$(python3 tools/gitignore-fuzz.py "$seed" 30 build/native/dorrowin-list 2>&1)
+  local code=$?
+  echo "$out" | tail -n 20
+  if [ $code -eq 0 ]; then
+    printf '<testsuites><testsuite name="gitignore-fuzz"><testcase name="gitignore fuzz"/></testsuite></testsuites>\n'
+  else
+    printf '<testsuites><testsuite name="gitignore-fuzz"><testcase name="gitignore fuzz"><failure message="mismatch with git, seed %s"/></testcase></testsuite></testsuites>\n' "$seed"
+    status=1
+  fi > "$results/gitignore-fuzz/gitignore-fuzz.xml"
+}
+
 # The Linux package built, installed with dpkg, run and removed: one test.
 run_package() {
   step "package: build, install, run, remove"
@@ -106,6 +124,7 @@ run_package() {
 run_preset native
 run_preset tsan
 run_fuzz
+run_gitignore_fuzz
 run_package
 
 start_display

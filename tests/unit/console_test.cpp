@@ -32,7 +32,7 @@ struct ToolRun {
 // inChild runs in the child before the tool starts.
 ToolRun RunTool(const std::vector<std::string>& args, const std::filesystem::path& folder,
                 const std::function<bool(pid_t, const std::string&)>& onOutput = nullptr,
-                const std::function<void()>& inChild = nullptr) {
+                const std::function<void()>& inChild = nullptr, const std::string& tool = DORROWIN_LIST) {
   int outPipe[2], errPipe[2];
   EXPECT_EQ(pipe(outPipe), 0);
   EXPECT_EQ(pipe(errPipe), 0);
@@ -42,10 +42,10 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::filesystem::pat
     dup2(errPipe[1], 2);
     close(outPipe[0]), close(errPipe[0]), close(outPipe[1]), close(errPipe[1]);
     if (inChild) inChild();
-    std::vector<char*> argv{const_cast<char*>(DORROWIN_LIST)};
+    std::vector<char*> argv{const_cast<char*>(tool.c_str())};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    if (chdir(folder.c_str()) == 0) execv(DORROWIN_LIST, argv.data());
+    if (chdir(folder.c_str()) == 0) execv(tool.c_str(), argv.data());
     _exit(127);
   }
   close(outPipe[1]), close(errPipe[1]);
@@ -115,7 +115,9 @@ std::string Join(const std::vector<std::string>& lines, char end = '\n') {
 TEST(ConsoleTool, OptionsListLikeTheWindow) {
   ScratchFolder w;
   w.Make({"top/b.TXT", "top/a10.txt", "top/A2.txt", "top/ガ/か.c", "top/ガ/カ10.c", "top/ガ/か9.c", "top/back\\slash",
-          "top/-dash.txt", "top/.hidden", "other/x.md", "-n.txt", "u/𠮷野家.txt", "u/😀/x", "n/a", "n/b/c", "n/line\nbreak"});
+          "top/-dash.txt", "top/.hidden", "other/x.md", "-n.txt", "u/𠮷野家.txt", "u/😀/x", "n/a", "n/b/c", "n/line\nbreak",
+          "g/.git/", "g/a", "g/z1", "g/zd/x"});
+  std::ofstream(w.native() / "g/.gitignore") << "z*\n";
   const std::string root = w.native().string();
   std::string rootBackslashed = root;
   std::replace(rootBackslashed.begin(), rootBackslashed.end(), '/', '\\');
@@ -140,6 +142,10 @@ TEST(ConsoleTool, OptionsListLikeTheWindow) {
       {{"-f", "absolute", "u"}, {root + "/u", root + "/u/𠮷野家.txt", root + "/u/😀", root + "/u/😀/x"}},
       {{"-0", "-f", "tree", "n"}, {"n", " ┣a", " ┣line\nbreak", " ┗b", " 　 ┗c"}, '\0'},
       {{"--null", "-fname", "-i", "files", "n"}, {"a", "line\nbreak", "c"}, '\0'},
+      // A folder's last entries left out: the last one listed ends its level.
+      {{"-ftree", "-E", "ガ", "top"}, {"top", " ┣-dash.txt", " ┣.hidden", " ┣A2.txt", " ┣a10.txt", " ┣b.TXT", " ┗back\\slash"}},
+      {{"-ftree", "-g", "g", "n"}, {"g", " ┣.gitignore", " ┗a", "n", " ┣a", " ┣line\nbreak", " ┗b", " 　 ┗c"}},
+      {{"-ftree", "-L", "1", "-E", "a", "n", "top/ガ"}, {"n", " ┣line\nbreak", " ┗b", "top", " ┗ガ", " 　 ┣か.c", " 　 ┣か9.c", " 　 ┗カ10.c"}},
   };
   for (const Case& c : cases) {
     ToolRun run = RunTool(c.args, w.native());
@@ -313,22 +319,32 @@ TEST(ConsoleTool, InterruptAndClosedPipe) {
 }
 
 // A write error other than a closed pipe, and a folder that cannot be read (by an unprivileged user: CI runs as
-// root, which reads everything): the reason, exit status 1, what was listed before the message written before it.
+// root, which reads everything; as nobody there, with a copy of the tool and the tree where anyone may enter, wherever
+// the checkout is): the reason, exit status 1, what was listed before the message written before it.
 TEST(ConsoleTool, WriteErrorsAndUnreadableFolders) {
+  namespace fs = std::filesystem;
   ScratchFolder w;
   w.Make({"top/a/x", "top/b/y", "top/c/z"});
   ToolRun full = RunTool({"top"}, w.native(), nullptr, [] { dup2(open("/dev/full", O_WRONLY), 1); });
   EXPECT_EQ(full.status, 1);
   EXPECT_EQ(full.err, "dorrowin-list: cannot write the list: No space left on device\n");
   const passwd* nobody = geteuid() == 0 ? getpwnam("nobody") : nullptr;
-  if (geteuid() == 0 && nobody == nullptr) GTEST_SKIP() << "root, and no unprivileged user to run as";
-  std::filesystem::permissions(w.native() / "top/b", std::filesystem::perms::none);
+  ASSERT_TRUE(geteuid() != 0 || nobody != nullptr) << "root, and no user nobody to run as";
+  std::string bin = (fs::temp_directory_path() / "dorrowin-XXXXXX").string();
+  ASSERT_NE(mkdtemp(bin.data()), nullptr);
+  fs::copy_file(DORROWIN_LIST, bin + "/dorrowin-list");
+  const auto open = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                    fs::perms::others_exec;
+  for (const fs::path& path : {fs::path(bin), fs::path(bin + "/dorrowin-list"), w.native(), w.native() / "top", w.native() / "top/a",
+                               w.native() / "top/a/x", w.native() / "top/c", w.native() / "top/c/z"})
+    fs::permissions(path, open);
+  fs::permissions(w.native() / "top/b", fs::perms::none);
   ToolRun denied = RunTool({"top"}, w.native(), nullptr, [&] {
     dup2(1, 2);  // one stream, to see the order
     bool dropped = nobody == nullptr || (!setgroups(0, nullptr) && !setgid(nobody->pw_gid) && !setuid(nobody->pw_uid));
-    if (!dropped || access(DORROWIN_LIST, X_OK) != 0) _exit(125);
-  });
-  if (denied.status == 125) GTEST_SKIP() << "root, and " DORROWIN_LIST " cannot be run as nobody";
+    if (!dropped) _exit(125);
+  }, bin + "/dorrowin-list");
+  fs::remove_all(bin);
   EXPECT_EQ(denied.status, 1);
   EXPECT_EQ(denied.out, Join({"top", "top/a", "top/a/x", "top/b",
                               "dorrowin-list: cannot read folder '" + w.native().string() + "/top/b': Permission denied",

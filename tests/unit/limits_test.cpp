@@ -1,5 +1,9 @@
 #include <pthread.h>
 
+#include <future>
+#include <thread>
+
+#include "engine/folder_readers.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -43,6 +47,63 @@ TEST(Limits, AChainOfFoldersAsDeepAsThePlatformAllows) {
     OnSmallStack([&] { EXPECT_EQ(ListToText(MakeRequest(options, {folder["chain"]}), &text), ListingOutcome::Done); });
     EXPECT_TRUE(Lines(text) == (form == Absolute ? absolute : tree)) << Lines(text).size();
   }
+}
+
+// Runs f on a thread of its own; a hang guard, no timing: when f has not ended after minutes, the cancel ends it.
+template <class F> auto Guarded(std::atomic<bool>* abort, F f) {
+  auto done = std::async(std::launch::async, f);
+  if (done.wait_for(std::chrono::minutes(5)) != std::future_status::ready) *abort = true;
+  return done.get();
+}
+
+// The reader pool at its bounds, on real folders: a folder with more subfolders than may wait to be read ahead, and
+// more entries in all than the readers may hold. Given nothing back, the readers stop in the middle of folders at the
+// bound, not before; each folder is then taken whole, those they stopped in included; and eight readers list the text
+// of one.
+TEST(Limits, TheReaderPoolAtItsBounds) {
+  constexpr int64_t kBound = 1 << 16, kFolders = 4, kEach = 20000, kWide = 4200;
+  ScratchFolder folder;
+  Strings entries;
+  for (int i = 0; i < kWide; ++i) entries.push_back("t/wide/" + std::to_string(i) + "/f");
+  for (int i = 0; i < kFolders * kEach; ++i) entries.push_back("t/p" + std::to_string(i % kFolders) + "/" + std::to_string(i));
+  folder.Make(entries);
+  std::atomic<bool> abort{false};
+  bool failed = false;
+  Owned<ReaderPool> pool = StartReaderPool(8, &abort, &failed);
+  ASSERT_TRUE(pool != nullptr);
+  std::vector<Shared<ReadRequest>> requests(kFolders);
+  for (int64_t i = kFolders; i-- > 0;) {  // the first on top
+    std::u16string path = folder["t/p" + std::to_string(i)];
+    requests[i] = SubmitRead(pool.get(), path.data(), path.size(), FolderFilter{nullptr, {}, PathStyle::Windows}, &failed);
+  }
+  bool settled = false;
+  for (int wait = 0; !settled && wait < 30000; ++wait) {  // a hang guard of minutes
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    g_thread.lock(pool->sync);
+    settled = pool->queued.empty() && pool->idleReaders == static_cast<int32_t>(pool->threads.size());
+    int64_t held = pool->heldEntries;
+    g_thread.unlock(pool->sync);
+    if (settled) EXPECT_TRUE(held <= kBound && held > kBound - 64) << held;
+  }
+  EXPECT_TRUE(settled);
+  for (auto& request : requests) {
+    FolderContents contents = Guarded(&abort, [&] { return TakeRead(pool.get(), request); });
+    EXPECT_TRUE(contents.count == kEach && contents.whole) << contents.count;
+  }
+  EXPECT_FALSE(failed || abort);
+  std::u16string texts[2];
+  for (int32_t readers : {1, 8}) {
+    ListingOptions options{Relative, u'\\', ItemFilter::FilesAndFolders, true, true};
+    options.readers = readers;
+    ListingRequest request = MakeRequest(options, {folder["t"]});
+    ListingText out{};
+    EXPECT_EQ(Guarded(&abort, [&] { return BuildListing(request, abort, &out); }), ListingOutcome::Done) << readers;
+    texts[readers > 1].assign(out.units, u'\0');
+    CopyListingText(out, texts[readers > 1].data());
+    FreeListingRequest(&request);
+    EXPECT_EQ(out.lines, 2 + kFolders + 2 * kWide + kFolders * kEach) << readers;
+  }
+  EXPECT_TRUE(texts[0] == texts[1]);
 }
 
 // Names as the system reports them, bytes that are not UTF-8 included: such a folder is named back to the system

@@ -100,7 +100,6 @@ TEST(Limits, TheReaderPoolAtItsBounds) {
     EXPECT_EQ(Guarded(&abort, [&] { return BuildListing(request, abort, &out); }), ListingOutcome::Done) << readers;
     texts[readers > 1].assign(out.units, u'\0');
     CopyListingText(out, texts[readers > 1].data());
-    FreeListingRequest(&request);
     EXPECT_EQ(out.lines, 2 + kFolders + 2 * kWide + kFolders * kEach) << readers;
   }
   EXPECT_TRUE(texts[0] == texts[1]);

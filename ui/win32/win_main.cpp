@@ -1,23 +1,10 @@
-#include <objbase.h>
-
 #include "ui/win32/main_window.h"
 #include "ui/window_job.h"
-
-// The window's thread in a single-threaded COM apartment for as long as the
-// window lives: the Help button's ShellExecuteW may hand the file to shell
-// extensions made through COM, which need one.
-struct ComApartment {
-  HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-  ~ComApartment() {
-    if (SUCCEEDED(result)) CoUninitialize();
-  }
-};
 
 // Any text after the program's own name is a list of paths: the program then
 // lists them at once and closes when the job ends. The application state and
 // the window's objects live here, for as long as the message loop runs.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLineTail, int) {
-  ComApartment apartment;
   MainWindow window{};
   AppState state{.commandLineMode = commandLineTail != nullptr && commandLineTail[0] != 0, .window = &window};
   RegisterMainWindowClass(instance);

@@ -64,7 +64,7 @@ std::vector<std::string> Lines(const std::u16string& text);
 std::multiset<std::string> Records(const std::string& text, char end = '\0', const std::string& prefix = "");
 std::string Join(const std::vector<std::string>& lines, char end = '\n');
 // Natively: a shell command's standard output, its exit status in *status when asked for.
-std::string Shell(const std::string& command, int* status = nullptr);
+std::string ShellOutput(const std::string& command, int* status = nullptr);
 
 // The native build's window, clipboard, store, shell and job input (tests/support/posix): in memory,
 // recording what the program did; the Windows build has the real ones. Every window call in order:

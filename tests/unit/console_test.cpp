@@ -12,7 +12,6 @@
 #include <regex>
 #include <thread>
 
-#include "platform/console.h"
 #include "tests/support/test_support.h"
 #include "ui/console/console_options.h"
 #include "ui/console/console_tool.h"
@@ -166,7 +165,7 @@ TEST(ConsoleTool, UsageErrorsListNothing) {
 TEST(ConsoleTool, GitIgnoreOnTheProjectsCheckout) {
   const std::string source = DORROWIN_SOURCE;
   if (!std::filesystem::exists(source + "/.git")) GTEST_SKIP() << "the source folder is no git checkout";
-  std::string files = Shell("cd " + source + " && git ls-files --cached --others --exclude-standard -z");
+  std::string files = ShellOutput("cd " + source + " && git ls-files --cached --others --exclude-standard -z");
   EXPECT_EQ(Records(RunTool({"-g", "-f", "absolute", "-i", "files", "-0", source}, "/").out), Records(files, '\0', source + "/"));
 }
 
@@ -191,7 +190,7 @@ TEST(ConsoleTool, MaxDepthAndExcludeListWhatFindFinds) {
       std::ofstream(file, std::ios::app) << glob << "\r\n";
     }
     std::multiset<std::string> expected = Records(
-        Shell("find " + t + " " + u + " -mindepth 1 -maxdepth " + depth + " \\( " + names + " \\) -prune -o -print"), '\n');
+        ShellOutput("find " + t + " " + u + " -mindepth 1 -maxdepth " + depth + " \\( " + names + " \\) -prune -o -print"), '\n');
     expected.insert({t, u});
     std::string absolute = RunTool(args, "/").out;
     EXPECT_EQ(Records(absolute, '\n'), expected) << depth << " " << globs.size();
@@ -347,7 +346,7 @@ TEST(ConsoleTool, NamesThatAreNotUtf8AreListedByteForByte) {
     std::string out = run.out;  // the tree's indent goes: its lines are the names then
     for (const char* glyph : {"┣", "┗", "┃", "　"}) out = std::regex_replace(out, std::regex(glyph), " ");
     out = std::regex_replace(out, std::regex("(^|\n) +"), "$1");
-    EXPECT_EQ(Records(out, '\n'), Records(Shell("cd '" + root + "' && find " + findArgs), '\n')) << args[0];
+    EXPECT_EQ(Records(out, '\n'), Records(ShellOutput("cd '" + root + "' && find " + findArgs), '\n')) << args[0];
     EXPECT_EQ(run.status, 0) << args[0];
     EXPECT_EQ(run.err, "");
   }

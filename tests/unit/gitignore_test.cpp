@@ -91,7 +91,7 @@ TEST(GitIgnore, LeavesOutWhatGitLeavesOut) {
     w.Make(kFiles);
     const std::string root = w.native().string(), input = root + "/" + row.input;
     setenv("HOME", (root + "/home").c_str(), 1), setenv("XDG_CONFIG_HOME", (root + "/xdg").c_str(), 1);
-    ASSERT_EQ(Shell("cd " + root + " && git init -q r 2>&1"), "");
+    ASSERT_EQ(ShellOutput("cd " + root + " && git init -q r 2>&1"), "");
     for (const auto& [file, text] : row.files) {
       std::string at = root + "/" + (file.starts_with("HOME/") ? "home" + file.substr(4)
                                      : file.starts_with("XDG/") ? "xdg" + file.substr(3) : file);
@@ -99,8 +99,8 @@ TEST(GitIgnore, LeavesOutWhatGitLeavesOut) {
       if (text.starts_with("-> ")) std::filesystem::create_symlink(text.substr(3), at);
       else std::ofstream(at) << text;
     }
-    ASSERT_EQ(row.setup.empty() ? "" : Shell("cd " + root + " && (" + row.setup + ") 2>&1"), "") << row.what;
-    auto expected = Records(Shell("git -C " + input + " ls-files -co --exclude-standard -z"), '\0', input + "/");
+    ASSERT_EQ(row.setup.empty() ? "" : ShellOutput("cd " + root + " && (" + row.setup + ") 2>&1"), "") << row.what;
+    auto expected = Records(ShellOutput("git -C " + input + " ls-files -co --exclude-standard -z"), '\0', input + "/");
     std::erase_if(expected, [](const std::string& file) { return file.ends_with("/"); });  // a nested repository
     ListingOptions options{PathForm::Absolute, u'/', ItemFilter::FilesAndFolders, true, true};
     options.pathStyle = row.windows ? PathStyle::Windows : PathStyle::Posix;

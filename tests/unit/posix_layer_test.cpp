@@ -30,8 +30,8 @@ TEST(PosixLayer, DeepChainListsEveryItemFindLists) {
   MakeChain(scratch.native(), 3000, "d");
   int found = 0, listed = 0;
   std::string root = scratch.native().string();
-  std::multiset<std::string> expected = Records(Shell("find '" + root + "' 2>&1", &found), '\n');
-  std::multiset<std::string> lines = Records(Shell(DORROWIN_LIST " -fabsolute '" + root + "' 2>&1", &listed), '\n');
+  std::multiset<std::string> expected = Records(ShellOutput("find '" + root + "' 2>&1", &found), '\n');
+  std::multiset<std::string> lines = Records(ShellOutput(DORROWIN_LIST " -fabsolute '" + root + "' 2>&1", &listed), '\n');
   EXPECT_EQ(found, 0);
   EXPECT_EQ(listed, 0);
   EXPECT_EQ(expected.size(), 3002u);

@@ -62,3 +62,16 @@ std::vector<std::string> Lines(const std::u16string& text) {
   }
   return lines;
 }
+
+std::multiset<std::string> Records(const std::string& text, char end, const std::string& prefix) {
+  std::multiset<std::string> records;
+  for (size_t at = 0, stop; (stop = text.find(end, at)) != std::string::npos; at = stop + 1)
+    records.insert(prefix + text.substr(at, stop - at));
+  return records;
+}
+
+std::string Join(const std::vector<std::string>& lines, char end) {
+  std::string text;
+  for (const std::string& line : lines) text += line + end;
+  return text;
+}

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 
 #include "engine/clipboard_text.h"
 #include "engine/collation.h"
@@ -59,6 +60,11 @@ template <class F> void Failing(uint64_t at, F f) { ArmAllocationFailure(at), f(
 ListingOutcome ListToText(const ListingRequest& request, std::u16string* text);
 // The text's lines (split at CR LF).
 std::vector<std::string> Lines(const std::u16string& text);
+// The records of a text, each ended by `end`, with prefix in front of each; and lines joined, each ended by `end`.
+std::multiset<std::string> Records(const std::string& text, char end = '\0', const std::string& prefix = "");
+std::string Join(const std::vector<std::string>& lines, char end = '\n');
+// Natively: a shell command's standard output, its exit status in *status when asked for.
+std::string ShellOutput(const std::string& command, int* status = nullptr);
 
 // The native build's window, clipboard, store, shell and job input (tests/support/posix): in memory,
 // recording what the program did; the Windows build has the real ones. Every window call in order:

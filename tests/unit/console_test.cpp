@@ -2,7 +2,6 @@
 // on real folders, its output, messages and exit status.
 #include <fcntl.h>
 #include <grp.h>
-#include <fnmatch.h>
 #include <poll.h>
 #include <pwd.h>
 #include <signal.h>
@@ -11,10 +10,8 @@
 
 #include <fstream>
 #include <regex>
-#include <set>
 #include <thread>
 
-#include "platform/console.h"
 #include "tests/support/test_support.h"
 #include "ui/console/console_options.h"
 #include "ui/console/console_tool.h"
@@ -33,14 +30,15 @@ struct ToolRun {
 ToolRun RunTool(const std::vector<std::string>& args, const std::filesystem::path& folder,
                 const std::function<bool(pid_t, const std::string&)>& onOutput = nullptr,
                 const std::function<void()>& inChild = nullptr, const std::string& tool = DORROWIN_LIST) {
-  int outPipe[2], errPipe[2];
-  EXPECT_EQ(pipe(outPipe), 0);
-  EXPECT_EQ(pipe(errPipe), 0);
+  int out[2];
+  FILE* err = std::tmpfile();  // a file: standard error cannot fill up while the output is read
+  EXPECT_TRUE(pipe(out) == 0 && err != nullptr);
   pid_t pid = fork();
   if (pid == 0) {
-    dup2(outPipe[1], 1);
-    dup2(errPipe[1], 2);
-    close(outPipe[0]), close(errPipe[0]), close(outPipe[1]), close(errPipe[1]);
+    dup2(out[1], 1);
+    dup2(fileno(err), 2);
+    close(out[0]);
+    close(out[1]);
     if (inChild) inChild();
     std::vector<char*> argv{const_cast<char*>(tool.c_str())};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -48,25 +46,21 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::filesystem::pat
     if (chdir(folder.c_str()) == 0) execv(tool.c_str(), argv.data());
     _exit(127);
   }
-  close(outPipe[1]), close(errPipe[1]);
+  close(out[1]);
   ToolRun run{};
-  pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-  std::string* texts[2] = {&run.out, &run.err};
-  for (int open = 2; open > 0;) {
-    poll(fds, 2, -1);
-    for (int k = 0; k < 2; ++k) {
-      if (fds[k].fd < 0 || fds[k].revents == 0) continue;
-      char buffer[4096];
-      ssize_t n = read(fds[k].fd, buffer, sizeof buffer);
-      if (n > 0) texts[k]->append(buffer, static_cast<size_t>(n));
-      bool stop = k == 0 && n > 0 && onOutput && !onOutput(pid, run.out);
-      if (n <= 0 || stop) close(fds[k].fd), fds[k].fd = -1, --open;
-    }
+  char buffer[4096];
+  for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) {
+    run.out.append(buffer, static_cast<size_t>(n));
+    if (onOutput && !onOutput(pid, run.out)) break;
   }
+  close(out[0]);
   int status = 0;
   waitpid(pid, &status, 0);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   run.exited = WIFEXITED(status);
+  std::rewind(err);
+  for (int c; (c = std::fgetc(err)) != EOF;) run.err += static_cast<char>(c);
+  std::fclose(err);
   return run;
 }
 
@@ -88,28 +82,6 @@ ToolRun RunEntry(const std::vector<std::u16string>& args, const std::filesystem:
   std::ifstream out(folder / "1"), err(folder / "2");
   return {status, std::string(std::istreambuf_iterator<char>(out), {}), std::string(std::istreambuf_iterator<char>(err), {}),
           true};
-}
-
-std::string Shell(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  for (int c; pipe != nullptr && (c = std::fgetc(pipe)) != EOF;) out += static_cast<char>(c);
-  if (pipe != nullptr) pclose(pipe);
-  return out;
-}
-
-// The records of a text, each ended by `end`, with prefix in front of each.
-std::multiset<std::string> Records(const std::string& text, char end = '\0', const std::string& prefix = "") {
-  std::multiset<std::string> records;
-  for (size_t at = 0, stop; (stop = text.find(end, at)) != std::string::npos; at = stop + 1)
-    records.insert(prefix + text.substr(at, stop - at));
-  return records;
-}
-
-std::string Join(const std::vector<std::string>& lines, char end = '\n') {
-  std::string text;
-  for (const std::string& line : lines) text += line + end;
-  return text;
 }
 
 TEST(ConsoleTool, OptionsListLikeTheWindow) {
@@ -195,95 +167,47 @@ TEST(ConsoleTool, UsageErrorsListNothing) {
   }
 }
 
-// --gitignore lists the files git would add: each row writes its ignore files ("HOME/" and "XDG/": the test's own
-// HOME and XDG_CONFIG_HOME) into a repository with nothing committed; the files are git ls-files --others'.
-TEST(ConsoleTool, GitIgnoreListsWhatGitWouldAdd) {
-  ScratchFolder w;
-  w.Make({"r/a.o", "r/keep.o", "r/b.c", "r/doc/x.html", "r/doc/sub/y.html", "r/src/a.o", "r/src/lib/b.o", "r/src/build/x",
-          "r/build/out", "r/logs/build", "r/logs/1.log", "r/tr", "r/tr ", "r/sp  ", "r/#h", "r/!b", "r/sub/deep/q.o",
-          "r/sub/z.txt", "r/foo/bar/baz", "r/foo/x", "r/a\\b", "r/ab", "r/ABC", "r/\x8e\x91/x", "r/\x8e\x92", "home/", "xdg/git/"});
-  const std::string r = (w.native() / "r").string(), home = getenv("HOME");
-  setenv("HOME", (w.native() / "home").c_str(), 1), setenv("XDG_CONFIG_HOME", (w.native() / "xdg").c_str(), 1);
-  ASSERT_EQ(Shell("git init -q " + r + " 2>&1"), "");
-  const std::vector<std::pair<std::string, std::string>> rows[] = {
-      {{".gitignore", "\xEF\xBB\xBF*.o\n!keep.o\n"}},                   // a byte order mark; negation, the last match winning
-      {{".gitignore", "/a.o\nsrc/lib/\n"}},                             // anchored by a leading and by an inner '/'
-      {{".gitignore", "doc/*.html\n"}},                                 // '*' stops at '/'
-      {{".gitignore", "build/\n"}},                                     // folders only, at any depth
-      {{".gitignore", "**/lib\n**/y.html\n"}},                          // "**/" at the start,
-      {{".gitignore", "doc/**/y.html\nsrc/**/x\n"}},                    // in the middle (also for no folder),
-      {{".gitignore", "foo/**\n!foo/x\n"}},                             // and at the end
-      {{".gitignore", "src/\n!src/a.o\n!src/lib/\n"}},                  // no re-inclusion under an excluded folder
-      {{".gitignore", "\\#h\n\\!b\na\\\\b\n# c\n"}},                      // escapes, a comment
-      {{".gitignore", "tr  \nsp\\ \\ \n"}},                             // trailing spaces dropped unless escaped
-      {{".gitignore", "*.log\r\n/tr\r\n"}},                             // CR LF
-      {{".gitignore", "[a-b]?\n[!a]*.c\n[[:upper:]]*\n"}},               // sets
-      {{".gitignore", "\x8e\x91\n*\x92\n"}},                           // names and patterns that are not UTF-8
-      {{".gitignore", "*.o\n"}, {"sub/.gitignore", "!q.o\n"}},          // deeper files win
-      {{".git/info/exclude", "*.html\n"}, {"doc/.gitignore", "!x.html"}},  // info/exclude, under .gitignore
-      {{"XDG/git/ignore", "*.c\nbuild\n"}, {".git/info/exclude", "!b.c"}},  // the user's excludes file, under info/
-      {{"HOME/.gitconfig", "[core]\n\texcludesFile = ~/global\n"}, {"HOME/global", "*.log\n"}},  // core.excludesFile
-  };
-  for (const auto& row : rows) {
-    auto place = [&](const std::string& file) {
-      for (const char* name : {"HOME", "XDG_CONFIG_HOME"})
-        if (file.starts_with(std::string(name).substr(0, 3))) return getenv(name) + file.substr(file.find('/'));
-      return r + "/" + file;
-    };
-    for (const auto& [file, text] : row) std::ofstream(place(file)) << text;
-    std::multiset<std::string> expected = Records(Shell("cd " + r + " && git ls-files --others --exclude-standard -z"), '\0', r + "/");
-    EXPECT_EQ(Records(RunTool({"-g", "-f", "absolute", "-i", "files", "-0", r}, "/").out), expected) << row[0].second;
-    for (const auto& entry : row) std::filesystem::remove(place(entry.first));
-  }
-  setenv("HOME", home.c_str(), 1), unsetenv("XDG_CONFIG_HOME");
-}
-
 // The project's own checkout, where nothing tracked is ignored: the files git has or would add.
 TEST(ConsoleTool, GitIgnoreOnTheProjectsCheckout) {
   const std::string source = DORROWIN_SOURCE;
   if (!std::filesystem::exists(source + "/.git")) GTEST_SKIP() << "the source folder is no git checkout";
-  std::string files = Shell("cd " + source + " && git ls-files --cached --others --exclude-standard -z");
+  std::string files = ShellOutput("cd " + source + " && git ls-files --cached --others --exclude-standard -z");
   EXPECT_EQ(Records(RunTool({"-g", "-f", "absolute", "-i", "files", "-0", source}, "/").out), Records(files, '\0', source + "/"));
 }
 
-// --max-depth: the absolute lines are find's with -maxdepth, for each input folder; every form lists as many lines.
-TEST(ConsoleTool, MaxDepthListsWhatFindFinds) {
+// --max-depth and --exclude against find: the absolute lines are find's with -maxdepth, with what -name matches below
+// the inputs left out and not entered; every form lists as many lines. The same globs from an --exclude-from file (a
+// comment, an empty line, CR LF) leave out the same.
+TEST(ConsoleTool, MaxDepthAndExcludeListWhatFindFinds) {
   ScratchFolder w;
-  w.Make({"t/a/b/c/d.txt", "t/a/b/e.txt", "t/a/f.txt", "t/g/", "t/h.txt", "u/i/j.txt"});
-  const std::string t = (w.native() / "t").string(), u = (w.native() / "u").string();
-  for (std::string depth : {"0", "1", "2", "3", "9"}) {
-    std::string absolute = RunTool({"-L", depth, "-f", "absolute", t, u}, "/").out;
-    EXPECT_EQ(Records(absolute, '\n'), Records(Shell("find " + t + " " + u + " -maxdepth " + depth), '\n')) << depth;
-    for (std::string form : {"relative", "name", "tree"}) {
-      std::string lines = RunTool({"--max-depth=" + depth, "-f", form, t, u}, "/").out;
-      EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), std::count(absolute.begin(), absolute.end(), '\n')) << form << depth;
-    }
-  }
-}
-
-// --exclude against a walk that leaves out what fnmatch(3) matches and does not enter such folders; the input folder
-// stays. The same globs from an --exclude-from file (a comment, an empty line, CR LF) leave out the same.
-TEST(ConsoleTool, ExcludeLeavesOutWhatTheGlobsMatch) {
-  ScratchFolder w;
-  w.Make({"t/a.txt", "t/b.md", "t/d1/x.txt", "t/d2/y.md", "t/dd/z", "t/*", "t/c[1]", "t/e/a.txt", "t/e/t"});
-  const std::string t = (w.native() / "t").string(), file = (w.native() / "globs").string();
-  const std::vector<std::string> rows[] = {{"*.txt"}, {"d?"}, {"[a-c]*", "z"}, {"[!d]*"}, {"\\*", "c\\[1]"}, {"t"}, {"?", "*[[:digit:]]"}};
-  for (const auto& globs : rows) {
-    std::multiset<std::string> expected{t};
-    std::function<void(const std::filesystem::path&)> walk = [&](const std::filesystem::path& folder) {
-      for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        std::string name = entry.path().filename();
-        if (std::any_of(globs.begin(), globs.end(), [&](auto& glob) { return fnmatch(glob.c_str(), name.c_str(), 0) == 0; })) continue;
-        expected.insert(entry.path().string());
-        if (entry.is_directory()) walk(entry.path());
-      }
-    };
-    walk(t);
-    std::vector<std::string> args{"-f", "absolute", t};
+  w.Make({"t/a/b/c/d.txt", "t/a/b/e.txt", "t/a/f.txt", "t/g/", "t/h.txt", "u/i/j.txt", "t/b.md", "t/d1/x.txt",
+          "t/d2/y.md", "t/dd/z", "t/*", "t/c[1]", "t/e/a.txt", "t/e/t"});
+  const std::string t = (w.native() / "t").string(), u = (w.native() / "u").string(), file = t + "-globs";
+  const std::pair<std::string, std::vector<std::string>> rows[] = {
+      {"0", {}}, {"1", {}}, {"2", {}}, {"3", {}}, {"9", {"*.txt"}}, {"2", {"d?"}}, {"9", {"[a-c]*", "z"}},
+      {"9", {"[!d]*"}}, {"9", {"\\*", "c\\[1]"}}, {"9", {"t"}}, {"3", {"?", "*[[:digit:]]"}}};
+  for (const auto& [depth, globs] : rows) {
+    std::vector<std::string> args{"-L", depth, "-f", "absolute", t, u};
+    std::string names = "-false";
     std::ofstream(file) << "# globs\r\n\n";
-    for (const std::string& glob : globs) args.insert(args.begin(), {"-E", glob}), std::ofstream(file, std::ios::app) << glob << "\r\n";
-    EXPECT_EQ(Records(RunTool(args, "/").out, '\n'), expected) << globs[0];
-    EXPECT_EQ(Records(RunTool({"--exclude-from", file, "-f", "absolute", t}, "/").out, '\n'), expected) << globs[0];
+    for (const std::string& glob : globs) {
+      args.insert(args.begin(), {"-E", glob});
+      names += " -o -name '" + glob + "'";
+      std::ofstream(file, std::ios::app) << glob << "\r\n";
+    }
+    std::multiset<std::string> expected = Records(
+        ShellOutput("find " + t + " " + u + " -mindepth 1 -maxdepth " + depth + " \\( " + names + " \\) -prune -o -print"), '\n');
+    expected.insert({t, u});
+    std::string absolute = RunTool(args, "/").out;
+    EXPECT_EQ(Records(absolute, '\n'), expected) << depth << " " << globs.size();
+    args.erase(args.begin(), args.end() - 6);  // the -E options go, the file's globs come
+    args.insert(args.begin(), {"--exclude-from", file});
+    EXPECT_EQ(RunTool(args, "/").out, absolute) << depth << " " << globs.size();
+    for (std::string form : {"relative", "name", "tree"}) {
+      args[args.size() - 3] = form;
+      std::string lines = RunTool(args, "/").out;
+      EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), std::count(absolute.begin(), absolute.end(), '\n')) << form;
+    }
   }
 }
 
@@ -438,7 +362,7 @@ TEST(ConsoleTool, NamesThatAreNotUtf8AreListedByteForByte) {
     std::string out = run.out;  // the tree's indent goes: its lines are the names then
     for (const char* glyph : {"┣", "┗", "┃", "　"}) out = std::regex_replace(out, std::regex(glyph), " ");
     out = std::regex_replace(out, std::regex("(^|\n) +"), "$1");
-    EXPECT_EQ(Records(out, '\n'), Records(Shell("cd '" + root + "' && find " + findArgs), '\n')) << args[0];
+    EXPECT_EQ(Records(out, '\n'), Records(ShellOutput("cd '" + root + "' && find " + findArgs), '\n')) << args[0];
     EXPECT_EQ(run.status, 0) << args[0];
     EXPECT_EQ(run.err, "");
   }

@@ -3,25 +3,14 @@
 #include <fnmatch.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <set>
-#include <sstream>
 
 #include "engine/glob.h"
 #include "engine/listing_request.h"
 #include "tests/support/test_support.h"
 
 namespace {
-
-std::string Shell(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  for (int c; pipe != nullptr && (c = fgetc(pipe)) != EOF;) out += static_cast<char>(c);
-  if (pipe != nullptr) pclose(pipe);
-  return out;
-}
 
 // Windows with the \\?\ prefix of long paths: a "." or ".." component names nothing.
 bool DotComponent(const char16_t* path) {
@@ -51,7 +40,30 @@ struct GitRow {
 const char kWorktree[] = "git -C r add c && git -C r -c user.name=t -c user.email=t@t commit -qm c && "
                          "git -C r worktree add -q ../w && touch w/a.tmp w/b && echo 'gitdir: ../r/.git/worktrees/w' >w/.git";
 
+// Made in every row.
+const std::vector<std::string> kFiles = {"home/", "xdg/git/", "r/a.o", "r/keep.o", "r/b.c", "r/doc/x.html",
+    "r/doc/sub/y.html", "r/src/a.o", "r/src/lib/b.o", "r/src/build/x", "r/build/out", "r/logs/build", "r/logs/1.log",
+    "r/tr", "r/tr ", "r/sp  ", "r/#h", "r/!b", "r/sub/deep/q.o", "r/sub/z.txt", "r/foo/bar/baz", "r/foo/x", "r/a\\b",
+    "r/ab", "r/ABC", "r/\x8e\x91/x", "r/\x8e\x92"};
+
 const GitRow kGitRows[] = {
+    {"a byte order mark; negation, the last match winning", {{"r/.gitignore", "\xEF\xBB\xBF*.o\n!keep.o\n"}}},
+    {"anchored by a leading and by an inner '/'", {{"r/.gitignore", "/a.o\nsrc/lib/\n"}}},
+    {"'*' stops at '/'", {{"r/.gitignore", "doc/*.html\n"}}},
+    {"folders only, at any depth", {{"r/.gitignore", "build/\n"}}},
+    {"'**/' at the start", {{"r/.gitignore", "**/lib\n**/y.html\n"}}},
+    {"'/**/' in the middle (also for no folder)", {{"r/.gitignore", "doc/**/y.html\nsrc/**/x\n"}}},
+    {"'/**' at the end", {{"r/.gitignore", "foo/**\n!foo/x\n"}}},
+    {"no re-inclusion under an excluded folder", {{"r/.gitignore", "src/\n!src/a.o\n!src/lib/\n"}}},
+    {"escapes, a comment", {{"r/.gitignore", "\\#h\n\\!b\na\\\\b\n# c\n"}}},
+    {"trailing spaces dropped unless escaped", {{"r/.gitignore", "tr  \nsp\\ \\ \n"}}},
+    {"CR LF", {{"r/.gitignore", "*.log\r\n/tr\r\n"}}},
+    {"sets", {{"r/.gitignore", "[a-b]?\n[!a]*.c\n[[:upper:]]*\n"}}},
+    {"names and patterns that are not UTF-8", {{"r/.gitignore", "\x8e\x91\n*\x92\n"}}},
+    {"deeper files win", {{"r/.gitignore", "*.o\n"}, {"r/sub/.gitignore", "!q.o\n"}}},
+    {"info/exclude, under .gitignore", {{"r/.git/info/exclude", "*.html\n"}, {"r/doc/.gitignore", "!x.html"}}},
+    {"the user's excludes file, under info/", {{"XDG/git/ignore", "*.c\nbuild\n"}, {"r/.git/info/exclude", "!b.c"}}},
+    {"core.excludesFile in HOME", {{"HOME/.gitconfig", "[core]\n\texcludesFile = ~/global\n"}, {"HOME/global", "*.log\n"}}},
     {"a link to a folder is no folder to git", {{"r/d/f", ""}, {"r/l", "-> d"}, {"r/.gitignore", "l/\n"}}},
     {"a nested repository is not looked into", {{"r/n/f", ""}, {"r/n/.gitignore", "x\n"}}, "git init -q r/n"},
     {"a subfolder as the input", {{"r/s/a.o", ""}, {"r/s/k.o", ""}, {"r/s/t/b", ""}, {"r/.gitignore", "s/*.o\n/s/t/\n"},
@@ -76,10 +88,10 @@ TEST(GitIgnore, LeavesOutWhatGitLeavesOut) {
   const std::string home = getenv("HOME");
   for (const GitRow& row : kGitRows) {
     ScratchFolder w;
-    w.Make({"r/", "home/", "xdg/git/"});
+    w.Make(kFiles);
     const std::string root = w.native().string(), input = root + "/" + row.input;
     setenv("HOME", (root + "/home").c_str(), 1), setenv("XDG_CONFIG_HOME", (root + "/xdg").c_str(), 1);
-    ASSERT_EQ(Shell("cd " + root + " && git init -q r 2>&1"), "");
+    ASSERT_EQ(ShellOutput("cd " + root + " && git init -q r 2>&1"), "");
     for (const auto& [file, text] : row.files) {
       std::string at = root + "/" + (file.starts_with("HOME/") ? "home" + file.substr(4)
                                      : file.starts_with("XDG/") ? "xdg" + file.substr(3) : file);
@@ -87,12 +99,9 @@ TEST(GitIgnore, LeavesOutWhatGitLeavesOut) {
       if (text.starts_with("-> ")) std::filesystem::create_symlink(text.substr(3), at);
       else std::ofstream(at) << text;
     }
-    ASSERT_EQ(row.setup.empty() ? "" : Shell("cd " + root + " && (" + row.setup + ") 2>&1"), "") << row.what;
-    std::set<std::string> expected;
-    std::istringstream files(Shell("git -C " + input + " ls-files -co --exclude-standard -z"));
-    for (std::string file; std::getline(files, file, '\0');) {
-      if (!file.ends_with("/")) expected.insert(input + "/" + file);  // a nested repository's folder
-    }
+    ASSERT_EQ(row.setup.empty() ? "" : ShellOutput("cd " + root + " && (" + row.setup + ") 2>&1"), "") << row.what;
+    auto expected = Records(ShellOutput("git -C " + input + " ls-files -co --exclude-standard -z"), '\0', input + "/");
+    std::erase_if(expected, [](const std::string& file) { return file.ends_with("/"); });  // a nested repository
     ListingOptions options{PathForm::Absolute, u'/', ItemFilter::FilesAndFolders, true, true};
     options.pathStyle = row.windows ? PathStyle::Windows : PathStyle::Posix;
     options.gitIgnore = true;
@@ -103,7 +112,7 @@ TEST(GitIgnore, LeavesOutWhatGitLeavesOut) {
     ListingOutcome outcome =
         ListToText(MakeRequest(options, {row.windows ? EnginePath(path) : path.u16string()}), &text);
     g_fileSystem = before;
-    std::set<std::string> listed;
+    std::multiset<std::string> listed;
     for (const std::string& line : Lines(text)) {  // git lists no folders, but links to them
       std::string native = row.windows ? line.substr(2) : line;
       if (!std::filesystem::is_directory(std::filesystem::symlink_status(native))) listed.insert(native);

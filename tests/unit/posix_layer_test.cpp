@@ -24,25 +24,14 @@ static void MakeChain(const fs::path& root, int depth, const std::string& name, 
   close(fd);
 }
 
-static std::vector<std::string> SortedLines(const std::string& command, int* status) {
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string out;
-  for (int c; (c = std::fgetc(pipe)) != EOF;) if (c != '\r') out += static_cast<char>(c);
-  *status = pclose(pipe);
-  std::vector<std::string> lines;
-  for (size_t at = 0, end; (end = out.find('\n', at)) != std::string::npos; at = end + 1) lines.push_back(out.substr(at, end - at));
-  std::sort(lines.begin(), lines.end());
-  return lines;
-}
-
 // 3,000 levels: 6,000 bytes of path, past PATH_MAX; dorrowin-list lists what find lists and ends well.
 TEST(PosixLayer, DeepChainListsEveryItemFindLists) {
   ScratchFolder scratch;
   MakeChain(scratch.native(), 3000, "d");
   int found = 0, listed = 0;
   std::string root = scratch.native().string();
-  std::vector<std::string> expected = SortedLines("find '" + root + "' 2>&1", &found);
-  std::vector<std::string> lines = SortedLines(DORROWIN_LIST " -fabsolute '" + root + "' 2>&1", &listed);
+  std::multiset<std::string> expected = Records(ShellOutput("find '" + root + "' 2>&1", &found), '\n');
+  std::multiset<std::string> lines = Records(ShellOutput(DORROWIN_LIST " -fabsolute '" + root + "' 2>&1", &listed), '\n');
   EXPECT_EQ(found, 0);
   EXPECT_EQ(listed, 0);
   EXPECT_EQ(expected.size(), 3002u);

@@ -37,10 +37,10 @@ static std::u16string clipboardHolds = Clipboard();  // and then the text of the
 // or it is busy; nothing stays allocated. 0: storage lasted; 1: it ran out; 2: only the clipboard's block failed.
 static int Job(const Row& row, uint64_t failAt, bool busy = false) {
   SCOPED_TRACE(Utf8(row.in[0]) + ", allocation " + std::to_string(failAt) + " failing");
-  AllocationStats before = GetAllocationStats();
   ListingOptions options{row.form, u'\\', ItemFilter::FilesAndFolders, true, true};
   options.readers = 8;  // from the start: left to the engine, when the pool starts depends on the time reads take
   ListingRequest request = MakeRequest(options, row.in);
+  AllocationStats before = GetAllocationStats();
   ListingText out{};
   ArmAllocationFailure(failAt);
   ListingOutcome listed = BuildListing(request, std::atomic<bool>{false}, &out);

@@ -36,5 +36,21 @@ size_t EncodeNextUtf8(const char16_t* units, size_t count, size_t* index, LoneSu
 // read; returns the units written. *index < size.
 size_t DecodeNextUtf8(const char* bytes, size_t size, size_t* index, char16_t* out);
 
+// Encodes count units as UTF-8 in pieces of at most 1 KiB, handing each to
+// write(bytes, size): error texts of any length, with no storage to run out.
+template <class Write>
+void EncodeUtf8InPieces(const char16_t* text, size_t count, LoneSurrogates mode, Write write) {
+  char bytes[1024];
+  size_t used = 0;
+  for (size_t i = 0; i < count;) {
+    used += EncodeNextUtf8(text, count, &i, mode, bytes + used);
+    if (used + 4 > sizeof(bytes) || i == count) {
+      write(bytes, used);
+      used = 0;
+    }
+  }
+}
+
+// For the benchmarks and tests.
 std::string ToUtf8(const char16_t* text, LoneSurrogates mode);
 std::u16string FromUtf8(const char* text);

@@ -60,17 +60,10 @@ WriteResult WriteOutputBytes(const char* bytes, size_t count) { return WriteAll(
 
 int32_t OutputError() { return g_outputError; }
 
-// In pieces of a few hundred characters, encoded as names are written.
+// Encoded as names are written.
 void WriteErrorText(const char16_t* text, size_t count) {
-  char bytes[1024];
-  size_t used = 0;
-  for (size_t i = 0; i < count;) {
-    used += EncodeNextUtf8(text, count, &i, kOutputLoneSurrogates, bytes + used);
-    if (used + 4 > sizeof(bytes) || i == count) {
-      WriteAll(STDERR_FILENO, bytes, used, false);
-      used = 0;
-    }
-  }
+  EncodeUtf8InPieces(text, count, kOutputLoneSurrogates,
+                     [](const char* bytes, size_t size) { WriteAll(STDERR_FILENO, bytes, size, false); });
 }
 
 void WatchInterrupt(std::atomic<bool>* abort) {

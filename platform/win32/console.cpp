@@ -82,15 +82,8 @@ void WriteErrorText(const char16_t* text, size_t count) {
     g_outputError = saved;
     return;
   }
-  char bytes[1024];
-  size_t used = 0;
-  for (size_t i = 0; i < count;) {
-    used += EncodeNextUtf8(text, count, &i, kOutputLoneSurrogates, bytes + used);
-    if (used + 4 > sizeof(bytes) || i == count) {
-      WriteBytes(handle, bytes, used, false);
-      used = 0;
-    }
-  }
+  EncodeUtf8InPieces(text, count, kOutputLoneSurrogates,
+                     [handle](const char* bytes, size_t size) { WriteBytes(handle, bytes, size, false); });
 }
 
 void WatchInterrupt(std::atomic<bool>* abort) {

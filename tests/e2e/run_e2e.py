@@ -106,9 +106,11 @@ def TheReleaseZipHoldsBothProgramsAndTheHelp():  # built, unpacked here, and its
     check_equal(run("wine", "package/dorrowin-list.exe", "--version").stdout.decode().split(), ["dorrowin-list", version],
                 "the console tool's version")
 
-def copy_files(paths):  # as Explorer's Copy: the files on the clipboard, their owner kept alive for the test
-    holder = subprocess.Popen(["wine", HOLDER, "600000", *paths], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE)
-    check_equal(holder.stdout.readline().strip(), b"held", "the files put on the clipboard")
+def hold_clipboard(ms, *paths):  # until killed or ms end; with paths as Explorer's Copy puts files there
+    holder = subprocess.Popen(["wine", HOLDER, str(ms), *paths], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL)
+    check_equal(holder.stdout.readline().strip(), b"held", "the clipboard held")
+    return holder
 
 def PastedFilesAreListedAsTheirDrop():  # keys through the X server; text still pastes into an edit box
     paths = [windows_path(path) for path in SAMPLE_INPUT]
@@ -119,11 +121,11 @@ def PastedFilesAreListedAsTheirDrop():  # keys through the X server; text still 
     wait(lambda st: st["10006"]["text"] == "txt", "text pasted into the edit box")
     listed = "\r\n".join("txt" * line.endswith(".txt") + line for line in SAMPLE_LIST.split("\r\n"))  # files prefixed
     for key in ("ctrl+v", "shift+Insert"):  # the clipboard has no text until the job's list replaces the files
-        copy_files(paths)
+        hold_clipboard(600000, *paths)
         run("xdotool", "key", key)
         wait(lambda text: text == listed, "the list after " + key, get=lambda: run("wine", CLIPBOARD, "print").stdout.decode())
     check_equal(wait(lambda st: st["10006"]["text"], "the edit box"), "txt", "the edit box after the pastes")
-    copy_files(paths)
+    hold_clipboard(600000, *paths)
     check_equal(run("wine", LIST, "--paste", "--copy").returncode, 0, "--paste --copy's exit code")
     check_equal(run("wine", CLIPBOARD, "print").stdout.decode(), SAMPLE_LIST, "the clipboard after --paste --copy")
     for args, status, message in ((["--paste"], 1, "no files on the clipboard"),
@@ -173,9 +175,7 @@ def ClosingWhileAnotherProgramHoldsTheClipboardEndsAndKeepsIt():  # closed in th
     path = windows_path("サブ")
     for _ in range(5):  # until the close lands in the copy phase, which lasts as long as the program waits
         run("wine", CLIPBOARD, "set", "kept")
-        holder = subprocess.Popen(["wine", HOLDER, "3600000"], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                  stderr=subprocess.DEVNULL)
-        check_equal(holder.stdout.readline().strip(), b"held", "the holder")
+        holder = hold_clipboard(3600000)
         probe = subprocess.Popen(["wine", PROBE, "close-copying"], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                  stderr=subprocess.DEVNULL)
         check_equal(start("wine", PROGRAM, path).wait(120), 0, "the exit code")

@@ -2,13 +2,13 @@
 """End-to-end tests of dorrowin.exe under Wine on the X display in $DISPLAY, driven from outside as a user drives it,
 one Wine session per test. Arguments: dorrowin.exe, window_probe.exe, clipboard_text.exe, the XML report's path,
 clipboard_holder.exe."""
-import contextlib, fnmatch, json, os, pathlib, re, shutil, subprocess, sys, tempfile, time, traceback, urllib.parse, zipfile
-import xml.etree.ElementTree as ET
+import fnmatch, json, os, shutil, subprocess, sys, tempfile, urllib.parse, zipfile
 from Xlib import X, display as xdisplay
 from Xlib.protocol import event
+from wine_session import check_equal, run, windows_path, reg_values, run_tests
+import wine_session
 
 PROGRAM, PROBE, CLIPBOARD, REPORT, HOLDER = map(os.path.abspath, sys.argv[1:6])
-os.environ.update(WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="ja_JP.UTF-8")
 os.environ.setdefault("WINEPREFIX", os.path.join(os.path.dirname(PROGRAM), "wineprefix"))  # the build's own
 KEY, FULL = r"HKCU\Software\Quillmoor\Dorrowin", "Dorrowin v1.04"  # the settings' key, the full layout's title
 SAMPLE_INPUT = ["報告 10.txt", "a.txt", "サブ", "報告 2.txt"]
@@ -28,32 +28,15 @@ CONSOLE_CASES = [(0x3110, ["-f", "absolute"]), (0x22220, ["-frelative", "--items
 TEXTS = {"StrFF": "- ", "StrFB": ";", "StrDF": "[\\", "StrDB": "]"}
 TEXT_OPTIONS = ["--file-prefix=- ", "--file-suffix=;", "--folder-prefix=[\\", "--folder-suffix=]"]
 
-def check_equal(actual, expected, what):
-    if actual != expected:
-        raise AssertionError("%s: expected %.900r, got %.900r" % (what, expected, actual))
-def run(*command, out=subprocess.PIPE):
-    return subprocess.run(command, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=60)
 def start(*command):  # in the background, output nowhere: Wine helpers it starts hold none of our pipes
     return subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-def wait(predicate, what, get=lambda: json.loads(run("wine", PROBE).stdout)):
-    """Polls get() (by default the window's state) until predicate gives a true value on its answer; returns it."""
-    end, seen = time.monotonic() + 30, None
-    while time.monotonic() < end:
-        with contextlib.suppress(KeyError, TypeError, ValueError):  # not there yet (no window: null) or cut short
-            if value := predicate(seen := get()):
-                return value
-        time.sleep(0.1)
-    raise AssertionError("timed out waiting for %s; last seen: %.800r" % (what, seen))
+def wait(predicate, what, get=lambda: json.loads(run("wine", PROBE).stdout)):  # by default on the window's state
+    return wine_session.wait(predicate, what, get)
 
 def click(control, then=None):  # and waits for the text `then` on it; no --sync: it hangs when the pointer is there
     x, y = wait(lambda st: st[str(control)]["at"], "control %d" % control)
     run("xdotool", "mousemove", str(x), str(y), "click", "1")
     wait(lambda st: then is None or st[str(control)]["text"] == then, "%r on %d" % (then, control))
-
-def stored():  # the values under the settings' key as `wine reg export` writes them (UTF-16); None without the key
-    if run("wine", "reg", "export", KEY, "key.reg", "/y").returncode == 0:
-        return dict(re.findall(r'^"(\w+)"=(.*)$', pathlib.Path("key.reg").read_text(encoding="utf-16"), re.M))
 
 def start_full(program):  # starts it, idle in the compact layout, and switches to the full one with every label
     start("wine", program)
@@ -85,7 +68,7 @@ def drop(paths):  # onto the window's status label by XDND, as a desktop file ma
     send("XdndDrop", 0, X.CurrentTime)
 
 def TheCommandLineListsToTheClipboardAndExits():
-    paths = ["Z:" + os.path.abspath(path).replace("/", "\\") for path in SAMPLE_INPUT]
+    paths = [windows_path(path) for path in SAMPLE_INPUT]
     check_equal(start("wine", PROGRAM, *paths).wait(60), 0, "the exit code")
     check_equal(run("wine", CLIPBOARD, "print").stdout.decode(), SAMPLE_LIST, "the clipboard after a start with paths")
 
@@ -97,10 +80,10 @@ def ADropIsListedAndClickedLabelsAreSavedAndDeleted():
     for control, text in CLICKS:
         click(control, text)
     click(10015)  # SAV
-    values = wait(lambda v: sorted(v) == STORED_NAMES and v, "the values SAV stores", get=stored)
+    values = wait(lambda v: sorted(v) == STORED_NAMES and v, "the values SAV stores", get=lambda: reg_values(KEY))
     check_equal(values["Setting"], CLICKED_WORD, "Setting after SAV")
     click(10016)  # DEL
-    wait(lambda v: v is None, "the key deleted by DEL", get=stored)
+    wait(lambda v: v is None, "the key deleted by DEL", get=lambda: reg_values(KEY))
 
 def HelpOpensTheReadmeOrWarnsWithoutIt():
     start_full(PROGRAM)
@@ -123,12 +106,14 @@ def TheReleaseZipHoldsBothProgramsAndTheHelp():  # built, unpacked here, and its
     check_equal(run("wine", "package/dorrowin-list.exe", "--version").stdout.decode().split(), ["dorrowin-list", version],
                 "the console tool's version")
 
-def copy_files(paths):  # as Explorer's Copy: the files on the clipboard, their owner kept alive for the test
-    holder = subprocess.Popen(["wine", HOLDER, "600000", *paths], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE)
-    check_equal(holder.stdout.readline().strip(), b"held", "the files put on the clipboard")
+def hold_clipboard(ms, *paths):  # until killed or ms end; with paths as Explorer's Copy puts files there
+    holder = subprocess.Popen(["wine", HOLDER, str(ms), *paths], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL)
+    check_equal(holder.stdout.readline().strip(), b"held", "the clipboard held")
+    return holder
 
 def PastedFilesAreListedAsTheirDrop():  # keys through the X server; text still pastes into an edit box
-    paths = ["Z:" + os.path.abspath(path).replace("/", "\\") for path in SAMPLE_INPUT]
+    paths = [windows_path(path) for path in SAMPLE_INPUT]
     start_full(PROGRAM)
     run("wine", CLIPBOARD, "set", "txt")
     click(10006)  # the file prefix's edit box has the focus from here on
@@ -136,11 +121,11 @@ def PastedFilesAreListedAsTheirDrop():  # keys through the X server; text still 
     wait(lambda st: st["10006"]["text"] == "txt", "text pasted into the edit box")
     listed = "\r\n".join("txt" * line.endswith(".txt") + line for line in SAMPLE_LIST.split("\r\n"))  # files prefixed
     for key in ("ctrl+v", "shift+Insert"):  # the clipboard has no text until the job's list replaces the files
-        copy_files(paths)
+        hold_clipboard(600000, *paths)
         run("xdotool", "key", key)
         wait(lambda text: text == listed, "the list after " + key, get=lambda: run("wine", CLIPBOARD, "print").stdout.decode())
     check_equal(wait(lambda st: st["10006"]["text"], "the edit box"), "txt", "the edit box after the pastes")
-    copy_files(paths)
+    hold_clipboard(600000, *paths)
     check_equal(run("wine", LIST, "--paste", "--copy").returncode, 0, "--paste --copy's exit code")
     check_equal(run("wine", CLIPBOARD, "print").stdout.decode(), SAMPLE_LIST, "the clipboard after --paste --copy")
     for args, status, message in ((["--paste"], 1, "no files on the clipboard"),
@@ -150,7 +135,7 @@ def PastedFilesAreListedAsTheirDrop():  # keys through the X server; text still 
                     "dorrowin-list %s: %r" % (" ".join(args), done.stderr))
 
 def TheConsoleToolPrintsWhatTheWindowCopies():  # for the same settings and texts, given or saved with SAV's values
-    paths = ["Z:" + os.path.abspath(path).replace("/", "\\") for path in SAMPLE_INPUT + ["混合"]]
+    paths = [windows_path(path) for path in SAMPLE_INPUT + ["混合"]]
     for word, options in CONSOLE_CASES:
         run("wine", "reg", "add", KEY, "/v", "Setting", "/t", "REG_DWORD", "/d", str(word), "/f")
         for name, text in TEXTS.items():
@@ -168,7 +153,7 @@ def TheConsoleToolPrintsWhatTheWindowCopies():  # for the same settings and text
 def TheConsoleToolFiltersARepositoryMadeOnLinux():  # -g, -L 2 and -E (letters in either case) against git's files
     run("sh", "-c", "git init -q repo && cd repo && mkdir -p a/b build && touch x.o y.txt notes.md a/z.o a/k.txt a/b/m.txt "
         "build/out && printf '*.o\\n/build/\\n' > .gitignore && printf '!z.o\\r\\n' > a/.gitignore")
-    repo = "Z:" + os.path.abspath("repo").replace("/", "\\")
+    repo = windows_path("repo")
     files = run("git", "-C", "repo", "ls-files", "--others", "--exclude-standard", "-z").stdout.decode().split("\0")
     expected = sorted(repo + "\\" + f.replace("/", "\\") for f in files
                       if f and f.count("/") < 2 and not fnmatch.fnmatch(os.path.basename(f), "*.md"))
@@ -180,19 +165,17 @@ def ClosingMidScanEndsTheJobAtOnceAndKeepsTheClipboard():  # the window closed, 
         "open('big/%d/%d' % (d, f), 'w')")  # 150,000 files
     for how in ("close", "endsession"):
         run("wine", CLIPBOARD, "set", "kept")
-        program = start("wine", PROGRAM, "Z:" + os.path.abspath("big").replace("/", "\\"))
+        program = start("wine", PROGRAM, windows_path("big"))
         wait(lambda st: st["10003"]["text"] == "作成中...", "the scan running")
         run("wine", PROBE, how)
         check_equal(program.wait(120), 0, "the exit code")
         check_equal(run("wine", CLIPBOARD, "print").stdout.decode(), "kept", "the clipboard after " + how)
 
 def ClosingWhileAnotherProgramHoldsTheClipboardEndsAndKeepsIt():  # closed in the copy phase, waiting for the clipboard
-    path = "Z:" + os.path.abspath("サブ").replace("/", "\\")
+    path = windows_path("サブ")
     for _ in range(5):  # until the close lands in the copy phase, which lasts as long as the program waits
         run("wine", CLIPBOARD, "set", "kept")
-        holder = subprocess.Popen(["wine", HOLDER, "3600000"], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                  stderr=subprocess.DEVNULL)
-        check_equal(holder.stdout.readline().strip(), b"held", "the holder")
+        holder = hold_clipboard(3600000)
         probe = subprocess.Popen(["wine", PROBE, "close-copying"], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                  stderr=subprocess.DEVNULL)
         check_equal(start("wine", PROGRAM, path).wait(120), 0, "the exit code")
@@ -248,31 +231,16 @@ run("sh", "-c", "mkdir -p 混合/Ab 混合/がく && touch 混合/ab2.txt 混合
 # (with no window manager on the display Wine waits 2 s for one to withdraw a closing window).
 run("wine", "reg", "add", r"HKLM\Software\Classes\.txt", "/ve", "/d", "txtfile", "/f", out=subprocess.DEVNULL)
 run("wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f", out=subprocess.DEVNULL)
-root = ET.Element("testsuites", name="AllTests")  # GoogleTest's report, whose test cases test.sh counts
-suite = ET.SubElement(root, "testsuite", name="EndToEnd")
-# Each test in a new session, ending what the last test left running.
-for test in (TheCommandLineListsToTheClipboardAndExits, ADropIsListedAndClickedLabelsAreSavedAndDeleted,
-             HelpOpensTheReadmeOrWarnsWithoutIt, TheReleaseZipHoldsBothProgramsAndTheHelp,
-             PastedFilesAreListedAsTheirDrop, TheConsoleToolPrintsWhatTheWindowCopies,
-             TheConsoleToolFiltersARepositoryMadeOnLinux, ClosingMidScanEndsTheJobAtOnceAndKeepsTheClipboard,
-             ClosingWhileAnotherProgramHoldsTheClipboardEndsAndKeepsIt,
-             TheWindowIsMadeForEachDpiAndRemadeInPlace):
+def before_each():  # a new session, ending what the last test left running
     run("sh", "-c", f"wineserver -k; wineserver -w; wineserver -p; wine reg delete '{KEY}' /f", out=subprocess.DEVNULL)
     start("wine", CLIPBOARD, "hold", "3600")  # Wine empties the clipboard once the session's last program ends
-    began, failure = time.monotonic(), None
-    try:
-        test()
-    except Exception as error:  # a broken test is a failed test too, told by its traceback
-        failure = str(error) if isinstance(error, AssertionError) else traceback.format_exc()
-    case = ET.SubElement(suite, "testcase", name=test.__name__, time="%.3f" % (time.monotonic() - began))
-    if failure:
-        ET.SubElement(case, "failure", message=failure.splitlines()[0]).text = failure
-    print("[%s] %s%s" % ("FAILED" if failure else "    OK", test.__name__, "\n" + failure if failure else ""))
-os.chdir("/")  # for the session below
-shutil.rmtree(folder)
-# No program left running, and a session started for the Wine programs after this one.
-run("sh", "-c", "wineserver -k; wineserver -w; wineserver -p; wine cmd /c exit", out=subprocess.DEVNULL)
-root.attrib.update(tests=str(len(suite)), failures=str(len(suite.findall("testcase/failure"))))
-os.makedirs(os.path.dirname(REPORT), exist_ok=True)
-ET.ElementTree(root).write(REPORT, encoding="utf-8", xml_declaration=True)
-sys.exit(root.get("failures") != "0")
+def after_all():  # no program left running, and a session started for the Wine programs after this one
+    os.chdir("/")
+    shutil.rmtree(folder)
+    run("sh", "-c", "wineserver -k; wineserver -w; wineserver -p; wine cmd /c exit", out=subprocess.DEVNULL)
+run_tests("EndToEnd", (TheCommandLineListsToTheClipboardAndExits, ADropIsListedAndClickedLabelsAreSavedAndDeleted,
+                       HelpOpensTheReadmeOrWarnsWithoutIt, TheReleaseZipHoldsBothProgramsAndTheHelp,
+                       PastedFilesAreListedAsTheirDrop, TheConsoleToolPrintsWhatTheWindowCopies,
+                       TheConsoleToolFiltersARepositoryMadeOnLinux, ClosingMidScanEndsTheJobAtOnceAndKeepsTheClipboard,
+                       ClosingWhileAnotherProgramHoldsTheClipboardEndsAndKeepsIt,
+                       TheWindowIsMadeForEachDpiAndRemadeInPlace), REPORT, before_each, after_all)

@@ -3,12 +3,14 @@
 installed again over it with saved settings, uninstalled silently; then installed into the default folder and
 uninstalled through its window, asked to remove the settings. Arguments: the build folder, the version,
 shortcut_target.exe, clipboard_text.exe, the XML report's path."""
-import os, pathlib, re, shutil, subprocess, sys, tempfile, time, traceback
-import xml.etree.ElementTree as ET
+import functools, os, pathlib, shutil, subprocess, sys, tempfile, traceback
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "e2e"))
+import wine_session
+from wine_session import check_equal, windows_path, reg_values as values, run_tests
 
 BUILD, VERSION, SHORTCUT, CLIPBOARD, REPORT = os.path.abspath(sys.argv[1]), sys.argv[2], *map(os.path.abspath, sys.argv[3:6])
 PREFIX = os.path.join(BUILD, "install-prefix")
-os.environ.update(WINEPREFIX=PREFIX, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="ja_JP.UTF-8")
+os.environ.update(WINEPREFIX=PREFIX)
 SETUP = os.path.join(BUILD, "dorrowin-%s-win64-setup.exe" % VERSION)
 README = pathlib.Path(__file__).resolve().parents[2] / "resources" / "readme.txt"
 ENTRY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Dorrowin"
@@ -19,25 +21,15 @@ SAVED = [("Setting", "REG_DWORD", str(3 << 4 | 2 << 8 | 1 << 12 | 1 << 13))]
 SAVED += [(name, "REG_SZ", text) for name, text in (("StrFF", "- "), ("StrFB", ";"), ("StrDF", "["), ("StrDB", "]"))]
 SAVED_LIST, DEFAULT_LIST = "- x.txt;\r\n- z.txt;", "サブ\r\nサブ\\x.txt\r\nサブ\\y\r\nサブ\\y\\z.txt"
 
-def check_equal(actual, expected, what):
-    if actual != expected:
-        raise AssertionError("%s: expected %.600r, got %.600r" % (what, expected, actual))
-def run(*command, out=subprocess.DEVNULL):  # output nowhere unless read: Wine helpers it starts then hold no pipe
-    return subprocess.run(command, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=120)
+# Output nowhere unless read: Wine helpers it starts then hold no pipe.
+run = functools.partial(wine_session.run, out=subprocess.DEVNULL, timeout=120)
 def wait(predicate, what):  # each silent run returns before its work may be done
-    end = time.monotonic() + 60
-    while not predicate():
-        if time.monotonic() > end:
-            raise AssertionError("timed out waiting for " + what)
-        time.sleep(0.2)
+    wine_session.wait(lambda _: predicate(), what, lambda: None, 60)
 def host(path):  # a Windows path of the prefix's C: or the host's Z: as a host path
     drive, rest = path[0].upper(), path[2:].replace("\\", "/")
     return (os.path.join(PREFIX, "drive_c") if drive == "C" else "") + rest
-def values(key):  # the values under a key, as `wine reg export` writes them (UTF-16); None without the key
-    if run("wine", "reg", "export", key, "key.reg", "/y").returncode == 0:
-        return dict(re.findall(r'^"(\w+)"=(.*)$', pathlib.Path("key.reg").read_text(encoding="utf-16"), re.M))
 def install(*options):  # through cmd, as typed there: /D= is the command line's unquoted end
-    check_equal(run("wine", "cmd", "/c", " ".join(["Z:" + os.path.abspath(SETUP).replace("/", "\\"), "/S", *options])
+    check_equal(run("wine", "cmd", "/c", " ".join([windows_path(SETUP), "/S", *options])
                     ).returncode, 0, "the installer's exit code")
     wait(lambda: (values(ENTRY) or {}).get("EstimatedSize"), "the uninstall entry")
 
@@ -63,7 +55,7 @@ def listed(folder):  # the clipboard after the installed program ran on the samp
     holder = subprocess.Popen(["wine", CLIPBOARD, "hold", "600"], stdin=subprocess.DEVNULL,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        sample = "Z:" + os.path.abspath("サブ").replace("/", "\\")
+        sample = windows_path("サブ")
         check_equal(run("wine", folder + "\\dorrowin.exe", sample).returncode, 0, "the program's exit code")
         return run("wine", CLIPBOARD, "print", out=subprocess.PIPE).stdout.decode()
     finally:
@@ -117,9 +109,7 @@ os.chdir(folder)
 os.makedirs("サブ/y")
 pathlib.Path("サブ/x.txt").touch()
 pathlib.Path("サブ/y/z.txt").touch()
-CHOSEN = "Z:" + os.path.join(folder, "私の ツール", "Dorrowin").replace("/", "\\")
-root = ET.Element("testsuites", name="AllTests")  # GoogleTest's report, whose test cases test.sh counts
-suite = ET.SubElement(root, "testsuite", name="Installer")
+CHOSEN = windows_path(os.path.join(folder, "私の ツール", "Dorrowin"))
 failure = None
 try:
     check_equal(run("cmake", "--build", BUILD, "--target", "package").returncode, 0, "building the packages")
@@ -136,26 +126,13 @@ try:
     START_LINK = roaming + r"\Microsoft\Windows\Start Menu\Programs\Dorrowin.lnk"
 except Exception as error:
     failure = "the set-up failed: %s\n%s" % (error, traceback.format_exc())
-# In order, each on what the one before left; after a failure the rest are not run.
-for test in (ASilentInstallIntoAChosenFolderMakesTheShortcutsAndTheEntry,
-             InstallingAgainGoesThereReplacesTheProgramsAndKeepsTheSettings,
-             TheSilentUninstallerRemovesEverythingButTheSettings,
-             TheDefaultFolderAndTheUninstallerAskedInJapaneseToRemoveTheSettings):
-    began, failed = time.monotonic(), failure and "not run: " + failure.splitlines()[0]
-    if not failure:
-        try:
-            test()
-        except Exception as error:  # a broken test is a failed test too, told by its traceback
-            failure = failed = str(error) if isinstance(error, AssertionError) else traceback.format_exc()
-    case = ET.SubElement(suite, "testcase", name=test.__name__, time="%.3f" % (time.monotonic() - began))
-    if failed:
-        ET.SubElement(case, "failure", message=failed.splitlines()[0]).text = failed
-    print("[%s] %s%s" % ("FAILED" if failed else "    OK", test.__name__, "\n" + failed if failed else ""))
-run("wineserver", "-k")
-os.chdir("/")
-shutil.rmtree(folder)
-shutil.rmtree(PREFIX, ignore_errors=True)
-root.attrib.update(tests=str(len(suite)), failures=str(len(suite.findall("testcase/failure"))))
-os.makedirs(os.path.dirname(REPORT), exist_ok=True)
-ET.ElementTree(root).write(REPORT, encoding="utf-8", xml_declaration=True)
-sys.exit(root.get("failures") != "0")
+def after_all():
+    run("wineserver", "-k")
+    os.chdir("/")
+    shutil.rmtree(folder)
+    shutil.rmtree(PREFIX, ignore_errors=True)
+run_tests("Installer", (ASilentInstallIntoAChosenFolderMakesTheShortcutsAndTheEntry,
+                        InstallingAgainGoesThereReplacesTheProgramsAndKeepsTheSettings,
+                        TheSilentUninstallerRemovesEverythingButTheSettings,
+                        TheDefaultFolderAndTheUninstallerAskedInJapaneseToRemoveTheSettings),
+          REPORT, after_all=after_all, failure=failure, in_order=True)  # each on what the one before left

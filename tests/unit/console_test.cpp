@@ -337,9 +337,9 @@ TEST(ConsoleTool, OptionsAreDocumented) {
   EXPECT_EQ(names(page, "(?:^|[ \"])(-[a-zA-Z0-9])(?=[ \"]|$)"), shorts);
 }
 
-// Names made on other systems and by broken tools, at several depths: every item is listed with its own bytes, as
-// find prints it, in every form, from a path argument or a working folder that is not UTF-8 too; a missing one is
-// told with its bytes. The order does not depend on the order the entries arrive in.
+// Names made on other systems and by broken tools, with controls, at several depths: every item is listed with its
+// own bytes, as find prints it, in every form, from a path argument or a working folder that is not UTF-8 too; a
+// missing one is told with its bytes. The order does not depend on the order the entries arrive in.
 TEST(ConsoleTool, NamesThatAreNotUtf8AreListedByteForByte) {
   ScratchFolder w;  // 資料 in Shift_JIS and EUC-JP, Latin-1, a stray byte, a truncated sequence, overlong '/' and "..",
   // an encoded surrogate, a code point past U+10FFFF, and 資 in UTF-8
@@ -351,6 +351,7 @@ TEST(ConsoleTool, NamesThatAreNotUtf8AreListedByteForByte) {
     entries.push_back("t/" + names[i] + "/" + names[(i + 1) % 10] + "/" + names[i] + "/" + names[(i + 2) % 10]);
     entries.push_back("in/" + names[i]), reversed.insert(reversed.begin(), "out/" + names[i]);
   }
+  entries.insert(entries.end(), {"t/\U0001F600 ｶﾞｰ\x01\t\x7F/x", "t/" + std::string(255, 'n')});  // the longest name
   w.Make(entries), w.Make(reversed);
   const std::string root = w.native().string(), dir = root + "/t/" + sjis, leaf = " -printf '%f\\n'";
   const std::tuple<std::vector<std::string>, std::string, std::string> cases[] = {

@@ -167,14 +167,6 @@ TEST(ConsoleTool, UsageErrorsListNothing) {
   }
 }
 
-// The project's own checkout, where nothing tracked is ignored: the files git has or would add.
-TEST(ConsoleTool, GitIgnoreOnTheProjectsCheckout) {
-  const std::string source = DORROWIN_SOURCE;
-  if (!std::filesystem::exists(source + "/.git")) GTEST_SKIP() << "the source folder is no git checkout";
-  std::string files = ShellOutput("cd " + source + " && git ls-files --cached --others --exclude-standard -z");
-  EXPECT_EQ(Records(RunTool({"-g", "-f", "absolute", "-i", "files", "-0", source}, "/").out), Records(files, '\0', source + "/"));
-}
-
 // --max-depth and --exclude against find: the absolute lines are find's with -maxdepth, with what -name matches below
 // the inputs left out and not entered; every form lists as many lines. The same globs from an --exclude-from file (a
 // comment, an empty line, CR LF) leave out the same.

@@ -164,32 +164,4 @@ TEST_F(JobTest, EveryAllocationFailingInTurnFailsTheJobCleanly) {
   EXPECT_EQ(ClipboardText(), u"b.txt\r\ndocs\\\r\ndocs\\a.md\r\ndocs\\img\\\r\ndocs\\img\\p.png");
 }
 
-// The window closing during a scan of a network item (read by its own path, a folder's read blocked until the cancel,
-// as a call in the network returns late): the worker and its readers are joined, nothing is leaked and the clipboard
-// keeps what it had.
-TEST_F(JobTest, ClosingTheWindowMidScanOfANetworkFolderEndsTheJobCleanly) {
-  static std::atomic<int> reads;
-  static std::u16string share;  // \\srv\s is folder w
-  share = folder["w"];
-  static FileSystemApi real = g_fileSystem;
-  g_fileSystem.enumerateFolder = [](const char16_t* path, FolderEntryFn onEntry, void* context) {
-    if (++reads == 2) {  // blocked until the cancel; uncancelled, the job runs on after 5 s
-      auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-      while (!g_app.job.abort && std::chrono::steady_clock::now() < until) std::this_thread::yield();
-    }
-    return real.enumerateFolder((share + (path + 7)).c_str(), onEntry, context);
-  };
-  g_fileSystem.queryAttributes = [](const char16_t*) { return kAttributeDirectory; };
-  int64_t live = GetAllocationStats().liveBlocks;
-  StartJob(&g_app, MakeDrop({u"\\\\srv\\s\\docs"}));
-  while (reads < 2) std::this_thread::yield();
-  EndWindowJob(&g_app);
-  EXPECT_EQ(g_app.job.worker, nullptr);
-  EXPECT_EQ(GetAllocationStats().liveBlocks, live);
-  g_fileSystem = real;
-  PumpJobReports();
-  EXPECT_EQ(ControlText(Control::StatusLabel), u"中断");
-  EXPECT_EQ(ClipboardText(), u"before");
-}
-
 }  // namespace

@@ -10,6 +10,9 @@
 # mounts with FUSE (root).
 #
 #   bash tools/netbench.sh [--windows] [--runs N] [--delay MS] [-- EXTRA dorrowin-list OPTIONS]
+#
+# With DORROWIN_BEFORE set to an earlier build of dorrowin-list, that build
+# runs in the same rounds, for a comparison on equal terms.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -90,6 +93,9 @@ extras=""
 for option in "${extra[@]}"; do extras+="$t$option"; done
 commands=("find${t}find${t}$work/mnt"
           "dorrowin-list${t}build/bench/dorrowin-list${t}-f${t}absolute$extras${t}$work/mnt")
+if [ -n "${DORROWIN_BEFORE:-}" ]; then
+  commands+=("before: dorrowin-list${t}$DORROWIN_BEFORE${t}-f${t}absolute$extras${t}$work/mnt")
+fi
 if [ "$windows" = 1 ]; then
   [ -f build/windows/CMakeCache.txt ] || cmake --preset windows >/dev/null
   cmake --build build/windows --target dorrowin dorrowin-list find_walker >/dev/null

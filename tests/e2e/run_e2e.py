@@ -2,7 +2,7 @@
 """End-to-end tests of dorrowin.exe under Wine on the X display in $DISPLAY, driven from outside as a user drives it,
 one Wine session per test. Arguments: dorrowin.exe, window_probe.exe, clipboard_text.exe, the XML report's path,
 clipboard_holder.exe."""
-import fnmatch, json, os, shutil, subprocess, sys, tempfile, urllib.parse, zipfile
+import fnmatch, json, os, shutil, subprocess, sys, tempfile, urllib.parse
 from Xlib import X, display as xdisplay
 from Xlib.protocol import event
 from wine_session import check_equal, run, windows_path, reg_values, run_tests
@@ -94,17 +94,6 @@ def HelpOpensTheReadmeOrWarnsWithoutIt():
     start_full(shutil.copy(PROGRAM, "."))  # no readme.txt beside this copy
     click(10018)
     check_equal(wait(lambda st: st["box"], "a message box"), [FULL, "readme.txt を開けませんでした"], "Help's warning")
-
-def TheReleaseZipHoldsBothProgramsAndTheHelp():  # built, unpacked here, and its programs run from there
-    version, build, path = FULL.split("v")[1], os.path.dirname(PROGRAM), "Z:" + os.path.abspath("報告 2.txt")
-    check_equal(run("cmake", "--build", build, "--target", "package").returncode, 0, "building the package")
-    with zipfile.ZipFile(os.path.join(build, "dorrowin-%s-win64.zip" % version)) as package:
-        check_equal(sorted(package.namelist()), ["dorrowin-list.exe", "dorrowin.exe", "readme.txt"], "the zip's files")
-        package.extractall("package")
-    check_equal(start("wine", "package/dorrowin.exe", path.replace("/", "\\")).wait(60), 0, "the exit code")
-    check_equal(run("wine", CLIPBOARD, "print").stdout.decode(), "報告 2.txt", "the clipboard after the unpacked one")
-    check_equal(run("wine", "package/dorrowin-list.exe", "--version").stdout.decode().split(), ["dorrowin-list", version],
-                "the console tool's version")
 
 def hold_clipboard(ms, *paths):  # until killed or ms end; with paths as Explorer's Copy puts files there
     holder = subprocess.Popen(["wine", HOLDER, str(ms), *paths], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
@@ -239,7 +228,7 @@ def after_all():  # no program left running, and a session started for the Wine 
     shutil.rmtree(folder)
     run("sh", "-c", "wineserver -k; wineserver -w; wineserver -p; wine cmd /c exit", out=subprocess.DEVNULL)
 run_tests("EndToEnd", (TheCommandLineListsToTheClipboardAndExits, ADropIsListedAndClickedLabelsAreSavedAndDeleted,
-                       HelpOpensTheReadmeOrWarnsWithoutIt, TheReleaseZipHoldsBothProgramsAndTheHelp,
+                       HelpOpensTheReadmeOrWarnsWithoutIt,
                        PastedFilesAreListedAsTheirDrop, TheConsoleToolPrintsWhatTheWindowCopies,
                        TheConsoleToolFiltersARepositoryMadeOnLinux, ClosingMidScanEndsTheJobAtOnceAndKeepsTheClipboard,
                        ClosingWhileAnotherProgramHoldsTheClipboardEndsAndKeepsIt,

@@ -3,7 +3,7 @@
 installed again over it with saved settings, uninstalled silently; then installed into the default folder and
 uninstalled through its window, asked to remove the settings. Arguments: the build folder, the version,
 shortcut_target.exe, clipboard_text.exe, the XML report's path."""
-import functools, os, pathlib, shutil, subprocess, sys, tempfile, traceback
+import functools, os, pathlib, shutil, subprocess, sys, tempfile, traceback, zipfile
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "e2e"))
 import wine_session
 from wine_session import check_equal, windows_path, reg_values as values, run_tests
@@ -113,6 +113,8 @@ CHOSEN = windows_path(os.path.join(folder, "私の ツール", "Dorrowin"))
 failure = None
 try:
     check_equal(run("cmake", "--build", BUILD, "--target", "package").returncode, 0, "building the packages")
+    with zipfile.ZipFile(os.path.join(BUILD, "dorrowin-%s-win64.zip" % VERSION)) as package:  # the zip beside it
+        check_equal(sorted(package.namelist()), ["dorrowin-list.exe", "dorrowin.exe", "readme.txt"], "the zip's files")
     run("wineserver", "-k")
     shutil.rmtree(PREFIX, ignore_errors=True)
     run("wineboot", "-i")

@@ -1,4 +1,3 @@
-#include <random>
 #include "tests/support/test_support.h"
 
 namespace {
@@ -70,25 +69,6 @@ TEST(Collation, EveryKanaFoldsAndLendsItsVowel) {
   }
   ExpectFoldTogether(u"ｶﾞ", u"カ゛");  // half-width forms and their sound mark
   ExpectFoldTogether(u"ｦｧｰ", u"ヲァァ");
-}
-
-// Names of characters folding onto distinct ones have one consistent order: the sort gives it, keeping every node.
-TEST(Collation, SortGivesTheOrderOfEveryPair) {
-  std::u16string alphabet = u"abcxyz019あいか日本._-（）";
-  std::mt19937 random(11);
-  for (int round = 0; round < 200; ++round) {
-    NodeArena arena;
-    PathNode *head = nullptr, *tail = nullptr, *last = nullptr;
-    size_t count = random() % 300, seen = 0;
-    for (size_t i = 0; i < count; ++i) {
-      std::u16string name{alphabet[random() % alphabet.size()], alphabet[random() % alphabet.size()]};
-      AppendArenaNode(&arena, name.c_str(), 2, &head, &tail, static_cast<uint8_t>(random() % 2));
-    }
-    SortNodeList(&head, &tail);
-    for (PathNode* node = head; node != nullptr; last = node, node = node->next, ++seen)
-      EXPECT_TRUE(!node->next || CompareNames(node->text, node->isFile, node->next->text, node->next->isFile) <= 0);
-    EXPECT_TRUE(seen == count && tail == last);
-  }
 }
 
 }  // namespace

@@ -121,14 +121,19 @@ TEST_F(WindowLogicTest, SaveLoadAndDeleteTheStoredSettings) {
   g_userStore.setValue(key, u"StrDB", kStoreBinary, "ab", 2);
   g_userStore.closeKey(key);
   EXPECT_EQ((LoadSettings(&g_app), ControlText(Control::FilePrefixEdit)), u"x");
-  // DEL: a product key spelled otherwise, kept for the key it holds, loses its values; the maker key stays.
+  // DEL: a product key spelled otherwise, kept for the key it holds, loses its values; the maker key stays, and so
+  // does a key named as ours but for its first letter, with its value.
   int64_t live = GetAllocationStats().liveBlocks;
   ResetStandIns();
   g_userStore.createKey(nullptr, u"Software\\Quillmoor\\DORROWIN\\Sub", StoreAccess::All, &key);
   g_userStore.closeKey(key);
+  g_userStore.createKey(nullptr, u"Software\\Quillmoor\\Xorrowin", StoreAccess::All, &key);
+  g_userStore.setValue(key, u"Setting", kStoreDword, "\1\0\0\0", 4);
+  g_userStore.closeKey(key);
   Click(Control::SaveButton), Click(Control::DeleteButton);
   EXPECT_EQ(StoreContents(), (Log{u"software", u"software\\quillmoor", u"software\\quillmoor\\dorrowin",
-                                  u"software\\quillmoor\\dorrowin\\sub"}));
+                                  u"software\\quillmoor\\dorrowin\\sub", u"software\\quillmoor\\xorrowin",
+                                  u"Setting=4:01000000"}));
   EXPECT_TRUE(!ControlEnabled(Control::DeleteButton) && GetAllocationStats().liveBlocks == live);
   auto createKey = g_userStore.createKey;  // a store that refuses the key: DEL stays off
   g_userStore.createKey = [](auto...) { return StoreResult::Denied; };

@@ -13,13 +13,6 @@ namespace {
 // wait on the storage's latency (network round trips), not on the cores.
 constexpr int32_t kDefaultReaders = 16;
 
-// A subfolder of the folder being listed and its read-ahead request (empty:
-// the listing reads it itself when it gets there).
-struct Subfolder {
-  PathNode* entry;
-  Shared<ReadRequest> request;
-};
-
 // A folder whose entries are being listed. The scan keeps one per level on
 // a stack of its own, so a tree of any depth costs no call stack.
 struct Frame {
@@ -27,8 +20,7 @@ struct Frame {
   PathNode* next;         // the next entry to list
   size_t prefixLength;    // units of the folder's path and a separator
   int32_t depth;          // levels below the input folder
-  Array<Subfolder> ahead;  // the subfolders read ahead, in order
-  size_t nextAhead = 0;
+  size_t nextAhead = 0;   // the next of contents.ahead
 };
 
 // The pool of the listing; null when the request asks for one reader or no
@@ -44,15 +36,17 @@ ReaderPool* Readers(ListingContext* context) {
       readers = kDefaultReaders;
     }
     context->readersTried = true;
-    if (readers > 1) context->readers = StartReaderPool(readers, context->abort, &context->failed);
+    if (readers > 1) {
+      context->readers =
+          StartReaderPool(readers, context->request->options.maxDepth, context->abort, &context->failed);
+    }
   }
   return context->readers.get();
 }
 
 // Whether the folder at this depth below its input folder is scanned.
 bool ScansAt(const ListingContext* context, int32_t depth) {
-  int32_t maxDepth = context->request->options.maxDepth;
-  return maxDepth < 0 || depth < maxDepth;
+  return ::ScansAt(context->request->options.maxDepth, depth);
 }
 
 FolderFilter FilterOf(const ListingContext* context, const Shared<IgnoreRules>& rules) {
@@ -66,26 +60,15 @@ bool PutName(Array<char16_t>* path, size_t prefixLength, const PathNode* entry) 
   return path->AppendUnits(entry->text, static_cast<size_t>(entry->length) + 1);
 }
 
-// Reads the frame's subfolders ahead, as many as the pool takes, the first
-// one on top of its stack: the listing needs them in their order. path
-// holds the folder's path and a separator.
-void ReadAhead(ListingContext* context, Frame* frame, Array<char16_t>* path) {
-  ReaderPool* pool = nullptr;
-  for (PathNode* entry = frame->contents.head; entry != nullptr && !context->failed; entry = entry->next) {
-    if (entry->isFile != 0 || entry->isLink != 0) continue;
-    if (pool == nullptr && (pool = Readers(context)) == nullptr) return;
-    if (static_cast<int32_t>(frame->ahead.size()) >= ReadAheadRoom(pool)) break;
-    if (!frame->ahead.Append(Subfolder{entry, {}})) context->failed = true;
-  }
-  for (size_t i = frame->ahead.size(); i-- > 0 && !context->failed;) {
-    Subfolder& subfolder = frame->ahead[i];
-    if (!PutName(path, frame->prefixLength, subfolder.entry)) {
-      context->failed = true;
-    } else {
-      subfolder.request = SubmitRead(pool, path->data(), path->size() - 1, FilterOf(context, frame->contents.rules),
-                                     &context->failed);
-    }
-  }
+// Reads the frame's subfolders ahead, unless a reader did when it read
+// the folder. path holds the folder's path and a separator.
+void ReadAhead(ListingContext* context, Frame* frame, const Array<char16_t>& path) {
+  bool wanted = !frame->contents.readAhead && NextSubfolder(frame->contents.head) != nullptr;
+  ReaderPool* pool = wanted ? Readers(context) : nullptr;
+  if (pool == nullptr) return;
+  ReadSubfoldersAhead(pool, path.data(), frame->prefixLength, frame->depth, FilterOf(context, frame->contents.rules),
+                      &frame->contents);
+  if (frame->contents.failed) context->failed = true;
 }
 
 // Takes the folder whose path ends path (length units, then a terminator)
@@ -117,7 +100,7 @@ bool OpenFolder(ListingContext* context, Array<Frame>* frames, Array<char16_t>* 
     context->failed = true;
     return false;
   }
-  if (ScansAt(context, depth + 1)) ReadAhead(context, &frames->back(), path);
+  if (ScansAt(context, depth + 1)) ReadAhead(context, &frames->back(), *path);
   return true;
 }
 
@@ -148,10 +131,11 @@ void ScanFolder(ListingContext* context, const char16_t* folderPath, const Share
     }
     int32_t length = static_cast<int32_t>(path.size() - 1);
     ListItem(context, path.data(), length, entry->isFile != 0, entry->next == nullptr);
-    if (entry->isFile == 0 && entry->isLink == 0 && ScansAt(context, frame.depth + 1)) {
+    if (OpensAsFolder(entry) && ScansAt(context, frame.depth + 1)) {
       Shared<ReadRequest> read;
-      if (frame.nextAhead < frame.ahead.size() && frame.ahead[frame.nextAhead].entry == entry) {
-        read = std::move(frame.ahead[frame.nextAhead++].request);
+      Array<Subfolder>& ahead = frame.contents.ahead;
+      if (frame.nextAhead < ahead.size() && ahead[frame.nextAhead].entry == entry) {
+        read = std::move(ahead[frame.nextAhead++].request);
       }
       PushIndent(context);
       // The frame may move as the stack grows: what it gives is read first.

@@ -1,5 +1,6 @@
 #include "engine/folder_readers.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -12,6 +13,10 @@ namespace {
 // Requests not yet taken back, at most: beyond it the listing reads folders
 // itself when it gets to them.
 constexpr int32_t kMaxOutstanding = 4096;
+// Levels a reader reads ahead below a folder the listing submitted from;
+// the listing submits again from the folders it takes. Each level holds the
+// next, so this bounds the chain that ends when a request is let go.
+constexpr int32_t kMaxAheadLevels = 64;
 // Entries the readers hold, read or being read and not yet taken, at most:
 // at it a reader takes no new request and stops mid-folder until the
 // listing takes some, unless the listing waits for that very folder.
@@ -44,6 +49,8 @@ struct Collector {
   bool hasIgnoreFile;  // a .gitignore that is no folder
   bool hasGit;         // a .git, file or folder
 };
+
+void RunReader(void* parameter);
 
 bool PoolStopping(const ReaderPool* pool) {
   return pool->stop.load(std::memory_order_relaxed) || pool->abort->load(std::memory_order_relaxed);
@@ -143,7 +150,7 @@ void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgn
   for (PathNode* node = out->head; node != nullptr && !out->failed;) {
     PathNode* next = node->next;
     size_t length = static_cast<size_t>(node->length);
-    bool isFolder = node->isFile == 0 && node->isLink == 0;  // to git a link is no folder
+    bool isFolder = OpensAsFolder(node);  // to git a link is no folder either
     bool left = ExcludesName(filter.exclusions, node->text, length) ||
                 (out->rules && (IsGitName(node->text, length, filter.style) ||
                                 IsIgnored(*out->rules, &below, node->text, length, isFolder)));
@@ -190,19 +197,103 @@ FolderContents& FolderContents::Swap(FolderContents& other) noexcept {
   std::swap(whole, other.whole);
   std::swap(slow, other.slow);
   std::swap(rules, other.rules);
+  std::swap(ahead, other.ahead);
+  std::swap(readAhead, other.readAhead);
   return *this;
 }
 
-ReadRequest::ReadRequest(Text path, const FolderFilter& filter) : path(std::move(path)), filter(filter) {}
-
 namespace {
 
+// Starts one more reader while there are fewer than requests outstanding,
+// under the lock; false when the system refuses. There is room for every
+// thread the pool may start.
+bool AddReader(ReaderPool* pool) {
+  if (PoolStopping(pool) || pool->threads.size() >= static_cast<size_t>(pool->maxThreads) ||
+      pool->threads.size() >= static_cast<size_t>(pool->outstanding)) {
+    return false;
+  }
+  ThreadHandle thread = g_thread.startThread(RunReader, pool);
+  return thread != nullptr && pool->threads.Append(thread);
+}
+
+// Empties the queue's places the listing took, keeping the order, once they
+// are as many as the requests still queued; under the lock.
+void CloseQueueGaps(ReaderPool* pool) {
+  if (pool->queuedGaps * 2 < pool->queued.size()) return;
+  size_t kept = 0;
+  for (size_t i = 0; i < pool->queued.size(); ++i) {
+    if (!pool->queued[i]) continue;
+    pool->queued[i]->queuedAt = kept;
+    if (kept != i) pool->queued[kept] = std::move(pool->queued[i]);
+    ++kept;
+  }
+  pool->queued.Truncate(kept);
+  pool->queuedGaps = 0;
+}
+
+// The subfolders of contents that a listing opens (links it never opens),
+// as requests in contents->ahead, as many as the pool has room for, queued
+// with the first on top. aheadLevel: levels below the folder the listing
+// itself submitted from.
+void SubmitSubfolders(ReaderPool* pool, const char16_t* path, size_t length, int32_t depth, int32_t aheadLevel,
+                      const FolderFilter& filter, FolderContents* contents) {
+  contents->readAhead = true;
+  PathNode* first = NextSubfolder(contents->head);
+  if (first == nullptr || !ScansAt(pool->maxDepth, depth + 1)) return;
+  g_thread.lock(pool->sync);
+  int32_t room = kMaxOutstanding - pool->outstanding;
+  g_thread.unlock(pool->sync);
+  const char16_t separator = SeparatorOf(filter.style);
+  Array<char16_t> childPath;
+  if (!childPath.AppendUnits(path, length) ||
+      (length > 0 && path[length - 1] != separator && !childPath.Append(separator))) {
+    contents->failed = true;
+    return;
+  }
+  size_t prefixLength = childPath.size();
+  FolderFilter childFilter{filter.exclusions, contents->rules, filter.style};
+  for (PathNode* entry = first; entry != nullptr && room > 0; entry = NextSubfolder(entry->next)) {
+    childPath.Truncate(prefixLength);
+    Text text;
+    Shared<ReadRequest> request;
+    if (childPath.AppendUnits(entry->text, static_cast<size_t>(entry->length)) &&
+        (text = Text::Copy(childPath.data(), childPath.size()))) {
+      request = Shared<ReadRequest>(MakeOwned<ReadRequest>(std::move(text), childFilter, depth + 1, aheadLevel + 1));
+    }
+    if (!request || !contents->ahead.Append(Subfolder{entry, std::move(request)})) {
+      contents->failed = true;
+      return;
+    }
+    --room;
+  }
+  g_thread.lock(pool->sync);
+  // Readers may have submitted meanwhile: what has no room is read by the
+  // listing when it gets there.
+  size_t taken = static_cast<size_t>(std::max(0, kMaxOutstanding - pool->outstanding));
+  if (taken < contents->ahead.size()) contents->ahead.Truncate(taken);
+  bool queued = true;
+  for (size_t i = contents->ahead.size(); queued && i-- > 0;) {
+    contents->ahead[i].request->queuedAt = pool->queued.size();
+    queued = pool->queued.Append(contents->ahead[i].request);
+    pool->outstanding += queued ? 1 : 0;
+  }
+  while (AddReader(pool)) {}
+  if (pool->idleReaders > 0 && !contents->ahead.empty()) g_thread.wakeAll(pool->sync);
+  g_thread.unlock(pool->sync);
+  if (!queued) contents->failed = true;
+}
+
 // A reader: reads the request on top of the stack while the held entries
-// stay under their bound, until the pool stops or the job is cancelled.
+// stay under their bound, and queues its subfolders in turn, until the
+// pool stops or the job is cancelled.
 void RunReader(void* parameter) {
   auto* pool = static_cast<ReaderPool*>(parameter);
   g_thread.lock(pool->sync);
   while (!PoolStopping(pool)) {
+    while (!pool->queued.empty() && !pool->queued.back()) {
+      pool->queued.PopBack();
+      --pool->queuedGaps;
+    }
     if (pool->queued.empty() || pool->heldEntries + kEntriesPerGrant > kMaxHeldEntries) {
       ++pool->idleReaders;
       g_thread.waitSync(pool->sync, kWaitMilliseconds);
@@ -214,8 +305,15 @@ void RunReader(void* parameter) {
     request->state = RequestState::Reading;
     g_thread.unlock(pool->sync);
     Grant grant{pool, request.get(), 0};
-    request->contents = ReadCounted(request->path.get(), request->filter, pool->abort, &pool->stop, &grant);
-    if (request->contents.failed) {
+    FolderContents& contents = request->contents;
+    contents = ReadCounted(request->path.get(), request->filter, pool->abort, &pool->stop, &grant);
+    // The chain of requests a read-ahead request holds stays short, so that
+    // letting go of it never recurses deep.
+    if (!contents.failed && contents.whole && request->aheadLevel < kMaxAheadLevels && !PoolStopping(pool)) {
+      SubmitSubfolders(pool, request->path.get(), request->path.length(), request->depth, request->aheadLevel,
+                       request->filter, &contents);
+    }
+    if (contents.failed) {
       pool->failed.store(true);
       pool->stop.store(true);
     }
@@ -229,13 +327,6 @@ void RunReader(void* parameter) {
   g_thread.unlock(pool->sync);
 }
 
-// Starts one more reader; false when the system refuses. There is room
-// for every thread the pool may start.
-bool AddReader(ReaderPool* pool) {
-  ThreadHandle thread = g_thread.startThread(RunReader, pool);
-  return thread != nullptr && pool->threads.Append(thread);
-}
-
 }  // namespace
 
 FolderContents ReadFolderContents(const char16_t* path, const FolderFilter& filter, const std::atomic<bool>* abort,
@@ -246,21 +337,24 @@ FolderContents ReadFolderContents(const char16_t* path, const FolderFilter& filt
 // The pool starts with one reader and gains one with each request beyond
 // the readers it has, so a small tree starts few threads. When not even the
 // first starts, there is no pool.
-Owned<ReaderPool> StartReaderPool(int32_t readers, const std::atomic<bool>* abort, bool* failed) {
-  Owned<ReaderPool> pool = MakeOwned<ReaderPool>(readers, abort);
+Owned<ReaderPool> StartReaderPool(int32_t readers, int32_t maxDepth, const std::atomic<bool>* abort, bool* failed) {
+  Owned<ReaderPool> pool = MakeOwned<ReaderPool>(readers, maxDepth, abort);
   if (pool == nullptr || !pool->threads.Reserve(static_cast<size_t>(readers)) ||
       (pool->sync = g_thread.createSync()) == nullptr) {
     *failed = true;
     return nullptr;
   }
-  if (!AddReader(pool.get())) return nullptr;
+  ThreadHandle first = g_thread.startThread(RunReader, pool.get());
+  if (first == nullptr || !pool->threads.Append(first)) return nullptr;
   return pool;
 }
 
+// Stops the readers under the lock, so that none starts another after it,
+// and waits for each.
 ReaderPool::~ReaderPool() {
   if (sync == nullptr) return;
-  stop.store(true);
   g_thread.lock(sync);
+  stop.store(true);
   g_thread.wakeAll(sync);
   g_thread.unlock(sync);
   for (ThreadHandle thread : threads) {
@@ -270,33 +364,14 @@ ReaderPool::~ReaderPool() {
   g_thread.destroySync(sync);
 }
 
-int32_t ReadAheadRoom(const ReaderPool* pool) { return kMaxOutstanding - pool->outstanding; }
-
-Shared<ReadRequest> SubmitRead(ReaderPool* pool, const char16_t* path, size_t length, const FolderFilter& filter,
-                               bool* failed) {
-  Text copy = Text::Copy(path, length);
-  Shared<ReadRequest> request(copy ? MakeOwned<ReadRequest>(std::move(copy), filter) : nullptr);
-  g_thread.lock(pool->sync);
-  bool queued = request && pool->queued.Append(request);
-  // One new request needs one reader; the listing, the only other waiter,
-  // is the caller.
-  if (queued && pool->idleReaders > 0) g_thread.wakeOne(pool->sync);
-  g_thread.unlock(pool->sync);
-  if (!queued) {
-    *failed = true;
-    return {};
-  }
-  ++pool->outstanding;
-  // A reader refused by the system leaves the work to those there are.
-  if (pool->threads.size() < static_cast<size_t>(pool->maxThreads) &&
-      pool->threads.size() < static_cast<size_t>(pool->outstanding)) {
-    AddReader(pool);
-  }
-  return request;
+void ReadSubfoldersAhead(ReaderPool* pool, const char16_t* path, size_t length, int32_t depth,
+                         const FolderFilter& filter, FolderContents* contents) {
+  SubmitSubfolders(pool, path, length, depth, 0, filter, contents);
 }
 
 // A request still queued is read here rather than waited for: every reader
-// may be busy with folders the listing needs only later.
+// may be busy with folders the listing needs only later. Its place in the
+// queue is left empty, so taking it costs no search.
 FolderContents TakeRead(ReaderPool* pool, const Shared<ReadRequest>& request) {
   g_thread.lock(pool->sync);
   pool->awaited = request.get();
@@ -308,11 +383,9 @@ FolderContents TakeRead(ReaderPool* pool, const Shared<ReadRequest>& request) {
   pool->awaited = nullptr;
   RequestState state = request->state;
   if (state == RequestState::Queued) {
-    // The listing takes its requests in order, so this one is on top.
-    size_t at = pool->queued.size();
-    while (pool->queued[--at].get() != request.get()) {}
-    for (; at + 1 < pool->queued.size(); ++at) pool->queued[at] = std::move(pool->queued[at + 1]);
-    pool->queued.PopBack();
+    pool->queued[request->queuedAt] = {};
+    ++pool->queuedGaps;
+    CloseQueueGaps(pool);
   } else if (state == RequestState::Read) {
     pool->heldEntries -= request->contents.count;
     // A reader held back by the bound may go on: one for each folder
@@ -321,9 +394,9 @@ FolderContents TakeRead(ReaderPool* pool, const Shared<ReadRequest>& request) {
       g_thread.wakeOne(pool->sync);
     }
   }
+  if (state != RequestState::Reading) --pool->outstanding;
   g_thread.unlock(pool->sync);
   if (state == RequestState::Reading) return {};
-  --pool->outstanding;
   FolderContents out = state == RequestState::Queued
                            ? ReadFolderContents(request->path.get(), request->filter, pool->abort, &pool->stop)
                            : std::move(request->contents);

@@ -1,12 +1,14 @@
 #pragma once
 // Folders read ahead of the listing by a pool of reader threads, so that
-// many reads (network round trips) are in flight at once. The listing alone
-// decides what is read ahead and takes each folder's entries in its own
-// order, so the text is the same with any number of readers.
+// many reads (network round trips) are in flight at once. A folder read
+// ahead has its subfolders read ahead in turn, so the reads run ahead at
+// every level of the tree. The listing takes each folder's entries whole,
+// in its own order, so the text is the same with any number of readers.
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "engine/ignore_patterns.h"
 #include "engine/path_node.h"
@@ -30,6 +32,28 @@ struct FolderFilter {
   PathStyle style;
 };
 
+struct ReadRequest;
+
+// Whether folders this many levels below the input folder are scanned,
+// under a depth limit (negative: none).
+inline bool ScansAt(int32_t maxDepth, int32_t depth) { return maxDepth < 0 || depth < maxDepth; }
+
+// Whether a listing opens the entry as a folder: links it never opens.
+inline bool OpensAsFolder(const PathNode* entry) { return entry->isFile == 0 && entry->isLink == 0; }
+
+// The first entry from entry on that a listing opens as a folder; null if none.
+inline PathNode* NextSubfolder(PathNode* entry) {
+  while (entry != nullptr && !OpensAsFolder(entry)) entry = entry->next;
+  return entry;
+}
+
+// A subfolder of a folder and its read-ahead request (empty: whoever lists
+// it reads it when it gets there).
+struct Subfolder {
+  PathNode* entry;
+  Shared<ReadRequest> request;
+};
+
 // One folder's entries, read, filtered and sorted (SortNodeList).
 struct FolderContents {
   PathNode* head = nullptr;
@@ -42,6 +66,8 @@ struct FolderContents {
   bool whole = true;                     // false: a cancel or the pool's stop cut the read short
   bool slow = false;                     // the read waited on its storage (took long for its entries)
   Shared<IgnoreRules> rules;             // the folder's own rules, for its subfolders
+  Array<Subfolder> ahead;                // its subfolders read ahead, in order
+  bool readAhead = false;                // its subfolders were offered to the readers
 
   FolderContents() = default;
   FolderContents(FolderContents&& other) noexcept { Swap(other); }
@@ -58,52 +84,56 @@ FolderContents ReadFolderContents(const char16_t* path, const FolderFilter& filt
 
 enum class RequestState : int32_t { Queued, Reading, Read };
 
-// A folder to read ahead, held by the listing and, while queued or read,
-// by the pool or its reader.
+// A folder to read ahead, held by its parent's contents and, while queued
+// or read, by the pool or its reader.
 struct ReadRequest {
-  ReadRequest(Text path, const FolderFilter& filter);
+  ReadRequest(Text path, const FolderFilter& filter, int32_t depth, int32_t aheadLevel)
+      : path(std::move(path)), filter(filter), depth(depth), aheadLevel(aheadLevel) {}
   SharedCount holders;
   Text path;
   FolderFilter filter;
-  RequestState state = RequestState::Queued;    // under the pool's lock
-  bool heldBack = false;                        // under the lock: its reader waits for room
-  FolderContents contents;                      // the reader's while Reading
+  int32_t depth;       // levels below the input folder
+  int32_t aheadLevel;  // levels below the folder the listing submitted it from
+  RequestState state = RequestState::Queued;  // under the pool's lock
+  bool heldBack = false;                      // under the lock: its reader waits for room
+  size_t queuedAt = 0;                        // under the lock: its place in the queue while Queued
+  FolderContents contents;                    // the reader's while Reading
 };
 
 // The reader threads and the requests queued for them. It ends by stopping
 // the readers and waiting for each.
 struct ReaderPool {
-  ReaderPool(int32_t maxThreads, const std::atomic<bool>* abort) : maxThreads(maxThreads), abort(abort) {}
+  ReaderPool(int32_t maxThreads, int32_t maxDepth, const std::atomic<bool>* abort)
+      : maxThreads(maxThreads), maxDepth(maxDepth), abort(abort) {}
   ~ReaderPool();
   SyncHandle sync = nullptr;
-  Array<ThreadHandle> threads;   // started, room for maxThreads
+  Array<ThreadHandle> threads;   // under the lock: started, room for maxThreads
   int32_t maxThreads;
+  int32_t maxDepth;              // the listing's depth limit (negative: none)
   const std::atomic<bool>* abort;
   std::atomic<bool> stop{false};    // the pool ends, or a reader's storage ran out
   std::atomic<bool> failed{false};  // a reader's storage ran out
   // Under the lock:
-  Array<Shared<ReadRequest>> queued;  // read last queued first
+  Array<Shared<ReadRequest>> queued;  // read last queued first; empty where the listing took one
+  size_t queuedGaps = 0;              // empty places in queued
   int64_t heldEntries = 0;            // entries read or counted in for reads under way, not taken
   int32_t idleReaders = 0;            // readers waiting for work or room
-  const ReadRequest* awaited = nullptr;  // the request the listing waits for
-  // The listing's alone:
   int32_t outstanding = 0;            // requests submitted and not taken back
+  const ReadRequest* awaited = nullptr;  // the request the listing waits for
 };
 
-// Starts up to `readers` reader threads. Empty with *failed set when storage
-// runs out; empty alone when no thread can be started (the listing then
-// reads every folder itself).
-Owned<ReaderPool> StartReaderPool(int32_t readers, const std::atomic<bool>* abort, bool* failed);
+// Starts up to `readers` reader threads for a listing with that depth
+// limit. Empty with *failed set when storage runs out; empty alone when no
+// thread can be started (the listing then reads every folder itself).
+Owned<ReaderPool> StartReaderPool(int32_t readers, int32_t maxDepth, const std::atomic<bool>* abort, bool* failed);
 
-// How many more requests the pool takes now (its bound on requests not yet
-// taken back).
-int32_t ReadAheadRoom(const ReaderPool* pool);
-
-// Queues a folder (its full path, length units) for reading with the
-// filter (its rules held by the request); requests are read last queued
-// first. Empty with *failed set when storage runs out.
-Shared<ReadRequest> SubmitRead(ReaderPool* pool, const char16_t* path, size_t length, const FolderFilter& filter,
-                               bool* failed);
+// Queues for reading the subfolders that a listing opens of the folder at
+// path (length units, depth levels below the input folder), read into
+// contents with filter: as many as the pool has room for, in order, into
+// contents->ahead; the first is read first. Sets contents->failed when
+// storage runs out.
+void ReadSubfoldersAhead(ReaderPool* pool, const char16_t* path, size_t length, int32_t depth,
+                         const FolderFilter& filter, FolderContents* contents);
 
 // Takes a request's contents: waits while a reader has it in hand, reads it
 // on the calling thread while it is still queued. At a cancel the contents

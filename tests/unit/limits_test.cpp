@@ -52,10 +52,10 @@ template <class F> auto Guarded(std::atomic<bool>* abort, F f) {
 
 // The reader pool at its bounds, on real folders: a folder with more subfolders than may wait to be read ahead, and
 // more entries in all than the readers may hold. Given nothing back, the readers stop in the middle of folders at the
-// bound, not before; each folder is then taken whole, those they stopped in included; and eight readers list the text
-// of one.
+// bound, not before; each folder is then taken whole, those they stopped in included, the wide one with as many of its
+// subfolders read ahead as may wait; and eight readers list the text of one.
 TEST(Limits, TheReaderPoolAtItsBounds) {
-  constexpr int64_t kBound = 1 << 16, kFolders = 4, kEach = 20000, kWide = 4200;
+  constexpr int64_t kBound = 1 << 16, kFolders = 4, kEach = 20000, kWide = 4200, kMaxOutstanding = 4096;
   ScratchFolder folder;
   Strings entries;
   for (int i = 0; i < kWide; ++i) entries.push_back("t/wide/" + std::to_string(i) + "/f");
@@ -63,26 +63,28 @@ TEST(Limits, TheReaderPoolAtItsBounds) {
   folder.Make(entries);
   std::atomic<bool> abort{false};
   bool failed = false;
-  Owned<ReaderPool> pool = StartReaderPool(8, &abort, &failed);
+  Owned<ReaderPool> pool = StartReaderPool(8, -1, &abort, &failed);
   ASSERT_TRUE(pool != nullptr);
-  std::vector<Shared<ReadRequest>> requests(kFolders);
-  for (int64_t i = kFolders; i-- > 0;) {  // the first on top
-    std::u16string path = folder["t/p" + std::to_string(i)];
-    requests[i] = SubmitRead(pool.get(), path.data(), path.size(), FolderFilter{nullptr, {}, PathStyle::Windows}, &failed);
-  }
+  std::u16string top = folder["t"];
+  FolderFilter filter{nullptr, {}, PathStyle::Windows};
+  FolderContents t = ReadFolderContents(top.data(), filter, &abort, nullptr);
+  ReadSubfoldersAhead(pool.get(), top.data(), top.size(), 0, filter, &t);
+  ASSERT_EQ(t.ahead.size(), size_t{kFolders + 1});
   bool settled = false;
   for (int wait = 0; !settled && wait < 30000; ++wait) {  // a hang guard of minutes
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     g_thread.lock(pool->sync);
-    settled = pool->queued.empty() && pool->idleReaders == static_cast<int32_t>(pool->threads.size());
     int64_t held = pool->heldEntries;
+    settled = pool->idleReaders == static_cast<int32_t>(pool->threads.size()) && held > kBound - 64;
+    EXPECT_TRUE(held <= kBound && pool->outstanding <= kMaxOutstanding) << held;
     g_thread.unlock(pool->sync);
-    if (settled) EXPECT_TRUE(held <= kBound && held > kBound - 64) << held;
   }
   EXPECT_TRUE(settled);
-  for (auto& request : requests) {
-    FolderContents contents = Guarded(&abort, [&] { return TakeRead(pool.get(), request); });
-    EXPECT_TRUE(contents.count == kEach && contents.whole) << contents.count;
+  for (auto& subfolder : t.ahead) {
+    FolderContents contents = Guarded(&abort, [&] { return TakeRead(pool.get(), subfolder.request); });
+    bool wide = subfolder.entry->text == std::u16string(u"wide");
+    EXPECT_TRUE(contents.count == (wide ? kWide : kEach) && contents.whole) << contents.count;
+    EXPECT_TRUE(!wide || (contents.ahead.size() >= kMaxOutstanding - 5 && contents.ahead.size() < kWide));
   }
   EXPECT_FALSE(failed || abort);
   std::u16string texts[2];

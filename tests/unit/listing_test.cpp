@@ -199,12 +199,13 @@ TEST(Listing, EightReadersGiveTheTextOfOne) {
   for (PathForm form : {A, R, N, T}) {
     for (ItemFilter filter : {All, Files, Dirs}) {
       for (bool plain : {true, false}) {
-        std::u16string texts[5];
-        // One reader, eight, eight where no thread starts, the engine's choice with slow reads and with fast ones.
-        for (int run : {0, 1, 2, 3, 4}) {
+        std::u16string texts[7];
+        // One reader, eight, eight where no thread starts, the engine's choice with slow reads and with fast ones,
+        // two and 64.
+        for (int run : {0, 1, 2, 3, 4, 5, 6}) {
           folder.Make({"t/gone/x"});
           ListingOptions options = Deep(O(form, filter, true, plain), plain ? -1 : 6, !plain);  // affixes with the filters
-          options.readers = run == 0 ? 1 : run < 3 ? 8 : 0, readByOthers = 0;
+          options.readers = run == 0 ? 1 : run < 3 ? 8 : run < 5 ? 0 : run == 5 ? 2 : 64, readByOthers = 0;
           ThreadApi threads = g_thread;
           if (run == 2) g_thread.startThread = [](auto...) -> ThreadHandle { return nullptr; };
           if (run == 4) g_thread.microseconds = [] { return int64_t{0}; };
@@ -212,7 +213,7 @@ TEST(Listing, EightReadersGiveTheTextOfOne) {
           if (!plain) AddRequestExclude(&request, u"b1*", 3);
           EXPECT_EQ(ListToText(request, &texts[run]), ListingOutcome::Done);
           g_thread = threads;
-          EXPECT_EQ(readByOthers > 0, run == 1 || run == 3) << run;
+          EXPECT_EQ(readByOthers > 0, run == 1 || run == 3 || run > 4) << run;
           EXPECT_EQ(texts[0], texts[run]) << run << static_cast<int>(form) << static_cast<int>(filter) << plain;
         }
         EXPECT_GT(texts[0].size(), 1000u);
@@ -220,6 +221,30 @@ TEST(Listing, EightReadersGiveTheTextOfOne) {
     }
   }
   g_fileSystem = kDriveZ;
+}
+
+// The readers read the whole tree ahead, not only the subfolders of the folders the listing has taken: while the
+// first subfolder's read waits (minutes at most), a subfolder of the second one is read.
+TEST(Listing, ReadersReadTheWholeTreeAhead) {
+  ScratchFolder folder;
+  folder.Make({"t/a/f", "t/b/c/f"});
+  static std::u16string first, below;
+  static std::atomic<bool> belowRead;
+  first = folder["t/a"], below = folder["t/b/c"], belowRead = false;
+  g_fileSystem.enumerateFolder = [](const char16_t* path, FolderEntryFn onEntry, void* context) {
+    belowRead = belowRead || path == below;
+    for (int wait = 0; path == first && !belowRead && wait < 30000; ++wait) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return kDriveZ.enumerateFolder(path, onEntry, context);
+  };
+  ListingOptions options = O(R);
+  options.readers = 8;
+  std::u16string text;
+  EXPECT_EQ(ListToText(MakeRequest(options, {folder["t"]}), &text), ListingOutcome::Done);
+  g_fileSystem = kDriveZ;
+  EXPECT_TRUE(belowRead);
+  EXPECT_EQ(Lines(text), (std::vector<std::string>{"t", "t\\a", "t\\a\\f", "t\\b", "t\\b\\c", "t\\b\\c\\f"}));
 }
 
 }  // namespace

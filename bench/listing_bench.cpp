@@ -1,9 +1,9 @@
 // How long large listings take through BuildListing: one folder of 100,000
 // files created in random order, listed as a drop of that folder lists it;
 // a drop of 20,000 separate files of that folder, given as 20,000 input
-// paths in random order, which are collected and then sorted once; a
-// tree of 10,101 folders on a file system that answers every call after
-// 1 ms, as a server does, read with one reader and with the default pool;
+// paths in random order, which are collected and then sorted once; trees
+// of three shapes on a file system that answers every call after 1 ms, as
+// a server does, read with one reader and with the default pool;
 // and a git working tree of 100 folders of 1,000 files listed plainly,
 // with --exclude globs and with --gitignore, leaving out the same files.
 
@@ -15,9 +15,11 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "engine/listing.h"
@@ -99,8 +101,44 @@ void BM_DropFiles(benchmark::State& state) {
   RunListing(state, MakeRequest(static_cast<PathForm>(state.range(0)), paths), kDroppedFiles);
 }
 
-// A server's tree: /net holds 100 folders of 100 folders of 2 files; every
-// call is answered after a millisecond.
+// A server's trees of three shapes, every call answered after a
+// millisecond: wide (/net holds 100 folders of 100 folders of 2 files),
+// bushy (5 to 10 subfolders a folder over four levels, 13 files in each)
+// and deep (5 folders of 15 chains of 30 folders, 10 files in each).
+enum class Shape { Wide, Bushy, Deep };
+std::atomic<Shape> g_shape{Shape::Wide};
+
+// The entries of a folder of the server's tree: (name, is a folder).
+std::vector<std::pair<std::u16string, bool>> ServerFolder(const std::u16string& folder) {
+  int depth = 0;
+  for (char16_t c : folder) depth += c == u'/';
+  depth -= 1;  // "/net" is the top
+  int folders = 0, files = 0;
+  switch (g_shape.load()) {
+    case Shape::Wide: folders = depth < 2 ? 100 : 0, files = depth < 2 ? 0 : 2; break;
+    case Shape::Bushy:
+      folders = depth == 0 ? 6 : depth < 3 ? 5 + static_cast<int>(std::hash<std::u16string>{}(folder) % 6)
+                : depth == 3 ? 3 + static_cast<int>(std::hash<std::u16string>{}(folder) % 4) : 0;
+      files = 13;
+      break;
+    case Shape::Deep: folders = depth == 0 ? 5 : depth == 1 ? 15 : depth < 31 ? 1 : 0, files = depth < 2 ? 0 : 10; break;
+  }
+  std::vector<std::pair<std::u16string, bool>> entries;
+  for (int i = 0; i < folders + files; ++i) {
+    std::string name(1, i < folders ? 'd' : 'f');
+    name += std::to_string(i);
+    entries.emplace_back(FromUtf8(name.c_str()), i < folders);
+  }
+  return entries;
+}
+
+// The lines of a listing of the server's tree below folder.
+uint64_t ServerLines(const std::u16string& folder) {
+  uint64_t lines = 0;
+  for (const auto& [name, isFolder] : ServerFolder(folder)) lines += 1 + (isFolder ? ServerLines(folder + u"/" + name) : 0);
+  return lines;
+}
+
 const FileSystemApi kSlowServer = {
     [](const char16_t*) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -108,22 +146,21 @@ const FileSystemApi kSlowServer = {
     },
     [](const char16_t* folder, FolderEntryFn onEntry, void* context) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      int depth = 0;
-      for (const char16_t* c = folder; *c != 0; ++c) depth += *c == u'/';
-      for (int i = 0; i < (depth < 3 ? 100 : 2); ++i) {
-        std::u16string name = (depth < 3 ? u"d" : u"f") + FromUtf8(std::to_string(i).c_str());
-        if (!onEntry(context, FolderEntry{name.c_str(), depth < 3, false})) break;
+      for (const auto& [name, isFolder] : ServerFolder(folder)) {
+        if (!onEntry(context, FolderEntry{name.c_str(), isFolder, false})) break;
       }
       return FolderRead::Complete;
     },
     [] { return int32_t{0}; }};
 
+// range(0): the shape; range(1): readers (0: the engine's default).
 void BM_SlowServer(benchmark::State& state) {
   FileSystemApi real = g_fileSystem;
   g_fileSystem = kSlowServer;
+  g_shape = static_cast<Shape>(state.range(0));
   ListingRequest request = MakeRequest(PathForm::Absolute, {u"/net"});
-  request.options.readers = static_cast<int32_t>(state.range(0));
-  RunListing(state, request, 1 + 100 + 10000 + 20000);
+  request.options.readers = static_cast<int32_t>(state.range(1));
+  RunListing(state, request, 1 + ServerLines(u"/net"));
   g_fileSystem = real;
 }
 
@@ -187,7 +224,11 @@ void BM_GitTree(benchmark::State& state) {
 
 BENCHMARK(BM_GitTree)->ArgsProduct({{0, 1, 2, 3}, {1, 0}})->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-BENCHMARK(BM_SlowServer)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_SlowServer)
+    ->ArgsProduct({{0, 1, 2}, {1, 0}})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
 
 BENCHMARK(BM_ListFolder)
     ->Arg(static_cast<int>(PathForm::Absolute))

@@ -20,7 +20,9 @@ struct Frame {
   PathNode* next;         // the next entry to list
   size_t prefixLength;    // units of the folder's path and a separator
   int32_t depth;          // levels below the input folder
+  ListingPlace place;
   size_t nextAhead = 0;   // the next of contents.ahead
+  int64_t opened = 0;     // subfolders opened so far
 };
 
 // The pool of the listing; null when the request asks for one reader or no
@@ -60,14 +62,13 @@ bool PutName(Array<char16_t>* path, size_t prefixLength, const PathNode* entry) 
   return path->AppendUnits(entry->text, static_cast<size_t>(entry->length) + 1);
 }
 
-// Reads the frame's subfolders ahead, unless a reader did when it read
-// the folder. path holds the folder's path and a separator.
+// Reads the frame's subfolders ahead that the reader of the folder (if
+// any) had no room for. path holds the folder's path and a separator.
 void ReadAhead(ListingContext* context, Frame* frame, const Array<char16_t>& path) {
-  bool wanted = !frame->contents.readAhead && NextSubfolder(frame->contents.head) != nullptr;
-  ReaderPool* pool = wanted ? Readers(context) : nullptr;
+  ReaderPool* pool = frame->contents.NextNotAhead() != nullptr ? Readers(context) : nullptr;
   if (pool == nullptr) return;
-  ReadSubfoldersAhead(pool, path.data(), frame->prefixLength, frame->depth, FilterOf(context, frame->contents.rules),
-                      &frame->contents);
+  ReadSubfoldersAhead(pool, path.data(), frame->prefixLength, frame->depth, frame->place,
+                      FilterOf(context, frame->contents.rules), &frame->contents);
   if (frame->contents.failed) context->failed = true;
 }
 
@@ -78,7 +79,7 @@ void ReadAhead(ListingContext* context, Frame* frame, const Array<char16_t>& pat
 // are never opened (see the scan); the folder passed in is, link or not: the
 // user chose it. Problems are told here, so they come in the listing's order.
 bool OpenFolder(ListingContext* context, Array<Frame>* frames, Array<char16_t>* path, size_t length,
-                const Shared<ReadRequest>& request, int32_t depth, const Shared<IgnoreRules>& rules) {
+                const Shared<ReadRequest>& request, int32_t depth, ListingPlace place, const Shared<IgnoreRules>& rules) {
   FolderContents contents =
       request ? TakeRead(context->readers.get(), request)
               : ReadFolderContents(path->data(), FilterOf(context, rules), context->abort, nullptr);
@@ -96,7 +97,7 @@ bool OpenFolder(ListingContext* context, Array<Frame>* frames, Array<char16_t>* 
   PathNode* first = contents.head;
   if ((!endsInSeparator && !path->Append(separator)) ||
       !frames->Append(Frame{.contents = std::move(contents), .next = first, .prefixLength = path->size(),
-                            .depth = depth})) {
+                            .depth = depth, .place = request ? request->place : place})) {
     context->failed = true;
     return false;
   }
@@ -115,7 +116,7 @@ void ScanFolder(ListingContext* context, const char16_t* folderPath, const Share
     context->failed = true;
     return;
   }
-  if (!OpenFolder(context, &frames, &path, folderLength, {}, 0, rules)) return;
+  if (!OpenFolder(context, &frames, &path, folderLength, {}, 0, kInputFolderPlace, rules)) return;
   while (!frames.empty()) {
     Frame& frame = frames.back();
     PathNode* entry = frame.next;
@@ -139,7 +140,8 @@ void ScanFolder(ListingContext* context, const char16_t* folderPath, const Share
       }
       PushIndent(context);
       // The frame may move as the stack grows: what it gives is read first.
-      if (!OpenFolder(context, &frames, &path, static_cast<size_t>(length), read, frame.depth + 1,
+      ListingPlace place = frame.place.Child(frame.opened++, frame.contents.folders);
+      if (!OpenFolder(context, &frames, &path, static_cast<size_t>(length), read, frame.depth + 1, place,
                       frame.contents.rules)) {
         PopIndent(context);
       }

@@ -108,6 +108,7 @@ bool CollectEntry(void* context, const FolderEntry& entry) {
   }
   node->isLink = entry.isLink ? 1 : 0;
   ++out->count;
+  out->folders += OpensAsFolder(node) ? 1 : 0;
   if (collector->grant != nullptr) --collector->grant->left;
   collector->hasGit = collector->hasGit || IsGitName(entry.name, length, collector->style);
   collector->hasIgnoreFile =
@@ -139,6 +140,7 @@ void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgn
     }
     if (hasGit && below.folderLength > 0) {
       out->head = out->tail = nullptr;
+      out->folders = 0;
     } else if (hasIgnoreFile) {
       out->rules =
           LoadFolderRules(filter.rules, path, TextLength(path), below.folderLength, filter.style, &out->failed);
@@ -156,6 +158,7 @@ void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgn
                                 IsIgnored(*out->rules, &below, node->text, length, isFolder)));
     if (left) {
       Unlink(out, previous, node);
+      out->folders -= isFolder ? 1 : 0;
     } else {
       previous = node;
     }
@@ -191,6 +194,7 @@ FolderContents& FolderContents::Swap(FolderContents& other) noexcept {
   std::swap(tail, other.tail);
   std::swap(arena, other.arena);
   std::swap(count, other.count);
+  std::swap(folders, other.folders);
   std::swap(read, other.read);
   std::swap(error, other.error);
   std::swap(failed, other.failed);
@@ -198,7 +202,6 @@ FolderContents& FolderContents::Swap(FolderContents& other) noexcept {
   std::swap(slow, other.slow);
   std::swap(rules, other.rules);
   std::swap(ahead, other.ahead);
-  std::swap(readAhead, other.readAhead);
   return *this;
 }
 
@@ -216,71 +219,84 @@ bool AddReader(ReaderPool* pool) {
   return thread != nullptr && pool->threads.Append(thread);
 }
 
-// Empties the queue's places the listing took, keeping the order, once they
-// are as many as the requests still queued; under the lock.
-void CloseQueueGaps(ReaderPool* pool) {
-  if (pool->queuedGaps * 2 < pool->queued.size()) return;
-  size_t kept = 0;
-  for (size_t i = 0; i < pool->queued.size(); ++i) {
-    if (!pool->queued[i]) continue;
-    pool->queued[i]->queuedAt = kept;
-    if (kept != i) pool->queued[kept] = std::move(pool->queued[i]);
-    ++kept;
+// The queue is a binary heap on the requests' keys: the least key, the
+// folder the listing needs first, is read first. Under the lock.
+bool Before(const Shared<ReadRequest>& a, const Shared<ReadRequest>& b) { return a->place.key < b->place.key; }
+
+bool PushQueued(ReaderPool* pool, const Shared<ReadRequest>& request) {
+  Array<Shared<ReadRequest>>& heap = pool->queued;
+  if (!heap.Append(request)) return false;
+  for (size_t i = heap.size() - 1; i > 0 && Before(heap[i], heap[(i - 1) / 2]); i = (i - 1) / 2) {
+    std::swap(heap[i], heap[(i - 1) / 2]);
   }
-  pool->queued.Truncate(kept);
-  pool->queuedGaps = 0;
+  return true;
 }
 
-// The subfolders of contents that a listing opens (links it never opens),
-// as requests in contents->ahead, as many as the pool has room for, queued
-// with the first on top. aheadLevel: levels below the folder the listing
+Shared<ReadRequest> PopQueued(ReaderPool* pool) {
+  Array<Shared<ReadRequest>>& heap = pool->queued;
+  std::swap(heap[0], heap.back());
+  Shared<ReadRequest> top = std::move(heap.back());
+  heap.PopBack();
+  for (size_t i = 0;;) {
+    size_t least = i;
+    for (size_t child = 2 * i + 1; child <= 2 * i + 2 && child < heap.size(); ++child) {
+      if (Before(heap[child], heap[least])) least = child;
+    }
+    if (least == i) break;
+    std::swap(heap[i], heap[least]);
+    i = least;
+  }
+  return top;
+}
+
+// The subfolders of contents that a listing opens (links it never opens)
+// after those in contents->ahead, as requests there, as many as the pool
+// has room for, queued with the first on top. aheadLevel: levels below the folder the listing
 // itself submitted from.
 void SubmitSubfolders(ReaderPool* pool, const char16_t* path, size_t length, int32_t depth, int32_t aheadLevel,
-                      const FolderFilter& filter, FolderContents* contents) {
-  contents->readAhead = true;
-  PathNode* first = NextSubfolder(contents->head);
+                      ListingPlace place, const FolderFilter& filter, FolderContents* contents) {
+  Array<Subfolder>& ahead = contents->ahead;
+  PathNode* first = contents->NextNotAhead();
   if (first == nullptr || !ScansAt(pool->maxDepth, depth + 1)) return;
   g_thread.lock(pool->sync);
   int32_t room = kMaxOutstanding - pool->outstanding;
   g_thread.unlock(pool->sync);
+  if (room <= 0) return;
+  size_t already = ahead.size();
   const char16_t separator = SeparatorOf(filter.style);
   Array<char16_t> childPath;
   if (!childPath.AppendUnits(path, length) ||
       (length > 0 && path[length - 1] != separator && !childPath.Append(separator))) {
     contents->failed = true;
-    return;
   }
   size_t prefixLength = childPath.size();
   FolderFilter childFilter{filter.exclusions, contents->rules, filter.style};
-  for (PathNode* entry = first; entry != nullptr && room > 0; entry = NextSubfolder(entry->next)) {
+  for (PathNode* entry = first; entry != nullptr && room > 0 && !contents->failed; entry = NextSubfolder(entry->next)) {
     childPath.Truncate(prefixLength);
     Text text;
     Shared<ReadRequest> request;
     if (childPath.AppendUnits(entry->text, static_cast<size_t>(entry->length)) &&
         (text = Text::Copy(childPath.data(), childPath.size()))) {
-      request = Shared<ReadRequest>(MakeOwned<ReadRequest>(std::move(text), childFilter, depth + 1, aheadLevel + 1));
+      request = Shared<ReadRequest>(MakeOwned<ReadRequest>(std::move(text), childFilter, depth + 1, aheadLevel + 1,
+                                                           place.Child(ahead.size(), contents->folders)));
     }
-    if (!request || !contents->ahead.Append(Subfolder{entry, std::move(request)})) {
-      contents->failed = true;
-      return;
-    }
+    if (!request || !ahead.Append(Subfolder{entry, std::move(request)})) contents->failed = true;
     --room;
   }
   g_thread.lock(pool->sync);
-  // Readers may have submitted meanwhile: what has no room is read by the
+  // Others may have submitted meanwhile: what has no room is read by the
   // listing when it gets there.
-  size_t taken = static_cast<size_t>(std::max(0, kMaxOutstanding - pool->outstanding));
-  if (taken < contents->ahead.size()) contents->ahead.Truncate(taken);
-  bool queued = true;
-  for (size_t i = contents->ahead.size(); queued && i-- > 0;) {
-    contents->ahead[i].request->queuedAt = pool->queued.size();
-    queued = pool->queued.Append(contents->ahead[i].request);
-    pool->outstanding += queued ? 1 : 0;
+  size_t taken = already + static_cast<size_t>(std::max(0, kMaxOutstanding - pool->outstanding));
+  if (taken < ahead.size()) ahead.Truncate(taken);
+  for (size_t i = already; i < ahead.size() && !contents->failed; ++i) {
+    if (!PushQueued(pool, ahead[i].request)) contents->failed = true;
+    pool->outstanding += contents->failed ? 0 : 1;
   }
   while (AddReader(pool)) {}
-  if (pool->idleReaders > 0 && !contents->ahead.empty()) g_thread.wakeAll(pool->sync);
+  if (pool->idleReaders > 0 && ahead.size() > already) g_thread.wakeAll(pool->sync);
   g_thread.unlock(pool->sync);
-  if (!queued) contents->failed = true;
+  // A request that is not queued is never taken: a failed job takes none.
+  if (contents->failed) ahead.Truncate(already);
 }
 
 // A reader: reads the request on top of the stack while the held entries
@@ -290,9 +306,10 @@ void RunReader(void* parameter) {
   auto* pool = static_cast<ReaderPool*>(parameter);
   g_thread.lock(pool->sync);
   while (!PoolStopping(pool)) {
-    while (!pool->queued.empty() && !pool->queued.back()) {
-      pool->queued.PopBack();
-      --pool->queuedGaps;
+    // What the listing took while it was queued is dropped here.
+    while (!pool->queued.empty() && pool->queued[0]->state == RequestState::Taken) {
+      PopQueued(pool);
+      --pool->outstanding;
     }
     if (pool->queued.empty() || pool->heldEntries + kEntriesPerGrant > kMaxHeldEntries) {
       ++pool->idleReaders;
@@ -300,8 +317,7 @@ void RunReader(void* parameter) {
       --pool->idleReaders;
       continue;
     }
-    Shared<ReadRequest> request = std::move(pool->queued.back());
-    pool->queued.PopBack();
+    Shared<ReadRequest> request = PopQueued(pool);
     request->state = RequestState::Reading;
     g_thread.unlock(pool->sync);
     Grant grant{pool, request.get(), 0};
@@ -311,7 +327,7 @@ void RunReader(void* parameter) {
     // letting go of it never recurses deep.
     if (!contents.failed && contents.whole && request->aheadLevel < kMaxAheadLevels && !PoolStopping(pool)) {
       SubmitSubfolders(pool, request->path.get(), request->path.length(), request->depth, request->aheadLevel,
-                       request->filter, &contents);
+                       request->place, request->filter, &contents);
     }
     if (contents.failed) {
       pool->failed.store(true);
@@ -364,14 +380,14 @@ ReaderPool::~ReaderPool() {
   g_thread.destroySync(sync);
 }
 
-void ReadSubfoldersAhead(ReaderPool* pool, const char16_t* path, size_t length, int32_t depth,
+void ReadSubfoldersAhead(ReaderPool* pool, const char16_t* path, size_t length, int32_t depth, ListingPlace place,
                          const FolderFilter& filter, FolderContents* contents) {
-  SubmitSubfolders(pool, path, length, depth, 0, filter, contents);
+  SubmitSubfolders(pool, path, length, depth, 0, place, filter, contents);
 }
 
 // A request still queued is read here rather than waited for: every reader
-// may be busy with folders the listing needs only later. Its place in the
-// queue is left empty, so taking it costs no search.
+// may be busy with folders the listing needs only later. It stays in the
+// queue, counted, until a reader drops it, so taking it costs no search.
 FolderContents TakeRead(ReaderPool* pool, const Shared<ReadRequest>& request) {
   g_thread.lock(pool->sync);
   pool->awaited = request.get();
@@ -383,9 +399,7 @@ FolderContents TakeRead(ReaderPool* pool, const Shared<ReadRequest>& request) {
   pool->awaited = nullptr;
   RequestState state = request->state;
   if (state == RequestState::Queued) {
-    pool->queued[request->queuedAt] = {};
-    ++pool->queuedGaps;
-    CloseQueueGaps(pool);
+    request->state = RequestState::Taken;
   } else if (state == RequestState::Read) {
     pool->heldEntries -= request->contents.count;
     // A reader held back by the bound may go on: one for each folder
@@ -394,7 +408,7 @@ FolderContents TakeRead(ReaderPool* pool, const Shared<ReadRequest>& request) {
       g_thread.wakeOne(pool->sync);
     }
   }
-  if (state != RequestState::Reading) --pool->outstanding;
+  if (state == RequestState::Read) --pool->outstanding;
   g_thread.unlock(pool->sync);
   if (state == RequestState::Reading) return {};
   FolderContents out = state == RequestState::Queued

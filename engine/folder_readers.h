@@ -60,19 +60,21 @@ struct FolderContents {
   PathNode* tail = nullptr;
   NodeArena arena;                       // holds every node
   int64_t count = 0;                     // entries read
+  int64_t folders = 0;                   // of them, subfolders a listing opens
   FolderRead read = FolderRead::Complete;
   int32_t error = 0;                     // the system's error code when read is not Complete
   bool failed = false;                   // storage ran out: the job ends Failed
   bool whole = true;                     // false: a cancel or the pool's stop cut the read short
   bool slow = false;                     // the read waited on its storage (took long for its entries)
   Shared<IgnoreRules> rules;             // the folder's own rules, for its subfolders
-  Array<Subfolder> ahead;                // its subfolders read ahead, in order
-  bool readAhead = false;                // its subfolders were offered to the readers
+  Array<Subfolder> ahead;                // its first subfolders, read ahead, in order
 
   FolderContents() = default;
   FolderContents(FolderContents&& other) noexcept { Swap(other); }
   FolderContents& operator=(FolderContents&& other) noexcept { return Swap(other); }
   FolderContents& Swap(FolderContents& other) noexcept;
+  // The first subfolder after those read ahead; null if none.
+  PathNode* NextNotAhead() { return NextSubfolder(ahead.empty() ? head : ahead.back().entry->next); }
 };
 
 // Reads a folder's entries ("." and ".." and what the filter leaves out
@@ -82,21 +84,37 @@ struct FolderContents {
 FolderContents ReadFolderContents(const char16_t* path, const FolderFilter& filter, const std::atomic<bool>* abort,
                                   const std::atomic<bool>* stop);
 
-enum class RequestState : int32_t { Queued, Reading, Read };
+// Taken: the listing took it while it was queued and read it itself.
+enum class RequestState : int32_t { Queued, Reading, Read, Taken };
+
+// Where a folder comes in the listing's order: its subtree has the keys
+// [key, key + span), so the readers read first what the listing needs
+// first, at every level. A span too narrow to split gives its subfolders
+// their parent's next key (an order of reads only, never of lines).
+struct ListingPlace {
+  uint64_t key;
+  uint64_t span;
+  // The place of the i-th of a folder's n subfolders.
+  ListingPlace Child(int64_t i, int64_t n) const {
+    uint64_t step = span > 1 && n > 0 ? (span - 1) / static_cast<uint64_t>(n) : 0;
+    return ListingPlace{key + 1 + static_cast<uint64_t>(i) * step, step};
+  }
+};
+constexpr ListingPlace kInputFolderPlace{0, UINT64_MAX};
 
 // A folder to read ahead, held by its parent's contents and, while queued
 // or read, by the pool or its reader.
 struct ReadRequest {
-  ReadRequest(Text path, const FolderFilter& filter, int32_t depth, int32_t aheadLevel)
-      : path(std::move(path)), filter(filter), depth(depth), aheadLevel(aheadLevel) {}
+  ReadRequest(Text path, const FolderFilter& filter, int32_t depth, int32_t aheadLevel, ListingPlace place)
+      : path(std::move(path)), filter(filter), depth(depth), aheadLevel(aheadLevel), place(place) {}
   SharedCount holders;
   Text path;
   FolderFilter filter;
   int32_t depth;       // levels below the input folder
   int32_t aheadLevel;  // levels below the folder the listing submitted it from
+  ListingPlace place;
   RequestState state = RequestState::Queued;  // under the pool's lock
   bool heldBack = false;                      // under the lock: its reader waits for room
-  size_t queuedAt = 0;                        // under the lock: its place in the queue while Queued
   FolderContents contents;                    // the reader's while Reading
 };
 
@@ -114,11 +132,10 @@ struct ReaderPool {
   std::atomic<bool> stop{false};    // the pool ends, or a reader's storage ran out
   std::atomic<bool> failed{false};  // a reader's storage ran out
   // Under the lock:
-  Array<Shared<ReadRequest>> queued;  // read last queued first; empty where the listing took one
-  size_t queuedGaps = 0;              // empty places in queued
+  Array<Shared<ReadRequest>> queued;  // a heap, the least key on top
   int64_t heldEntries = 0;            // entries read or counted in for reads under way, not taken
   int32_t idleReaders = 0;            // readers waiting for work or room
-  int32_t outstanding = 0;            // requests submitted and not taken back
+  int32_t outstanding = 0;            // requests submitted and not taken back or dropped
   const ReadRequest* awaited = nullptr;  // the request the listing waits for
 };
 
@@ -128,11 +145,11 @@ struct ReaderPool {
 Owned<ReaderPool> StartReaderPool(int32_t readers, int32_t maxDepth, const std::atomic<bool>* abort, bool* failed);
 
 // Queues for reading the subfolders that a listing opens of the folder at
-// path (length units, depth levels below the input folder), read into
-// contents with filter: as many as the pool has room for, in order, into
-// contents->ahead; the first is read first. Sets contents->failed when
-// storage runs out.
-void ReadSubfoldersAhead(ReaderPool* pool, const char16_t* path, size_t length, int32_t depth,
+// path (length units, depth levels below the input folder, at place), read
+// into contents with filter, after those already in contents->ahead: as
+// many as the pool has room for, in order, into contents->ahead. Sets
+// contents->failed when storage runs out.
+void ReadSubfoldersAhead(ReaderPool* pool, const char16_t* path, size_t length, int32_t depth, ListingPlace place,
                          const FolderFilter& filter, FolderContents* contents);
 
 // Takes a request's contents: waits while a reader has it in hand, reads it

@@ -68,7 +68,7 @@ TEST(Limits, TheReaderPoolAtItsBounds) {
   std::u16string top = folder["t"];
   FolderFilter filter{nullptr, {}, PathStyle::Windows};
   FolderContents t = ReadFolderContents(top.data(), filter, &abort, nullptr);
-  ReadSubfoldersAhead(pool.get(), top.data(), top.size(), 0, filter, &t);
+  ReadSubfoldersAhead(pool.get(), top.data(), top.size(), 0, kInputFolderPlace, filter, &t);
   ASSERT_EQ(t.ahead.size(), size_t{kFolders + 1});
   bool settled = false;
   for (int wait = 0; !settled && wait < 30000; ++wait) {  // a hang guard of minutes

@@ -7,7 +7,8 @@ times, whole process, output to /dev/null; the table gives the medians side by
 side and the ratios the console tool is held to:
 
   Linux:   dorrowin-list -f absolute  <= 0.5 x  find DIR | sort -V   (wall time)
-           and tree -a -v -f --noreport DIR as a second reference
+           and <= fd -u (parallel and unsorted; wall time);
+           tree -a -v -f --noreport DIR as a second reference
   Windows: dorrowin-list.exe -f absolute <= 1.15 x a bare FindFirstFileExW walk
            (CPU time under Wine) and cmd /c dir /s /b as a second reference
 
@@ -112,6 +113,9 @@ rows = {
 }
 if shutil.which("tree"):
     rows["tree -a -v -f --noreport DIR"] = ["tree", "-a", "-v", "-f", "--noreport", tree]
+fd = shutil.which("fdfind") or shutil.which("fd")
+if fd:
+    rows["fd -u . DIR"] = [fd, "-u", ".", tree]
 if args.before:
     rows["before: dorrowin-list -f absolute DIR"] = [args.before, "-f", "absolute", tree]
 linux = measure(rows)
@@ -119,6 +123,14 @@ table("Linux, 200,000 files", linux)
 ratio = linux["dorrowin-list -f absolute DIR"][0] / linux["find DIR | sort -V"][0]
 print(f"  ratio to find | sort -V: {ratio:.2f} (target <= 0.50)")
 status |= ratio > 0.5
+if "fd -u . DIR" in linux:
+    ratio = linux["dorrowin-list -f absolute DIR"][0] / linux["fd -u . DIR"][0]
+    print(f"  ratio to fd -u: {ratio:.2f} (target <= 1.00)")
+    status |= ratio > 1.0
+if args.before:
+    cpu = linux["dorrowin-list -f absolute DIR"][1] / linux["before: dorrowin-list -f absolute DIR"][1]
+    print(f"  CPU ratio to the earlier build: {cpu:.2f} (target <= 1.10)")
+    status |= cpu > 1.1
 if "tree -a -v -f --noreport DIR" in linux:
     print(f"  ratio to tree: {linux['dorrowin-list -f absolute DIR'][0] / linux['tree -a -v -f --noreport DIR'][0]:.2f}")
 

@@ -11,6 +11,10 @@ cd "$root"
 cmake --preset bench >/dev/null
 cmake --build --preset bench --target dorrowin-list >/dev/null
 command -v tree >/dev/null || echo "compare: tree is not installed (bash tools/install-deps.sh); its row is left out" >&2
+if ! command -v fdfind >/dev/null && ! command -v fd >/dev/null; then
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends fd-find >/dev/null ||
+    echo "compare: fd-find could not be installed; its row is left out" >&2
+fi
 if [ "${1:-}" = "--windows" ]; then
   shift
   [ -f build/windows/CMakeCache.txt ] || cmake --preset windows >/dev/null

@@ -4,7 +4,8 @@
 # temporary folder and kept): the process's peak resident memory for each
 # path form, first of the window's pipeline (the clipboard's text in full),
 # then of dorrowin-list, which streams its output and is held to 30 MB
-# whatever the output's size. Pass --remove to delete the tree afterwards.
+# whatever the output's size, with the engine's readers and with 16 reading
+# the whole tree ahead. Pass --remove to delete the tree afterwards.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -22,16 +23,16 @@ python3 - "$build/dorrowin-list" "$tree" <<'PY' || status=1
 import os, resource, subprocess, sys
 tool, tree = sys.argv[1], sys.argv[2]
 failed = False
-for form in ("absolute", "relative", "name", "tree"):
-    with open(os.devnull, "wb") as null:
-        counter = subprocess.Popen([tool, "-f", form, tree], stdout=subprocess.PIPE)
+for readers in ([], ["-j", "16"]):
+    for form in ("absolute", "relative", "name", "tree"):
+        counter = subprocess.Popen([tool, "-f", form, *readers, tree], stdout=subprocess.PIPE)
         lines = sum(chunk.count(b"\n") for chunk in iter(lambda: counter.stdout.read(1 << 20), b""))
         _, status, usage = os.wait4(counter.pid, 0)
-    peak = usage.ru_maxrss / 1024
-    ok = status == 0 and lines == 1000 * 1000 + 1 and peak <= 30
-    failed |= not ok
-    print(f"dorrowin-list -f {form:<8}: {lines} lines, peak resident memory {peak:.1f} MiB"
-          f" ({'within' if ok else 'NOT within'} 30 MiB)")
+        peak = usage.ru_maxrss / 1024
+        ok = status == 0 and lines == 1000 * 1000 + 1 and peak <= 30
+        failed |= not ok
+        print(f"dorrowin-list -f {form:<8} {' '.join(readers):<5}: {lines} lines, peak resident memory {peak:.1f} MiB"
+              f" ({'within' if ok else 'NOT within'} 30 MiB)")
 sys.exit(1 if failed else 0)
 PY
 if [ "${1:-}" = "--remove" ]; then rm -rf "$base/dorrowin-million"; fi

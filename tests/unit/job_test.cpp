@@ -105,13 +105,16 @@ TEST_F(JobTest, ACommandLineJobListsItsPathsAndClosesTheWindow) {
   g_app.commandLineMode = false;
 }
 
-// Cancels from this thread at random moments of a 20,021-entry scan, the path forms in turn: Interrupted with the
-// clipboard kept, or Done and whole once every folder was read; at most the entry in hand is taken (races: TSan).
+// Cancels from this thread at random moments of a 20,221-entry scan three levels deep, which the readers read ahead
+// at every level, the path forms in turn: Interrupted with the clipboard kept, or Done and whole once every folder
+// was read; at most the entry in hand is taken (races: TSan).
 TEST_F(JobTest, CancelsAtRandomMomentsOfALargeScan) {
   static std::atomic<int> entries, foldersRead, takenAfterCancel, cancelled;
   static FileSystemApi real = g_fileSystem;
   static std::atomic<FolderEntryFn> onEntry;  // the engine's, the same for every folder (and reader)
-  for (int i = 0; i < 20000; ++i) folder.Make({"tree/d" + std::to_string(i / 1000) + "/" + std::to_string(i) + ".txt"});
+  for (int i = 0; i < 20000; ++i) {
+    folder.Make({"tree/d" + std::to_string(i / 1000) + "/e" + std::to_string(i / 100 % 10) + "/" + std::to_string(i) + ".txt"});
+  }
   g_fileSystem.enumerateFolder = [](const char16_t* path, FolderEntryFn engine, void* context) {
     onEntry = engine;
     FolderRead read = real.enumerateFolder(path, [](void* c, const FolderEntry& entry) {
@@ -129,13 +132,13 @@ TEST_F(JobTest, CancelsAtRandomMomentsOfALargeScan) {
     entries = foldersRead = takenAfterCancel = cancelled = 0;
     int target = static_cast<int>(random() % 22000);
     StartJob(&g_app, MakeDrop({folder["tree"]}));
-    while (entries < target && foldersRead < 21) std::this_thread::yield();
-    bool allRead = foldersRead == 21;
+    while (entries < target && foldersRead < 221) std::this_thread::yield();
+    bool allRead = foldersRead == 221;
     CancelWindowJob(&g_app), cancelled = 1;
     PumpJobReports(), WaitForJob(&g_app.job);
     bool done = ControlText(Control::StatusLabel) == u"完了！";
     interrupted += !done;
-    EXPECT_TRUE(done ? allRead && Lines(ClipboardText()).size() == 20021 : ClipboardText() == u"before"
+    EXPECT_TRUE(done ? allRead && Lines(ClipboardText()).size() == 20221 : ClipboardText() == u"before"
                          && ControlText(Control::StatusLabel) == u"中断") << round;
     EXPECT_EQ(takenAfterCancel, 0) << round;
   }

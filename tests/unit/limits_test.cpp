@@ -114,7 +114,8 @@ TEST(Limits, LinksThatLoopAreListedAndNeverEntered) {
   for (auto [target, link] : {std::pair{top, top / "deep/back"}, {top / "self", top / "self"}, {top / "b", top / "a"},
                               {top / "a", top / "b"}, {top / "deep", top / "to-deep"}, {top / "no", top / "dangling"}})
     fs::create_directory_symlink(target, link);
-  EXPECT_EQ(Listed({folder["top"]}, NameOnly), (Strings{"top", "a", "b", "dangling", "self", "deep", "f.txt", "back", "to-deep"}));
+  EXPECT_EQ(Listed({folder["top"]}, NameOnly),
+            (Strings{"top", "a", "b", "dangling", "self", "deep", "f.txt", "back", "to-deep"}));
   EXPECT_EQ(Listed({folder["top/to-deep"]}, NameOnly), (Strings{"to-deep", "f.txt", "back"}));
 }
 

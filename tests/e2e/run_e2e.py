@@ -67,11 +67,6 @@ def drop(paths):  # onto the window's status label by XDND, as a desktop file ma
          "an XdndStatus accepting the drop", get=next_event)
     send("XdndDrop", 0, X.CurrentTime)
 
-def TheCommandLineListsToTheClipboardAndExits():
-    paths = [windows_path(path) for path in SAMPLE_INPUT]
-    check_equal(start("wine", PROGRAM, *paths).wait(60), 0, "the exit code")
-    check_equal(run("wine", CLIPBOARD, "print").stdout.decode(), SAMPLE_LIST, "the clipboard after a start with paths")
-
 def ADropIsListedAndClickedLabelsAreSavedAndDeleted():
     start_full(PROGRAM)
     drop(map(os.path.abspath, SAMPLE_INPUT))
@@ -227,8 +222,7 @@ def after_all():  # no program left running, and a session started for the Wine 
     os.chdir("/")
     shutil.rmtree(folder)
     run("sh", "-c", "wineserver -k; wineserver -w; wineserver -p; wine cmd /c exit", out=subprocess.DEVNULL)
-run_tests("EndToEnd", (TheCommandLineListsToTheClipboardAndExits, ADropIsListedAndClickedLabelsAreSavedAndDeleted,
-                       HelpOpensTheReadmeOrWarnsWithoutIt,
+run_tests("EndToEnd", (ADropIsListedAndClickedLabelsAreSavedAndDeleted, HelpOpensTheReadmeOrWarnsWithoutIt,
                        PastedFilesAreListedAsTheirDrop, TheConsoleToolPrintsWhatTheWindowCopies,
                        TheConsoleToolFiltersARepositoryMadeOnLinux, ClosingMidScanEndsTheJobAtOnceAndKeepsTheClipboard,
                        ClosingWhileAnotherProgramHoldsTheClipboardEndsAndKeepsIt,

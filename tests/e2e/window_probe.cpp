@@ -1,11 +1,10 @@
 // window_probe: prints the Dorrowin window as JSON for the end-to-end tests, null without one: its title, the message
 // box shown as [caption, text (id 0xFFFF)] or null, each control's screen centre and text. "close" posts it WM_CLOSE,
-// "close-copying" once it shows the copy phase;
-// "endsession" sends it WM_ENDSESSION (a log-off) and returns once it has been handled. "dpi N" makes the real window in-process and prints its
-// layouts (compact, full; after a WM_DPICHANGED to N full, compact; after one back compact, full; after another change
-// and back, full): DPI, client size,
-// window rectangle and the one suggested to it (or null), smallest size, tooltip width, GDI objects; per control its
-// place, font height, each text's [width, height] in it, client [width, height], text.
+// "close-copying" once it shows the copy phase; "endsession" sends it WM_ENDSESSION (a log-off) and returns once it
+// has been handled. "dpi N" makes the real window in-process and prints its layouts (compact, full; after a
+// WM_DPICHANGED to N full, compact; after one back compact, full; after another change and back, full): DPI, client
+// size, window rectangle and the one suggested to it (or null), smallest size, tooltip width, GDI objects; per
+// control its place, font height, each text's [width, height] in it, client [width, height], text.
 #include <windows.h>
 
 #include <commctrl.h>

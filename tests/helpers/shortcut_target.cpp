@@ -1,6 +1,5 @@
-// Prints the target of each shortcut (.lnk) given, one UTF-8 line each, as
-// the shell reads it: through IShellLinkW loaded by its IPersistFile. Exits 1
-// when one cannot be read or names no target.
+// Prints the target of each shortcut (.lnk) given, one UTF-8 line each, as the shell reads it: through IShellLinkW
+// loaded by its IPersistFile. Exits 1 when one cannot be read or names no target.
 #include <windows.h>
 #include <shlobj.h>
 

@@ -1,6 +1,5 @@
 #pragma once
-// What the tests share: folders on disk, paths as the program sees them,
-// requests and whole listings; and every header the tests use.
+// What the tests share: folders on disk, paths as the program sees them, requests, listings; every header they use.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,15 +23,13 @@
 #include "ui/stored_settings.h"
 #include "ui/window_job.h"
 
-// A host path as the program sees it: the host's root is the drive Z: (also
-// under Wine), components separated by backslashes.
+// A host path as the program sees it: the host's root is the drive Z: (also under Wine), backslashes between.
 std::u16string EnginePath(const std::filesystem::path& path);
-extern const FileSystemApi kDriveZ;  // natively the file system every test starts with: reads such paths from the host
+extern const FileSystemApi kDriveZ;  // natively the file system every test starts with: reads such paths
 // Text as the program writes it as UTF-8 (natively: a name's own bytes).
 inline std::string Utf8(const std::u16string& text) { return ToUtf8(text.c_str(), kOutputLoneSurrogates); }
 
-// A fresh folder on disk (in /dev/shm where there is one: thousands of
-// entries are cheap there), removed with its contents at the end.
+// A fresh folder (in /dev/shm where there is one: thousands of entries are cheap there), removed at the end.
 class ScratchFolder {
  public:
   ScratchFolder();
@@ -51,25 +48,25 @@ class ScratchFolder {
   std::filesystem::path root_;
 };
 
-// A request for these paths; affixes: file prefix, file suffix, folder prefix, folder suffix.
+// A request for the paths; affixes: file prefix, file suffix, folder prefix, folder suffix.
 ListingRequest MakeRequest(const ListingOptions& options, const std::vector<std::u16string>& paths,
                            const std::vector<std::u16string>& affixes = {});
 // Runs f with the at-th allocation from now on failing (0: none).
 template <class F> void Failing(uint64_t at, F f) { ArmAllocationFailure(at), f(), ArmAllocationFailure(0); }
-// The whole listing of a request as text; the request is freed.
+// The whole listing of a request as text.
 ListingOutcome ListToText(const ListingRequest& request, std::u16string* text);
-// The text's lines (split at CR LF).
+// The text's lines (split at CR LF); the records of a text, each ended by `end`, with prefix in front of each; lines
+// joined, each ended by `end`.
 std::vector<std::string> Lines(const std::u16string& text);
-// The records of a text, each ended by `end`, with prefix in front of each; and lines joined, each ended by `end`.
 std::multiset<std::string> Records(const std::string& text, char end = '\0', const std::string& prefix = "");
 std::string Join(const std::vector<std::string>& lines, char end = '\n');
 // Natively: a shell command's standard output, its exit status in *status when asked for.
 std::string ShellOutput(const std::string& command, int* status = nullptr);
 
-// The native build's window, clipboard, store, shell and job input (tests/support/posix): in memory,
-// recording what the program did; the Windows build has the real ones. Every window call in order:
-// "text 10003 待機中", "enable 10013 0", "drops 1", "timer 1", "close", "move 10003 5 5 70 20",
-// "window 0 0 86 98", "place 1 2", "title Dorrowin", "topmost 1", "alpha 192", "show 10001 0".
+// The native build's window, clipboard, store, shell and job input (tests/support/posix): in memory, recording what
+// the program did (the Windows build has the real ones). Window calls in order: "text 10003 待機中", "enable 10013 0",
+// "show 10001 0", "move 10003 5 5 70 20", "window 0 0 86 98", "place 1 2", "drops 1", "timer 1", "close", "minimize",
+// "title Dorrowin", "topmost 1", "alpha 192".
 std::vector<std::u16string> WindowLog();
 void ClearWindowLog();
 std::u16string ControlText(Control control);
@@ -77,30 +74,24 @@ void SetControlTextForTest(Control control, const std::u16string& text);
 bool ControlEnabled(Control control);
 void SetWindowRect(WindowRect rect);
 void SetWorkArea(WindowRect rect);
-// The application state the native tests drive the window's logic with (its window is the recording stand-in).
-extern AppState g_app;
-// All back to the start: the state's defaults (Idle), no texts, all enabled, the window at (0, 0) 100 x 100
-// in a work area of 1280 x 984, store, clipboard and shell empty.
+extern AppState g_app;  // the state the native tests drive the window's logic with
+// All back to the start: the state's defaults (Idle), no texts, all enabled, the window at (0, 0) 100 x 100 in a
+// work area of 1280 x 984, store, clipboard and shell empty.
 void ResetStandIns();
 // Runs the job reports posted, waiting for each, until the job is Idle.
 void PumpJobReports();
-// A drop (none: the command line) through the window's own start, run to its
-// end on the worker; gives the outcome's status text.
+// A drop (none: the command line) through the window's own start, run to its end; gives the last status text.
 std::u16string RunWindowJob(void* drop);
-// The lines a Done job puts on the clipboard for a drop of the paths, with
-// the default settings but the path form.
-std::vector<std::string> ListThroughWorker(const std::vector<std::u16string>& paths, PathForm form);
 
-// The clipboard's units without the terminator; busy makes it refuse.
+// The clipboard's text; busy makes it refuse; files put there (none: no files) are replaced by text stored.
 std::u16string ClipboardText();
 void SetClipboardText(const std::u16string& text);
 void SetClipboardBusy(bool busy);
-// Files copied to the clipboard (none: no files); text put there replaces them.
 void SetClipboardFiles(const std::vector<std::u16string>& paths);
 void* MakeDrop(const std::vector<std::u16string>& paths);
 int32_t LiveDrops();  // made and not released
 void SetCommandLine(const std::u16string& line);
-// The store: each key's path, then its values as "name=type:hex bytes".
+// The store: each key's path, then its values as "name=type:hex bytes"; the keys open.
 std::vector<std::u16string> StoreContents();
 int32_t OpenStoreKeys();
 // What was asked of the shell: "open PATH" (a .txt opens) or "warn TEXT|CAPTION".

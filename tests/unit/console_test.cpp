@@ -24,9 +24,8 @@ struct ToolRun {
   bool exited;  // by itself, not by a signal
 };
 
-// Runs the tool in folder; onOutput sees the output so far and may act
-// (send a signal, close the pipe: then it returns false and reading stops);
-// inChild runs in the child before the tool starts.
+// Runs the tool in folder; onOutput sees the output so far and may act (send a signal, close the pipe: then it
+// returns false and reading stops); inChild runs in the child before the tool starts.
 ToolRun RunTool(const std::vector<std::string>& args, const std::filesystem::path& folder,
                 const std::function<bool(pid_t, const std::string&)>& onOutput = nullptr,
                 const std::function<void()>& inChild = nullptr, const std::string& tool = DORROWIN_LIST) {
@@ -84,19 +83,26 @@ ToolRun RunEntry(const std::vector<std::u16string>& args, const std::filesystem:
           true};
 }
 
-TEST(ConsoleTool, OptionsListLikeTheWindow) {
+// Each row: the arguments, the lines written (NUL-ended with --null), the exit status and what standard error says.
+TEST(ConsoleTool, OptionsListLikeTheWindowAndUsageErrorsListNothing) {
   ScratchFolder w;
   w.Make({"top/b.TXT", "top/a10.txt", "top/A2.txt", "top/ガ/か.c", "top/ガ/カ10.c", "top/ガ/か9.c", "top/back\\slash",
           "top/-dash.txt", "top/.hidden", "other/x.md", "-n.txt", "u/𠮷野家.txt", "u/😀/x", "n/a", "n/b/c", "n/line\nbreak",
           "g/.git/", "g/a", "g/z1", "g/zd/x"});
   std::ofstream(w.native() / "g/.gitignore") << "z*\n";
-  const std::string root = w.native().string();
+  const std::string root = w.native().string(), bad = root + "/globs";
+  const std::string depth = "' for --max-depth (a number of levels, 0 or more)";
+  std::ofstream(bad) << "*.o\nx[\n";
   std::string rootBackslashed = root;
   std::replace(rootBackslashed.begin(), rootBackslashed.end(), '/', '\\');
+  auto usage = [](const std::string& message) {
+    return "dorrowin-list: " + message + "\nTry 'dorrowin-list --help' for more information.\n";
+  };
   struct Case {
-    std::vector<std::string> args;
-    std::vector<std::string> lines;
-    char end = '\n';  // --null: NUL
+    std::vector<std::string> args, lines;
+    char end = '\n';
+    int status = 0;
+    std::string err = "";
   } cases[] = {
       {{"top"}, {"top", "top/-dash.txt", "top/.hidden", "top/A2.txt", "top/a10.txt", "top/b.TXT", "top/back\\slash",
                  "top/ガ", "top/ガ/か.c", "top/ガ/か9.c", "top/ガ/カ10.c"}},
@@ -107,7 +113,8 @@ TEST(ConsoleTool, OptionsListLikeTheWindow) {
       {{"--items", "folders", "--folder-prefix=[", "--folder-suffix", "]", "--file-prefix=<", "top", "other/x.md"},
        {"[top]", "[top/ガ]"}},
       {{"-i", "files", "--file-prefix=<", "--file-suffix=>", "-n", "other/x.md", "top/.hidden"}, {"<other/x.md>", "<top/.hidden>"}},
-      {{"-f", "relative", "-n", "top/ガ/か.c", "nowhere", "other"}, {"top/ガ/か.c", "other"}},
+      {{"-f", "relative", "-n", "top/ガ/か.c", "nowhere", "other"}, {"top/ガ/か.c", "other"}, '\n', 1,
+       "dorrowin-list: cannot access '" + root + "/nowhere': No such file or directory\n"},
       {{"-ftree", "-n", "/"}, {"/"}},
       {{"-j", "1", "--threads=3", "-fname", "top/ガ"}, {"ガ", "か.c", "か9.c", "カ10.c"}},
       {{"top/ガ", "--form", "tree"}, {"ガ", " ┣か.c", " ┣か9.c", " ┗カ10.c"}},
@@ -118,47 +125,33 @@ TEST(ConsoleTool, OptionsListLikeTheWindow) {
       {{"-ftree", "-E", "ガ", "top"}, {"top", " ┣-dash.txt", " ┣.hidden", " ┣A2.txt", " ┣a10.txt", " ┣b.TXT", " ┗back\\slash"}},
       {{"-ftree", "-g", "g", "n"}, {"g", " ┣.gitignore", " ┗a", "n", " ┣a", " ┣line\nbreak", " ┗b", " 　 ┗c"}},
       {{"-ftree", "-L", "1", "-E", "a", "n", "top/ガ"}, {"n", " ┣line\nbreak", " ┗b", "top", " ┗ガ", " 　 ┣か.c", " 　 ┣か9.c", " 　 ┗カ10.c"}},
+      {{"--version"}, {"dorrowin-list 1.04"}},
+      {{"-L", "x", "."}, {}, '\n', 2, usage("invalid value 'x" + depth)},
+      {{"-L", "-1", "."}, {}, '\n', 2, usage("invalid value '-1" + depth)},
+      {{"-E", "[ab", "."}, {}, '\n', 2, usage("invalid glob '[ab' for --exclude")},
+      {{"--exclude-from=/nowhere", "."}, {}, '\n', 2,
+       usage("cannot read --exclude-from file '/nowhere': No such file or directory")},
+      {{"--exclude-from", bad, "."}, {}, '\n', 2, usage("invalid glob 'x[' in --exclude-from file '" + bad + "'")},
+      {{"--bogus", "."}, {}, '\n', 2, usage("unknown option '--bogus'")},
+      {{"-q", "."}, {}, '\n', 2, usage("unknown option '-q'")},
+      {{".", "--form"}, {}, '\n', 2, usage("option --form needs a value")},
+      {{".", "-i"}, {}, '\n', 2, usage("option --items needs a value")},
+      {{"-f", "wide", "."}, {}, '\n', 2, usage("invalid value 'wide' for --form (absolute, relative, name, tree)")},
+      {{"--no-scan=yes", "."}, {}, '\n', 2, usage("option --no-scan takes no value")},
+      {{"--threads=0", "."}, {}, '\n', 2, usage("invalid value '0' for --threads (a number from 1 to 256)")},
+      {{"--saved", "."}, {}, '\n', 2, usage("unknown option '--saved'")},  // Windows only
+      {{"-x"}, {}, '\n', 2, usage("no path given")},
+      {{"-h", "--bogus-after-help"}, {}, '\n', 2, usage("unknown option '--bogus-after-help'")},
   };
   for (const Case& c : cases) {
     ToolRun run = RunTool(c.args, w.native());
-    bool missing = std::find(c.args.begin(), c.args.end(), "nowhere") != c.args.end();
     EXPECT_EQ(run.out, Join(c.lines, c.end)) << c.args[0];
-    EXPECT_EQ(run.status, missing ? 1 : 0) << c.args[0];
-    EXPECT_EQ(run.err, missing ? "dorrowin-list: cannot access '" + root + "/nowhere': No such file or directory\n" : "");
+    EXPECT_EQ(run.status, c.status) << c.args[0];
+    EXPECT_EQ(run.err, c.err) << c.args[0];
   }
   // --utf16: the clipboard's exact text, CR LF between lines and none after the last.
   ToolRun utf16 = RunTool({"--utf16", "-f", "name", "top/ガ/か.c", "other/x.md"}, w.native());
   EXPECT_EQ(utf16.out, std::string("x\0.\0m\0d\0\r\0\n\0\x4b\x30.\0c\0", 18));
-}
-
-TEST(ConsoleTool, UsageErrorsListNothing) {
-  ScratchFolder w;
-  const std::string bad = (w.native() / "globs").string(), depth = "' for --max-depth (a number of levels, 0 or more)";
-  std::ofstream(bad) << "*.o\nx[\n";
-  const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{"-L", "x", "."}, "invalid value 'x" + depth},
-      {{"-L", "-1", "."}, "invalid value '-1" + depth},
-      {{"-E", "[ab", "."}, "invalid glob '[ab' for --exclude"},
-      {{"--exclude-from=/nowhere", "."}, "cannot read --exclude-from file '/nowhere': No such file or directory"},
-      {{"--exclude-from", bad, "."}, "invalid glob 'x[' in --exclude-from file '" + bad + "'"},
-      {{"--bogus", "."}, "unknown option '--bogus'"},
-      {{"-q", "."}, "unknown option '-q'"},
-      {{".", "--form"}, "option --form needs a value"},
-      {{".", "-i"}, "option --items needs a value"},
-      {{"-f", "wide", "."}, "invalid value 'wide' for --form (absolute, relative, name, tree)"},
-      {{"--no-scan=yes", "."}, "option --no-scan takes no value"},
-      {{"--threads=0", "."}, "invalid value '0' for --threads (a number from 1 to 256)"},
-      {{"--saved", "."}, "unknown option '--saved'"},  // Windows only
-      {{"-x"}, "no path given"},
-  };
-  for (const auto& [args, message] : cases) {
-    ToolRun run = RunTool(args, "/");
-    EXPECT_EQ(run.status, 2) << message;
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "dorrowin-list: " + message + "\nTry 'dorrowin-list --help' for more information.\n");
-  }
-  EXPECT_EQ(RunTool({"--version"}, "/").out, "dorrowin-list 1.04\n");
-  EXPECT_EQ(RunTool({"-h", "--bogus-after-help-is-still-an-error"}, "/").status, 2);
   for (const std::vector<std::string>& args : {std::vector<std::string>{"-h"}, {"x", "--help"}}) {
     ToolRun help = RunTool(args, "/");
     EXPECT_EQ(help.status, 0) << args[0];
@@ -299,34 +292,31 @@ TEST(ConsoleTool, ProgressLineOnlyOnATerminal) {
   close(terminal);
 }
 
-// The README's option table and the manual page name the options the tool reads, long and short.
+// The README's option table and the manual page's OPTIONS (the tags of its .TP paragraphs) name the options the tool
+// reads, long and short.
 TEST(ConsoleTool, OptionsAreDocumented) {
-  auto names = [](const std::string& text, const char* pattern) {
-    std::set<std::string> found;
-    const std::regex name(pattern);
-    for (std::sregex_iterator it(text.begin(), text.end(), name), end; it != end; ++it) found.insert((*it)[1]);
-    return found;
-  };
-  std::set<std::string> longs, shorts;
+  std::set<std::string> longs, shorts, found[4];
   for (const ConsoleOption& option : kConsoleOptions) {
     longs.insert("--" + Utf8(option.name));
     if (option.shortName != 0) shorts.insert({'-', static_cast<char>(option.shortName)});
   }
   std::ifstream readme(DORROWIN_SOURCE "/README.md"), manual(DORROWIN_SOURCE "/resources/dorrowin-list.1.in");
-  std::string table, page, line;
-  bool inTable = false;
-  while (std::getline(readme, line)) {
-    inTable = line.starts_with("| option | short |") || (inTable && line.starts_with("|"));
-    if (inTable) table += line + "\n";
+  std::string text[2], line;
+  for (bool in = false; std::getline(readme, line);)
+    if ((in = line.starts_with("| option | short |") || (in && line.starts_with("|")))) text[0] += line + "\n";
+  for (bool in = false; std::getline(manual, line);) {
+    in = line == ".SH OPTIONS" || (in && !line.starts_with(".SH"));
+    if (in && line == ".TP" && std::getline(manual, line))
+      text[1] += std::regex_replace(line, std::regex("\\\\-"), "-") + "\n";
   }
-  for (bool options = false; std::getline(manual, line);) {  // the tags of .TP paragraphs under OPTIONS
-    options = line == ".SH OPTIONS" || (options && !line.starts_with(".SH"));
-    if (options && line == ".TP" && std::getline(manual, line)) page += std::regex_replace(line, std::regex("\\\\-"), "-") + "\n";
+  const char* patterns[4] = {"`(--[a-z0-9-]+)", "`(-[a-zA-Z0-9])`", "(--[a-z0-9-]+)",
+                             "(?:^|[ \"])(-[a-zA-Z0-9])(?=[ \"]|$)"};
+  for (int i = 0; i < 4; ++i) {
+    const std::regex name(patterns[i]);
+    for (std::sregex_iterator it(text[i / 2].begin(), text[i / 2].end(), name), end; it != end; ++it)
+      found[i].insert((*it)[1]);
+    EXPECT_EQ(found[i], i % 2 ? shorts : longs) << patterns[i];
   }
-  EXPECT_EQ(names(table, "`(--[a-z0-9-]+)"), longs);
-  EXPECT_EQ(names(table, "`(-[a-zA-Z0-9])`"), shorts);
-  EXPECT_EQ(names(page, "(--[a-z0-9-]+)"), longs);
-  EXPECT_EQ(names(page, "(?:^|[ \"])(-[a-zA-Z0-9])(?=[ \"]|$)"), shorts);
 }
 
 // Names made on other systems and by broken tools, with controls, at several depths: every item is listed with its

@@ -1,5 +1,3 @@
-#include <pthread.h>
-
 #include <future>
 #include <thread>
 
@@ -11,37 +9,6 @@ namespace {
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 using enum PathForm;
-
-// Runs f to its end on a thread whose stack is 128 KiB: a scan that recursed per folder level would overflow it.
-template <class F> void OnSmallStack(F f) {
-  pthread_attr_t attributes;
-  pthread_t thread;
-  pthread_attr_init(&attributes), pthread_attr_setstacksize(&attributes, 128 << 10);
-  auto run = [](void* body) -> void* { return (*static_cast<F*>(body))(), nullptr; };
-  ASSERT_EQ(pthread_create(&thread, &attributes, run, &f), 0);
-  pthread_join(thread, nullptr), pthread_attr_destroy(&attributes);
-}
-
-// A chain of folders as deep as the platform allows, made on disk and listed on a small stack with one reader and
-// eight: every level made is listed, the deepest (a path as long as the system takes) included.
-TEST(Limits, AChainOfFoldersAsDeepAsThePlatformAllows) {
-  ScratchFolder folder;
-  fs::path deepest = folder.native() / "chain";
-  fs::create_directory(deepest);
-  Strings absolute = {Utf8(folder["chain"])};
-  std::error_code error;
-  for (; fs::create_directory(deepest / "d", error); deepest /= "d") absolute.push_back(absolute.back() + "\\d");
-  ASSERT_GT(absolute.size(), 1000u);  // Linux stops paths at 4,096 bytes
-  Strings tree = {"chain"};
-  for (std::string indent; tree.size() < absolute.size(); indent += " \u3000") tree.push_back(indent + " ┗d");
-  for (auto [form, readers] : {std::pair{Absolute, 1}, {Tree, 8}}) {
-    ListingOptions options{form, u'\\', ItemFilter::FilesAndFolders, true, true};
-    options.readers = readers;
-    std::u16string text;
-    OnSmallStack([&] { EXPECT_EQ(ListToText(MakeRequest(options, {folder["chain"]}), &text), ListingOutcome::Done); });
-    EXPECT_TRUE(Lines(text) == (form == Absolute ? absolute : tree)) << Lines(text).size();
-  }
-}
 
 // Runs f on a thread of its own; a hang guard, no timing: when f has not ended after minutes, the cancel ends it.
 template <class F> auto Guarded(std::atomic<bool>* abort, F f) {
@@ -101,33 +68,42 @@ TEST(Limits, TheReaderPoolAtItsBounds) {
   EXPECT_TRUE(texts[0] == texts[1]);
 }
 
+// The lines of a listing of paths with the default options but the form.
+Strings Listed(const std::vector<std::u16string>& paths, PathForm form) {
+  std::u16string text;
+  EXPECT_EQ(ListToText(MakeRequest({form, u'\\', ItemFilter::FilesAndFolders, true, true}, paths), &text),
+            ListingOutcome::Done);
+  return Lines(text);
+}
+
 // A folder that vanishes when the scan reaches it, and one that fails after its entries (a read error, told apart
-// from its end): their lines stay, the job ends Done.
+// from its end): their lines stay, the listing ends Done and tells its sink of both, and of an input path that is
+// not there, with the system's reason.
 TEST(Limits, FoldersThatVanishOrFailWhileTheScanRuns) {
   static FileSystemApi real = g_fileSystem;
   static ScratchFolder folder;
-  folder.Make({"top/a/x.txt", "top/b/y.txt"});
   g_fileSystem.enumerateFolder = [](const char16_t* path, FolderEntryFn onEntry, void* context) {
     if (std::u16string(path).back() == u'a') fs::remove_all(folder.native() / "top/a");
     FolderRead read = real.enumerateFolder(path, onEntry, context);
     return std::u16string(path).back() == u'b' ? FolderRead::Failed : read;
   };
-  EXPECT_EQ(ListThroughWorker({folder["top"]}, Relative), (Strings{"top", "top\\a", "top\\b", "top\\b\\y.txt"}));
-  // The listing tells its sink of both, and of an input path that is not there, with the system's reason.
-  folder.Make({"top/a/x.txt"});
   ListingRequest request = MakeRequest({Relative, u'\\', ItemFilter::FilesAndFolders, true, true}, {folder["top"], folder["no"]});
   Strings problems;
   ListingSink sink{&problems, [](void*, const char16_t*, size_t) { return true; }, [](void* to, const ListingProblem& p) {
                      static_cast<Strings*>(to)->push_back((p.kind == ListingProblemKind::UnreadableItem ? "item " : "folder ") +
                                                           Utf8(p.path) + (p.error == ENOENT ? " ENOENT" : ""));
                    }};
+  folder.Make({"top/a/x.txt", "top/b/y.txt"});
   EXPECT_EQ(StreamListing(request, std::atomic<bool>{false}, sink), ListingOutcome::Done);
   EXPECT_EQ(problems, (Strings{"item " + Utf8(folder["no"]) + " ENOENT", "folder " + Utf8(folder["top/a"]) + " ENOENT",
                                "folder " + Utf8(folder["top/b"])}));
   folder.Make({"top/a/x.txt"});
-  ListingText text{};
-  EXPECT_EQ(BuildListing(request, std::atomic<bool>{false}, &text), ListingOutcome::Done);
-  EXPECT_EQ(text.folderReadErrors, 2u);
+  ListingText out{};
+  EXPECT_EQ(BuildListing(request, std::atomic<bool>{false}, &out), ListingOutcome::Done);
+  EXPECT_EQ(out.folderReadErrors, 2u);
+  std::u16string text(out.units, u'\0');
+  CopyListingText(out, text.data());
+  EXPECT_EQ(Lines(text), (Strings{"top", "top\\a", "top\\b", "top\\b\\y.txt"}));
   g_fileSystem = real;
 }
 
@@ -140,9 +116,9 @@ TEST(Limits, LinksThatLoopAreListedAndNeverEntered) {
   for (auto [target, link] : {std::pair{top, top / "deep/back"}, {top / "self", top / "self"}, {top / "b", top / "a"},
                               {top / "a", top / "b"}, {top / "deep", top / "to-deep"}, {top / "no", top / "dangling"}})
     fs::create_directory_symlink(target, link);
-  EXPECT_EQ(ListThroughWorker({folder["top"]}, NameOnly),
+  EXPECT_EQ(Listed({folder["top"]}, NameOnly),
             (Strings{"top", "a", "b", "dangling", "self", "deep", "f.txt", "back", "to-deep"}));
-  EXPECT_EQ(ListThroughWorker({folder["top/to-deep"]}, NameOnly), (Strings{"to-deep", "f.txt", "back"}));
+  EXPECT_EQ(Listed({folder["top/to-deep"]}, NameOnly), (Strings{"to-deep", "f.txt", "back"}));
 }
 
 }  // namespace

@@ -57,22 +57,10 @@ const Row kRows[] = {
     {O(T, All, false), {"/\\\\alpha\\s\\f.txt", "/\\\\beta\\s\\g.txt"},
      {"alpha", " ┗s", " 　 ┗f.txt", "beta", " ┗s", " 　 ┗g.txt"}},
     {O(R, All, false), {"/\\\\?\\UNC\\alpha\\s\\f.txt", "/\\\\alpha\\s\\\\g.txt"}, {"f.txt", "g.txt"}},
-    {O(R), {"/\\\\srv\\s\\docs", "/\\\\srv\\s\\b.txt"},
-     {"b.txt", "docs", "docs\\a.md", "docs\\c.txt", "docs\\img", "docs\\img\\p.png", "docs\\old"}},
     {Deep(O(A), 1, false), kDocsB, {"{W}\\b.txt", "{W}\\docs", "{W}\\docs\\c.txt", "{W}\\docs\\img"}, {}, {u"*.MD", u"o?d"}},
     {Deep(O(R), -1, true), {"g"}, {"g", "g\\.gitignore", "g\\keep.o", "g\\x.md", "g\\sub", "g\\sub\\.gitignore", "g\\sub\\y.o", "g\\sub\\z.txt"}},
     {Deep(O(R), 1, true), {"g/sub", "g/build"}, {"build", "sub", "sub\\.gitignore", "sub\\y.o", "sub\\z.txt"}},
 };
-
-// Network folders are read by their own path (no drive letter is connected): here \\srv\s is the example folder.
-std::u16string g_example;
-std::u16string OnShare(std::u16string path) {
-  return path.starts_with(u"\\\\srv\\s") ? g_example + path.substr(7) : path;
-}
-const FileSystemApi kShare = {
-    [](auto path) { return kDriveZ.queryAttributes(OnShare(path).c_str()); },
-    [](auto path, auto onEntry, auto context) { return kDriveZ.enumerateFolder(OnShare(path).c_str(), onEntry, context); },
-    [] { return kDriveZ.lastError(); }};
 
 // Drives and servers no machine here has: a name with a full stop is a file, any other a folder holding f.txt.
 const FileSystemApi kEveryPathExists = {
@@ -103,15 +91,13 @@ TEST(Listing, WorkedExamplesAndEveryAllocationFailing) {
     std::ofstream(folder.native() / file) << text;
   std::string home = getenv("HOME");  // the user's files: none in HOME, the excludes file in XDG_CONFIG_HOME
   setenv("HOME", folder.native().c_str(), 1), setenv("XDG_CONFIG_HOME", (folder.native() / "cfg").c_str(), 1);
-  g_example = folder[""];
   for (const Row& row : kRows) {
     std::string work = Utf8(EnginePath(folder.native()));
     if (row.options.pathStyle == PathStyle::Posix) work = folder.native().string();  // "{W}" natively
     SCOPED_TRACE("row " + std::to_string(&row - kRows));
     std::vector<std::u16string> inputs;
     for (const std::string& in : row.inputs) {
-      if (in[0] == '/' && in.find("{W}") == std::string::npos)
-        g_fileSystem = in.starts_with("/\\\\srv") ? kShare : kEveryPathExists;
+      if (in[0] == '/' && in.find("{W}") == std::string::npos) g_fileSystem = kEveryPathExists;
       inputs.push_back(in[0] == '/' ? FromUtf8(Replace(in.substr(1), "{W}", work).c_str()) : folder[in]);
     }
     std::string shown = row.options.separator == u'/' ? Replace(work, "\\", "/") : work;  // as "{W}" in the rows

@@ -1,5 +1,6 @@
-// The POSIX file system on paths longer than the system takes whole: every item of a deep tree is read, as find reads it.
+// The POSIX file system on paths longer than the system takes whole.
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,18 +25,34 @@ static void MakeChain(const fs::path& root, int depth, const std::string& name, 
   close(fd);
 }
 
-// 3,000 levels: 6,000 bytes of path, past PATH_MAX; dorrowin-list lists what find lists and ends well.
-TEST(PosixLayer, DeepChainListsEveryItemFindLists) {
+// Runs f to its end on a thread whose stack is 128 KiB: a scan that recursed per folder level would overflow it.
+template <class F> void OnSmallStack(F f) {
+  pthread_attr_t attributes;
+  pthread_t thread;
+  pthread_attr_init(&attributes), pthread_attr_setstacksize(&attributes, 128 << 10);
+  auto run = [](void* body) -> void* { return (*static_cast<F*>(body))(), nullptr; };
+  ASSERT_EQ(pthread_create(&thread, &attributes, run, &f), 0);
+  pthread_join(thread, nullptr), pthread_attr_destroy(&attributes);
+}
+
+// 3,000 levels (6,000 bytes of path) listed on a small stack with one reader and eight: every level and the file.
+TEST(PosixLayer, AChainPastThePathLimitIsListedWhole) {
   ScratchFolder scratch;
-  MakeChain(scratch.native(), 3000, "d");
-  int found = 0, listed = 0;
-  std::string root = scratch.native().string();
-  std::multiset<std::string> expected = Records(ShellOutput("find '" + root + "' 2>&1", &found), '\n');
-  std::multiset<std::string> lines = Records(ShellOutput(DORROWIN_LIST " -fabsolute '" + root + "' 2>&1", &listed), '\n');
-  EXPECT_EQ(found, 0);
-  EXPECT_EQ(listed, 0);
-  EXPECT_EQ(expected.size(), 3002u);
-  EXPECT_TRUE(lines == expected) << lines.size() << " lines, " << expected.size() << " expected";
+  scratch.Make({"chain/"});
+  MakeChain(scratch.native() / "chain", 3000, "d");
+  std::vector<std::string> absolute = {Utf8(scratch["chain"])}, tree = {"chain"};
+  std::string indent;
+  for (int i = 0; i <= 3000; ++i, indent += " \u3000") {
+    absolute.push_back(absolute.back() + (i < 3000 ? "\\d" : "\\f"));
+    tree.push_back(indent + (i < 3000 ? " ┗d" : " ┗f"));
+  }
+  for (auto [form, readers] : {std::pair{PathForm::Absolute, 1}, {PathForm::Tree, 8}}) {
+    ListingOptions options{form, u'\\', ItemFilter::FilesAndFolders, true, true};
+    options.readers = readers;
+    std::u16string text;
+    OnSmallStack([&] { EXPECT_EQ(ListToText(MakeRequest(options, {scratch["chain"]}), &text), ListingOutcome::Done); });
+    EXPECT_TRUE(Lines(text) == (form == PathForm::Absolute ? absolute : tree)) << Lines(text).size();
+  }
 }
 
 // Paths past PATH_MAX in the tool's own process: attributes, a file's bytes and every listing line; any one

@@ -205,12 +205,6 @@ Units RunWindowJob(void* drop) {
   return outcome;
 }
 
-std::vector<std::string> ListThroughWorker(const std::vector<Units>& paths, PathForm form) {
-  ResetStandIns(), g_app.settings.pathForm = form;
-  EXPECT_EQ(RunWindowJob(MakeDrop(paths)), u"完了！");
-  return Lines(ClipboardText());
-}
-
 Units ClipboardText() { std::lock_guard hold(g_lock); return g_clipboardText; }
 void SetClipboardText(const Units& text) { g_clipboardText = text; }
 void SetClipboardBusy(bool busy) { g_busy = busy; }

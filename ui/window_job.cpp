@@ -1,8 +1,11 @@
 #include "ui/window_job.h"
 
+#include <initializer_list>
+#include <iterator>
+
 #include "job/job_request.h"
 #include "platform/clipboard.h"
-#include "ui/setting_labels.h"
+#include "ui/commands.h"
 
 namespace {
 
@@ -12,31 +15,27 @@ constexpr char16_t kStatusBlank[] =
     u"\u3000\u3000\u3000\u3000\u3000";
 static_assert(sizeof(kStatusBlank) / sizeof(kStatusBlank[0]) == 24, "the status blank is 23 units");
 
-// Locked for the length of a job, in this order both ways.
-constexpr Control kJobLockedControls[] = {
-    Control::PathFormLabel,  Control::SeparatorLabel, Control::ExtensionLabel,
-    Control::ItemsLabel,     Control::FolderScanLabel, Control::FilePrefixEdit,
-    Control::FileSuffixEdit, Control::FolderPrefixEdit, Control::FolderSuffixEdit,
-};
-
+// The controls locked for the length of a job, in this order both ways.
 void EnableJobLockedControls(AppState* state, bool enabled) {
-  for (Control control : kJobLockedControls) g_window.enableControl(state->window, control, enabled);
+  for (Control control : {Control::PathFormLabel, Control::SeparatorLabel, Control::ExtensionLabel,
+                          Control::ItemsLabel, Control::FolderScanLabel, Control::FilePrefixEdit,
+                          Control::FileSuffixEdit, Control::FolderPrefixEdit, Control::FolderSuffixEdit}) {
+    g_window.enableControl(state->window, control, enabled);
+  }
 }
 
 // The worker's reports travel through the window's message queue, so the
 // window's thread alone touches the state.
 void PostReport(void* context, JobReport report) {
-  auto* state = static_cast<AppState*>(context);
-  g_window.postJobReport(state->window, static_cast<int32_t>(report));
+  g_window.postJobReport(static_cast<AppState*>(context)->window, static_cast<int32_t>(report));
 }
 
-// Everything the job reads: the listing settings, the four affix texts and
-// the input paths. The drop is released here, whatever happens. A part
+// Everything the job reads: the settings, the four affix texts (as views)
+// and the input paths. The drop is released here, whatever happens; a part
 // that cannot be taken makes the job fail without listing.
 void TakeRequest(AppState* state, DropHandle drop, ListingRequest* request) {
   Text texts[kAffixCount];
   bool taken = ReadAffixEdits(state, texts);
-  // The job's request takes the texts as views.
   const char16_t* const views[kAffixCount] = {texts[0].get(), texts[1].get(), texts[2].get(), texts[3].get()};
   taken = taken && MakeJobRequest(&state->settings, PathStyle::Windows, views, request);
   if (drop != nullptr) {
@@ -61,19 +60,14 @@ void FinishJob(AppState* state) {
 }
 
 // Each state's compact and full wording, in the order of their values.
-const char16_t* StatusText(StatusState state, bool compact) {
-  static constexpr const char16_t* kTexts[][2] = {
-      {u"待機中", u"ファイル・フォルダをドロップして下さい"},
-      {u"作成中...", u"リスト作成中..."},
-      {u"コピー中...", u"クリップボードにコピー中..."},
-      {u"完了！", u"リスト作成完了！貼り付けられます"},
-      {u"中断", u"作業を中断しました"},
-      {u"失敗", u"失敗しました"},
-  };
-  auto index = static_cast<int32_t>(state) - static_cast<int32_t>(StatusState::Idle);
-  if (index < 0 || index >= static_cast<int32_t>(sizeof(kTexts) / sizeof(kTexts[0]))) return u"";
-  return kTexts[index][compact ? 0 : 1];
-}
+constexpr const char16_t* kStatusTexts[][2] = {
+    {u"待機中", u"ファイル・フォルダをドロップして下さい"},
+    {u"作成中...", u"リスト作成中..."},
+    {u"コピー中...", u"クリップボードにコピー中..."},
+    {u"完了！", u"リスト作成完了！貼り付けられます"},
+    {u"中断", u"作業を中断しました"},
+    {u"失敗", u"失敗しました"},
+};
 
 }  // namespace
 
@@ -116,11 +110,10 @@ void OnJobReport(AppState* state, int32_t report) {
   }
   // The outcomes in the order of their reports: Done, Interrupted, Failed.
   constexpr StatusState kOutcomes[] = {StatusState::Done, StatusState::Interrupted, StatusState::Failed};
-  int32_t index = report - static_cast<int32_t>(JobReport::Done);
-  if (index < 0 || index >= 3) return;
-  StatusState outcome = kOutcomes[index];
+  auto index = static_cast<size_t>(report - static_cast<int32_t>(JobReport::Done));
+  if (index >= std::size(kOutcomes)) return;
   if (state->status == StatusState::Listing) g_window.enableControl(state->window, Control::CancelButton, false);
-  state->status = outcome;
+  state->status = kOutcomes[index];
   FinishJob(state);
 }
 
@@ -153,9 +146,11 @@ void EndWindowJob(AppState* state) {
 
 // The blank first, then the text.
 void ShowStatus(AppState* state) {
+  auto index = static_cast<size_t>(state->status) - static_cast<size_t>(StatusState::Idle);
   g_window.setControlText(state->window, Control::StatusLabel, kStatusBlank);
   g_window.setControlText(state->window, Control::StatusLabel,
-                          StatusText(state->status, state->settings.compactLayout));
+                          index < std::size(kStatusTexts) ? kStatusTexts[index][state->settings.compactLayout ? 0 : 1]
+                                                          : u"");
 }
 
 void OnStatusTimer(AppState* state) {

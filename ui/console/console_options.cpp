@@ -6,7 +6,6 @@
 #include "engine/glob.h"
 #include "engine/lines.h"
 #include "engine/text.h"
-#include "platform/console.h"
 #include "platform/filesystem.h"
 #include "platform/owned.h"
 #include "ui/console/console_platform.h"
@@ -81,7 +80,6 @@ ConsoleAction Affix(const OptionValue& value, AffixSlot slot) {
 bool ValidExclusion(const char16_t* glob, size_t length) {
   return GlobIsValid(glob, length, ExclusionGlobFlags(kConsolePathStyle));
 }
-bool ValidExclusion(const char16_t* glob) { return ValidExclusion(glob, TextLength(glob)); }
 
 // What an option reader is given.
 using In = const OptionValue&;
@@ -100,7 +98,10 @@ constexpr ConsoleOption kOptions[] = {
      [](In v) { return Number(v, 0, INT32_MAX, u" (a number of levels, 0 or more)", v.command.maxDepth); }},
     {u"exclude", u'E', u"GLOB",
      u"leave out items whose name matches GLOB, and what\nis inside such folders (may be repeated)",
-     [](In v) { return ValidExclusion(v.text) ? Add(v.command.excludes, v.text) : Complain(v, u"invalid glob", u""); }},
+     [](In v) {
+       return ValidExclusion(v.text, TextLength(v.text)) ? Add(v.command.excludes, v.text)
+                                                         : Complain(v, u"invalid glob", u"");
+     }},
     {u"exclude-from", 0, u"FILE",
      u"the same for each glob in FILE, one a line\n(empty lines and lines starting with # skipped)",
      [](In v) { return Add(v.command.excludeFiles, v.text); }},
@@ -131,26 +132,54 @@ constexpr ConsoleOption kOptions[] = {
 
 // Whether text starts with name and ends there or at '='.
 bool NameMatches(const char16_t* text, const char16_t* name) {
-  size_t n = TextLength(name);
-  for (size_t i = 0; i < n; ++i) {
-    if (text[i] != name[i]) return false;
-  }
-  return text[n] == 0 || text[n] == u'=';
+  size_t n = 0;
+  while (name[n] != 0 && text[n] == name[n]) ++n;
+  return name[n] == 0 && (text[n] == 0 || text[n] == u'=');
 }
 
-// A long option by the text after "--", or (text null) a short one.
+// A long option by the text after "--", or (text null) a short one (never 0).
 const ConsoleOption* FindOption(const char16_t* text, char16_t shortName, bool windowsOptions) {
   for (const ConsoleOption& option : kOptions) {
-    if (option.windowsOnly && !windowsOptions) continue;
-    if (text != nullptr ? NameMatches(text, option.name) : option.shortName != 0 && option.shortName == shortName) {
-      return &option;
-    }
+    bool named = text != nullptr ? NameMatches(text, option.name) : option.shortName == shortName;
+    if (named && (windowsOptions || !option.windowsOnly)) return &option;
   }
   return nullptr;
 }
 
 ConsoleAction MissingValue(ConsoleMessage& message, const ConsoleOption& option) {
   return Say(message, {u"option --", option.name, u" needs a value"});
+}
+
+// One --exclude-from file's globs into the request.
+ConsoleAction AddExclusionFile(const char16_t* name, ListingRequest* request, ConsoleMessage& message) {
+  Text path = name[0] != 0 ? AbsolutePath(name) : Text();
+  if (!path && name[0] != 0) return ConsoleAction::OutOfMemory;
+  char* read = nullptr;
+  size_t size = 0;
+  FileLoad load = path ? g_fileSystem.readFile(path.get(), false, &read, &size) : FileLoad::Unreadable;
+  OwnedBlock<char> bytes(read);
+  int32_t error = path ? g_fileSystem.lastError() : 2;  // ENOENT, ERROR_FILE_NOT_FOUND
+  if (load == FileLoad::OutOfMemory) return ConsoleAction::OutOfMemory;
+  if (load == FileLoad::Unreadable) {
+    return Say(message, {u"cannot read --exclude-from file '", name, u"': ", SystemReason(error).text});
+  }
+  size_t length = 0;
+  char16_t* decoded = DecodeUtf8(bytes.get(), size, &length);
+  Text text = Text::Adopt(decoded, length);
+  if (!text) return ConsoleAction::OutOfMemory;
+  ConsoleAction action = ConsoleAction::List;
+  ForEachLine(text.get(), length, FinalCr::Dropped, [&](const char16_t* line, size_t count) {
+    if (count == 0 || line[0] == u'#') return true;
+    if (!ValidExclusion(line, count)) {
+      char16_t* glob = text.data() + (line - text.get());
+      glob[count] = 0;
+      action = Say(message, {u"invalid glob '", glob, u"' in --exclude-from file '", name, u"'"});
+    } else if (!AddRequestExclude(request, line, count)) {
+      action = ConsoleAction::OutOfMemory;
+    }
+    return action == ConsoleAction::List;
+  });
+  return action;
 }
 
 }  // namespace
@@ -206,44 +235,6 @@ ConsoleAction ParseConsoleArguments(int32_t count, const char16_t* const* args, 
   if (command.paths.empty() && !command.paste) return Say(message, {u"no path given"});
   return ConsoleAction::List;
 }
-
-namespace {
-
-// One --exclude-from file's globs into the request.
-ConsoleAction AddExclusionFile(const char16_t* name, ListingRequest* request, ConsoleMessage& message) {
-  Text path = name[0] != 0 ? AbsolutePath(name) : Text();
-  if (!path && name[0] != 0) return ConsoleAction::OutOfMemory;
-  char* read = nullptr;
-  size_t size = 0;
-  FileLoad load = path ? g_fileSystem.readFile(path.get(), false, &read, &size) : FileLoad::Unreadable;
-  OwnedBlock<char> bytes(read);
-  int32_t error = path ? g_fileSystem.lastError() : 2;  // ENOENT, ERROR_FILE_NOT_FOUND
-  if (load == FileLoad::OutOfMemory) return ConsoleAction::OutOfMemory;
-  if (load == FileLoad::Unreadable) {
-    char16_t reason[256];
-    DescribeSystemError(error, reason, sizeof(reason) / sizeof(reason[0]));
-    return Say(message, {u"cannot read --exclude-from file '", name, u"': ", reason});
-  }
-  size_t length = 0;
-  char16_t* decoded = DecodeUtf8(bytes.get(), size, &length);
-  Text text = Text::Adopt(decoded, length);
-  if (!text) return ConsoleAction::OutOfMemory;
-  ConsoleAction action = ConsoleAction::List;
-  ForEachLine(text.get(), length, FinalCr::Dropped, [&](const char16_t* line, size_t count) {
-    if (count == 0 || line[0] == u'#') return true;
-    if (!ValidExclusion(line, count)) {
-      char16_t* glob = text.data() + (line - text.get());
-      glob[count] = 0;
-      action = Say(message, {u"invalid glob '", glob, u"' in --exclude-from file '", name, u"'"});
-    } else if (!AddRequestExclude(request, line, count)) {
-      action = ConsoleAction::OutOfMemory;
-    }
-    return action == ConsoleAction::List;
-  });
-  return action;
-}
-
-}  // namespace
 
 ConsoleAction AddConsoleExclusions(const ConsoleCommand& command, ListingRequest* request, ConsoleMessage& message) {
   for (const char16_t* glob : command.excludes) {

@@ -9,29 +9,29 @@
 
 #include "engine/listing_request.h"
 #include "platform/array.h"
+#include "platform/console.h"
 #include "settings/listing_settings.h"
 
+// The settings and texts the command line gives; the others keep their base
+// values (the defaults, or with --saved the saved ones).
 struct ConsoleCommand {
-  // The settings the command line gives; the others keep their base values
-  // (the defaults, or with --saved the saved ones).
   std::optional<PathForm> pathForm;
   std::optional<char16_t> separator;
   std::optional<ItemFilter> itemFilter;
   bool extensionsHidden = false;  // --no-extensions
   bool scanOff = false;           // --no-scan
-  int32_t readers = 0;            // --threads: folders read at once; 0 when not given
-  int32_t maxDepth = -1;          // --max-depth: levels scanned; -1 when not given
+  int32_t readers = 0;            // --threads; 0 when not given
+  int32_t maxDepth = -1;          // --max-depth; -1 when not given
   bool gitIgnore = false;
-  bool nullEnds = false;  // --null: lines end with NUL
+  bool nullEnds = false;  // --null
   bool saved = false;
   bool copy = false;
-  bool paste = false;  // the paths are the files on the clipboard
+  bool paste = false;
   bool utf16 = false;
   bool help = false;
   bool version = false;
-  const char16_t* affixes[kAffixCount] = {};  // the arguments' own texts; null when not given
-  // The arguments' own texts in their order: --exclude globs, --exclude-from
-  // files, paths.
+  const char16_t* affixes[kAffixCount] = {};  // null when not given
+  // The arguments' own texts in their order.
   Array<const char16_t*> excludes;
   Array<const char16_t*> excludeFiles;
   Array<const char16_t*> paths;
@@ -43,6 +43,12 @@ enum class ConsoleAction { List, Help, Version, UsageError, OutOfMemory };
 struct ConsoleMessage {
   char16_t text[512];
   size_t length;
+};
+
+// The system's words for an error code, as a piece of a message.
+struct SystemReason {
+  explicit SystemReason(int32_t error) { DescribeSystemError(error, text, sizeof(text) / sizeof(text[0])); }
+  char16_t text[256];
 };
 
 struct ConsoleOption;
@@ -60,8 +66,8 @@ struct ConsoleOption {
   char16_t shortName;          // 0: none
   const char16_t* valueName;   // null: the option takes no value
   const char16_t* help;        // each '\n' starts a further line
-  // Takes the value into the command: List, or a UsageError with the reason
-  // in the message, or OutOfMemory.
+  // Takes the value into the command: List, a UsageError (the reason in the
+  // message) or OutOfMemory.
   ConsoleAction (*read)(const OptionValue& value);
   bool windowsOnly = false;  // --saved, --paste and --copy
 };
@@ -69,16 +75,15 @@ struct ConsoleOption {
 extern const std::span<const ConsoleOption> kConsoleOptions;
 
 // Reads the arguments (the program's name not among them) into a fresh
-// command. windowsOptions: whether --saved, --paste and --copy exist. A UsageError
-// leaves its one-line reason in message.
+// command; windowsOptions: whether the Windows-only options exist. A
+// UsageError leaves its one-line reason in message.
 ConsoleAction ParseConsoleArguments(int32_t count, const char16_t* const* args, bool windowsOptions,
                                     ConsoleCommand& command, ConsoleMessage& message);
 
-// Adds the command's --exclude globs and the globs of its --exclude-from
-// files to the request: one a line (a CR before the line's end dropped),
-// empty lines and lines starting with '#' skipped. A file that cannot be
-// read, or holds a glob that is not well formed, is a UsageError (the
-// reason in message).
+// Adds the --exclude globs and those of the --exclude-from files to the
+// request: one a line (a CR before the line's end dropped), empty lines and
+// lines starting with '#' skipped. An unreadable file, or a glob not well
+// formed, is a UsageError.
 ConsoleAction AddConsoleExclusions(const ConsoleCommand& command, ListingRequest* request, ConsoleMessage& message);
 
 // The command's settings over the base ones.

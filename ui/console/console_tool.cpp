@@ -1,6 +1,7 @@
 #include "ui/console/console_tool.h"
 
 #include <atomic>
+#include <initializer_list>
 #include <cstring>
 
 #include "engine/listing.h"
@@ -35,22 +36,22 @@ const char16_t kUsageEnd[] =
     u"listed) or the listing failed, 2 wrong usage, 130 interrupted.\n";
 
 // Standard output as the listing's sink: lines are encoded into a buffer of
-// fixed size that is written out whenever it fills, so memory does not grow
-// with the output.
+// fixed size, written out whenever it fills, so memory does not grow with the output.
 enum class OutputMode { ConsoleUnits, Utf8, Utf16 };
 
 struct ConsoleOutput {
   ConsoleOutput(OutputMode mode, bool nullEnds, ProgressLine* progress)
       : mode(mode), nullEnds(nullEnds), progress(progress) {}
   OutputMode mode;
+  bool nullEnds;  // --null
+  ProgressLine* progress;
+  const ListingSink* copy = nullptr;  // --copy: the lines go to the clipboard's text instead
   char bytes[1 << 16];
   char16_t units[1 << 14];
   size_t used = 0;  // bytes or units, by mode
-  bool nullEnds;    // --null
   uint64_t lines = 0;
   WriteResult state = WriteResult::Written;
   int problems = 0;
-  ProgressLine* progress;
 };
 
 // Once the output has failed, what is buffered is dropped: the buffer is
@@ -102,16 +103,19 @@ void PutUnits(ConsoleOutput* out, const char16_t* units, size_t count) {
   }
 }
 
+void Put(ConsoleOutput* out, const char16_t* text) { PutUnits(out, text, TextLength(text)); }
+
 // Text mode ends every line, the last included; --utf16 joins them with
 // CR LF as the clipboard does; --null ends every line with NUL instead.
 bool WriteLine(void* context, const char16_t* units, size_t count) {
   auto* out = static_cast<ConsoleOutput*>(context);
-  if (out->mode == OutputMode::Utf16 && out->lines > 0 && !out->nullEnds) PutUnits(out, u"\r\n", 2);
+  if (out->copy != nullptr) return out->copy->writeLine(out->copy->context, units, count);
+  if (out->mode == OutputMode::Utf16 && out->lines > 0 && !out->nullEnds) Put(out, u"\r\n");
   PutUnits(out, units, count);
   if (out->nullEnds) {
     PutUnits(out, u"", 1);
   } else if (out->mode != OutputMode::Utf16) {
-    PutUnits(out, kConsoleLineEnd, TextLength(kConsoleLineEnd));
+    Put(out, kConsoleLineEnd);
   }
   out->lines += 1;
   return out->state == WriteResult::Written;
@@ -119,20 +123,22 @@ bool WriteLine(void* context, const char16_t* units, size_t count) {
 
 void WriteError(const char16_t* text) { WriteErrorText(text, TextLength(text)); }
 
-// Messages end their lines as the system does, like the listing.
-void EndErrorLine() { WriteError(kConsoleLineEnd); }
-
-// "dorrowin-list: <what> '<path>': <reason>"
-void ReportPathError(const char16_t* what, const char16_t* path, int32_t error) {
-  char16_t reason[256];
-  DescribeSystemError(error, reason, sizeof(reason) / sizeof(reason[0]));
+// "dorrowin-list: " and the pieces as one line on standard error, ended as
+// the system ends lines, like the listing; exit status 1.
+int Problem(std::initializer_list<const char16_t*> pieces) {
   WriteError(u"dorrowin-list: ");
-  WriteError(what);
-  WriteError(u" '");
-  WriteError(path);
-  WriteError(u"': ");
-  WriteError(reason);
-  EndErrorLine();
+  for (const char16_t* piece : pieces) WriteError(piece);
+  WriteError(kConsoleLineEnd);
+  return kExitProblems;
+}
+
+int OutOfMemory() { return Problem({u"out of memory"}); }
+
+int UsageError(const ConsoleMessage& message) {
+  Problem({message.text});
+  WriteError(u"Try 'dorrowin-list --help' for more information.");
+  WriteError(kConsoleLineEnd);
+  return kExitUsage;
 }
 
 // Problems go to standard error as they happen; what was listed before
@@ -142,29 +148,11 @@ void TellProblem(void* context, const ListingProblem& problem) {
   Flush(out);
   out->problems += 1;
   BeginProgressMessage(out->progress);
-  ReportPathError(problem.kind == ListingProblemKind::UnreadableItem ? u"cannot access" : u"cannot read folder",
-                  problem.path, problem.error);
+  bool item = problem.kind == ListingProblemKind::UnreadableItem;
+  Problem({item ? u"cannot access '" : u"cannot read folder '", problem.path, u"': ",
+           SystemReason(problem.error).text});
   EndProgressMessage(out->progress);
 }
-
-int UsageError(const ConsoleMessage& message) {
-  WriteError(u"dorrowin-list: ");
-  WriteError(message.text);
-  EndErrorLine();
-  WriteError(u"Try 'dorrowin-list --help' for more information.");
-  EndErrorLine();
-  return kExitUsage;
-}
-
-// A message of the tool's own on standard error; exit status 1.
-int Problem(const char16_t* text) {
-  WriteError(u"dorrowin-list: ");
-  WriteError(text);
-  EndErrorLine();
-  return kExitProblems;
-}
-
-int OutOfMemory() { return Problem(u"out of memory"); }
 
 // Writes text, each '\n' as the system's line end and then indent.
 void PutText(ConsoleOutput* out, const char16_t* text, const char16_t* indent = u"") {
@@ -172,8 +160,8 @@ void PutText(ConsoleOutput* out, const char16_t* text, const char16_t* indent = 
     if (text[k] != u'\n' && text[k] != 0) continue;
     PutUnits(out, text + start, k - start);
     if (text[k] == 0) return;
-    PutUnits(out, kConsoleLineEnd, TextLength(kConsoleLineEnd));
-    PutUnits(out, indent, TextLength(indent));
+    Put(out, kConsoleLineEnd);
+    Put(out, indent);
     start = k + 1;
   }
 }
@@ -195,12 +183,12 @@ int PrintHelp(ConsoleOutput* out) {
     size_t width = 0;
     for (const char16_t* piece : {u"  ", option.shortName != 0 ? shortName : u"    ", u"--", option.name,
                                   *value != 0 ? u"=" : u"", value}) {
-      PutText(out, piece);
+      Put(out, piece);
       width += TextLength(piece);
     }
     PutUnits(out, kColumn, width < 26 ? 27 - width : 1);
     PutText(out, option.help, kColumn);
-    PutText(out, u"\n");
+    Put(out, kConsoleLineEnd);
   }
   PutText(out, kUsageEnd);
   return EndText(out);
@@ -230,45 +218,24 @@ bool MakeRequest(const ConsoleCommand& command, ListingRequest* request) {
   return true;
 }
 
-// --copy: the clipboard's text in full, then the clipboard, as the window
-// does; problems are told on standard error all the same.
-struct CopyTarget {
-  ListingSink text;
-  ConsoleOutput* out;
-};
-
-bool WriteCopiedLine(void* context, const char16_t* units, size_t count) {
-  const ListingSink& text = static_cast<CopyTarget*>(context)->text;
-  return text.writeLine(text.context, units, count);
-}
-
-void TellCopyProblem(void* context, const ListingProblem& problem) {
-  TellProblem(static_cast<CopyTarget*>(context)->out, problem);
-}
-
-// Lists to standard output, or with copy to the clipboard.
+// Lists to standard output, or with copy into the clipboard's text in full
+// and then onto the clipboard, as the window does; problems are told on
+// standard error either way.
 int List(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleOutput* out, bool copy) {
   ListingText text;
-  CopyTarget target{TextSink(&text), out};
-  ListingProgress* counts = &out->progress->counts;
+  ListingSink copied = TextSink(&text);
+  if (copy) out->copy = &copied;
   StartProgressLine(out->progress);
-  ListingOutcome outcome = StreamListing(request, abort, copy ? ListingSink{&target, WriteCopiedLine, TellCopyProblem, counts}
-                                                              : ListingSink{out, WriteLine, TellProblem, counts});
+  ListingOutcome outcome =
+      StreamListing(request, abort, ListingSink{out, WriteLine, TellProblem, &out->progress->counts});
   StopProgressLine(out->progress);
-  bool copied = copy && outcome == ListingOutcome::Done && CopyTextToClipboard(text);
+  bool onClipboard = copy && outcome == ListingOutcome::Done && CopyTextToClipboard(text);
   if (abort.load()) return kExitInterrupted;
   if (!copy && outcome == ListingOutcome::Done) Flush(out);
   if (out->state == WriteResult::Closed) return kExitListed;
-  if (out->state == WriteResult::Failed) {
-    char16_t reason[256];
-    DescribeSystemError(OutputError(), reason, sizeof(reason) / sizeof(reason[0]));
-    WriteError(u"dorrowin-list: cannot write the list: ");
-    WriteError(reason);
-    EndErrorLine();
-    return kExitProblems;
-  }
+  if (out->state == WriteResult::Failed) return Problem({u"cannot write the list: ", SystemReason(OutputError()).text});
   if (outcome == ListingOutcome::Failed) return OutOfMemory();
-  if (copy && !copied) return Problem(u"cannot put the list on the clipboard");
+  if (copy && !onClipboard) return Problem({u"cannot put the list on the clipboard"});
   return out->problems > 0 ? kExitProblems : kExitListed;
 }
 
@@ -298,8 +265,8 @@ int RunConsoleTool(int32_t count, const char16_t* const* args) {
   if (action == ConsoleAction::OutOfMemory) return OutOfMemory();
   if (action == ConsoleAction::UsageError) return UsageError(message);
   PasteResult pasted = command.paste ? AddPastedPaths(&request) : PasteResult::Taken;
-  if (pasted == PasteResult::NoFiles) return Problem(u"no files on the clipboard");
-  if (pasted == PasteResult::Busy) return Problem(u"cannot open the clipboard");
+  if (pasted == PasteResult::NoFiles) return Problem({u"no files on the clipboard"});
+  if (pasted == PasteResult::Busy) return Problem({u"cannot open the clipboard"});
   if (pasted == PasteResult::NoMemory) return OutOfMemory();
   return List(request, abort, out.get(), command.copy);
 }

@@ -1,8 +1,8 @@
 #include "ui/console/console_tool.h"
 
 #include <atomic>
-#include <initializer_list>
 #include <cstring>
+#include <initializer_list>
 
 #include "engine/listing.h"
 #include "engine/listing_text.h"
@@ -10,11 +10,11 @@
 #include "job/job_request.h"
 #include "platform/console.h"
 #include "platform/owned.h"
+#include "platform/thread.h"
 #include "platform/utf8.h"
 #include "resources/resource.h"
 #include "ui/console/console_options.h"
 #include "ui/console/console_platform.h"
-#include "ui/console/progress_line.h"
 
 namespace {
 
@@ -34,6 +34,93 @@ const char16_t kUsageEnd[] =
     u"\n"
     u"Exit status: 0 listed, 1 a path or folder could not be read (the rest is\n"
     u"listed) or the listing failed, 2 wrong usage, 130 interrupted.\n";
+
+// When standard error is a terminal (and standard output is not), a listing
+// that runs longer than about half a second shows one line there counting the
+// folders and entries read, a few times a second, erased when the listing ends.
+struct ProgressLine {
+  ListingProgress counts;  // the listing's counters
+  SyncHandle sync;         // null: no line
+  ThreadHandle thread;
+  bool done;           // under the lock
+  int32_t shownWidth;  // under the lock: units of the line on the screen; 0: none
+};
+
+constexpr int32_t kTickMilliseconds = 250;
+// Ticks before the first drawing: a listing that ends sooner shows nothing.
+constexpr int32_t kQuietTicks = 2;
+
+// With the lock held: "\r<folders> folders, <entries> entries read", or
+// when erasing nothing and "\r" after it, padded over a longer line drawn
+// before. At most 1 + 20 + 10 + 20 + 13 units and as much padding: the buffer holds it.
+void Draw(ProgressLine* line, bool erase) {
+  if (erase && line->shownWidth == 0) return;
+  char16_t text[80] = {u'\r'};
+  int32_t length = 1;
+  auto append = [&](const char16_t* piece) {
+    while (*piece != 0) text[length++] = *piece++;
+  };
+  auto number = [&](const std::atomic<uint64_t>& counter) {
+    char16_t digits[21] = {};
+    int32_t first = 20;
+    uint64_t value = counter.load(std::memory_order_relaxed);
+    do {
+      digits[--first] = static_cast<char16_t>(u'0' + value % 10);
+    } while ((value /= 10) != 0);
+    append(digits + first);
+  };
+  if (!erase) {
+    number(line->counts.folders);
+    append(u" folders, ");
+    number(line->counts.entries);
+    append(u" entries read");
+  }
+  int32_t width = length - 1;
+  while (length - 1 < line->shownWidth) text[length++] = u' ';
+  if (erase) text[length++] = u'\r';
+  WriteErrorText(text, static_cast<size_t>(length));
+  line->shownWidth = erase ? 0 : width > line->shownWidth ? width : line->shownWidth;
+}
+
+void RunProgressLine(void* parameter) {
+  auto* line = static_cast<ProgressLine*>(parameter);
+  g_thread.lock(line->sync);
+  for (int32_t tick = 1; !line->done; ++tick) {
+    g_thread.waitSync(line->sync, kTickMilliseconds);
+    if (!line->done && tick >= kQuietTicks) Draw(line, false);
+  }
+  Draw(line, true);
+  g_thread.unlock(line->sync);
+}
+
+// Starts the line's thread when the terminal wants a line and a thread can
+// be had; otherwise there is no line and the calls below do nothing.
+void StartProgressLine(ProgressLine* line) {
+  line->sync = nullptr;
+  line->thread = nullptr;
+  line->done = false;
+  line->shownWidth = 0;
+  if (!ProgressLineWanted()) return;
+  line->sync = g_thread.createSync();
+  if (line->sync == nullptr) return;
+  line->thread = g_thread.startThread(RunProgressLine, line);
+  if (line->thread != nullptr) return;
+  g_thread.destroySync(line->sync);
+  line->sync = nullptr;
+}
+
+// Erases the line and ends its thread.
+void StopProgressLine(ProgressLine* line) {
+  if (line->sync == nullptr) return;
+  g_thread.lock(line->sync);
+  line->done = true;
+  g_thread.wakeAll(line->sync);
+  g_thread.unlock(line->sync);
+  g_thread.waitThread(line->thread);
+  g_thread.closeThread(line->thread);
+  g_thread.destroySync(line->sync);
+  line->sync = nullptr;
+}
 
 // Standard output as the listing's sink: lines are encoded into a buffer of
 // fixed size, written out whenever it fills, so memory does not grow with the output.
@@ -143,15 +230,20 @@ int UsageError(const ConsoleMessage& message) {
 
 // Problems go to standard error as they happen; what was listed before
 // them goes out first, so that the two streams read in order on a terminal.
+// The progress line is erased first and not drawn again until the message is written.
 void TellProblem(void* context, const ListingProblem& problem) {
   auto* out = static_cast<ConsoleOutput*>(context);
   Flush(out);
   out->problems += 1;
-  BeginProgressMessage(out->progress);
+  SyncHandle sync = out->progress->sync;
+  if (sync != nullptr) {
+    g_thread.lock(sync);
+    Draw(out->progress, true);
+  }
   bool item = problem.kind == ListingProblemKind::UnreadableItem;
   Problem({item ? u"cannot access '" : u"cannot read folder '", problem.path, u"': ",
            SystemReason(problem.error).text});
-  EndProgressMessage(out->progress);
+  if (sync != nullptr) g_thread.unlock(sync);
 }
 
 // Writes text, each '\n' as the system's line end and then indent.

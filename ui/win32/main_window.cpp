@@ -5,17 +5,13 @@
 #include <initializer_list>
 #include <utility>
 
-#include "ui/layout.h"
 #include "ui/commands.h"
+#include "ui/layout.h"
 #include "ui/window_job.h"
 
 namespace {
 
-constexpr DWORD kMainStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr DWORD kMainExStyle =
-    WS_EX_TOPMOST | WS_EX_ACCEPTFILES | WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_LAYERED;
 constexpr int32_t kMaxTipWidth = 150;
-// The window class's name, written once in the resource header.
 constexpr wchar_t kClassName[] = L"" DORROWIN_CLASS_NAME;
 
 // A clickable label: a bordered STATIC that reports clicks.
@@ -112,9 +108,11 @@ int32_t FontHeightForDpi(HDC dc, const LOGFONTW& font, int32_t designHeight, int
   return height;
 }
 
-// The three fonts are the stock GUI font's face and character set at the
-// design's pixel heights, each made from the copy as changed so far.
-void CreateFonts(MainWindow* window) {
+// The fonts, the tooltip's width and the icons for the window's DPI. The
+// three fonts are the stock GUI font's face and character set at the design's
+// pixel heights, each made from the copy as changed so far. The window's own
+// icons keep the system from stretching the class's, made for the system DPI.
+void MakeDpiObjects(MainWindow* window, HINSTANCE instance) {
   LOGFONTW font{};
   GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
   font.lfWidth = 0;
@@ -125,26 +123,19 @@ void CreateFonts(MainWindow* window) {
     (window->objects.*member).reset(CreateFontIndirectW(&font));
   }
   ReleaseDC(nullptr, screen);
-}
-
-void AssignFonts(MainWindow* window) {
   for (const ControlRow& row : kControls) {
-    HFONT font = (window->objects.*row.font).get();
-    SendMessageW(ControlHandle(window, row.control), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    HFONT made = (window->objects.*row.font).get();
+    SendMessageW(ControlHandle(window, row.control), WM_SETFONT, reinterpret_cast<WPARAM>(made), TRUE);
   }
-}
-
-// The window's own icons at the sizes for its DPI, so that the system does
-// not stretch the class's icons, which are made for the system DPI.
-void LoadWindowIcons(MainWindow* window, HINSTANCE instance) {
-  auto load = [&](int width, int height, WPARAM type, OwnedIcon& icon) {
-    icon.reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DORROWIN), IMAGE_ICON,
-                                             SystemMetricForDpi(width, window->dpi),
-                                             SystemMetricForDpi(height, window->dpi), 0)));
-    SendMessageW(window->handle, WM_SETICON, type, reinterpret_cast<LPARAM>(icon.get()));
+  SendMessageW(window->tooltip, TTM_SETMAXTIPWIDTH, 0, DpiScale(kMaxTipWidth, window->dpi));
+  auto icon = [&](int width, int height, WPARAM type, OwnedIcon& owner) {
+    owner.reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DORROWIN), IMAGE_ICON,
+                                              SystemMetricForDpi(width, window->dpi),
+                                              SystemMetricForDpi(height, window->dpi), 0)));
+    SendMessageW(window->handle, WM_SETICON, type, reinterpret_cast<LPARAM>(owner.get()));
   };
-  load(SM_CXICON, SM_CYICON, ICON_BIG, window->objects.bigIcon);
-  load(SM_CXSMICON, SM_CYSMICON, ICON_SMALL, window->objects.smallIcon);
+  icon(SM_CXICON, SM_CYICON, ICON_BIG, window->objects.bigIcon);
+  icon(SM_CXSMICON, SM_CYSMICON, ICON_SMALL, window->objects.smallIcon);
 }
 
 // The module's own path names the program's folder however it was started.
@@ -181,15 +172,12 @@ bool IsFilePaste(HWND mainWindow, const MSG& message) {
 void RegisterMainWindowClass(HINSTANCE instance) {
   // There is no icon 108: the class gets no small icon of its own, and the
   // system derives one from the large icon.
-  WNDCLASSEXW windowClass{.cbSize = sizeof(WNDCLASSEXW),
-                          .style = CS_HREDRAW | CS_VREDRAW,
-                          .lpfnWndProc = MainWindowProc,
-                          .hInstance = instance,
-                          .hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DORROWIN)),
-                          .hCursor = LoadCursorW(nullptr, IDC_ARROW),
-                          .hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)),
-                          .lpszClassName = kClassName,
-                          .hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DORROWIN_SMALL))};
+  WNDCLASSEXW windowClass{
+      .cbSize = sizeof(WNDCLASSEXW), .style = CS_HREDRAW | CS_VREDRAW, .lpfnWndProc = MainWindowProc,
+      .hInstance = instance, .hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DORROWIN)),
+      .hCursor = LoadCursorW(nullptr, IDC_ARROW),
+      .hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)), .lpszClassName = kClassName,
+      .hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DORROWIN_SMALL))};
   RegisterClassExW(&windowClass);
 }
 
@@ -197,8 +185,10 @@ void RegisterMainWindowClass(HINSTANCE instance) {
 // procedure has it from its first message on, and records the window's DPI:
 // the window is then sized for the full layout at that DPI, and its contents made for it.
 bool CreateMainWindow(AppState* state, HINSTANCE instance) {
-  HWND handle = CreateWindowExW(kMainExStyle, kClassName, reinterpret_cast<const wchar_t*>(kFullTitle), kMainStyle,
-                                CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, state);
+  HWND handle = CreateWindowExW(WS_EX_TOPMOST | WS_EX_ACCEPTFILES | WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_LAYERED,
+                                kClassName, reinterpret_cast<const wchar_t*>(kFullTitle),
+                                WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr,
+                                nullptr, instance, state);
   if (handle == nullptr) return false;
   MainWindow* window = state->window;
   window->handle = handle;
@@ -217,13 +207,8 @@ bool CreateMainWindow(AppState* state, HINSTANCE instance) {
   // The tooltip control belongs to the main window, so it ends with it.
   window->tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                     0, 0, 0, 0, handle, nullptr, instance, nullptr);
-  if (window->tooltip != nullptr) {
-    SendMessageW(window->tooltip, TTM_SETMAXTIPWIDTH, 0, DpiScale(kMaxTipWidth, window->dpi));
-  }
   CreateControls(window, instance);
-  CreateFonts(window);
-  AssignFonts(window);
-  LoadWindowIcons(window, instance);
+  MakeDpiObjects(window, instance);
 
   ResolveReadmePath(state);
   LoadSettings(state);
@@ -241,21 +226,17 @@ SIZE LayoutWindowSize(HWND window, bool compact, int32_t dpi) {
 }
 
 // Every control goes to its place at the new DPI in the current layout (the
-// full-only ones, hidden in the compact layout, to their full-layout places)
-// and gets its font for that DPI; the fonts and icons of the old DPI end once
-// nothing uses them.
+// ones the compact layout hides to their full-layout places); the fonts and
+// icons of the old DPI end once nothing uses them.
 void RescaleMainWindow(AppState* state, int32_t dpi, const RECT* suggested) {
   MainWindow* window = state->window;
   DpiObjects old = std::move(window->objects);
   window->dpi = dpi;
-  CreateFonts(window);
   for (const ControlRow& row : kControls) {
     RECT r = ScaledPlace(row.control, state->settings.compactLayout, dpi);
     MoveWindow(ControlHandle(window, row.control), r.left, r.top, r.right, r.bottom, TRUE);
   }
-  AssignFonts(window);
-  SendMessageW(window->tooltip, TTM_SETMAXTIPWIDTH, 0, DpiScale(kMaxTipWidth, dpi));
-  LoadWindowIcons(window, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window->handle, GWLP_HINSTANCE)));
+  MakeDpiObjects(window, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window->handle, GWLP_HINSTANCE)));
   SetWindowPos(window->handle, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }

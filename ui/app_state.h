@@ -28,5 +28,12 @@ Text ReadmePathFor(const char16_t* modulePath);
 // The affix texts' edit boxes, in the order of the request and the stored values.
 constexpr Control kAffixEdits[kAffixCount] = {Control::FilePrefixEdit, Control::FileSuffixEdit,
                                               Control::FolderPrefixEdit, Control::FolderSuffixEdit};
+// Written before every status text (23 ideographic spaces) and, its last 21,
+// before every label text.
+constexpr char16_t kBlank[] =
+    u"\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000"
+    u"\u3000\u3000\u3000\u3000\u3000";
+static_assert(sizeof(kBlank) / sizeof(kBlank[0]) == 24, "the blank is 23 units");
+
 // Copies of the four edit boxes' texts; false when storage runs out.
 bool ReadAffixEdits(AppState* state, Text (&texts)[kAffixCount]);

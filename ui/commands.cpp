@@ -11,12 +11,6 @@
 
 namespace {
 
-// The label blank: 21 ideographic spaces, written before every label text.
-constexpr char16_t kLabelBlank[] =
-    u"\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000"
-    u"\u3000\u3000\u3000";
-static_assert(sizeof(kLabelBlank) / sizeof(kLabelBlank[0]) == 22, "the label blank is 21 units");
-
 // A setting's values in the order a click steps through them, each with its
 // label's text.
 template <class T>
@@ -47,7 +41,7 @@ void Show(AppState* state, T* setting, const Choice<T> (&choices)[N], Control la
     if (choices[i].value != *setting) continue;
     const Choice<T>& shown = choices[step ? (i + 1) % N : i];
     *setting = shown.value;
-    g_window.setControlText(state->window, label, kLabelBlank);
+    g_window.setControlText(state->window, label, kBlank + 2);
     g_window.setControlText(state->window, label, shown.text);
     return;
   }
@@ -79,10 +73,6 @@ void ShowOrStep(AppState* state, Control label, bool step) {
   }
 }
 
-// The notification codes a clickable label sends.
-constexpr int32_t kNotifyClicked = 0;
-constexpr int32_t kNotifyDoubleClicked = 1;
-
 // One clickable control's action; none: the label's setting steps on.
 struct CommandEntry {
   Control control;
@@ -90,30 +80,27 @@ struct CommandEntry {
   void (*action)(AppState* state);
 };
 
-void CycleLayout(AppState* state) { SwitchLayout(state, !state->settings.compactLayout); }
-void MinimizeMainWindow(AppState* state) { g_window.minimize(state->window); }
-
-// The help button asks the shell to open the readme file. Without a readme
-// path there is nothing to hand to the shell; the user gets the same warning
-// as for a file that cannot be opened.
+// Without a readme path there is nothing to hand to the shell; the user gets
+// the same warning as for a file that cannot be opened.
 void OpenHelpFile(AppState* state) {
   if (state->readmePath && g_shell.openDocument(state->readmePath.get())) return;
   g_shell.showWarning(state->window, u"readme.txt を開けませんでした", kFullTitle);
 }
 
+// The setting labels first, in the order the settings are shown at start-up.
 constexpr CommandEntry kCommands[] = {
     {Control::PathFormLabel, true, nullptr},
-    {Control::ExtensionLabel, true, nullptr},
-    {Control::ItemsLabel, true, nullptr},
-    {Control::FolderScanLabel, true, nullptr},
     {Control::SeparatorLabel, true, nullptr},
+    {Control::ItemsLabel, true, nullptr},
+    {Control::ExtensionLabel, true, nullptr},
+    {Control::FolderScanLabel, true, nullptr},
     {Control::TopmostLabel, false, nullptr},
     {Control::TranslucentLabel, false, nullptr},
     {Control::CancelButton, false, CancelWindowJob},
-    {Control::MinimizeButton, false, MinimizeMainWindow},
+    {Control::MinimizeButton, false, [](AppState* state) { g_window.minimize(state->window); }},
     {Control::SaveButton, false, SaveSettings},
     {Control::DeleteButton, false, DeleteSettings},
-    {Control::LayoutButton, false, CycleLayout},
+    {Control::LayoutButton, false, [](AppState* state) { SwitchLayout(state, !state->settings.compactLayout); }},
     {Control::HelpButton, false, OpenHelpFile},
 };
 
@@ -122,7 +109,7 @@ constexpr CommandEntry kCommands[] = {
 CommandOutcome RouteCommand(AppState* state, int32_t controlId, int32_t notifyCode) {
   for (const CommandEntry& entry : kCommands) {
     if (static_cast<int32_t>(entry.control) != controlId) continue;
-    bool acts = notifyCode == kNotifyClicked || notifyCode == kNotifyDoubleClicked;
+    bool acts = notifyCode == 0 || notifyCode == 1;  // STN_CLICKED, STN_DBLCLK
     if (!acts || (entry.idleOnly && state->status != StatusState::Idle)) return CommandOutcome::Handled;
     if (entry.action != nullptr) {
       entry.action(state);
@@ -153,9 +140,8 @@ void LoadSettings(AppState* state) {
     UnpackWindowPos(stored.windowPos, &left, &top);
     g_window.placeWindow(state->window, left, top);
   }
-  for (Control label : {Control::PathFormLabel, Control::SeparatorLabel, Control::ItemsLabel, Control::ExtensionLabel,
-                        Control::FolderScanLabel, Control::TopmostLabel, Control::TranslucentLabel}) {
-    ShowSetting(state, label);
+  for (const CommandEntry& entry : kCommands) {
+    if (entry.action == nullptr) ShowSetting(state, entry.control);
   }
   SwitchLayout(state, state->settings.compactLayout);
 }

@@ -9,12 +9,6 @@
 
 namespace {
 
-// The status blank: 23 ideographic spaces, written before every status text.
-constexpr char16_t kStatusBlank[] =
-    u"\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000"
-    u"\u3000\u3000\u3000\u3000\u3000";
-static_assert(sizeof(kStatusBlank) / sizeof(kStatusBlank[0]) == 24, "the status blank is 23 units");
-
 // The controls locked for the length of a job, in this order both ways.
 void EnableJobLockedControls(AppState* state, bool enabled) {
   for (Control control : {Control::PathFormLabel, Control::SeparatorLabel, Control::ExtensionLabel,
@@ -47,10 +41,11 @@ void TakeRequest(AppState* state, DropHandle drop, ListingRequest* request) {
   if (!taken) request->inputFailed = true;
 }
 
-// The end of every job, whatever its outcome (already in the status): the
-// outcome's text, Idle, the controls unlocked, drops accepted and the status
-// timer armed; a command-line job closes the window.
-void FinishJob(AppState* state) {
+// The end of every job, whatever its outcome: the outcome's text, Idle, the
+// controls unlocked, drops accepted and the status timer armed; a
+// command-line job closes the window.
+void FinishJob(AppState* state, StatusState outcome) {
+  state->status = outcome;
   ShowStatus(state);
   state->status = StatusState::Idle;
   EnableJobLockedControls(state, true);
@@ -73,8 +68,7 @@ constexpr const char16_t* kStatusTexts[][2] = {
 
 // The job may turn FilesOnly into FilesAndFolders for the Tree form; the
 // label then says so. A worker that cannot be created ends the job at once
-// as Failed, through the same end as every job, so the program is never
-// left refusing drops.
+// as Failed, through the same end as every job, so drops are taken again.
 void StartJob(AppState* state, DropHandle drop) {
   g_window.acceptDrops(state->window, false);
   if (state->status != StatusState::Idle) {
@@ -93,8 +87,7 @@ void StartJob(AppState* state, DropHandle drop) {
   g_window.enableControl(state->window, Control::CancelButton, true);
   if (!StartJobWorker(&state->job, &request, PostReport, state)) {
     g_window.enableControl(state->window, Control::CancelButton, false);
-    state->status = StatusState::Failed;
-    FinishJob(state);
+    FinishJob(state, StatusState::Failed);
   }
 }
 
@@ -113,8 +106,7 @@ void OnJobReport(AppState* state, int32_t report) {
   auto index = static_cast<size_t>(report - static_cast<int32_t>(JobReport::Done));
   if (index >= std::size(kOutcomes)) return;
   if (state->status == StatusState::Listing) g_window.enableControl(state->window, Control::CancelButton, false);
-  state->status = kOutcomes[index];
-  FinishJob(state);
+  FinishJob(state, kOutcomes[index]);
 }
 
 // Taken only while idle, so that a refused paste leaves the clipboard alone.
@@ -128,26 +120,22 @@ void PasteFiles(AppState* state) {
     StartJob(state, drop);
   } else if (result != PasteResult::NoFiles) {
     g_window.killStatusTimer(state->window);
-    state->status = StatusState::Failed;
-    FinishJob(state);
+    FinishJob(state, StatusState::Failed);
   }
 }
 
 void CancelWindowJob(AppState* state) { CancelJob(&state->job); }
 
-// The abort is checked at every entry, so the worker ends within one; a
-// call blocked in the network ends when the system returns it. The worker
-// waits for its folder readers before it ends, so once it has ended none
-// is left.
+// The worker checks the abort at every entry (a call blocked in the network
+// ends when the system returns it) and waits for its readers before it ends.
 void EndWindowJob(AppState* state) {
   CancelJob(&state->job);
   WaitForJob(&state->job);
 }
 
-// The blank first, then the text.
 void ShowStatus(AppState* state) {
   auto index = static_cast<size_t>(state->status) - static_cast<size_t>(StatusState::Idle);
-  g_window.setControlText(state->window, Control::StatusLabel, kStatusBlank);
+  g_window.setControlText(state->window, Control::StatusLabel, kBlank);
   g_window.setControlText(state->window, Control::StatusLabel,
                           index < std::size(kStatusTexts) ? kStatusTexts[index][state->settings.compactLayout ? 0 : 1]
                                                           : u"");

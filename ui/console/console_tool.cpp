@@ -3,12 +3,19 @@
 #include <atomic>
 #include <cstring>
 #include <initializer_list>
+#include <optional>
 
+#include "engine/exclusions.h"
+#include "engine/glob.h"
+#include "engine/lines.h"
 #include "engine/listing.h"
+#include "engine/listing_request.h"
 #include "engine/listing_text.h"
 #include "engine/text.h"
 #include "job/job_request.h"
+#include "platform/array.h"
 #include "platform/console.h"
+#include "platform/filesystem.h"
 #include "platform/owned.h"
 #include "platform/thread.h"
 #include "platform/utf8.h"
@@ -16,7 +23,285 @@
 #include "ui/console/console_options.h"
 #include "ui/console/console_platform.h"
 
+// The settings and texts the command line gives; the others keep their base
+// values (the defaults, or with --saved the saved ones).
+struct ConsoleCommand {
+  std::optional<PathForm> pathForm;
+  std::optional<char16_t> separator;
+  std::optional<ItemFilter> itemFilter;
+  bool extensionsHidden = false;  // --no-extensions
+  bool scanOff = false;           // --no-scan
+  int32_t readers = 0;            // --threads; 0 when not given
+  int32_t maxDepth = -1;          // --max-depth; -1 when not given
+  bool gitIgnore = false;
+  bool nullEnds = false;  // --null
+  bool saved = false;
+  bool copy = false;
+  bool paste = false;
+  bool utf16 = false;
+  bool help = false;
+  bool version = false;
+  const char16_t* affixes[kAffixCount] = {};  // null when not given
+  // The arguments' own texts in their order.
+  Array<const char16_t*> excludes;
+  Array<const char16_t*> excludeFiles;
+  Array<const char16_t*> paths;
+};
+
+// A message of bounded size: longer texts are cut, never overrun.
+struct ConsoleMessage {
+  char16_t text[512] = {};
+  size_t length = 0;
+};
+
+// The system's words for an error code, as a piece of a message.
+struct SystemReason {
+  explicit SystemReason(int32_t error) { DescribeSystemError(error, text, sizeof(text) / sizeof(text[0])); }
+  char16_t text[256];
+};
+
+// An option's value as its reader gets it: null for an option without one.
+struct OptionValue {
+  const ConsoleOption& option;
+  const char16_t* text;
+  ConsoleCommand& command;
+  ConsoleMessage& message;
+};
+
 namespace {
+
+constexpr ConsoleAction kTaken = ConsoleAction::List;
+
+// Appends the pieces, cut where the message is full; a UsageError.
+ConsoleAction Say(ConsoleMessage& message, std::initializer_list<const char16_t*> pieces) {
+  constexpr size_t kRoom = sizeof(message.text) / sizeof(message.text[0]) - 1;
+  for (const char16_t* text : pieces) {
+    for (size_t i = 0; text[i] != 0 && message.length < kRoom; ++i) message.text[message.length++] = text[i];
+  }
+  message.text[message.length] = 0;
+  return ConsoleAction::UsageError;
+}
+
+// "<what> '<value>' for --<option><rest>"
+ConsoleAction Complain(const OptionValue& value, const char16_t* what, const char16_t* rest) {
+  return Say(value.message, {what, u" '", value.text, u"' for --", value.option.name, rest});
+}
+
+template <class T>
+struct Choice {
+  const char16_t* word;
+  T value;
+};
+
+constexpr Choice<PathForm> kForms[] = {{u"absolute", PathForm::Absolute},
+                                       {u"relative", PathForm::Relative},
+                                       {u"name", PathForm::NameOnly},
+                                       {u"tree", PathForm::Tree}};
+constexpr Choice<char16_t> kSeparators[] = {{u"backslash", kBackslash}, {u"slash", kSlash}};
+constexpr Choice<ItemFilter> kItems[] = {{u"all", ItemFilter::FilesAndFolders},
+                                         {u"files", ItemFilter::FilesOnly},
+                                         {u"folders", ItemFilter::FoldersOnly}};
+
+// One of the option's words; a wrong one is told with the words there are.
+template <class T, size_t N>
+ConsoleAction Pick(const OptionValue& value, const Choice<T> (&choices)[N], std::optional<T>& slot) {
+  for (const Choice<T>& choice : choices) {
+    if (TextEqual(choice.word, value.text)) return slot = choice.value, kTaken;
+  }
+  Complain(value, u"invalid value", u" (");
+  for (size_t i = 0; i < N; ++i) Say(value.message, {i == 0 ? u"" : u", ", choices[i].word});
+  return Say(value.message, {u")"});
+}
+
+// A number: decimal digits only, least to most.
+ConsoleAction Number(const OptionValue& value, int32_t least, int32_t most, const char16_t* rest, int32_t& slot) {
+  int64_t number = 0;
+  for (const char16_t* c = value.text; *c != 0; ++c) {
+    if (*c < u'0' || *c > u'9' || number > most) return Complain(value, u"invalid value", rest);
+    number = number * 10 + (*c - u'0');
+  }
+  if (value.text[0] == 0 || number < least || number > most) return Complain(value, u"invalid value", rest);
+  slot = static_cast<int32_t>(number);
+  return kTaken;
+}
+
+ConsoleAction Set(bool& flag) { return flag = true, kTaken; }
+
+ConsoleAction Add(Array<const char16_t*>& list, const char16_t* text) {
+  return list.Append(text) ? kTaken : ConsoleAction::OutOfMemory;
+}
+
+ConsoleAction Affix(const OptionValue& value, AffixSlot slot) {
+  return value.command.affixes[slot] = value.text, kTaken;
+}
+
+bool ValidExclusion(const char16_t* glob, size_t length) {
+  return GlobIsValid(glob, length, ExclusionGlobFlags(kConsolePathStyle));
+}
+
+// What an option reader is given.
+using In = const OptionValue&;
+
+constexpr ConsoleOption kOptions[] = {
+    {u"form", u'f', u"FORM", u"absolute, relative (default), name or tree",
+     [](In v) { return Pick(v, kForms, v.command.pathForm); }},
+    {u"separator", u's', u"SEP", u"backslash or slash (default: the system's own)",
+     [](In v) { return Pick(v, kSeparators, v.command.separator); }},
+    {u"items", u'i', u"ITEMS", u"all (default), files or folders",
+     [](In v) { return Pick(v, kItems, v.command.itemFilter); }},
+    {u"no-extensions", u'x', nullptr, u"hide file extensions", [](In v) { return Set(v.command.extensionsHidden); }},
+    {u"no-scan", u'n', nullptr, u"do not list what is inside the given folders",
+     [](In v) { return Set(v.command.scanOff); }},
+    {u"max-depth", u'L', u"N", u"list at most N levels below each given folder\n(1: its own entries; 0: none)",
+     [](In v) { return Number(v, 0, INT32_MAX, u" (a number of levels, 0 or more)", v.command.maxDepth); }},
+    {u"exclude", u'E', u"GLOB",
+     u"leave out items whose name matches GLOB, and what\nis inside such folders (may be repeated)",
+     [](In v) {
+       return ValidExclusion(v.text, TextLength(v.text)) ? Add(v.command.excludes, v.text)
+                                                         : Complain(v, u"invalid glob", u"");
+     }},
+    {u"exclude-from", 0, u"FILE",
+     u"the same for each glob in FILE, one a line\n(empty lines and lines starting with # skipped)",
+     [](In v) { return Add(v.command.excludeFiles, v.text); }},
+    {u"gitignore", u'g', nullptr, u"inside a git working tree, leave out what git\nignores",
+     [](In v) { return Set(v.command.gitIgnore); }},
+    {u"null", u'0', nullptr, u"end each line with a NUL character, not a line end",
+     [](In v) { return Set(v.command.nullEnds); }},
+    {u"file-prefix", 0, u"TEXT", u"text in front of every file line", [](In v) { return Affix(v, kFilePrefix); }},
+    {u"file-suffix", 0, u"TEXT", u"text after every file line", [](In v) { return Affix(v, kFileSuffix); }},
+    {u"folder-prefix", 0, u"TEXT", u"text in front of every folder line", [](In v) { return Affix(v, kFolderPrefix); }},
+    {u"folder-suffix", 0, u"TEXT", u"text after every folder line", [](In v) { return Affix(v, kFolderSuffix); }},
+    // Folders read at once, at most 256: more only hold more requests in flight.
+    {u"threads", u'j', u"N",
+     u"read up to N folders at once, 1 to 256 (default: 16\nonce folder reads wait on the storage, as on a\n"
+     u"network; 1 reads one folder at a time)",
+     [](In v) { return Number(v, 1, 256, u" (a number from 1 to 256)", v.command.readers); }},
+    {u"utf16", 0, nullptr, u"write the clipboard's exact text: UTF-16LE, lines\njoined with CR LF, none after the last",
+     [](In v) { return Set(v.command.utf16); }},
+    {u"saved", 0, nullptr, u"start from the settings and texts saved with SAV",
+     [](In v) { return Set(v.command.saved); }, true},
+    {u"paste", 0, nullptr, u"list the files copied to the clipboard (Explorer's\nCopy or Cut) instead of PATHs",
+     [](In v) { return Set(v.command.paste); }, true},
+    {u"copy", 0, nullptr, u"put the list on the clipboard instead of printing it",
+     [](In v) { return Set(v.command.copy); }, true},
+    {u"help", u'h', nullptr, u"show this help", [](In v) { return Set(v.command.help); }},
+    {u"version", 0, nullptr, u"show the version", [](In v) { return Set(v.command.version); }},
+};
+
+// Whether text starts with name and ends there or at '='.
+bool NameMatches(const char16_t* text, const char16_t* name) {
+  size_t n = 0;
+  while (name[n] != 0 && text[n] == name[n]) ++n;
+  return name[n] == 0 && (text[n] == 0 || text[n] == u'=');
+}
+
+// A long option by the text after "--", or (text null) a short one (never 0).
+const ConsoleOption* FindOption(const char16_t* text, char16_t shortName) {
+  for (const ConsoleOption& option : kOptions) {
+    bool named = text != nullptr ? NameMatches(text, option.name) : option.shortName == shortName;
+    if (named && (kConsoleHasSavedSettings || !option.windowsOnly)) return &option;
+  }
+  return nullptr;
+}
+
+ConsoleAction MissingValue(ConsoleMessage& message, const ConsoleOption& option) {
+  return Say(message, {u"option --", option.name, u" needs a value"});
+}
+
+// One --exclude-from file's globs into the request: one a line (a CR before
+// the line's end dropped), empty lines and lines starting with '#' skipped.
+ConsoleAction AddExclusionFile(const char16_t* name, ListingRequest* request, ConsoleMessage& message) {
+  Text path = name[0] != 0 ? AbsolutePath(name) : Text();
+  if (!path && name[0] != 0) return ConsoleAction::OutOfMemory;
+  char* read = nullptr;
+  size_t size = 0;
+  FileLoad load = path ? g_fileSystem.readFile(path.get(), false, &read, &size) : FileLoad::Unreadable;
+  OwnedBlock<char> bytes(read);
+  int32_t error = path ? g_fileSystem.lastError() : 2;  // ENOENT, ERROR_FILE_NOT_FOUND
+  if (load == FileLoad::OutOfMemory) return ConsoleAction::OutOfMemory;
+  if (load == FileLoad::Unreadable) {
+    return Say(message, {u"cannot read --exclude-from file '", name, u"': ", SystemReason(error).text});
+  }
+  size_t length = 0;
+  char16_t* decoded = DecodeUtf8(bytes.get(), size, &length);
+  Text text = Text::Adopt(decoded, length);
+  if (!text) return ConsoleAction::OutOfMemory;
+  ConsoleAction action = ConsoleAction::List;
+  ForEachLine(text.get(), length, FinalCr::Dropped, [&](const char16_t* line, size_t count) {
+    if (count == 0 || line[0] == u'#') return true;
+    if (!ValidExclusion(line, count)) {
+      char16_t* glob = text.data() + (line - text.get());
+      glob[count] = 0;
+      action = Say(message, {u"invalid glob '", glob, u"' in --exclude-from file '", name, u"'"});
+    } else if (!AddRequestExclude(request, line, count)) {
+      action = ConsoleAction::OutOfMemory;
+    }
+    return action == ConsoleAction::List;
+  });
+  return action;
+}
+
+// Reads the arguments (the program's name not among them) into a fresh
+// command; a UsageError leaves its one-line reason in message. Options and
+// paths may come in any order; "--" ends the options, and a lone "-" is a
+// path. Help and version win over everything else that is valid.
+ConsoleAction ParseArguments(int32_t count, const char16_t* const* args, ConsoleCommand& command,
+                             ConsoleMessage& message) {
+  bool optionsEnded = false;
+  for (int32_t i = 0; i < count; ++i) {
+    const char16_t* arg = args[i];
+    ConsoleAction action = kTaken;
+    if (optionsEnded || arg[0] != u'-' || arg[1] == 0) {
+      action = Add(command.paths, arg);
+    } else if (arg[1] == u'-' && arg[2] == 0) {
+      optionsEnded = true;
+    } else if (arg[1] == u'-') {
+      const ConsoleOption* option = FindOption(arg + 2, 0);
+      if (option == nullptr) return Say(message, {u"unknown option '", arg, u"'"});
+      const char16_t* value = arg + 2 + TextLength(option->name);
+      if (*value == u'=' && option->valueName == nullptr) {
+        return Say(message, {u"option --", option->name, u" takes no value"});
+      }
+      if (*value != u'=' && option->valueName != nullptr && i + 1 >= count) return MissingValue(message, *option);
+      value = *value == u'=' ? value + 1 : option->valueName != nullptr ? args[++i] : nullptr;
+      action = option->read({*option, value, command, message});
+    } else {
+      // A cluster of short options: "-xn", "-ftree", "-x -f tree".
+      for (const char16_t* c = arg + 1; *c != 0 && action == kTaken; ++c) {
+        const ConsoleOption* option = FindOption(nullptr, *c);
+        if (option == nullptr) {
+          const char16_t text[3] = {u'-', *c, 0};
+          return Say(message, {u"unknown option '", text, u"'"});
+        }
+        const char16_t* value = nullptr;
+        if (option->valueName != nullptr) {
+          if (c[1] == 0 && i + 1 >= count) return MissingValue(message, *option);
+          value = c[1] != 0 ? c + 1 : args[++i];
+        }
+        action = option->read({*option, value, command, message});
+        if (value != nullptr) break;
+      }
+    }
+    if (action != kTaken) return action;
+  }
+  if (command.help) return ConsoleAction::Help;
+  if (command.version) return ConsoleAction::Version;
+  if (command.paste && !command.paths.empty()) return Say(message, {u"--paste takes no path"});
+  if (command.paths.empty() && !command.paste) return Say(message, {u"no path given"});
+  return ConsoleAction::List;
+}
+
+// The --exclude globs and those of the --exclude-from files into the request.
+ConsoleAction AddExclusions(const ConsoleCommand& command, ListingRequest* request, ConsoleMessage& message) {
+  for (const char16_t* glob : command.excludes) {
+    if (!AddRequestExclude(request, glob, TextLength(glob))) return ConsoleAction::OutOfMemory;
+  }
+  for (const char16_t* file : command.excludeFiles) {
+    ConsoleAction action = AddExclusionFile(file, request, message);
+    if (action != ConsoleAction::List) return action;
+  }
+  return ConsoleAction::List;
+}
 
 constexpr int kExitListed = 0;
 constexpr int kExitProblems = 1;
@@ -268,7 +553,7 @@ int EndText(ConsoleOutput* out) {
 int PrintHelp(ConsoleOutput* out) {
   constexpr char16_t kColumn[] = u"                           ";
   PutText(out, kUsage);
-  for (const ConsoleOption& option : kConsoleOptions) {
+  for (const ConsoleOption& option : kOptions) {
     if (option.windowsOnly && !kConsoleHasSavedSettings) continue;
     const char16_t shortName[] = {u'-', option.shortName, u',', u' ', 0};
     const char16_t* value = option.valueName != nullptr ? option.valueName : u"";
@@ -295,7 +580,11 @@ bool MakeRequest(const ConsoleCommand& command, ListingRequest* request) {
   settings.separator = kConsoleSeparator;
   Text saved[kAffixCount];
   if (command.saved && !LoadSavedSettings(&settings, saved)) return false;
-  ApplyConsoleCommand(command, &settings);
+  if (command.pathForm) settings.pathForm = *command.pathForm;
+  if (command.separator) settings.separator = *command.separator;
+  if (command.itemFilter) settings.itemFilter = *command.itemFilter;
+  if (command.extensionsHidden) settings.extensionShown = false;
+  if (command.scanOff) settings.folderScan = false;
   const char16_t* texts[kAffixCount] = {};
   for (int32_t i = 0; i < kAffixCount; ++i) texts[i] = command.affixes[i] != nullptr ? command.affixes[i] : saved[i].get();
   if (!MakeJobRequest(&settings, kConsolePathStyle, texts, request)) return false;
@@ -333,10 +622,12 @@ int List(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleO
 
 }  // namespace
 
+const std::span<const ConsoleOption> kConsoleOptions(kOptions);
+
 int RunConsoleTool(int32_t count, const char16_t* const* args) {
   ConsoleCommand command;
   ConsoleMessage message;
-  ConsoleAction action = ParseConsoleArguments(count, args, kConsoleHasSavedSettings, command, message);
+  ConsoleAction action = ParseArguments(count, args, command, message);
   // The output record is large for the stack; it lives as long as the run.
   ProgressLine progress{};
   OutputMode mode = command.utf16                 ? OutputMode::Utf16
@@ -353,7 +644,7 @@ int RunConsoleTool(int32_t count, const char16_t* const* args) {
   static std::atomic<bool> abort{false};
   WatchInterrupt(&abort);
   ListingRequest request;
-  action = MakeRequest(command, &request) ? AddConsoleExclusions(command, &request, message) : ConsoleAction::OutOfMemory;
+  action = MakeRequest(command, &request) ? AddExclusions(command, &request, message) : ConsoleAction::OutOfMemory;
   if (action == ConsoleAction::OutOfMemory) return OutOfMemory();
   if (action == ConsoleAction::UsageError) return UsageError(message);
   PasteResult pasted = command.paste ? AddPastedPaths(&request) : PasteResult::Taken;

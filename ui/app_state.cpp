@@ -8,8 +8,7 @@ namespace {
 
 constexpr char16_t kReadmeName[] = u"\\readme.txt";
 
-// A text of the window's own. It may change between the two calls; the copy
-// holds what the second call gave.
+// The text may change between the two calls: the copy holds the second's.
 Text ReadControlText(AppState* state, Control control) {
   int32_t units = std::max(g_window.controlTextLength(state->window, control), 0);
   OwnedBlock<char16_t> text = MakeBlock<char16_t>(static_cast<size_t>(units) + 1);

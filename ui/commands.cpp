@@ -11,8 +11,7 @@
 
 namespace {
 
-// A setting's values in the order a click steps through them, each with its
-// label's text.
+// A setting's values in the order a click steps through them, with their texts.
 template <class T>
 struct Choice {
   T value;
@@ -32,9 +31,8 @@ constexpr Choice<bool> kFolderScan[] = {{true, u" フォルダ内検索：する
 constexpr Choice<bool> kAlwaysOnTop[] = {{true, u" 常に手前に表示：ON"}, {false, u" 常に手前に表示：OFF"}};
 constexpr Choice<bool> kTranslucent[] = {{true, u" 透過表示：ON"}, {false, u" 透過表示：OFF"}};
 
-// Steps *setting to the next choice when asked, then its label shows it:
-// the blank, then the text. A value that is none of the choices (which
-// nothing can store now) is left alone, unlabelled.
+// Steps *setting on when asked, then its label shows it (blank first). A value
+// that is none of the choices (which nothing can store now) stays unlabelled.
 template <class T, size_t N>
 void Show(AppState* state, T* setting, const Choice<T> (&choices)[N], Control label, bool step) {
   for (size_t i = 0; i < N; ++i) {
@@ -47,8 +45,7 @@ void Show(AppState* state, T* setting, const Choice<T> (&choices)[N], Control la
   }
 }
 
-// The z-order and alpha calls are made every time, also when the value did
-// not change.
+// The z-order and alpha calls are made every time, changed or not.
 void ShowOrStep(AppState* state, Control label, bool step) {
   ListingSettings& settings = state->settings;
   switch (label) {
@@ -80,8 +77,7 @@ struct CommandEntry {
   void (*action)(AppState* state);
 };
 
-// Without a readme path there is nothing to hand to the shell; the user gets
-// the same warning as for a file that cannot be opened.
+// Without a readme path the user gets the warning of a file that cannot be opened.
 void OpenHelpFile(AppState* state) {
   if (state->readmePath && g_shell.openDocument(state->readmePath.get())) return;
   g_shell.showWarning(state->window, u"readme.txt を開けませんでした", kFullTitle);
@@ -123,9 +119,8 @@ CommandOutcome RouteCommand(AppState* state, int32_t controlId, int32_t notifyCo
 
 void ShowSetting(AppState* state, Control label) { ShowOrStep(state, label, false); }
 
-// Storage running out while the texts are read leaves the window as it was.
-// Otherwise every label shows its setting, with the z-order and alpha, and
-// last the layout sizes and places the window.
+// Storage running out while the texts are read leaves the window as it was;
+// else the labels show the settings, and last the layout places the window.
 void LoadSettings(AppState* state) {
   StoredSettings stored = LoadStoredSettings();
   if (!stored.keyFound) g_window.enableControl(state->window, Control::DeleteButton, false);

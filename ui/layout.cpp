@@ -53,10 +53,8 @@ void LayoutClientSize(bool compact, int32_t dpi, int32_t* width, int32_t* height
   *height = DpiScale(kClientSizes[compact][1], dpi);
 }
 
-// The window keeps its top-left corner where it can: it is first held to
-// the work area's left and top edges, then pushed left and up just enough
-// for its right and bottom edges to stay inside the work area. The work
-// area is that of the monitor holding the window.
+// The window keeps its top-left corner where it can: held to its monitor's
+// work area's left and top edges, then pushed left and up just enough to fit.
 void SwitchLayout(AppState* state, bool compact) {
   state->settings.compactLayout = compact;
   ShowStatus(state);

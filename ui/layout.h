@@ -8,16 +8,14 @@
 // Every position and size of the layouts is written once, in pixels at this DPI.
 constexpr int32_t kDesignDpi = 96;
 
-// A design position or size (not negative) at a DPI, rounded to the nearest
-// pixel as MulDiv(value, dpi, 96) rounds.
+// A design position or size (not negative) at a DPI, rounded as MulDiv rounds.
 constexpr int32_t DpiScale(int32_t value, int32_t dpi) {
   return static_cast<int32_t>((int64_t{value} * dpi + kDesignDpi / 2) / kDesignDpi);
 }
 
 void LayoutClientSize(bool compact, int32_t dpi, int32_t* width, int32_t* height);
 
-// Stores the layout in compactLayout; then the window is rearranged for it
-// and fitted into its work area.
+// The window rearranged for the layout and fitted into its work area.
 void SwitchLayout(AppState* state, bool compact);
 
 struct DesignRect {

@@ -18,15 +18,13 @@ void EnableJobLockedControls(AppState* state, bool enabled) {
   }
 }
 
-// The worker's reports travel through the window's message queue, so the
-// window's thread alone touches the state.
+// Through the window's message queue, so that its thread alone touches the state.
 void PostReport(void* context, JobReport report) {
   g_window.postJobReport(static_cast<AppState*>(context)->window, static_cast<int32_t>(report));
 }
 
-// Everything the job reads: the settings, the four affix texts (as views)
-// and the input paths. The drop is released here, whatever happens; a part
-// that cannot be taken makes the job fail without listing.
+// Everything the job reads; the drop is released here, whatever happens. A
+// part that cannot be taken makes the job fail without listing.
 void TakeRequest(AppState* state, DropHandle drop, ListingRequest* request) {
   Text texts[kAffixCount];
   bool taken = ReadAffixEdits(state, texts);
@@ -41,8 +39,7 @@ void TakeRequest(AppState* state, DropHandle drop, ListingRequest* request) {
   if (!taken) request->inputFailed = true;
 }
 
-// The end of every job, whatever its outcome: the outcome's text, Idle, the
-// controls unlocked, drops accepted and the status timer armed; a
+// The end of every job: the outcome's text, then Idle with the timer armed; a
 // command-line job closes the window.
 void FinishJob(AppState* state, StatusState outcome) {
   state->status = outcome;
@@ -66,9 +63,8 @@ constexpr const char16_t* kStatusTexts[][2] = {
 
 }  // namespace
 
-// The job may turn FilesOnly into FilesAndFolders for the Tree form; the
-// label then says so. A worker that cannot be created ends the job at once
-// as Failed, through the same end as every job, so drops are taken again.
+// The job may turn FilesOnly into FilesAndFolders for the Tree form; the label
+// then says so. A worker that cannot be had ends the job as Failed, the same way.
 void StartJob(AppState* state, DropHandle drop) {
   g_window.acceptDrops(state->window, false);
   if (state->status != StatusState::Idle) {
@@ -109,9 +105,8 @@ void OnJobReport(AppState* state, int32_t report) {
   FinishJob(state, kOutcomes[index]);
 }
 
-// Taken only while idle, so that a refused paste leaves the clipboard alone.
-// Files that are there but cannot be taken (the clipboard held by another
-// program, or no memory for their copy) end at once as a failed job.
+// Taken only while idle, so that a refused paste leaves the clipboard alone;
+// files that cannot be taken (clipboard busy, no memory) make a failed job.
 void PasteFiles(AppState* state) {
   if (state->status != StatusState::Idle) return;
   DropHandle drop = nullptr;

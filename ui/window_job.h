@@ -7,16 +7,15 @@
 #include "platform/job_input.h"
 #include "ui/app_state.h"
 
-// Starts a job for a drop (none: the command line's paths) when none runs;
-// otherwise releases the drop. The drop is released before the worker starts.
+// A job for a drop (none: the command line's paths) when none runs; the drop
+// is released before the worker starts.
 void StartJob(AppState* state, DropHandle drop);
 // A paste of files: while no job runs, the same job as a drop of them.
 void PasteFiles(AppState* state);
 // A report the worker posted (a JobReport's value): Copying, then the outcome.
 void OnJobReport(AppState* state, int32_t report);
 void CancelWindowJob(AppState* state);
-// The window is closing: a running job is cancelled and waited for, so that
-// no worker nor reader outlives the window, and the clipboard keeps what it had.
+// A running job cancelled and waited for: nothing outlives the window.
 void EndWindowJob(AppState* state);
 // The current state's text in the status label, in the layout's wording.
 void ShowStatus(AppState* state);

@@ -13,12 +13,9 @@ extern const char16_t kConsoleSeparator;  // unless --separator says otherwise
 extern const char16_t kConsoleLineEnd[];  // ends every line written as text
 extern const bool kConsoleHasSavedSettings;  // whether --saved, --paste and --copy exist
 
-// What SAV stored, by the window's start-up rules: the setting word into
-// *settings where it is valid, the four texts when all four are. False when
-// storage runs out.
+// What SAV stored, by the window's start-up rules; false when storage runs out.
 bool LoadSavedSettings(ListingSettings* settings, Text texts[kAffixCount]);
 // Places the text on the clipboard as the window does; false on failure.
 bool CopyTextToClipboard(const ListingText& text);
-// --paste: adds the paths of the files on the clipboard to the request, as a
-// drop gives them; NoMemory also when the request cannot take them.
+// --paste: the clipboard's files into the request, as a drop gives them.
 PasteResult AddPastedPaths(ListingRequest* request);

@@ -23,8 +23,7 @@
 #include "ui/console/console_options.h"
 #include "ui/console/console_platform.h"
 
-// The settings and texts the command line gives; the others keep their base
-// values (the defaults, or with --saved the saved ones).
+// What the command line gives; the rest keeps its base values.
 struct ConsoleCommand {
   std::optional<PathForm> pathForm;
   std::optional<char16_t> separator;
@@ -241,10 +240,8 @@ ConsoleAction AddExclusionFile(const char16_t* name, ListingRequest* request, Co
   return action;
 }
 
-// Reads the arguments (the program's name not among them) into a fresh
-// command; a UsageError leaves its one-line reason in message. Options and
-// paths may come in any order; "--" ends the options, and a lone "-" is a
-// path. Help and version win over everything else that is valid.
+// Options and paths may come in any order; "--" ends the options, and a lone
+// "-" is a path. Help and version win over everything else that is valid.
 ConsoleAction ParseArguments(int32_t count, const char16_t* const* args, ConsoleCommand& command,
                              ConsoleMessage& message) {
   bool optionsEnded = false;
@@ -303,10 +300,7 @@ ConsoleAction AddExclusions(const ConsoleCommand& command, ListingRequest* reque
   return ConsoleAction::List;
 }
 
-constexpr int kExitListed = 0;
-constexpr int kExitProblems = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitInterrupted = 130;
+enum ExitStatus { kExitListed = 0, kExitProblems = 1, kExitUsage = 2, kExitInterrupted = 130 };
 
 // --help: this, a line for each option, then kUsageEnd.
 const char16_t kUsage[] =
@@ -335,9 +329,9 @@ constexpr int32_t kTickMilliseconds = 250;
 // Ticks before the first drawing: a listing that ends sooner shows nothing.
 constexpr int32_t kQuietTicks = 2;
 
-// With the lock held: "\r<folders> folders, <entries> entries read", or
-// when erasing nothing and "\r" after it, padded over a longer line drawn
-// before. At most 1 + 20 + 10 + 20 + 13 units and as much padding: the buffer holds it.
+// With the lock held: "\r<folders> folders, <entries> entries read" (erasing:
+// nothing, then "\r"), padded over a longer line drawn before. At most
+// 1 + 20 + 10 + 20 + 13 units and as much padding: the buffer holds it.
 void Draw(ProgressLine* line, bool erase) {
   if (erase && line->shownWidth == 0) return;
   char16_t text[80] = {u'\r'};
@@ -378,8 +372,7 @@ void RunProgressLine(void* parameter) {
   g_thread.unlock(line->sync);
 }
 
-// Starts the line's thread when the terminal wants a line and a thread can
-// be had; otherwise there is no line and the calls below do nothing.
+// Without a terminal that wants a line, or a thread, there is no line (no sync).
 void StartProgressLine(ProgressLine* line) {
   line->sync = nullptr;
   line->thread = nullptr;
@@ -407,8 +400,8 @@ void StopProgressLine(ProgressLine* line) {
   line->sync = nullptr;
 }
 
-// Standard output as the listing's sink: lines are encoded into a buffer of
-// fixed size, written out whenever it fills, so memory does not grow with the output.
+// Standard output as the listing's sink: a buffer of fixed size, written out
+// whenever it fills, so memory does not grow with the output.
 enum class OutputMode { ConsoleUnits, Utf8, Utf16 };
 
 struct ConsoleOutput {
@@ -426,19 +419,13 @@ struct ConsoleOutput {
   int problems = 0;
 };
 
-// Once the output has failed, what is buffered is dropped: the buffer is
-// emptied on every flush either way.
+// Once the output has failed, what is buffered is dropped.
 void Flush(ConsoleOutput* out) {
   if (out->used > 0 && out->state == WriteResult::Written) {
     out->state = out->mode == OutputMode::ConsoleUnits ? WriteConsoleUnits(out->units, out->used)
                                                        : WriteOutputBytes(out->bytes, out->used);
   }
   out->used = 0;
-}
-
-// Room for `bytes` more bytes (at most 4, one encoded character).
-void ReserveBytes(ConsoleOutput* out, size_t bytes) {
-  if (out->used + bytes > sizeof(out->bytes)) Flush(out);
 }
 
 void PutUnits(ConsoleOutput* out, const char16_t* units, size_t count) {
@@ -454,7 +441,7 @@ void PutUnits(ConsoleOutput* out, const char16_t* units, size_t count) {
     }
   } else if (out->mode == OutputMode::Utf16) {
     for (size_t i = 0; i < count; ++i) {
-      ReserveBytes(out, 2);
+      if (out->used + 2 > sizeof(out->bytes)) Flush(out);
       out->bytes[out->used++] = static_cast<char>(units[i] & 0xFF);
       out->bytes[out->used++] = static_cast<char>(units[i] >> 8);
     }
@@ -469,7 +456,7 @@ void PutUnits(ConsoleOutput* out, const char16_t* units, size_t count) {
       count -= i;
     }
     for (size_t i = 0; i < count;) {
-      ReserveBytes(out, 4);
+      if (out->used + 4 > sizeof(out->bytes)) Flush(out);  // room for one encoded character
       out->used += EncodeNextUtf8(units, count, &i, kOutputLoneSurrogates, out->bytes + out->used);
     }
   }
@@ -495,8 +482,7 @@ bool WriteLine(void* context, const char16_t* units, size_t count) {
 
 void WriteError(const char16_t* text) { WriteErrorText(text, TextLength(text)); }
 
-// "dorrowin-list: " and the pieces as one line on standard error, ended as
-// the system ends lines, like the listing; exit status 1.
+// "dorrowin-list: " and the pieces as a line on standard error; exit status 1.
 int Problem(std::initializer_list<const char16_t*> pieces) {
   WriteError(u"dorrowin-list: ");
   for (const char16_t* piece : pieces) WriteError(piece);
@@ -513,9 +499,8 @@ int UsageError(const ConsoleMessage& message) {
   return kExitUsage;
 }
 
-// Problems go to standard error as they happen; what was listed before
-// them goes out first, so that the two streams read in order on a terminal.
-// The progress line is erased first and not drawn again until the message is written.
+// Told as they happen, after what was listed before them, so that the two
+// streams read in order on a terminal; the progress line waits meanwhile.
 void TellProblem(void* context, const ListingProblem& problem) {
   auto* out = static_cast<ConsoleOutput*>(context);
   Flush(out);
@@ -571,10 +556,8 @@ int PrintHelp(ConsoleOutput* out) {
   return EndText(out);
 }
 
-// The request: the base settings (the defaults with the system's separator,
-// or the saved ones), the command line's over them, the texts given or
-// saved, and every path made absolute. The job's own request builder does
-// the rest, as for the window.
+// The command line's settings and texts over the base ones (the defaults
+// with the system's separator, or the saved ones), made as for the window.
 bool MakeRequest(const ConsoleCommand& command, ListingRequest* request) {
   ListingSettings settings = kDefaultSettings;
   settings.separator = kConsoleSeparator;
@@ -599,9 +582,8 @@ bool MakeRequest(const ConsoleCommand& command, ListingRequest* request) {
   return true;
 }
 
-// Lists to standard output, or with copy into the clipboard's text in full
-// and then onto the clipboard, as the window does; problems are told on
-// standard error either way.
+// Lists to standard output, or (copy) into a text for the clipboard, as the
+// window does.
 int List(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleOutput* out, bool copy) {
   ListingText text;
   ListingSink copied = TextSink(&text);

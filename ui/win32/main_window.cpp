@@ -108,10 +108,8 @@ int32_t FontHeightForDpi(HDC dc, const LOGFONTW& font, int32_t designHeight, int
   return height;
 }
 
-// The fonts, the tooltip's width and the icons for the window's DPI. The
-// three fonts are the stock GUI font's face and character set at the design's
-// pixel heights, each made from the copy as changed so far. The window's own
-// icons keep the system from stretching the class's, made for the system DPI.
+// The fonts (the stock GUI font's face at the design's heights), the tooltip's
+// width and the window's own icons, which the system would stretch otherwise.
 void MakeDpiObjects(MainWindow* window, HINSTANCE instance) {
   LOGFONTW font{};
   GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
@@ -138,9 +136,8 @@ void MakeDpiObjects(MainWindow* window, HINSTANCE instance) {
   icon(SM_CXSMICON, SM_CYSMICON, ICON_SMALL, window->objects.smallIcon);
 }
 
-// The module's own path names the program's folder however it was started.
-// A path cut at the buffer's end is asked for again with more room; module
-// paths end at 32,767 units, so this stops.
+// The module's path names the program's folder however it was started; a path
+// cut at the buffer's end is asked for with more room (module paths end at 32,767).
 void ResolveReadmePath(AppState* state) {
   for (DWORD capacity = MAX_PATH; capacity < 131072; capacity *= 2) {
     OwnedBlock<wchar_t> buffer = MakeBlock<wchar_t>(capacity);
@@ -153,10 +150,8 @@ void ResolveReadmePath(AppState* state) {
   }
 }
 
-// Ctrl+V or Shift+Insert (without Alt, which makes AltGr on some keyboards)
-// with files on the clipboard; keys read as they were when the message came.
-// With no window focused (a job disables the edit box that had the focus),
-// keys reach the active window as system keys.
+// Ctrl+V or Shift+Insert (Alt makes AltGr on some keyboards), keys as they were
+// when the message came; with no focus (in a job) they come as system keys.
 bool IsFilePaste(HWND mainWindow, const MSG& message) {
   if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
   bool control = GetKeyState(VK_CONTROL) < 0;
@@ -181,9 +176,8 @@ void RegisterMainWindowClass(HINSTANCE instance) {
   RegisterClassExW(&windowClass);
 }
 
-// The state travels with the window's creation, so that the window
-// procedure has it from its first message on, and records the window's DPI:
-// the window is then sized for the full layout at that DPI, and its contents made for it.
+// The state travels with the creation, so that the window procedure has it
+// from its first message on and records the DPI the window is then sized for.
 bool CreateMainWindow(AppState* state, HINSTANCE instance) {
   HWND handle = CreateWindowExW(WS_EX_TOPMOST | WS_EX_ACCEPTFILES | WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_LAYERED,
                                 kClassName, reinterpret_cast<const wchar_t*>(kFullTitle),
@@ -225,9 +219,7 @@ SIZE LayoutWindowSize(HWND window, bool compact, int32_t dpi) {
   return SIZE{width, height};
 }
 
-// Every control goes to its place at the new DPI in the current layout (the
-// ones the compact layout hides to their full-layout places); the fonts and
-// icons of the old DPI end once nothing uses them.
+// The fonts and icons of the old DPI end once nothing uses them.
 void RescaleMainWindow(AppState* state, int32_t dpi, const RECT* suggested) {
   MainWindow* window = state->window;
   DpiObjects old = std::move(window->objects);

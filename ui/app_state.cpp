@@ -1,23 +1,19 @@
 #include "ui/app_state.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 namespace {
 
 constexpr char16_t kReadmeName[] = u"\\readme.txt";
-constexpr size_t kReadmeNameLength = sizeof(kReadmeName) / sizeof(kReadmeName[0]) - 1;
 
-// A text of the window's own. It may change between the two calls; the copy
-// holds what the second call gave.
+// The text may change between the two calls: the copy holds the second's.
 Text ReadControlText(AppState* state, Control control) {
-  int32_t units = g_window.controlTextLength(state->window, control);
-  if (units < 0) units = 0;
+  int32_t units = std::max(g_window.controlTextLength(state->window, control), 0);
   OwnedBlock<char16_t> text = MakeBlock<char16_t>(static_cast<size_t>(units) + 1);
   if (text == nullptr) return Text();
-  text[0] = 0;
-  int32_t got = g_window.controlText(state->window, control, text.get(), units + 1);
-  if (got < 0) got = 0;
-  if (got > units) got = units;
+  int32_t got = std::clamp(g_window.controlText(state->window, control, text.get(), units + 1), 0, units);
   text[got] = 0;
   return Text::Adopt(text.release(), static_cast<size_t>(got));
 }
@@ -25,17 +21,16 @@ Text ReadControlText(AppState* state, Control control) {
 }  // namespace
 
 Text ReadmePathFor(const char16_t* modulePath) {
-  if (modulePath == nullptr) return Text();
-  size_t lastBackslash = SIZE_MAX;
-  for (size_t i = 0; modulePath[i] != 0; ++i) {
-    if (modulePath[i] == u'\\') lastBackslash = i;
+  size_t folder = SIZE_MAX;
+  for (size_t i = 0; modulePath != nullptr && modulePath[i] != 0; ++i) {
+    if (modulePath[i] == u'\\') folder = i;
   }
-  if (lastBackslash == SIZE_MAX) return Text();
-  OwnedBlock<char16_t> path = MakeBlock<char16_t>(lastBackslash + kReadmeNameLength + 1);
+  if (folder == SIZE_MAX) return Text();
+  OwnedBlock<char16_t> path = MakeBlock<char16_t>(folder + std::size(kReadmeName));
   if (path == nullptr) return Text();
-  for (size_t i = 0; i < lastBackslash; ++i) path[i] = modulePath[i];
-  for (size_t i = 0; i <= kReadmeNameLength; ++i) path[lastBackslash + i] = kReadmeName[i];
-  return Text::Adopt(path.release(), lastBackslash + kReadmeNameLength);
+  std::copy_n(modulePath, folder, path.get());
+  std::copy_n(kReadmeName, std::size(kReadmeName), path.get() + folder);
+  return Text::Adopt(path.release(), folder + std::size(kReadmeName) - 1);
 }
 
 bool ReadAffixEdits(AppState* state, Text (&texts)[kAffixCount]) {

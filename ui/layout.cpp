@@ -1,7 +1,5 @@
 #include "ui/layout.h"
 
-#include <cstdint>
-
 #include "platform/window.h"
 #include "resources/resource.h"
 #include "ui/window_job.h"
@@ -12,15 +10,11 @@ namespace {
 
 constexpr char16_t kCompactTitle[] = u"" DORROWIN_COMPACT_TITLE;
 
-// The client areas of the two layouts.
-constexpr int32_t kFullClientWidth = 230;
-constexpr int32_t kFullClientHeight = 210;
-constexpr int32_t kCompactClientWidth = 80;
-constexpr int32_t kCompactClientHeight = 70;
+// The client areas' width and height, of the full layout, then the compact one.
+constexpr int32_t kClientSizes[2][2] = {{230, 210}, {80, 70}};
 
 // Every control's place in the full layout, and for the five that the
-// compact layout keeps, their place there (none: width 0, a control that
-// only the full layout shows).
+// compact layout keeps, their place there (width 0: only the full layout shows it).
 struct Placement {
   Control control;
   DesignRect full, compact;
@@ -55,14 +49,12 @@ constexpr Placement kPlacements[] = {
 }  // namespace
 
 void LayoutClientSize(bool compact, int32_t dpi, int32_t* width, int32_t* height) {
-  *width = DpiScale(compact ? kCompactClientWidth : kFullClientWidth, dpi);
-  *height = DpiScale(compact ? kCompactClientHeight : kFullClientHeight, dpi);
+  *width = DpiScale(kClientSizes[compact][0], dpi);
+  *height = DpiScale(kClientSizes[compact][1], dpi);
 }
 
-// The window keeps its top-left corner where it can: it is first held to
-// the work area's left and top edges, then pushed left and up just enough
-// for its right and bottom edges to stay inside the work area. The work
-// area is that of the monitor holding the window.
+// The window keeps its top-left corner where it can: held to its monitor's
+// work area's left and top edges, then pushed left and up just enough to fit.
 void SwitchLayout(AppState* state, bool compact) {
   state->settings.compactLayout = compact;
   ShowStatus(state);

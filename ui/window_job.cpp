@@ -1,42 +1,33 @@
 #include "ui/window_job.h"
 
+#include <initializer_list>
+#include <iterator>
+
 #include "job/job_request.h"
 #include "platform/clipboard.h"
-#include "ui/setting_labels.h"
+#include "ui/commands.h"
 
 namespace {
 
-// The status blank: 23 ideographic spaces, written before every status text.
-constexpr char16_t kStatusBlank[] =
-    u"\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000"
-    u"\u3000\u3000\u3000\u3000\u3000";
-static_assert(sizeof(kStatusBlank) / sizeof(kStatusBlank[0]) == 24, "the status blank is 23 units");
-
-// Locked for the length of a job, in this order both ways.
-constexpr Control kJobLockedControls[] = {
-    Control::PathFormLabel,  Control::SeparatorLabel, Control::ExtensionLabel,
-    Control::ItemsLabel,     Control::FolderScanLabel, Control::FilePrefixEdit,
-    Control::FileSuffixEdit, Control::FolderPrefixEdit, Control::FolderSuffixEdit,
-};
-
+// The controls locked for the length of a job, in this order both ways.
 void EnableJobLockedControls(AppState* state, bool enabled) {
-  for (Control control : kJobLockedControls) g_window.enableControl(state->window, control, enabled);
+  for (Control control : {Control::PathFormLabel, Control::SeparatorLabel, Control::ExtensionLabel,
+                          Control::ItemsLabel, Control::FolderScanLabel, Control::FilePrefixEdit,
+                          Control::FileSuffixEdit, Control::FolderPrefixEdit, Control::FolderSuffixEdit}) {
+    g_window.enableControl(state->window, control, enabled);
+  }
 }
 
-// The worker's reports travel through the window's message queue, so the
-// window's thread alone touches the state.
+// Through the window's message queue, so that its thread alone touches the state.
 void PostReport(void* context, JobReport report) {
-  auto* state = static_cast<AppState*>(context);
-  g_window.postJobReport(state->window, static_cast<int32_t>(report));
+  g_window.postJobReport(static_cast<AppState*>(context)->window, static_cast<int32_t>(report));
 }
 
-// Everything the job reads: the listing settings, the four affix texts and
-// the input paths. The drop is released here, whatever happens. A part
-// that cannot be taken makes the job fail without listing.
+// Everything the job reads; the drop is released here, whatever happens. A
+// part that cannot be taken makes the job fail without listing.
 void TakeRequest(AppState* state, DropHandle drop, ListingRequest* request) {
   Text texts[kAffixCount];
   bool taken = ReadAffixEdits(state, texts);
-  // The job's request takes the texts as views.
   const char16_t* const views[kAffixCount] = {texts[0].get(), texts[1].get(), texts[2].get(), texts[3].get()};
   taken = taken && MakeJobRequest(&state->settings, PathStyle::Windows, views, request);
   if (drop != nullptr) {
@@ -48,10 +39,10 @@ void TakeRequest(AppState* state, DropHandle drop, ListingRequest* request) {
   if (!taken) request->inputFailed = true;
 }
 
-// The end of every job, whatever its outcome (already in the status): the
-// outcome's text, Idle, the controls unlocked, drops accepted and the status
-// timer armed; a command-line job closes the window.
-void FinishJob(AppState* state) {
+// The end of every job: the outcome's text, then Idle with the timer armed; a
+// command-line job closes the window.
+void FinishJob(AppState* state, StatusState outcome) {
+  state->status = outcome;
   ShowStatus(state);
   state->status = StatusState::Idle;
   EnableJobLockedControls(state, true);
@@ -61,26 +52,19 @@ void FinishJob(AppState* state) {
 }
 
 // Each state's compact and full wording, in the order of their values.
-const char16_t* StatusText(StatusState state, bool compact) {
-  static constexpr const char16_t* kTexts[][2] = {
-      {u"待機中", u"ファイル・フォルダをドロップして下さい"},
-      {u"作成中...", u"リスト作成中..."},
-      {u"コピー中...", u"クリップボードにコピー中..."},
-      {u"完了！", u"リスト作成完了！貼り付けられます"},
-      {u"中断", u"作業を中断しました"},
-      {u"失敗", u"失敗しました"},
-  };
-  auto index = static_cast<int32_t>(state) - static_cast<int32_t>(StatusState::Idle);
-  if (index < 0 || index >= static_cast<int32_t>(sizeof(kTexts) / sizeof(kTexts[0]))) return u"";
-  return kTexts[index][compact ? 0 : 1];
-}
+constexpr const char16_t* kStatusTexts[][2] = {
+    {u"待機中", u"ファイル・フォルダをドロップして下さい"},
+    {u"作成中...", u"リスト作成中..."},
+    {u"コピー中...", u"クリップボードにコピー中..."},
+    {u"完了！", u"リスト作成完了！貼り付けられます"},
+    {u"中断", u"作業を中断しました"},
+    {u"失敗", u"失敗しました"},
+};
 
 }  // namespace
 
-// The job may turn FilesOnly into FilesAndFolders for the Tree form; the
-// label then says so. A worker that cannot be created ends the job at once
-// as Failed, through the same end as every job, so the program is never
-// left refusing drops.
+// The job may turn FilesOnly into FilesAndFolders for the Tree form; the label
+// then says so. A worker that cannot be had ends the job as Failed, the same way.
 void StartJob(AppState* state, DropHandle drop) {
   g_window.acceptDrops(state->window, false);
   if (state->status != StatusState::Idle) {
@@ -99,8 +83,7 @@ void StartJob(AppState* state, DropHandle drop) {
   g_window.enableControl(state->window, Control::CancelButton, true);
   if (!StartJobWorker(&state->job, &request, PostReport, state)) {
     g_window.enableControl(state->window, Control::CancelButton, false);
-    state->status = StatusState::Failed;
-    FinishJob(state);
+    FinishJob(state, StatusState::Failed);
   }
 }
 
@@ -116,17 +99,14 @@ void OnJobReport(AppState* state, int32_t report) {
   }
   // The outcomes in the order of their reports: Done, Interrupted, Failed.
   constexpr StatusState kOutcomes[] = {StatusState::Done, StatusState::Interrupted, StatusState::Failed};
-  int32_t index = report - static_cast<int32_t>(JobReport::Done);
-  if (index < 0 || index >= 3) return;
-  StatusState outcome = kOutcomes[index];
+  auto index = static_cast<size_t>(report - static_cast<int32_t>(JobReport::Done));
+  if (index >= std::size(kOutcomes)) return;
   if (state->status == StatusState::Listing) g_window.enableControl(state->window, Control::CancelButton, false);
-  state->status = outcome;
-  FinishJob(state);
+  FinishJob(state, kOutcomes[index]);
 }
 
-// Taken only while idle, so that a refused paste leaves the clipboard alone.
-// Files that are there but cannot be taken (the clipboard held by another
-// program, or no memory for their copy) end at once as a failed job.
+// Taken only while idle, so that a refused paste leaves the clipboard alone;
+// files that cannot be taken (clipboard busy, no memory) make a failed job.
 void PasteFiles(AppState* state) {
   if (state->status != StatusState::Idle) return;
   DropHandle drop = nullptr;
@@ -135,27 +115,25 @@ void PasteFiles(AppState* state) {
     StartJob(state, drop);
   } else if (result != PasteResult::NoFiles) {
     g_window.killStatusTimer(state->window);
-    state->status = StatusState::Failed;
-    FinishJob(state);
+    FinishJob(state, StatusState::Failed);
   }
 }
 
 void CancelWindowJob(AppState* state) { CancelJob(&state->job); }
 
-// The abort is checked at every entry, so the worker ends within one; a
-// call blocked in the network ends when the system returns it. The worker
-// waits for its folder readers before it ends, so once it has ended none
-// is left.
+// The worker checks the abort at every entry (a call blocked in the network
+// ends when the system returns it) and waits for its readers before it ends.
 void EndWindowJob(AppState* state) {
   CancelJob(&state->job);
   WaitForJob(&state->job);
 }
 
-// The blank first, then the text.
 void ShowStatus(AppState* state) {
-  g_window.setControlText(state->window, Control::StatusLabel, kStatusBlank);
+  auto index = static_cast<size_t>(state->status) - static_cast<size_t>(StatusState::Idle);
+  g_window.setControlText(state->window, Control::StatusLabel, kBlank);
   g_window.setControlText(state->window, Control::StatusLabel,
-                          StatusText(state->status, state->settings.compactLayout));
+                          index < std::size(kStatusTexts) ? kStatusTexts[index][state->settings.compactLayout ? 0 : 1]
+                                                          : u"");
 }
 
 void OnStatusTimer(AppState* state) {

@@ -20,7 +20,6 @@
 #include "settings/listing_settings.h"
 #include "settings/settings_store.h"
 #include "ui/commands.h"
-#include "ui/stored_settings.h"
 #include "ui/window_job.h"
 
 // A host path as the program sees it: the host's root is the drive Z: (also under Wine), backslashes between.

@@ -1,85 +1,21 @@
 #pragma once
-// The console tool's command line: GNU-style options, one per listing
-// setting, and the paths.
+// The console tool's options: GNU-style, one per listing setting.
 
-#include <cstddef>
-#include <cstdint>
-#include <optional>
 #include <span>
-
-#include "engine/listing_request.h"
-#include "platform/array.h"
-#include "settings/listing_settings.h"
-
-struct ConsoleCommand {
-  // The settings the command line gives; the others keep their base values
-  // (the defaults, or with --saved the saved ones).
-  std::optional<PathForm> pathForm;
-  std::optional<char16_t> separator;
-  std::optional<ItemFilter> itemFilter;
-  bool extensionsHidden = false;  // --no-extensions
-  bool scanOff = false;           // --no-scan
-  int32_t readers = 0;            // --threads: folders read at once; 0 when not given
-  int32_t maxDepth = -1;          // --max-depth: levels scanned; -1 when not given
-  bool gitIgnore = false;
-  bool nullEnds = false;  // --null: lines end with NUL
-  bool saved = false;
-  bool copy = false;
-  bool paste = false;  // the paths are the files on the clipboard
-  bool utf16 = false;
-  bool help = false;
-  bool version = false;
-  const char16_t* affixes[kAffixCount] = {};  // the arguments' own texts; null when not given
-  // The arguments' own texts in their order: --exclude globs, --exclude-from
-  // files, paths.
-  Array<const char16_t*> excludes;
-  Array<const char16_t*> excludeFiles;
-  Array<const char16_t*> paths;
-};
 
 enum class ConsoleAction { List, Help, Version, UsageError, OutOfMemory };
 
-// A message of bounded size: longer texts are cut, never overrun.
-struct ConsoleMessage {
-  char16_t text[512];
-  size_t length;
-};
-
-struct ConsoleOption;
-// An option's value as its reader gets it: null for an option without one.
-struct OptionValue {
-  const ConsoleOption& option;
-  const char16_t* text;
-  ConsoleCommand& command;
-  ConsoleMessage& message;
-};
-
+struct OptionValue;
 // One option: its names, how its value is read, and its lines in --help.
 struct ConsoleOption {
   const char16_t* name;
   char16_t shortName;          // 0: none
   const char16_t* valueName;   // null: the option takes no value
   const char16_t* help;        // each '\n' starts a further line
-  // Takes the value into the command: List, or a UsageError with the reason
-  // in the message, or OutOfMemory.
+  // Takes the value into the command: List, a UsageError (the reason in the
+  // message) or OutOfMemory.
   ConsoleAction (*read)(const OptionValue& value);
   bool windowsOnly = false;  // --saved, --paste and --copy
 };
 // In the order --help shows them.
 extern const std::span<const ConsoleOption> kConsoleOptions;
-
-// Reads the arguments (the program's name not among them) into a fresh
-// command. windowsOptions: whether --saved, --paste and --copy exist. A UsageError
-// leaves its one-line reason in message.
-ConsoleAction ParseConsoleArguments(int32_t count, const char16_t* const* args, bool windowsOptions,
-                                    ConsoleCommand& command, ConsoleMessage& message);
-
-// Adds the command's --exclude globs and the globs of its --exclude-from
-// files to the request: one a line (a CR before the line's end dropped),
-// empty lines and lines starting with '#' skipped. A file that cannot be
-// read, or holds a glob that is not well formed, is a UsageError (the
-// reason in message).
-ConsoleAction AddConsoleExclusions(const ConsoleCommand& command, ListingRequest* request, ConsoleMessage& message);
-
-// The command's settings over the base ones.
-void ApplyConsoleCommand(const ConsoleCommand& command, ListingSettings* settings);

@@ -9,20 +9,13 @@
 #include "settings/listing_settings.h"
 
 extern const PathStyle kConsolePathStyle;
-// The separator lines get unless --separator says otherwise.
-extern const char16_t kConsoleSeparator;
-// Ends every line written as text (not with --utf16).
-extern const char16_t kConsoleLineEnd[];
-// Whether --saved, --paste and --copy exist.
-extern const bool kConsoleHasSavedSettings;
+extern const char16_t kConsoleSeparator;  // unless --separator says otherwise
+extern const char16_t kConsoleLineEnd[];  // ends every line written as text
+extern const bool kConsoleHasSavedSettings;  // whether --saved, --paste and --copy exist
 
-// Puts what SAV stored into *settings (the setting word, where it is
-// valid) and texts (all four, when all are valid; else all null), by the
-// window's start-up rules. False when storage runs out.
+// What SAV stored, by the window's start-up rules; false when storage runs out.
 bool LoadSavedSettings(ListingSettings* settings, Text texts[kAffixCount]);
 // Places the text on the clipboard as the window does; false on failure.
 bool CopyTextToClipboard(const ListingText& text);
-// --paste: adds the paths of the files on the clipboard to the request, as a
-// drop of them gives them to the window. NoMemory also when the request
-// cannot take them.
+// --paste: the clipboard's files into the request, as a drop gives them.
 PasteResult AddPastedPaths(ListingRequest* request);

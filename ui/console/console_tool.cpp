@@ -2,25 +2,305 @@
 
 #include <atomic>
 #include <cstring>
+#include <initializer_list>
+#include <optional>
 
+#include "engine/exclusions.h"
+#include "engine/glob.h"
+#include "engine/lines.h"
 #include "engine/listing.h"
+#include "engine/listing_request.h"
 #include "engine/listing_text.h"
 #include "engine/text.h"
 #include "job/job_request.h"
+#include "platform/array.h"
 #include "platform/console.h"
+#include "platform/filesystem.h"
 #include "platform/owned.h"
+#include "platform/thread.h"
 #include "platform/utf8.h"
 #include "resources/resource.h"
 #include "ui/console/console_options.h"
 #include "ui/console/console_platform.h"
-#include "ui/console/progress_line.h"
+
+// What the command line gives; the rest keeps its base values.
+struct ConsoleCommand {
+  std::optional<PathForm> pathForm;
+  std::optional<char16_t> separator;
+  std::optional<ItemFilter> itemFilter;
+  bool extensionsHidden = false;  // --no-extensions
+  bool scanOff = false;           // --no-scan
+  int32_t readers = 0;            // --threads; 0 when not given
+  int32_t maxDepth = -1;          // --max-depth; -1 when not given
+  bool gitIgnore = false;
+  bool nullEnds = false;  // --null
+  bool saved = false;
+  bool copy = false;
+  bool paste = false;
+  bool utf16 = false;
+  bool help = false;
+  bool version = false;
+  const char16_t* affixes[kAffixCount] = {};  // null when not given
+  // The arguments' own texts in their order.
+  Array<const char16_t*> excludes;
+  Array<const char16_t*> excludeFiles;
+  Array<const char16_t*> paths;
+};
+
+// A message of bounded size: longer texts are cut, never overrun.
+struct ConsoleMessage {
+  char16_t text[512] = {};
+  size_t length = 0;
+};
+
+// The system's words for an error code, as a piece of a message.
+struct SystemReason {
+  explicit SystemReason(int32_t error) { DescribeSystemError(error, text, sizeof(text) / sizeof(text[0])); }
+  char16_t text[256];
+};
+
+// An option's value as its reader gets it: null for an option without one.
+struct OptionValue {
+  const ConsoleOption& option;
+  const char16_t* text;
+  ConsoleCommand& command;
+  ConsoleMessage& message;
+};
 
 namespace {
 
-constexpr int kExitListed = 0;
-constexpr int kExitProblems = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitInterrupted = 130;
+constexpr ConsoleAction kTaken = ConsoleAction::List;
+
+// Appends the pieces, cut where the message is full; a UsageError.
+ConsoleAction Say(ConsoleMessage& message, std::initializer_list<const char16_t*> pieces) {
+  constexpr size_t kRoom = sizeof(message.text) / sizeof(message.text[0]) - 1;
+  for (const char16_t* text : pieces) {
+    for (size_t i = 0; text[i] != 0 && message.length < kRoom; ++i) message.text[message.length++] = text[i];
+  }
+  message.text[message.length] = 0;
+  return ConsoleAction::UsageError;
+}
+
+// "<what> '<value>' for --<option><rest>"
+ConsoleAction Complain(const OptionValue& value, const char16_t* what, const char16_t* rest) {
+  return Say(value.message, {what, u" '", value.text, u"' for --", value.option.name, rest});
+}
+
+template <class T>
+struct Choice {
+  const char16_t* word;
+  T value;
+};
+
+constexpr Choice<PathForm> kForms[] = {{u"absolute", PathForm::Absolute},
+                                       {u"relative", PathForm::Relative},
+                                       {u"name", PathForm::NameOnly},
+                                       {u"tree", PathForm::Tree}};
+constexpr Choice<char16_t> kSeparators[] = {{u"backslash", kBackslash}, {u"slash", kSlash}};
+constexpr Choice<ItemFilter> kItems[] = {{u"all", ItemFilter::FilesAndFolders},
+                                         {u"files", ItemFilter::FilesOnly},
+                                         {u"folders", ItemFilter::FoldersOnly}};
+
+// One of the option's words; a wrong one is told with the words there are.
+template <class T, size_t N>
+ConsoleAction Pick(const OptionValue& value, const Choice<T> (&choices)[N], std::optional<T>& slot) {
+  for (const Choice<T>& choice : choices) {
+    if (TextEqual(choice.word, value.text)) return slot = choice.value, kTaken;
+  }
+  Complain(value, u"invalid value", u" (");
+  for (size_t i = 0; i < N; ++i) Say(value.message, {i == 0 ? u"" : u", ", choices[i].word});
+  return Say(value.message, {u")"});
+}
+
+// A number: decimal digits only, least to most.
+ConsoleAction Number(const OptionValue& value, int32_t least, int32_t most, const char16_t* rest, int32_t& slot) {
+  int64_t number = 0;
+  for (const char16_t* c = value.text; *c != 0; ++c) {
+    if (*c < u'0' || *c > u'9' || number > most) return Complain(value, u"invalid value", rest);
+    number = number * 10 + (*c - u'0');
+  }
+  if (value.text[0] == 0 || number < least || number > most) return Complain(value, u"invalid value", rest);
+  slot = static_cast<int32_t>(number);
+  return kTaken;
+}
+
+ConsoleAction Set(bool& flag) { return flag = true, kTaken; }
+
+ConsoleAction Add(Array<const char16_t*>& list, const char16_t* text) {
+  return list.Append(text) ? kTaken : ConsoleAction::OutOfMemory;
+}
+
+ConsoleAction Affix(const OptionValue& value, AffixSlot slot) {
+  return value.command.affixes[slot] = value.text, kTaken;
+}
+
+bool ValidExclusion(const char16_t* glob, size_t length) {
+  return GlobIsValid(glob, length, ExclusionGlobFlags(kConsolePathStyle));
+}
+
+// What an option reader is given.
+using In = const OptionValue&;
+
+constexpr ConsoleOption kOptions[] = {
+    {u"form", u'f', u"FORM", u"absolute, relative (default), name or tree",
+     [](In v) { return Pick(v, kForms, v.command.pathForm); }},
+    {u"separator", u's', u"SEP", u"backslash or slash (default: the system's own)",
+     [](In v) { return Pick(v, kSeparators, v.command.separator); }},
+    {u"items", u'i', u"ITEMS", u"all (default), files or folders",
+     [](In v) { return Pick(v, kItems, v.command.itemFilter); }},
+    {u"no-extensions", u'x', nullptr, u"hide file extensions", [](In v) { return Set(v.command.extensionsHidden); }},
+    {u"no-scan", u'n', nullptr, u"do not list what is inside the given folders",
+     [](In v) { return Set(v.command.scanOff); }},
+    {u"max-depth", u'L', u"N", u"list at most N levels below each given folder\n(1: its own entries; 0: none)",
+     [](In v) { return Number(v, 0, INT32_MAX, u" (a number of levels, 0 or more)", v.command.maxDepth); }},
+    {u"exclude", u'E', u"GLOB",
+     u"leave out items whose name matches GLOB, and what\nis inside such folders (may be repeated)",
+     [](In v) {
+       return ValidExclusion(v.text, TextLength(v.text)) ? Add(v.command.excludes, v.text)
+                                                         : Complain(v, u"invalid glob", u"");
+     }},
+    {u"exclude-from", 0, u"FILE",
+     u"the same for each glob in FILE, one a line\n(empty lines and lines starting with # skipped)",
+     [](In v) { return Add(v.command.excludeFiles, v.text); }},
+    {u"gitignore", u'g', nullptr, u"inside a git working tree, leave out what git\nignores",
+     [](In v) { return Set(v.command.gitIgnore); }},
+    {u"null", u'0', nullptr, u"end each line with a NUL character, not a line end",
+     [](In v) { return Set(v.command.nullEnds); }},
+    {u"file-prefix", 0, u"TEXT", u"text in front of every file line", [](In v) { return Affix(v, kFilePrefix); }},
+    {u"file-suffix", 0, u"TEXT", u"text after every file line", [](In v) { return Affix(v, kFileSuffix); }},
+    {u"folder-prefix", 0, u"TEXT", u"text in front of every folder line", [](In v) { return Affix(v, kFolderPrefix); }},
+    {u"folder-suffix", 0, u"TEXT", u"text after every folder line", [](In v) { return Affix(v, kFolderSuffix); }},
+    // Folders read at once, at most 256: more only hold more requests in flight.
+    {u"threads", u'j', u"N",
+     u"read up to N folders at once, 1 to 256 (default: 16\nonce folder reads wait on the storage, as on a\n"
+     u"network; 1 reads one folder at a time)",
+     [](In v) { return Number(v, 1, 256, u" (a number from 1 to 256)", v.command.readers); }},
+    {u"utf16", 0, nullptr, u"write the clipboard's exact text: UTF-16LE, lines\njoined with CR LF, none after the last",
+     [](In v) { return Set(v.command.utf16); }},
+    {u"saved", 0, nullptr, u"start from the settings and texts saved with SAV",
+     [](In v) { return Set(v.command.saved); }, true},
+    {u"paste", 0, nullptr, u"list the files copied to the clipboard (Explorer's\nCopy or Cut) instead of PATHs",
+     [](In v) { return Set(v.command.paste); }, true},
+    {u"copy", 0, nullptr, u"put the list on the clipboard instead of printing it",
+     [](In v) { return Set(v.command.copy); }, true},
+    {u"help", u'h', nullptr, u"show this help", [](In v) { return Set(v.command.help); }},
+    {u"version", 0, nullptr, u"show the version", [](In v) { return Set(v.command.version); }},
+};
+
+// Whether text starts with name and ends there or at '='.
+bool NameMatches(const char16_t* text, const char16_t* name) {
+  size_t n = 0;
+  while (name[n] != 0 && text[n] == name[n]) ++n;
+  return name[n] == 0 && (text[n] == 0 || text[n] == u'=');
+}
+
+// A long option by the text after "--", or (text null) a short one (never 0).
+const ConsoleOption* FindOption(const char16_t* text, char16_t shortName) {
+  for (const ConsoleOption& option : kOptions) {
+    bool named = text != nullptr ? NameMatches(text, option.name) : option.shortName == shortName;
+    if (named && (kConsoleHasSavedSettings || !option.windowsOnly)) return &option;
+  }
+  return nullptr;
+}
+
+ConsoleAction MissingValue(ConsoleMessage& message, const ConsoleOption& option) {
+  return Say(message, {u"option --", option.name, u" needs a value"});
+}
+
+// One --exclude-from file's globs into the request: one a line (a CR before
+// the line's end dropped), empty lines and lines starting with '#' skipped.
+ConsoleAction AddExclusionFile(const char16_t* name, ListingRequest* request, ConsoleMessage& message) {
+  Text path = name[0] != 0 ? AbsolutePath(name) : Text();
+  if (!path && name[0] != 0) return ConsoleAction::OutOfMemory;
+  char* read = nullptr;
+  size_t size = 0;
+  FileLoad load = path ? g_fileSystem.readFile(path.get(), false, &read, &size) : FileLoad::Unreadable;
+  OwnedBlock<char> bytes(read);
+  int32_t error = path ? g_fileSystem.lastError() : 2;  // ENOENT, ERROR_FILE_NOT_FOUND
+  if (load == FileLoad::OutOfMemory) return ConsoleAction::OutOfMemory;
+  if (load == FileLoad::Unreadable) {
+    return Say(message, {u"cannot read --exclude-from file '", name, u"': ", SystemReason(error).text});
+  }
+  size_t length = 0;
+  char16_t* decoded = DecodeUtf8(bytes.get(), size, &length);
+  Text text = Text::Adopt(decoded, length);
+  if (!text) return ConsoleAction::OutOfMemory;
+  ConsoleAction action = ConsoleAction::List;
+  ForEachLine(text.get(), length, FinalCr::Dropped, [&](const char16_t* line, size_t count) {
+    if (count == 0 || line[0] == u'#') return true;
+    if (!ValidExclusion(line, count)) {
+      char16_t* glob = text.data() + (line - text.get());
+      glob[count] = 0;
+      action = Say(message, {u"invalid glob '", glob, u"' in --exclude-from file '", name, u"'"});
+    } else if (!AddRequestExclude(request, line, count)) {
+      action = ConsoleAction::OutOfMemory;
+    }
+    return action == ConsoleAction::List;
+  });
+  return action;
+}
+
+// Options and paths may come in any order; "--" ends the options, and a lone
+// "-" is a path. Help and version win over everything else that is valid.
+ConsoleAction ParseArguments(int32_t count, const char16_t* const* args, ConsoleCommand& command,
+                             ConsoleMessage& message) {
+  bool optionsEnded = false;
+  for (int32_t i = 0; i < count; ++i) {
+    const char16_t* arg = args[i];
+    ConsoleAction action = kTaken;
+    if (optionsEnded || arg[0] != u'-' || arg[1] == 0) {
+      action = Add(command.paths, arg);
+    } else if (arg[1] == u'-' && arg[2] == 0) {
+      optionsEnded = true;
+    } else if (arg[1] == u'-') {
+      const ConsoleOption* option = FindOption(arg + 2, 0);
+      if (option == nullptr) return Say(message, {u"unknown option '", arg, u"'"});
+      const char16_t* value = arg + 2 + TextLength(option->name);
+      if (*value == u'=' && option->valueName == nullptr) {
+        return Say(message, {u"option --", option->name, u" takes no value"});
+      }
+      if (*value != u'=' && option->valueName != nullptr && i + 1 >= count) return MissingValue(message, *option);
+      value = *value == u'=' ? value + 1 : option->valueName != nullptr ? args[++i] : nullptr;
+      action = option->read({*option, value, command, message});
+    } else {
+      // A cluster of short options: "-xn", "-ftree", "-x -f tree".
+      for (const char16_t* c = arg + 1; *c != 0 && action == kTaken; ++c) {
+        const ConsoleOption* option = FindOption(nullptr, *c);
+        if (option == nullptr) {
+          const char16_t text[3] = {u'-', *c, 0};
+          return Say(message, {u"unknown option '", text, u"'"});
+        }
+        const char16_t* value = nullptr;
+        if (option->valueName != nullptr) {
+          if (c[1] == 0 && i + 1 >= count) return MissingValue(message, *option);
+          value = c[1] != 0 ? c + 1 : args[++i];
+        }
+        action = option->read({*option, value, command, message});
+        if (value != nullptr) break;
+      }
+    }
+    if (action != kTaken) return action;
+  }
+  if (command.help) return ConsoleAction::Help;
+  if (command.version) return ConsoleAction::Version;
+  if (command.paste && !command.paths.empty()) return Say(message, {u"--paste takes no path"});
+  if (command.paths.empty() && !command.paste) return Say(message, {u"no path given"});
+  return ConsoleAction::List;
+}
+
+// The --exclude globs and those of the --exclude-from files into the request.
+ConsoleAction AddExclusions(const ConsoleCommand& command, ListingRequest* request, ConsoleMessage& message) {
+  for (const char16_t* glob : command.excludes) {
+    if (!AddRequestExclude(request, glob, TextLength(glob))) return ConsoleAction::OutOfMemory;
+  }
+  for (const char16_t* file : command.excludeFiles) {
+    ConsoleAction action = AddExclusionFile(file, request, message);
+    if (action != ConsoleAction::List) return action;
+  }
+  return ConsoleAction::List;
+}
+
+enum ExitStatus { kExitListed = 0, kExitProblems = 1, kExitUsage = 2, kExitInterrupted = 130 };
 
 // --help: this, a line for each option, then kUsageEnd.
 const char16_t kUsage[] =
@@ -34,38 +314,118 @@ const char16_t kUsageEnd[] =
     u"Exit status: 0 listed, 1 a path or folder could not be read (the rest is\n"
     u"listed) or the listing failed, 2 wrong usage, 130 interrupted.\n";
 
-// Standard output as the listing's sink: lines are encoded into a buffer of
-// fixed size that is written out whenever it fills, so memory does not grow
-// with the output.
+// When standard error is a terminal (and standard output is not), a listing
+// that runs longer than about half a second shows one line there counting the
+// folders and entries read, a few times a second, erased when the listing ends.
+struct ProgressLine {
+  ListingProgress counts;  // the listing's counters
+  SyncHandle sync;         // null: no line
+  ThreadHandle thread;
+  bool done;           // under the lock
+  int32_t shownWidth;  // under the lock: units of the line on the screen; 0: none
+};
+
+constexpr int32_t kTickMilliseconds = 250;
+// Ticks before the first drawing: a listing that ends sooner shows nothing.
+constexpr int32_t kQuietTicks = 2;
+
+// With the lock held: "\r<folders> folders, <entries> entries read" (erasing:
+// nothing, then "\r"), padded over a longer line drawn before. At most
+// 1 + 20 + 10 + 20 + 13 units and as much padding: the buffer holds it.
+void Draw(ProgressLine* line, bool erase) {
+  if (erase && line->shownWidth == 0) return;
+  char16_t text[80] = {u'\r'};
+  int32_t length = 1;
+  auto append = [&](const char16_t* piece) {
+    while (*piece != 0) text[length++] = *piece++;
+  };
+  auto number = [&](const std::atomic<uint64_t>& counter) {
+    char16_t digits[21] = {};
+    int32_t first = 20;
+    uint64_t value = counter.load(std::memory_order_relaxed);
+    do {
+      digits[--first] = static_cast<char16_t>(u'0' + value % 10);
+    } while ((value /= 10) != 0);
+    append(digits + first);
+  };
+  if (!erase) {
+    number(line->counts.folders);
+    append(u" folders, ");
+    number(line->counts.entries);
+    append(u" entries read");
+  }
+  int32_t width = length - 1;
+  while (length - 1 < line->shownWidth) text[length++] = u' ';
+  if (erase) text[length++] = u'\r';
+  WriteErrorText(text, static_cast<size_t>(length));
+  line->shownWidth = erase ? 0 : width > line->shownWidth ? width : line->shownWidth;
+}
+
+void RunProgressLine(void* parameter) {
+  auto* line = static_cast<ProgressLine*>(parameter);
+  g_thread.lock(line->sync);
+  for (int32_t tick = 1; !line->done; ++tick) {
+    g_thread.waitSync(line->sync, kTickMilliseconds);
+    if (!line->done && tick >= kQuietTicks) Draw(line, false);
+  }
+  Draw(line, true);
+  g_thread.unlock(line->sync);
+}
+
+// Without a terminal that wants a line, or a thread, there is no line (no sync).
+void StartProgressLine(ProgressLine* line) {
+  line->sync = nullptr;
+  line->thread = nullptr;
+  line->done = false;
+  line->shownWidth = 0;
+  if (!ProgressLineWanted()) return;
+  line->sync = g_thread.createSync();
+  if (line->sync == nullptr) return;
+  line->thread = g_thread.startThread(RunProgressLine, line);
+  if (line->thread != nullptr) return;
+  g_thread.destroySync(line->sync);
+  line->sync = nullptr;
+}
+
+// Erases the line and ends its thread.
+void StopProgressLine(ProgressLine* line) {
+  if (line->sync == nullptr) return;
+  g_thread.lock(line->sync);
+  line->done = true;
+  g_thread.wakeAll(line->sync);
+  g_thread.unlock(line->sync);
+  g_thread.waitThread(line->thread);
+  g_thread.closeThread(line->thread);
+  g_thread.destroySync(line->sync);
+  line->sync = nullptr;
+}
+
+// Standard output as the listing's sink: a buffer of fixed size, written out
+// whenever it fills, so memory does not grow with the output.
 enum class OutputMode { ConsoleUnits, Utf8, Utf16 };
 
 struct ConsoleOutput {
   ConsoleOutput(OutputMode mode, bool nullEnds, ProgressLine* progress)
       : mode(mode), nullEnds(nullEnds), progress(progress) {}
   OutputMode mode;
+  bool nullEnds;  // --null
+  ProgressLine* progress;
+  const ListingSink* copy = nullptr;  // --copy: the lines go to the clipboard's text instead
   char bytes[1 << 16];
   char16_t units[1 << 14];
   size_t used = 0;  // bytes or units, by mode
-  bool nullEnds;    // --null
   uint64_t lines = 0;
   WriteResult state = WriteResult::Written;
   int problems = 0;
-  ProgressLine* progress;
 };
 
-// Once the output has failed, what is buffered is dropped: the buffer is
-// emptied on every flush either way.
+// Once the output has failed, what is buffered is dropped.
 void Flush(ConsoleOutput* out) {
   if (out->used > 0 && out->state == WriteResult::Written) {
     out->state = out->mode == OutputMode::ConsoleUnits ? WriteConsoleUnits(out->units, out->used)
                                                        : WriteOutputBytes(out->bytes, out->used);
   }
   out->used = 0;
-}
-
-// Room for `bytes` more bytes (at most 4, one encoded character).
-void ReserveBytes(ConsoleOutput* out, size_t bytes) {
-  if (out->used + bytes > sizeof(out->bytes)) Flush(out);
 }
 
 void PutUnits(ConsoleOutput* out, const char16_t* units, size_t count) {
@@ -81,7 +441,7 @@ void PutUnits(ConsoleOutput* out, const char16_t* units, size_t count) {
     }
   } else if (out->mode == OutputMode::Utf16) {
     for (size_t i = 0; i < count; ++i) {
-      ReserveBytes(out, 2);
+      if (out->used + 2 > sizeof(out->bytes)) Flush(out);
       out->bytes[out->used++] = static_cast<char>(units[i] & 0xFF);
       out->bytes[out->used++] = static_cast<char>(units[i] >> 8);
     }
@@ -96,22 +456,25 @@ void PutUnits(ConsoleOutput* out, const char16_t* units, size_t count) {
       count -= i;
     }
     for (size_t i = 0; i < count;) {
-      ReserveBytes(out, 4);
+      if (out->used + 4 > sizeof(out->bytes)) Flush(out);  // room for one encoded character
       out->used += EncodeNextUtf8(units, count, &i, kOutputLoneSurrogates, out->bytes + out->used);
     }
   }
 }
 
+void Put(ConsoleOutput* out, const char16_t* text) { PutUnits(out, text, TextLength(text)); }
+
 // Text mode ends every line, the last included; --utf16 joins them with
 // CR LF as the clipboard does; --null ends every line with NUL instead.
 bool WriteLine(void* context, const char16_t* units, size_t count) {
   auto* out = static_cast<ConsoleOutput*>(context);
-  if (out->mode == OutputMode::Utf16 && out->lines > 0 && !out->nullEnds) PutUnits(out, u"\r\n", 2);
+  if (out->copy != nullptr) return out->copy->writeLine(out->copy->context, units, count);
+  if (out->mode == OutputMode::Utf16 && out->lines > 0 && !out->nullEnds) Put(out, u"\r\n");
   PutUnits(out, units, count);
   if (out->nullEnds) {
     PutUnits(out, u"", 1);
   } else if (out->mode != OutputMode::Utf16) {
-    PutUnits(out, kConsoleLineEnd, TextLength(kConsoleLineEnd));
+    Put(out, kConsoleLineEnd);
   }
   out->lines += 1;
   return out->state == WriteResult::Written;
@@ -119,52 +482,39 @@ bool WriteLine(void* context, const char16_t* units, size_t count) {
 
 void WriteError(const char16_t* text) { WriteErrorText(text, TextLength(text)); }
 
-// Messages end their lines as the system does, like the listing.
-void EndErrorLine() { WriteError(kConsoleLineEnd); }
-
-// "dorrowin-list: <what> '<path>': <reason>"
-void ReportPathError(const char16_t* what, const char16_t* path, int32_t error) {
-  char16_t reason[256];
-  DescribeSystemError(error, reason, sizeof(reason) / sizeof(reason[0]));
+// "dorrowin-list: " and the pieces as a line on standard error; exit status 1.
+int Problem(std::initializer_list<const char16_t*> pieces) {
   WriteError(u"dorrowin-list: ");
-  WriteError(what);
-  WriteError(u" '");
-  WriteError(path);
-  WriteError(u"': ");
-  WriteError(reason);
-  EndErrorLine();
+  for (const char16_t* piece : pieces) WriteError(piece);
+  WriteError(kConsoleLineEnd);
+  return kExitProblems;
 }
 
-// Problems go to standard error as they happen; what was listed before
-// them goes out first, so that the two streams read in order on a terminal.
+int OutOfMemory() { return Problem({u"out of memory"}); }
+
+int UsageError(const ConsoleMessage& message) {
+  Problem({message.text});
+  WriteError(u"Try 'dorrowin-list --help' for more information.");
+  WriteError(kConsoleLineEnd);
+  return kExitUsage;
+}
+
+// Told as they happen, after what was listed before them, so that the two
+// streams read in order on a terminal; the progress line waits meanwhile.
 void TellProblem(void* context, const ListingProblem& problem) {
   auto* out = static_cast<ConsoleOutput*>(context);
   Flush(out);
   out->problems += 1;
-  BeginProgressMessage(out->progress);
-  ReportPathError(problem.kind == ListingProblemKind::UnreadableItem ? u"cannot access" : u"cannot read folder",
-                  problem.path, problem.error);
-  EndProgressMessage(out->progress);
+  SyncHandle sync = out->progress->sync;
+  if (sync != nullptr) {
+    g_thread.lock(sync);
+    Draw(out->progress, true);
+  }
+  bool item = problem.kind == ListingProblemKind::UnreadableItem;
+  Problem({item ? u"cannot access '" : u"cannot read folder '", problem.path, u"': ",
+           SystemReason(problem.error).text});
+  if (sync != nullptr) g_thread.unlock(sync);
 }
-
-int UsageError(const ConsoleMessage& message) {
-  WriteError(u"dorrowin-list: ");
-  WriteError(message.text);
-  EndErrorLine();
-  WriteError(u"Try 'dorrowin-list --help' for more information.");
-  EndErrorLine();
-  return kExitUsage;
-}
-
-// A message of the tool's own on standard error; exit status 1.
-int Problem(const char16_t* text) {
-  WriteError(u"dorrowin-list: ");
-  WriteError(text);
-  EndErrorLine();
-  return kExitProblems;
-}
-
-int OutOfMemory() { return Problem(u"out of memory"); }
 
 // Writes text, each '\n' as the system's line end and then indent.
 void PutText(ConsoleOutput* out, const char16_t* text, const char16_t* indent = u"") {
@@ -172,8 +522,8 @@ void PutText(ConsoleOutput* out, const char16_t* text, const char16_t* indent = 
     if (text[k] != u'\n' && text[k] != 0) continue;
     PutUnits(out, text + start, k - start);
     if (text[k] == 0) return;
-    PutUnits(out, kConsoleLineEnd, TextLength(kConsoleLineEnd));
-    PutUnits(out, indent, TextLength(indent));
+    Put(out, kConsoleLineEnd);
+    Put(out, indent);
     start = k + 1;
   }
 }
@@ -188,34 +538,36 @@ int EndText(ConsoleOutput* out) {
 int PrintHelp(ConsoleOutput* out) {
   constexpr char16_t kColumn[] = u"                           ";
   PutText(out, kUsage);
-  for (const ConsoleOption& option : kConsoleOptions) {
+  for (const ConsoleOption& option : kOptions) {
     if (option.windowsOnly && !kConsoleHasSavedSettings) continue;
     const char16_t shortName[] = {u'-', option.shortName, u',', u' ', 0};
     const char16_t* value = option.valueName != nullptr ? option.valueName : u"";
     size_t width = 0;
     for (const char16_t* piece : {u"  ", option.shortName != 0 ? shortName : u"    ", u"--", option.name,
                                   *value != 0 ? u"=" : u"", value}) {
-      PutText(out, piece);
+      Put(out, piece);
       width += TextLength(piece);
     }
     PutUnits(out, kColumn, width < 26 ? 27 - width : 1);
     PutText(out, option.help, kColumn);
-    PutText(out, u"\n");
+    Put(out, kConsoleLineEnd);
   }
   PutText(out, kUsageEnd);
   return EndText(out);
 }
 
-// The request: the base settings (the defaults with the system's separator,
-// or the saved ones), the command line's over them, the texts given or
-// saved, and every path made absolute. The job's own request builder does
-// the rest, as for the window.
+// The command line's settings and texts over the base ones (the defaults
+// with the system's separator, or the saved ones), made as for the window.
 bool MakeRequest(const ConsoleCommand& command, ListingRequest* request) {
   ListingSettings settings = kDefaultSettings;
   settings.separator = kConsoleSeparator;
   Text saved[kAffixCount];
   if (command.saved && !LoadSavedSettings(&settings, saved)) return false;
-  ApplyConsoleCommand(command, &settings);
+  if (command.pathForm) settings.pathForm = *command.pathForm;
+  if (command.separator) settings.separator = *command.separator;
+  if (command.itemFilter) settings.itemFilter = *command.itemFilter;
+  if (command.extensionsHidden) settings.extensionShown = false;
+  if (command.scanOff) settings.folderScan = false;
   const char16_t* texts[kAffixCount] = {};
   for (int32_t i = 0; i < kAffixCount; ++i) texts[i] = command.affixes[i] != nullptr ? command.affixes[i] : saved[i].get();
   if (!MakeJobRequest(&settings, kConsolePathStyle, texts, request)) return false;
@@ -230,54 +582,34 @@ bool MakeRequest(const ConsoleCommand& command, ListingRequest* request) {
   return true;
 }
 
-// --copy: the clipboard's text in full, then the clipboard, as the window
-// does; problems are told on standard error all the same.
-struct CopyTarget {
-  ListingSink text;
-  ConsoleOutput* out;
-};
-
-bool WriteCopiedLine(void* context, const char16_t* units, size_t count) {
-  const ListingSink& text = static_cast<CopyTarget*>(context)->text;
-  return text.writeLine(text.context, units, count);
-}
-
-void TellCopyProblem(void* context, const ListingProblem& problem) {
-  TellProblem(static_cast<CopyTarget*>(context)->out, problem);
-}
-
-// Lists to standard output, or with copy to the clipboard.
+// Lists to standard output, or (copy) into a text for the clipboard, as the
+// window does.
 int List(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleOutput* out, bool copy) {
   ListingText text;
-  CopyTarget target{TextSink(&text), out};
-  ListingProgress* counts = &out->progress->counts;
+  ListingSink copied = TextSink(&text);
+  if (copy) out->copy = &copied;
   StartProgressLine(out->progress);
-  ListingOutcome outcome = StreamListing(request, abort, copy ? ListingSink{&target, WriteCopiedLine, TellCopyProblem, counts}
-                                                              : ListingSink{out, WriteLine, TellProblem, counts});
+  ListingOutcome outcome =
+      StreamListing(request, abort, ListingSink{out, WriteLine, TellProblem, &out->progress->counts});
   StopProgressLine(out->progress);
-  bool copied = copy && outcome == ListingOutcome::Done && CopyTextToClipboard(text);
+  bool onClipboard = copy && outcome == ListingOutcome::Done && CopyTextToClipboard(text);
   if (abort.load()) return kExitInterrupted;
   if (!copy && outcome == ListingOutcome::Done) Flush(out);
   if (out->state == WriteResult::Closed) return kExitListed;
-  if (out->state == WriteResult::Failed) {
-    char16_t reason[256];
-    DescribeSystemError(OutputError(), reason, sizeof(reason) / sizeof(reason[0]));
-    WriteError(u"dorrowin-list: cannot write the list: ");
-    WriteError(reason);
-    EndErrorLine();
-    return kExitProblems;
-  }
+  if (out->state == WriteResult::Failed) return Problem({u"cannot write the list: ", SystemReason(OutputError()).text});
   if (outcome == ListingOutcome::Failed) return OutOfMemory();
-  if (copy && !copied) return Problem(u"cannot put the list on the clipboard");
+  if (copy && !onClipboard) return Problem({u"cannot put the list on the clipboard"});
   return out->problems > 0 ? kExitProblems : kExitListed;
 }
 
 }  // namespace
 
+const std::span<const ConsoleOption> kConsoleOptions(kOptions);
+
 int RunConsoleTool(int32_t count, const char16_t* const* args) {
   ConsoleCommand command;
   ConsoleMessage message;
-  ConsoleAction action = ParseConsoleArguments(count, args, kConsoleHasSavedSettings, command, message);
+  ConsoleAction action = ParseArguments(count, args, command, message);
   // The output record is large for the stack; it lives as long as the run.
   ProgressLine progress{};
   OutputMode mode = command.utf16                 ? OutputMode::Utf16
@@ -294,12 +626,12 @@ int RunConsoleTool(int32_t count, const char16_t* const* args) {
   static std::atomic<bool> abort{false};
   WatchInterrupt(&abort);
   ListingRequest request;
-  action = MakeRequest(command, &request) ? AddConsoleExclusions(command, &request, message) : ConsoleAction::OutOfMemory;
+  action = MakeRequest(command, &request) ? AddExclusions(command, &request, message) : ConsoleAction::OutOfMemory;
   if (action == ConsoleAction::OutOfMemory) return OutOfMemory();
   if (action == ConsoleAction::UsageError) return UsageError(message);
   PasteResult pasted = command.paste ? AddPastedPaths(&request) : PasteResult::Taken;
-  if (pasted == PasteResult::NoFiles) return Problem(u"no files on the clipboard");
-  if (pasted == PasteResult::Busy) return Problem(u"cannot open the clipboard");
+  if (pasted == PasteResult::NoFiles) return Problem({u"no files on the clipboard"});
+  if (pasted == PasteResult::Busy) return Problem({u"cannot open the clipboard"});
   if (pasted == PasteResult::NoMemory) return OutOfMemory();
   return List(request, abort, out.get(), command.copy);
 }

@@ -1,6 +1,5 @@
 #pragma once
-// dorrowin-list: lists paths as the window lists a drop of them, to
-// standard output or (Windows) to the clipboard.
+// dorrowin-list: lists paths as the window lists a drop of them.
 
 #include <cstdint>
 

@@ -5,17 +5,13 @@
 #include <initializer_list>
 #include <utility>
 
+#include "ui/commands.h"
 #include "ui/layout.h"
-#include "ui/stored_settings.h"
 #include "ui/window_job.h"
 
 namespace {
 
-constexpr DWORD kMainStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr DWORD kMainExStyle =
-    WS_EX_TOPMOST | WS_EX_ACCEPTFILES | WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_LAYERED;
 constexpr int32_t kMaxTipWidth = 150;
-// The window class's name, written once in the resource header.
 constexpr wchar_t kClassName[] = L"" DORROWIN_CLASS_NAME;
 
 // A clickable label: a bordered STATIC that reports clicks.
@@ -65,29 +61,14 @@ const ControlRow kControls[] = {
      kSmall, nullptr},
 };
 
-// The tooltip control belongs to the main window, so it ends with it.
-HWND CreateTooltipControl(HWND owner, HINSTANCE instance, int32_t dpi) {
-  HWND tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                 0, 0, 0, 0, owner, nullptr, instance, nullptr);
-  if (tooltip != nullptr) SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, DpiScale(kMaxTipWidth, dpi));
-  return tooltip;
-}
-
-// The tool is the control itself; the tooltip control watches its mouse
-// messages through its own subclass.
-void AddTool(HWND tooltip, HWND window, HWND control, HINSTANCE instance, const wchar_t* text) {
-  TOOLINFOW tool{.cbSize = sizeof(TOOLINFOW), .uFlags = TTF_IDISHWND | TTF_SUBCLASS, .hwnd = window,
-                 .uId = reinterpret_cast<UINT_PTR>(control), .hinst = instance, .lpszText = const_cast<wchar_t*>(text)};
-  SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
 // A control's place in a layout at a DPI: left, top, width, height.
 RECT ScaledPlace(Control control, bool compact, int32_t dpi) {
   DesignRect r = DesignPlace(control, compact);
   return RECT{DpiScale(r.x, dpi), DpiScale(r.y, dpi), DpiScale(r.width, dpi), DpiScale(r.height, dpi)};
 }
 
-// Each control is made in the full layout's place at the window's DPI.
+// Each control is made in the full layout's place at the window's DPI. A
+// tool is the control itself; the tooltip watches its mouse through its own subclass.
 void CreateControls(MainWindow* window, HINSTANCE instance) {
   for (const ControlRow& row : kControls) {
     RECT r = ScaledPlace(row.control, false, window->dpi);
@@ -95,9 +76,11 @@ void CreateControls(MainWindow* window, HINSTANCE instance) {
                                    r.top, r.right, r.bottom, window->handle,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.control)), instance, nullptr);
     SetControlHandle(window, row.control, control);
-    if (row.tooltip != nullptr && control != nullptr && window->tooltip != nullptr) {
-      AddTool(window->tooltip, window->handle, control, instance, row.tooltip);
-    }
+    if (row.tooltip == nullptr || control == nullptr || window->tooltip == nullptr) continue;
+    TOOLINFOW tool{.cbSize = sizeof(TOOLINFOW), .uFlags = TTF_IDISHWND | TTF_SUBCLASS, .hwnd = window->handle,
+                   .uId = reinterpret_cast<UINT_PTR>(control), .hinst = instance,
+                   .lpszText = const_cast<wchar_t*>(row.tooltip)};
+    SendMessageW(window->tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
 
@@ -114,12 +97,10 @@ int32_t FullWidthAdvance(HDC dc, LOGFONTW font, int32_t height) {
   return size.cx;
 }
 
-// A design font height at a DPI: scaled, then lowered while the font's
-// characters would be wider than the design font's scaled. Glyph widths are
-// whole pixels and do not grow in proportion to the height (one pixel more
-// can make a full-width character two pixels wider), and the labels' texts
-// must keep fitting controls that do. At the design's DPI it is the design
-// height.
+// A design font height at a DPI: scaled, then lowered while its characters
+// would be wider than the design font's scaled. Glyph widths are whole pixels
+// and do not grow in proportion (one pixel more can make a full-width
+// character two wider), and the labels' texts must keep fitting controls that do.
 int32_t FontHeightForDpi(HDC dc, const LOGFONTW& font, int32_t designHeight, int32_t dpi) {
   int32_t widest = DpiScale(FullWidthAdvance(dc, font, designHeight), dpi);
   int32_t height = DpiScale(designHeight, dpi);
@@ -127,73 +108,58 @@ int32_t FontHeightForDpi(HDC dc, const LOGFONTW& font, int32_t designHeight, int
   return height;
 }
 
-// All three fonts are the stock GUI font's face and character set at the
-// design's pixel heights for the window's DPI, each made from the copy as
-// changed so far.
-void CreateFonts(MainWindow* window) {
+// The fonts (the stock GUI font's face at the design's heights), the tooltip's
+// width and the window's own icons, which the system would stretch otherwise.
+void MakeDpiObjects(MainWindow* window, HINSTANCE instance) {
   LOGFONTW font{};
   GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
   font.lfWidth = 0;
   HDC screen = GetDC(nullptr);
-  font.lfHeight = FontHeightForDpi(screen, font, 13, window->dpi);
-  window->objects.normalFont.reset(CreateFontIndirectW(&font));
-  font.lfHeight = FontHeightForDpi(screen, font, 11, window->dpi);
-  window->objects.smallFont.reset(CreateFontIndirectW(&font));
-  font.lfWeight = FW_BOLD;
-  font.lfHeight = FontHeightForDpi(screen, font, 14, window->dpi);
-  window->objects.boldFont.reset(CreateFontIndirectW(&font));
+  for (auto [member, height] : {std::pair{kNormal, 13}, {kSmall, 11}, {kBold, 14}}) {
+    if (member == kBold) font.lfWeight = FW_BOLD;
+    font.lfHeight = FontHeightForDpi(screen, font, height, window->dpi);
+    (window->objects.*member).reset(CreateFontIndirectW(&font));
+  }
   ReleaseDC(nullptr, screen);
-}
-
-void AssignFonts(MainWindow* window) {
   for (const ControlRow& row : kControls) {
-    HFONT font = (window->objects.*row.font).get();
-    SendMessageW(ControlHandle(window, row.control), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    HFONT made = (window->objects.*row.font).get();
+    SendMessageW(ControlHandle(window, row.control), WM_SETFONT, reinterpret_cast<WPARAM>(made), TRUE);
   }
+  SendMessageW(window->tooltip, TTM_SETMAXTIPWIDTH, 0, DpiScale(kMaxTipWidth, window->dpi));
+  auto icon = [&](int width, int height, WPARAM type, OwnedIcon& owner) {
+    owner.reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DORROWIN), IMAGE_ICON,
+                                              SystemMetricForDpi(width, window->dpi),
+                                              SystemMetricForDpi(height, window->dpi), 0)));
+    SendMessageW(window->handle, WM_SETICON, type, reinterpret_cast<LPARAM>(owner.get()));
+  };
+  icon(SM_CXICON, SM_CYICON, ICON_BIG, window->objects.bigIcon);
+  icon(SM_CXSMICON, SM_CYSMICON, ICON_SMALL, window->objects.smallIcon);
 }
 
-// The program's icon at a size for the window's DPI.
-OwnedIcon LoadIconForDpi(HINSTANCE instance, int widthMetric, int heightMetric, int32_t dpi) {
-  return OwnedIcon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_DORROWIN), IMAGE_ICON,
-                                                 SystemMetricForDpi(widthMetric, dpi),
-                                                 SystemMetricForDpi(heightMetric, dpi), 0)));
-}
-
-// The window's own icons at the sizes for its DPI, so that the system does
-// not stretch the class's icons, which are made for the system DPI.
-void LoadWindowIcons(MainWindow* window, HINSTANCE instance) {
-  window->objects.bigIcon = LoadIconForDpi(instance, SM_CXICON, SM_CYICON, window->dpi);
-  window->objects.smallIcon = LoadIconForDpi(instance, SM_CXSMICON, SM_CYSMICON, window->dpi);
-  SendMessageW(window->handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(window->objects.bigIcon.get()));
-  SendMessageW(window->handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(window->objects.smallIcon.get()));
-}
-
-// Lets drops through the message filter of an elevated process, so that
-// Explorer running without elevation can still drop onto the window: a drop
-// arrives as WM_DROPFILES, with WM_COPYDATA and WM_COPYGLOBALDATA (0x0049)
-// carrying its data across processes.
-void AllowDropsFromLowerIntegrity(HWND window) {
-  for (UINT message : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, UINT{0x0049}}) {
-    ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr);
-  }
-}
-
-// The module's own path names the program's folder however the program was
-// started; the command line's first word need not be a quoted full path. A
-// path cut at the buffer's end is asked for again with more room; module
-// paths end at 32,767 units, so this stops.
+// The module's path names the program's folder however it was started; a path
+// cut at the buffer's end is asked for with more room (module paths end at 32,767).
 void ResolveReadmePath(AppState* state) {
-  for (DWORD capacity = MAX_PATH;; capacity *= 2) {
+  for (DWORD capacity = MAX_PATH; capacity < 131072; capacity *= 2) {
     OwnedBlock<wchar_t> buffer = MakeBlock<wchar_t>(capacity);
-    if (buffer == nullptr) return;
-    DWORD length = GetModuleFileNameW(nullptr, buffer.get(), capacity);
+    DWORD length = buffer != nullptr ? GetModuleFileNameW(nullptr, buffer.get(), capacity) : 0;
     if (length == 0) return;
     if (length < capacity) {
       state->readmePath = ReadmePathFor(reinterpret_cast<const char16_t*>(buffer.get()));
       return;
     }
-    if (capacity >= 65536) return;
   }
+}
+
+// Ctrl+V or Shift+Insert (Alt makes AltGr on some keyboards), keys as they were
+// when the message came; with no focus (in a job) they come as system keys.
+bool IsFilePaste(HWND mainWindow, const MSG& message) {
+  if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
+  bool control = GetKeyState(VK_CONTROL) < 0;
+  bool shift = GetKeyState(VK_SHIFT) < 0;
+  bool paste = GetKeyState(VK_MENU) >= 0 &&
+               ((message.wParam == 'V' && control) || (message.wParam == VK_INSERT && shift && !control));
+  return paste && (message.hwnd == mainWindow || IsChild(mainWindow, message.hwnd)) &&
+         IsClipboardFormatAvailable(CF_HDROP);
 }
 
 }  // namespace
@@ -201,25 +167,22 @@ void ResolveReadmePath(AppState* state) {
 void RegisterMainWindowClass(HINSTANCE instance) {
   // There is no icon 108: the class gets no small icon of its own, and the
   // system derives one from the large icon.
-  WNDCLASSEXW windowClass{.cbSize = sizeof(WNDCLASSEXW),
-                          .style = CS_HREDRAW | CS_VREDRAW,
-                          .lpfnWndProc = MainWindowProc,
-                          .hInstance = instance,
-                          .hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DORROWIN)),
-                          .hCursor = LoadCursorW(nullptr, IDC_ARROW),
-                          .hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)),
-                          .lpszClassName = kClassName,
-                          .hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DORROWIN_SMALL))};
+  WNDCLASSEXW windowClass{
+      .cbSize = sizeof(WNDCLASSEXW), .style = CS_HREDRAW | CS_VREDRAW, .lpfnWndProc = MainWindowProc,
+      .hInstance = instance, .hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DORROWIN)),
+      .hCursor = LoadCursorW(nullptr, IDC_ARROW),
+      .hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)), .lpszClassName = kClassName,
+      .hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DORROWIN_SMALL))};
   RegisterClassExW(&windowClass);
 }
 
-// The state travels with the window's creation, so that the window
-// procedure has it from its first message on. The window's DPI is known
-// once it exists (the window procedure records it): the window is then sized
-// for the full layout at that DPI, and its controls, fonts and icons made for it.
+// The state travels with the creation, so that the window procedure has it
+// from its first message on and records the DPI the window is then sized for.
 bool CreateMainWindow(AppState* state, HINSTANCE instance) {
-  HWND handle = CreateWindowExW(kMainExStyle, kClassName, reinterpret_cast<const wchar_t*>(kFullTitle), kMainStyle,
-                                CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, state);
+  HWND handle = CreateWindowExW(WS_EX_TOPMOST | WS_EX_ACCEPTFILES | WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_LAYERED,
+                                kClassName, reinterpret_cast<const wchar_t*>(kFullTitle),
+                                WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr,
+                                nullptr, instance, state);
   if (handle == nullptr) return false;
   MainWindow* window = state->window;
   window->handle = handle;
@@ -227,14 +190,19 @@ bool CreateMainWindow(AppState* state, HINSTANCE instance) {
   SetWindowPos(handle, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SetLayeredWindowAttributes(handle, 0, 255, LWA_ALPHA);
   SetClipboardOwner(handle);
-  AllowDropsFromLowerIntegrity(handle);
+  // Drops pass the message filter of an elevated process, so that Explorer
+  // without elevation can still drop: WM_DROPFILES, with WM_COPYDATA and
+  // WM_COPYGLOBALDATA (0x0049) carrying its data across processes.
+  for (UINT message : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, UINT{0x0049}}) {
+    ChangeWindowMessageFilterEx(handle, message, MSGFLT_ALLOW, nullptr);
+  }
   EnableMenuItem(GetSystemMenu(handle, FALSE), SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
 
-  window->tooltip = CreateTooltipControl(handle, instance, window->dpi);
+  // The tooltip control belongs to the main window, so it ends with it.
+  window->tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                    0, 0, 0, 0, handle, nullptr, instance, nullptr);
   CreateControls(window, instance);
-  CreateFonts(window);
-  AssignFonts(window);
-  LoadWindowIcons(window, instance);
+  MakeDpiObjects(window, instance);
 
   ResolveReadmePath(state);
   LoadSettings(state);
@@ -251,43 +219,19 @@ SIZE LayoutWindowSize(HWND window, bool compact, int32_t dpi) {
   return SIZE{width, height};
 }
 
-// Every control goes to its place at the new DPI in the current layout (the
-// full-only ones, hidden in the compact layout, to their full-layout places)
-// and gets its font for that DPI; the fonts and icons of the old DPI end once
-// nothing uses them.
+// The fonts and icons of the old DPI end once nothing uses them.
 void RescaleMainWindow(AppState* state, int32_t dpi, const RECT* suggested) {
   MainWindow* window = state->window;
   DpiObjects old = std::move(window->objects);
   window->dpi = dpi;
-  CreateFonts(window);
   for (const ControlRow& row : kControls) {
     RECT r = ScaledPlace(row.control, state->settings.compactLayout, dpi);
     MoveWindow(ControlHandle(window, row.control), r.left, r.top, r.right, r.bottom, TRUE);
   }
-  AssignFonts(window);
-  SendMessageW(window->tooltip, TTM_SETMAXTIPWIDTH, 0, DpiScale(kMaxTipWidth, dpi));
-  LoadWindowIcons(window, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window->handle, GWLP_HINSTANCE)));
+  MakeDpiObjects(window, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window->handle, GWLP_HINSTANCE)));
   SetWindowPos(window->handle, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
-
-namespace {
-
-// Ctrl+V or Shift+Insert (without Alt, which makes AltGr on some keyboards)
-// with files on the clipboard; keys read as they were when the message came.
-// With no window focused (a job disables the edit box that had the focus),
-// keys reach the active window as system keys.
-bool IsFilePaste(HWND mainWindow, const MSG& message) {
-  if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
-  bool control = GetKeyState(VK_CONTROL) < 0;
-  bool shift = GetKeyState(VK_SHIFT) < 0;
-  bool paste = GetKeyState(VK_MENU) >= 0 &&
-               ((message.wParam == 'V' && control) || (message.wParam == VK_INSERT && shift && !control));
-  return paste && (message.hwnd == mainWindow || IsChild(mainWindow, message.hwnd)) &&
-         IsClipboardFormatAvailable(CF_HDROP);
-}
-
-}  // namespace
 
 int RunMessageLoop(AppState* state) {
   MSG message{};

@@ -14,7 +14,8 @@
 #
 #   bash tools/netbench.sh [--windows] [--runs N] [--delay MS] [--shapes "wide bushy deep"] [-- EXTRA OPTIONS]
 #
-# With DORROWIN_BEFORE set to an earlier build of dorrowin-list, that build
+# With DORROWIN_BEFORE set to an earlier build of dorrowin-list (and
+# DORROWIN_BEFORE_EXE to its dorrowin-list.exe, with --windows), that build
 # runs in the same rounds, for a comparison on equal terms.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -135,6 +136,9 @@ if [ "$windows" = 1 ]; then
   commands+=("walker (Wine)${t}wine${t}build/windows/bench/find_walker.exe${t}$z"
              "dorrowin-list.exe (Wine)${t}wine${t}build/windows/dorrowin-list.exe${t}-f${t}absolute$extras${t}$z"
              "dorrowin.exe command-line job (Wine)${t}wine${t}build/windows/dorrowin.exe${t}$z")
+  if [ -n "${DORROWIN_BEFORE_EXE:-}" ]; then
+    commands+=("before: dorrowin-list.exe (Wine)${t}wine${t}$DORROWIN_BEFORE_EXE${t}-f${t}absolute$extras${t}$z")
+  fi
 fi
 
 python3 - "$runs" "$shapes" "${commands[@]}" <<'PY'

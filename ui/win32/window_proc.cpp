@@ -1,5 +1,5 @@
-// The main window's procedure: what it acts on, the rest to the default
-// procedure (so WM_CLOSE destroys the window).
+// The main window's procedure: one handler per message it acts on, the rest
+// to the default procedure (so WM_CLOSE destroys the window).
 
 #include "platform/win32/win32_window.h"
 #include "ui/commands.h"
@@ -7,37 +7,91 @@
 #include "ui/win32/main_window.h"
 #include "ui/window_job.h"
 
-// The state comes with WM_NCCREATE and is kept in the window's user data;
-// messages before it (WM_GETMINMAXINFO) find none.
+namespace {
+
+// The state comes with the window's creation and is kept in its user data;
+// the window's DPI is known from here on.
+LRESULT OnNcCreate(HWND window, WPARAM wParam, LPARAM lParam) {
+  auto* creation = reinterpret_cast<CREATESTRUCTW*>(lParam);
+  auto* state = static_cast<AppState*>(creation->lpCreateParams);
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+  state->window->dpi = WindowDpi(window);
+  return DefWindowProcW(window, WM_NCCREATE, wParam, lParam);
+}
+
+LRESULT OnCommand(AppState* state, HWND window, WPARAM wParam, LPARAM lParam) {
+  int32_t controlId = LOWORD(wParam);
+  int32_t notifyCode = HIWORD(wParam);
+  if (RouteCommand(state, controlId, notifyCode) == CommandOutcome::NotHandled) {
+    return DefWindowProcW(window, WM_COMMAND, wParam, lParam);
+  }
+  return 0;
+}
+
+// Black text on the window colour, and no background of the control's own.
+LRESULT OnCtlColorStatic(WPARAM deviceContext) {
+  HDC dc = reinterpret_cast<HDC>(deviceContext);
+  SetTextColor(dc, RGB(0, 0, 0));
+  SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+  return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+}
+
+// Nothing is drawn; painting only validates the area.
+LRESULT OnPaint(HWND window) {
+  PAINTSTRUCT paint{};
+  BeginPaint(window, &paint);
+  EndPaint(window, &paint);
+  return 0;
+}
+
+// Asked before WM_DPICHANGED (per-monitor v2): the window's size at the new
+// DPI is the current layout's client area at that DPI in the frame for that
+// DPI. Left to the default, the whole window, frame included, would be scaled
+// and the client area would miss the layout by a few pixels.
+LRESULT OnGetDpiScaledSize(const AppState* state, HWND window, WPARAM dpi, LPARAM size) {
+  *reinterpret_cast<SIZE*>(size) = LayoutWindowSize(window, state->settings.compactLayout, static_cast<int32_t>(dpi));
+  return TRUE;
+}
+
+// The default procedure fills in the limits, then the smallest size becomes
+// that of the compact layout at the window's DPI. Left to the default, the
+// system's minimum for captioned windows would widen the compact layout
+// beyond its client area, and the fit into the work area would be computed
+// for a size the window does not have. Before the state arrives the DPI is
+// the one the system tells for the window.
+LRESULT OnGetMinMaxInfo(const AppState* state, HWND window, WPARAM wParam, LPARAM lParam) {
+  DefWindowProcW(window, WM_GETMINMAXINFO, wParam, lParam);
+  SIZE compact = LayoutWindowSize(window, true, state != nullptr ? state->window->dpi : WindowDpi(window));
+  auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+  info->ptMinTrackSize.x = compact.cx;
+  info->ptMinTrackSize.y = compact.cy;
+  return 0;
+}
+
+// Every way of closing the window ends here: a running job is cancelled and
+// waited for before the message loop ends.
+LRESULT OnDestroy(AppState* state) {
+  EndWindowJob(state);
+  PostQuitMessage(0);
+  return 0;
+}
+
+}  // namespace
+
+// Messages that come before WM_NCCREATE (WM_GETMINMAXINFO) find no state yet.
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* state = reinterpret_cast<AppState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (message == WM_NCCREATE) {
-    state = static_cast<AppState*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
-    state->window->dpi = WindowDpi(window);
-  } else if (message == WM_GETMINMAXINFO) {
-    // The smallest size is the compact layout's at the window's DPI: the
-    // system's minimum for captioned windows would widen it beyond its client
-    // area, and the fit into the work area would be for a size it does not have.
-    DefWindowProcW(window, message, wParam, lParam);
-    SIZE compact = LayoutWindowSize(window, true, state != nullptr ? state->window->dpi : WindowDpi(window));
-    reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{compact.cx, compact.cy};
-    return 0;
-  }
-  if (state == nullptr || message == WM_NCCREATE) return DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_NCCREATE) return OnNcCreate(window, wParam, lParam);
+  if (message == WM_GETMINMAXINFO) return OnGetMinMaxInfo(state, window, wParam, lParam);
+  if (state == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   switch (message) {
-    // Before WM_DPICHANGED: the layout's client area in the frame for the new DPI; the default
-    // would scale the whole window, frame included, and miss the layout by a few pixels.
     case WM_GETDPISCALEDSIZE:
-      *reinterpret_cast<SIZE*>(lParam) =
-          LayoutWindowSize(window, state->settings.compactLayout, static_cast<int32_t>(wParam));
-      return TRUE;
+      return OnGetDpiScaledSize(state, window, wParam, lParam);
     case WM_DPICHANGED:  // the contents remade for the new DPI (the same for x and y) in the suggested rectangle
       RescaleMainWindow(state, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_COMMAND:
-      if (RouteCommand(state, LOWORD(wParam), HIWORD(wParam)) == CommandOutcome::Handled) return 0;
-      break;
+      return OnCommand(state, window, wParam, lParam);
     case WM_TIMER:  // the status timer brings the idle text back once
       if (wParam == kStatusTimerId) OnStatusTimer(state);
       return 0;
@@ -47,23 +101,16 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case kJobReportMessage:  // the worker's report of its phases, shown on the window's thread
       OnJobReport(state, static_cast<int32_t>(wParam));
       return 0;
-    case WM_CTLCOLORSTATIC:  // black text on the window colour, and no background of the control's own
-      SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 0));
-      SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
-      return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
-    case WM_PAINT: {  // nothing is drawn; painting only validates the area
-      PAINTSTRUCT paint{};
-      BeginPaint(window, &paint);
-      EndPaint(window, &paint);
-      return 0;
-    }
+    case WM_CTLCOLORSTATIC:
+      return OnCtlColorStatic(wParam);
+    case WM_PAINT:
+      return OnPaint(window);
     case WM_ENDSESSION:  // log-off or shutdown: the process may end once this returns, so the job ends here
       if (wParam) EndWindowJob(state);
       return 0;
-    case WM_DESTROY:  // every way of closing ends here: a running job is cancelled and waited for
-      EndWindowJob(state);
-      PostQuitMessage(0);
-      return 0;
+    case WM_DESTROY:
+      return OnDestroy(state);
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
   }
-  return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -1,9 +1,6 @@
-// The POSIX file system. It takes native paths only: the console tool makes
-// every path absolute before the listing reads it. Names are bytes: read
-// with DecodeNextUtf8 and given back with LoneSurrogates::AsBytes, a name
-// that is not UTF-8 reaches the system as the same bytes, so its folder is
-// read. Paths and names are converted on the stack, so a lookup never fails
-// for want of storage, and a path of any depth is read.
+// The POSIX file system, for absolute native paths. Names are bytes, decoded
+// and encoded back byte-exactly (LoneSurrogates::AsBytes). Paths are
+// converted on the stack, so a lookup never fails for want of storage.
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,6 +10,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
@@ -23,8 +21,8 @@
 
 namespace {
 
-// A descriptor that is closed when its owner ends, keeping errno: the
-// reason of a failure outlives the close.
+// A descriptor closed when its owner ends, keeping errno: the reason of a
+// failure outlives the close.
 class Descriptor {
  public:
   explicit Descriptor(int fd = -1) : fd_(fd) {}
@@ -54,14 +52,11 @@ struct LastFolder {
 };
 thread_local LastFolder t_lastFolder;
 
-// Where a path is, as the system takes it: its bytes relative to a folder
-// descriptor (the working folder's for a path the system takes whole).
-// A path that starts with '/' is taken as it is (a backslash is part of a
-// name there). Any other path names nothing: read from the working folder,
-// it would give lines that are not absolute and that depend on where the
-// process stands, and a Windows path (C:\x, \\server\share) would be taken
-// for a file of that odd name. A path longer than PATH_MAX bytes is reached
-// through folders above it, each lookup shorter than PATH_MAX.
+// A path as the system takes it: its bytes relative to a folder descriptor
+// (AT_FDCWD for a path the system takes whole). A path not starting with '/'
+// names nothing: read from the working folder, it would give lines that are
+// not absolute, and a Windows path (C:\x) would name a file of that odd name.
+// A path longer than PATH_MAX bytes is reached through folders above it.
 struct NativePath {
   explicit NativePath(const char16_t* path) : units(path), count(std::char_traits<char16_t>::length(path)) {
     if (path[0] != u'/') {
@@ -96,10 +91,9 @@ struct NativePath {
     }
     found = true;
   }
-  // Encodes units from `from` into bytes (a name that is not UTF-8 as its
-  // own bytes) until the end or until they no longer fit. Returns count
-  // when all fit; else the index of the last separator after from whose
-  // bytes fit (cutBytes bytes before it), or 0 when there is none.
+  // Encodes units from `from` into bytes until the end or until they no
+  // longer fit. Returns count when all fit; else the index of the last
+  // separator after from that fits (cutBytes bytes in), or 0 when none.
   size_t Encode(size_t from) {
     size_t used = 0;
     size_t cut = 0;
@@ -117,8 +111,7 @@ struct NativePath {
     bytes[used] = 0;
     return count;
   }
-  // Remembers the folder this path names, opened as fd, for the next
-  // lookup below it; paths the system takes whole need none.
+  // Remembers the folder this path names, opened as fd, for the next lookup.
   void RememberFolder(int fd) const {
     if (base == AT_FDCWD) return;
     t_lastFolder.path.Clear();
@@ -156,14 +149,10 @@ uint32_t PosixQueryAttributes(const char16_t* path) {
 struct EntryName {
   explicit EntryName(const char* bytes) {
     size_t size = std::strlen(bytes);
-    // Every byte gives at most one unit: a pair comes from four.
-    char16_t* out = size < sizeof units / sizeof units[0] ? units : (spill.Reserve(size + 1) ? spill.data() : nullptr);
-    size_t written = 0;
-    for (size_t i = 0; out != nullptr && i < size;) written += DecodeNextUtf8(bytes, size, &i, out + written);
-    if (out != nullptr) out[written] = 0;
-    text = out;
+    text = size < std::size(units) ? units : (spill.Reserve(size + 1) ? spill.data() : nullptr);
+    if (text != nullptr) DecodeUtf8(bytes, size, text, size + 1);
   }
-  const char16_t* text;
+  char16_t* text;
   char16_t units[1024];
   Array<char16_t> spill;
 };
@@ -177,13 +166,11 @@ FolderRead PosixEnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, v
   if (dir == nullptr) return FolderRead::Unreadable;
   fd.Release();
   for (;;) {
-    // readdir gives null both at the end and on an error; errno tells them
-    // apart.
+    // Null both at the end and on an error; errno tells them apart.
     errno = 0;
     struct dirent* entry = readdir(dir.get());
     if (entry == nullptr) return errno != 0 ? FolderRead::Failed : FolderRead::Complete;
-    // The entry's type usually comes with it; only links, and file systems
-    // that do not report types, need a look at the entry itself.
+    // Only links, and file systems that report no types, need a look.
     bool isLink = entry->d_type == DT_LNK;
     bool isFolder = entry->d_type == DT_DIR;
     if (entry->d_type == DT_UNKNOWN || isLink) {

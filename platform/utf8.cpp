@@ -63,7 +63,7 @@ size_t DecodeNextUtf8(const char* bytes, size_t size, size_t* index, char16_t* o
   return 2;
 }
 
-size_t DecodeUtf8(const char* bytes, size_t size, char16_t* out, size_t capacity) {
+size_t DecodeUtf8Into(const char* bytes, size_t size, char16_t* out, size_t capacity) {
   size_t n = 0;
   char16_t units[2];
   for (size_t i = 0; i < size && n + 1 < capacity;) {
@@ -77,6 +77,6 @@ size_t DecodeUtf8(const char* bytes, size_t size, char16_t* out, size_t capacity
 std::u16string FromUtf8(const char* text) {
   size_t size = std::char_traits<char>::length(text);
   std::u16string out(size, u'\0');
-  out.resize(DecodeUtf8(text, size, out.data(), size + 1));
+  out.resize(DecodeUtf8Into(text, size, out.data(), size + 1));
   return out;
 }

@@ -30,7 +30,7 @@ size_t DecodeNextUtf8(const char* bytes, size_t size, size_t* index, char16_t* o
 // Decodes size bytes into out with a terminator, cut to fit capacity units
 // (>= 1); returns the units written. A byte gives at most one unit, so
 // capacity size + 1 takes all.
-size_t DecodeUtf8(const char* bytes, size_t size, char16_t* out, size_t capacity);
+size_t DecodeUtf8Into(const char* bytes, size_t size, char16_t* out, size_t capacity);
 
 // Encodes count units as UTF-8 in pieces of at most 1 KiB, handing each to
 // write(bytes, size): error texts of any length, with no storage to run out.

@@ -98,5 +98,5 @@ Text AbsolutePath(const char16_t* path) {
 
 void DescribeSystemError(int32_t code, char16_t* buffer, size_t capacity) {
   const char* text = std::strerror(code);
-  if (capacity > 0) DecodeUtf8(text, std::strlen(text), buffer, capacity);
+  if (capacity > 0) DecodeUtf8Into(text, std::strlen(text), buffer, capacity);
 }

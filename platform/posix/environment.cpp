@@ -24,7 +24,7 @@ char16_t* PosixVariable(const char16_t* name, bool* failed) {
   size_t size = value != nullptr ? std::strlen(value) : 0;
   OwnedBlock<char16_t> copy = size > 0 ? MakeBlock<char16_t>(size + 1) : nullptr;
   *failed |= !stored || (size > 0 && copy == nullptr);
-  if (copy != nullptr) DecodeUtf8(value, size, copy.get(), size + 1);
+  if (copy != nullptr) DecodeUtf8Into(value, size, copy.get(), size + 1);
   return copy.release();
 }
 

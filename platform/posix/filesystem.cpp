@@ -21,33 +21,33 @@
 
 namespace {
 
-// A descriptor closed when its owner ends, keeping errno: the reason of a
-// failure outlives the close.
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+// Closes a descriptor or folder keeping errno: the reason of a failure
+// outlives the close.
+template <class Handle>
+void CloseKeepingErrno(int (*close)(Handle), Handle handle) {
+  int failure = errno;
+  close(handle);
+  errno = failure;
+}
+
+struct Descriptor {
+  explicit Descriptor(int fd = -1) : fd(fd) {}
+  Descriptor(Descriptor&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
   Descriptor& operator=(Descriptor other) noexcept {
-    std::swap(fd_, other.fd_);
+    std::swap(fd, other.fd);
     return *this;
   }
   ~Descriptor() {
-    int failure = errno;
-    if (fd_ >= 0) close(fd_);
-    errno = failure;
+    if (fd >= 0) CloseKeepingErrno(close, fd);
   }
-  int get() const { return fd_; }
-  int Release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
+  int fd;
 };
 
 // The folder a reader thread opened last, for paths longer than the system
 // takes: a folder below it is opened relative to it, so reading a deep tree
 // costs one short lookup per folder.
 struct LastFolder {
-  Descriptor fd;
+  Descriptor folder;
   Array<char16_t> path;
 };
 thread_local LastFolder t_lastFolder;
@@ -63,20 +63,16 @@ struct NativePath {
       errno = ENOENT;
       return;
     }
-    if (Encode(0) == count) {
-      found = true;
-      return;
-    }
-    size_t last = t_lastFolder.path.size();
-    if (t_lastFolder.fd.get() >= 0 && last < count && path[last] == u'/' &&
-        std::char_traits<char16_t>::compare(path, t_lastFolder.path.data(), last) == 0 && Encode(last + 1) == count) {
-      base = t_lastFolder.fd.get();
-      found = true;
-      return;
-    }
-    // From the root: each step opens the longest run of whole folders that
+    // Below the last folder (itself too long to take whole) from there, else
+    // from the root. Each step opens the longest run of whole folders that
     // fits, relative to the one before.
-    for (size_t from = 0;;) {
+    size_t from = 0, last = t_lastFolder.path.size();
+    if (t_lastFolder.folder.fd >= 0 && last < count && path[last] == u'/' &&
+        std::char_traits<char16_t>::compare(path, t_lastFolder.path.data(), last) == 0) {
+      base = t_lastFolder.folder.fd;
+      from = last + 1;
+    }
+    for (;;) {
       size_t cut = Encode(from);
       if (cut == count) break;
       if (cut == 0) {
@@ -85,8 +81,8 @@ struct NativePath {
       }
       bytes[cutBytes] = 0;
       walked = Descriptor(openat(base, bytes, O_PATH | O_DIRECTORY | O_CLOEXEC));
-      if (walked.get() < 0) return;
-      base = walked.get();
+      if (walked.fd < 0) return;
+      base = walked.fd;
       from = cut + 1;
     }
     found = true;
@@ -116,7 +112,7 @@ struct NativePath {
     if (base == AT_FDCWD) return;
     t_lastFolder.path.Clear();
     bool kept = t_lastFolder.path.AppendUnits(units, count);
-    t_lastFolder.fd = Descriptor(kept ? fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1);
+    t_lastFolder.folder = Descriptor(kept ? fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1);
   }
 
   const char16_t* units;
@@ -128,13 +124,8 @@ struct NativePath {
   char bytes[PATH_MAX];
 };
 
-// Closes a folder, keeping errno.
 struct DirCloser {
-  void operator()(DIR* dir) const {
-    int failure = errno;
-    closedir(dir);
-    errno = failure;
-  }
+  void operator()(DIR* dir) const { CloseKeepingErrno(closedir, dir); }
 };
 
 uint32_t PosixQueryAttributes(const char16_t* path) {
@@ -150,7 +141,7 @@ struct EntryName {
   explicit EntryName(const char* bytes) {
     size_t size = std::strlen(bytes);
     text = size < std::size(units) ? units : (spill.Reserve(size + 1) ? spill.data() : nullptr);
-    if (text != nullptr) DecodeUtf8(bytes, size, text, size + 1);
+    if (text != nullptr) DecodeUtf8Into(bytes, size, text, size + 1);
   }
   char16_t* text;
   char16_t units[1024];
@@ -159,18 +150,18 @@ struct EntryName {
 
 FolderRead PosixEnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, void* context) {
   NativePath native(folder);
-  Descriptor fd(native.found ? openat(native.base, native.bytes, O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1);
-  if (fd.get() < 0) return FolderRead::Unreadable;
-  native.RememberFolder(fd.get());
-  std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd.get()));
+  Descriptor opened(native.found ? openat(native.base, native.bytes, O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1);
+  if (opened.fd < 0) return FolderRead::Unreadable;
+  native.RememberFolder(opened.fd);
+  std::unique_ptr<DIR, DirCloser> dir(fdopendir(opened.fd));
   if (dir == nullptr) return FolderRead::Unreadable;
-  fd.Release();
+  opened.fd = -1;  // dir closes it now
   for (;;) {
     // Null both at the end and on an error; errno tells them apart.
     errno = 0;
     struct dirent* entry = readdir(dir.get());
     if (entry == nullptr) return errno != 0 ? FolderRead::Failed : FolderRead::Complete;
-    // Only links, and file systems that report no types, need a look.
+    // Only links, and file systems that report no types, need a closer look.
     bool isLink = entry->d_type == DT_LNK;
     bool isFolder = entry->d_type == DT_DIR;
     if (entry->d_type == DT_UNKNOWN || isLink) {
@@ -195,11 +186,11 @@ FileLoad PosixReadFile(const char16_t* path, bool noFollow, char** bytes, size_t
   *bytes = nullptr;
   *size = 0;
   NativePath native(path);
-  Descriptor fd(native.found ? openat(native.base, native.bytes, O_RDONLY | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0))
+  Descriptor file(native.found ? openat(native.base, native.bytes, O_RDONLY | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0))
                              : -1);
-  if (fd.get() < 0) return FileLoad::Unreadable;
+  if (file.fd < 0) return FileLoad::Unreadable;
   struct stat info;
-  if (fstat(fd.get(), &info) != 0) return FileLoad::Unreadable;
+  if (fstat(file.fd, &info) != 0) return FileLoad::Unreadable;
   if (!S_ISREG(info.st_mode)) {
     errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
     return FileLoad::Unreadable;
@@ -207,7 +198,7 @@ FileLoad PosixReadFile(const char16_t* path, bool noFollow, char** bytes, size_t
   Array<char> buffer;
   if (!buffer.Reserve(static_cast<size_t>(info.st_size) + 1)) return FileLoad::OutOfMemory;
   for (char chunk[65536];;) {
-    ssize_t got = read(fd.get(), chunk, sizeof chunk);
+    ssize_t got = read(file.fd, chunk, sizeof chunk);
     if (got < 0 && errno != EINTR) return FileLoad::Unreadable;
     if (got == 0) break;
     if (got > 0 && !buffer.AppendUnits(chunk, static_cast<size_t>(got))) return FileLoad::OutOfMemory;

@@ -1,11 +1,7 @@
-// The memory a listing of a million entries takes: a tree of 1,000 folders of
-// 999 files, listed by BuildListing on a worker thread as a drop of its folder
-// lists it, then copied once into a clipboard block as the Win32 layer does.
-// Prints the lines, the text's size and the peak resident memory, and whether
-// that peak stays within twice the text and 20 MB; fails when the line count
-// is wrong or a block is left allocated. The tree is kept for the next run (in
-// /dev/shm where there is one); --remove deletes it at the end.
-//
+// The peak memory of a listing of a million entries (1,000 folders of 999
+// files, kept in /dev/shm for the next run) on a worker thread, copied once
+// into a clipboard block: within twice the text and 20 MB? Fails when the line
+// count is wrong or a block is left allocated.
 //   million_entries [--form absolute|relative|name|tree] [--remove] [folder]
 
 #include <sys/resource.h>

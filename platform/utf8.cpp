@@ -33,10 +33,8 @@ std::string ToUtf8(const char16_t* text, LoneSurrogates mode) {
 }
 
 // A sequence that is not well-formed gives up its first byte alone and is
-// read again from the next: its other bytes, continuation bytes that cannot
-// start a character, are then escaped one by one too. Overlong forms and
-// encoded surrogates are not characters: read as such, the bytes C0 AF
-// would put a '/' into a name from the disk, C0 AE C0 AE would read as "..".
+// read again from the next. Overlong forms are not characters: read as such,
+// C0 AF would put a '/' into a name from the disk, C0 AE C0 AE read as "..".
 size_t DecodeNextUtf8(const char* bytes, size_t size, size_t* index, char16_t* out) {
   const auto* s = reinterpret_cast<const unsigned char*>(bytes) + *index;
   size_t extra = (s[0] & 0xE0) == 0xC0 ? 1 : (s[0] & 0xF0) == 0xE0 ? 2 : (s[0] & 0xF8) == 0xF0 ? 3 : 0;

@@ -1,18 +1,13 @@
 #pragma once
-// UTF-16 <-> UTF-8, the one codec of the POSIX system calls, the console
-// tool's output and readable test output.
-//
-// A POSIX name is bytes, not always UTF-8. Decoding reads them byte-exactly:
-// every byte that is not part of well-formed UTF-8 (a stray byte, a truncated
-// sequence, an overlong form, an encoded surrogate, a code point past
-// U+10FFFF) becomes the lone surrogate U+DC80 + (byte - 0x80), which
-// LoneSurrogates::AsBytes writes as that byte again.
+// UTF-16 <-> UTF-8 for the POSIX system calls and the console tool's output.
+// A POSIX name is bytes, not always UTF-8: every byte that is not part of
+// well-formed UTF-8 decodes to the lone surrogate U+DC80 + (byte - 0x80),
+// which LoneSurrogates::AsBytes writes as that byte again.
 
 #include <cstddef>
 #include <string>
 
-// What becomes of a lone surrogate on its way to UTF-8, which has no form
-// for it.
+// What becomes of a lone surrogate, which UTF-8 has no form for.
 enum class LoneSurrogates {
   Replaced,  // U+FFFD (Windows: names are UTF-16 there)
   AsBytes,   // U+DC80..U+DCFF the byte 0x80..0xFF it stands for, any other U+FFFD

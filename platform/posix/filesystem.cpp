@@ -43,20 +43,18 @@ struct Descriptor {
   int fd;
 };
 
-// The folder a reader thread opened last, for paths longer than the system
-// takes: a folder below it is opened relative to it, so reading a deep tree
-// costs one short lookup per folder.
+// The deep folder a reader thread opened last: a folder below it is opened
+// relative to it, so reading a deep tree costs one short lookup per folder.
 struct LastFolder {
   Descriptor folder;
   Array<char16_t> path;
 };
 thread_local LastFolder t_lastFolder;
 
-// A path as the system takes it: its bytes relative to a folder descriptor
-// (AT_FDCWD for a path the system takes whole). A path not starting with '/'
-// names nothing: read from the working folder, it would give lines that are
-// not absolute, and a Windows path (C:\x) would name a file of that odd name.
-// A path longer than PATH_MAX bytes is reached through folders above it.
+// A path as the system takes it: its bytes relative to a folder descriptor,
+// through folders above it when longer than PATH_MAX. A path not starting
+// with '/' names nothing: lines read from the working folder would not be
+// absolute, and a Windows path (C:\x) would name a file of that odd name.
 struct NativePath {
   explicit NativePath(const char16_t* path) : units(path), count(std::char_traits<char16_t>::length(path)) {
     if (path[0] != u'/') {
@@ -87,9 +85,9 @@ struct NativePath {
     }
     found = true;
   }
-  // Encodes units from `from` into bytes until the end or until they no
-  // longer fit. Returns count when all fit; else the index of the last
-  // separator after from that fits (cutBytes bytes in), or 0 when none.
+  // Encodes units from `from` into bytes. Returns count when all fit; else
+  // the index of the last separator after from that fits (cutBytes bytes
+  // in), or 0 when none.
   size_t Encode(size_t from) {
     size_t used = 0;
     size_t cut = 0;

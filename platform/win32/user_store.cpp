@@ -25,8 +25,9 @@ StoreResult Result(LSTATUS status) {
   return StoreResult::Failed;
 }
 
-// The key opened or created, null unless it was.
-StoreResult Opened(LSTATUS status, HKEY opened, StoreKey* key) {
+// The key opened or created, null unless it was. By reference: read after
+// the call that fills it, whatever order the arguments are evaluated in.
+StoreResult Opened(LSTATUS status, const HKEY& opened, StoreKey* key) {
   *key = status == ERROR_SUCCESS ? opened : nullptr;
   return Result(status);
 }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <string>
 
 namespace {
 
@@ -103,10 +104,7 @@ void DescribeSystemError(int32_t code, char16_t* buffer, size_t capacity) {
                                 static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(buffer), size, nullptr);
   if (length >= size) length = size - 1;
   // The system's texts end with a full stop and a line break.
-  while (length > 0 && (buffer[length - 1] == u'\r' || buffer[length - 1] == u'\n' || buffer[length - 1] == u' ' ||
-                        buffer[length - 1] == u'.' || buffer[length - 1] == u'\u3002')) {
-    --length;
-  }
+  while (length > 0 && std::char_traits<char16_t>::find(u"\r\n .\u3002", 5, buffer[length - 1]) != nullptr) --length;
   buffer[length] = 0;
   if (length > 0) return;
   char unknown[24];  // no text for the code: "error" and its number

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "engine/clipboard_text.h"
@@ -108,16 +109,17 @@ int main(int argc, char** argv) {
   double peakBefore = PeakMib();
   AllocationStats before = GetAllocationStats();
   auto start = std::chrono::steady_clock::now();
-  Job job;
-  job.request.options = ListingOptions{form, u'/', ItemFilter::FilesAndFolders, true, true, PathStyle::Posix};
-  bool taken = AddRequestPath(&job.request, dropped.data(), dropped.size());
-  ThreadHandle worker = taken ? g_thread.startThread(Job::Run, &job) : nullptr;
+  auto job = std::make_unique<Job>();  // ended before the blocks left are counted
+  job->request.options = ListingOptions{form, u'/', ItemFilter::FilesAndFolders, true, true, PathStyle::Posix};
+  bool taken = AddRequestPath(&job->request, dropped.data(), dropped.size());
+  ThreadHandle worker = taken ? g_thread.startThread(Job::Run, job.get()) : nullptr;
   g_thread.waitThread(worker);
   g_thread.closeThread(worker);
-  bool copied = job.outcome == ListingOutcome::Done && CopyListingToClipboard(job.text);
-  uint64_t units = job.text.units;
+  bool copied = job->outcome == ListingOutcome::Done && CopyListingToClipboard(job->text);
+  uint64_t units = job->text.units;
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   double peak = PeakMib();
+  job.reset();
   AllocationStats after = GetAllocationStats();
 
   uint64_t lines = copied && units > 0 ? 1 : 0;

@@ -62,10 +62,9 @@ void WatchInterrupt(std::atomic<bool>* abort) {
   sigaction(SIGINT, &action, nullptr);
 }
 
-// The working folder (read as names are), then each component of path: "."
-// is dropped, ".." drops the component before it (never the root), repeated
-// separators go. Without a working folder (removed under us) a relative path
-// stays as given: reading it, the system tells what it makes of it.
+// The working folder, then each component: "." goes, ".." drops the one
+// before it (never the root). Without a working folder (removed under us) a
+// relative path stays as given: the system tells what it makes of it.
 Text AbsolutePath(const char16_t* path) {
   Array<char16_t> result;
   for (size_t size = 256; path[0] != u'/'; size *= 2) {

@@ -12,9 +12,8 @@
 
 namespace {
 
-// Clipboard managers and remote desktop hold the clipboard for moments at a
-// time: retry for about a second, by the clock, since a refused
-// OpenClipboard can itself take a while.
+// Clipboard managers and remote desktop hold the clipboard for moments: retry
+// for about a second, by the clock, as a refused OpenClipboard may take long.
 constexpr ULONGLONG kOpenPatienceMs = 1000;
 constexpr DWORD kOpenRetryMs = 20;
 // Zeros after a copied file list: however the other program wrote it, the
@@ -47,10 +46,9 @@ GlobalBlock Allocate(size_t bytes) {
   return GlobalBlock(PlatformAllocationAllowed() ? GlobalAlloc(GMEM_MOVEABLE, bytes) : nullptr);
 }
 
-// The clipboard's handle is its own and valid only while it is open: copies
-// its block of a format into one of the program's with tail zeros after it.
-// Null when there is none or fits(data, bytes) refuses it, and when storage
-// runs out (*failed set then).
+// A copy of the clipboard's block of a format (valid only while it is open)
+// with tail zeros after it. Null when there is none or fits(data, bytes)
+// refuses it, and when storage runs out (*failed set then).
 template <class Fits>
 GlobalBlock CopyHeld(UINT format, size_t tail, Fits fits, bool* failed) {
   HANDLE held = GetClipboardData(format);
@@ -102,9 +100,8 @@ ClipboardResult Win32SetText(size_t units, ClipboardFillFn fill, const void* sou
   return ClipboardResult::NoMemory;
 }
 
-// The copy is an HDROP that DragQueryFileW reads and DragFinish frees as a
-// drop's. A block whose list would start outside it, or is empty, holds no
-// files.
+// The copy is an HDROP that DragQueryFileW reads and DragFinish frees. A block
+// whose list would start outside it, or is empty, holds no files.
 PasteResult Win32TakeFiles(DropHandle* drop) {
   *drop = nullptr;
   OpenClipboardScope clipboard(g_owner);

@@ -94,9 +94,8 @@ FolderRead Win32EnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, v
   }
 }
 
-// A folder cannot be opened without backup semantics, so only files open;
-// with noFollow the reparse point itself is opened and refused. Reads until
-// the end, whatever size the file reported: it may grow while it is read.
+// Without backup semantics only files open; with noFollow the reparse point
+// itself opens and is refused. Reads until the end: the file may grow.
 FileLoad Win32ReadFile(const char16_t* path, bool noFollow, char** bytes, size_t* size) {
   *bytes = nullptr;
   *size = 0;

@@ -8,9 +8,8 @@ namespace {
 
 constexpr UINT kStatusTimerMs = 4000;
 
-// A user32 function that older Windows lacks, looked up at run time; null
-// where the system has none. The address goes through the generic function
-// type, which converts to any other.
+// A user32 function that older Windows lacks, looked up at run time (null
+// where missing), through the generic function type that converts to any.
 template <typename Function>
 Function User32Function(const char* name) {
   HMODULE user32 = GetModuleHandleW(L"user32.dll");

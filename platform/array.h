@@ -43,29 +43,18 @@ class Array {
     capacity_ = capacity;
     return true;
   }
-  // Appends item; false (nothing changed) when storage runs out.
   [[nodiscard]] bool Append(T item) {
-    if (size_ == capacity_ && !Reserve(capacity_ < 8 ? 8 : capacity_ <= SIZE_MAX / 2 ? capacity_ * 2 : SIZE_MAX)) {
-      return false;
-    }
-    new (items_ + size_) T(std::move(item));
-    ++size_;
+    if (!Grow(1)) return false;
+    new (items_ + size_++) T(std::move(item));
     return true;
   }
-  // Appends count copies of units (a trivial type); false when storage
-  // runs out.
+  // Appends count copies of units (a trivial type).
   [[nodiscard]] bool AppendUnits(const T* units, size_t count) {
-    if (count > SIZE_MAX - size_) return false;
-    size_t needed = size_ + count;
-    size_t grown = capacity_ < 8 ? 8 : capacity_;
-    while (grown < needed) grown = grown <= SIZE_MAX / 2 ? grown * 2 : needed;
-    if (!Reserve(grown)) return false;
-    for (size_t i = 0; i < count; ++i) new (items_ + size_ + i) T(units[i]);
-    size_ = needed;
+    if (!Grow(count)) return false;
+    for (size_t i = 0; i < count; ++i) new (items_ + size_++) T(units[i]);
     return true;
   }
-  // Hands the block (PlatformAlloc storage of the items, freed with
-  // PlatformFree) to the caller; the array is left empty.
+  // Hands the block (PlatformAlloc storage) to the caller, leaving the array empty.
   T* Release() {
     size_ = capacity_ = 0;
     return std::exchange(items_, nullptr);
@@ -90,6 +79,16 @@ class Array {
   const T* end() const { return items_ + size_; }
 
  private:
+  // Room for count more items, doubling (from 8) so appends take amortised
+  // constant time.
+  bool Grow(size_t count) {
+    if (count > SIZE_MAX - size_) return false;
+    if (size_ + count <= capacity_) return true;
+    size_t grown = capacity_ < 8 ? 8 : capacity_;
+    while (grown < size_ + count) grown = grown <= SIZE_MAX / 2 ? grown * 2 : size_ + count;
+    return Reserve(grown);
+  }
+
   T* items_ = nullptr;
   size_t size_ = 0;
   size_t capacity_ = 0;

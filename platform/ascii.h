@@ -1,18 +1,16 @@
 #pragma once
-// ASCII letters in either case, as file names compare on Windows, git
-// compares its words and patterns, and the registry compares key names.
+// ASCII case, as Windows compares file names, git its words and patterns, and
+// the registry key names.
 
 #include <cstddef>
 
 constexpr bool IsAsciiLetter(char32_t c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
 
-// The small letter of an ASCII capital; every other unit as it is.
 template <class Unit>
 constexpr Unit FoldAscii(Unit c) {
   return c >= 'A' && c <= 'Z' ? static_cast<Unit>(c + 32) : c;
 }
 
-// The capital of a small ASCII letter; every other unit as it is.
 template <class Unit>
 constexpr Unit UpperAscii(Unit c) {
   return c >= 'a' && c <= 'z' ? static_cast<Unit>(c - 32) : c;

@@ -9,17 +9,15 @@
 enum class ClipboardResult { Stored, NoMemory, Busy };
 enum class PasteResult { Taken, NoFiles, NoMemory, Busy };
 
-// Writes the text's units (no terminator) into the block at target.
+// Writes the text's units (no terminator) into the block.
 using ClipboardFillFn = void (*)(const void* source, char16_t* target);
 
 struct ClipboardApi {
-  // Replaces the clipboard's text with `units` units and a terminator: the
-  // layer allocates the block, fill writes the text into it once. On
-  // failure the old contents stay.
+  // Replaces the clipboard's text with `units` units and a terminator, which
+  // fill writes into the layer's block once. On failure the old text stays.
   ClipboardResult (*setText)(size_t units, ClipboardFillFn fill, const void* source);
-  // The files on the clipboard as a drop of the caller's own, in their
-  // order there, released with g_jobInput.releaseDrop; the clipboard keeps
-  // them. *drop is null unless Taken; NoFiles also for an empty list.
+  // The files on the clipboard as a drop of the caller's own, released with
+  // g_jobInput.releaseDrop. *drop is null unless Taken.
   PasteResult (*takeFiles)(DropHandle* drop);
 };
 

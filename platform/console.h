@@ -15,37 +15,31 @@ enum class WriteResult {
   Failed,  // any other failure; OutputError() tells why
 };
 
-// Whether standard output is a console window, which takes Unicode text,
-// rather than a file or pipe, which takes bytes. Always false on POSIX.
+// Whether standard output is a console window, which takes Unicode text
+// (WriteConsoleUnits), rather than bytes (WriteOutputBytes). False on POSIX.
 bool StandardOutputIsConsole();
-// Writes units to the console window behind standard output.
 WriteResult WriteConsoleUnits(const char16_t* units, size_t count);
-// Writes bytes to standard output (a file or pipe).
 WriteResult WriteOutputBytes(const char* bytes, size_t count);
 // The error code of the write that failed last.
 int32_t OutputError();
-// How the bytes written to standard output and error (UTF-8) give lone
-// surrogates: on POSIX as the bytes of names that are not UTF-8, so a line
-// holds a name's own bytes; on Windows, where names are UTF-16, as U+FFFD.
+// Lone surrogates in the output: on POSIX the bytes of names that are not
+// UTF-8, so a line holds a name's own bytes; on Windows U+FFFD.
 extern const LoneSurrogates kOutputLoneSurrogates;
 
-// Whether a progress line may be drawn on standard error: it is a terminal
-// (a console window), and standard output is not one, so that the line
-// never mixes with the listing.
+// Whether standard error is a terminal and standard output is not, so that a
+// progress line never mixes with the listing.
 bool ProgressLineWanted();
 
-// Writes text to standard error: Unicode to a console, UTF-8 elsewhere.
+// Unicode to a console, UTF-8 elsewhere.
 void WriteErrorText(const char16_t* text, size_t count);
 
-// From the first Ctrl+C on (SIGINT, the console's control handler), *abort
-// reads true; the program then ends by itself.
+// From the first Ctrl+C on, *abort reads true; the program then ends by itself.
 void WatchInterrupt(std::atomic<bool>* abort);
 
-// The absolute form of path, made from the working folder without resolving
-// links ("." and ".." are taken by their text); the path as given when the
-// system cannot tell the working folder. Null only when storage runs out.
+// The absolute form of path from the working folder, "." and ".." taken by
+// their text; the path as given when the system cannot tell the working
+// folder. Null only when storage runs out.
 Text AbsolutePath(const char16_t* path);
 
-// The system's short description of an error code, NUL-terminated and cut
-// to fit capacity units.
+// NUL-terminated and cut to fit capacity units.
 void DescribeSystemError(int32_t code, char16_t* buffer, size_t capacity);

@@ -1,8 +1,8 @@
 #pragma once
 // File-system operations of the listing engine. Paths are full paths of any
 // length in the build's own form: on Windows drive letters or \\server\share
-// with backslash separators, mapped to what the system calls take; on POSIX
-// native paths beginning with '/' (anything else names nothing).
+// with backslashes; on POSIX native paths beginning with '/' (anything else
+// names nothing).
 
 #include <cstddef>
 #include <cstdint>
@@ -10,8 +10,7 @@
 constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;
 constexpr uint32_t kAttributeDirectory = 0x10;
 
-// One entry of a folder, as the enumeration reports it. "." and ".." are
-// reported too where the system reports them; the engine skips them.
+// One entry of a folder. "." and ".." come too where the system reports them.
 struct FolderEntry {
   const char16_t* name;  // NUL-terminated, valid during the callback only
   bool isFolder;         // the directory bit is set
@@ -21,35 +20,29 @@ struct FolderEntry {
 // Receives each entry; returns false to end the enumeration early.
 using FolderEntryFn = bool (*)(void* context, const FolderEntry& entry);
 
-// How a folder's enumeration ended. A read error partway is not the end of
-// the folder: the entries reported until then are all there is.
+// A read error partway is not the end of the folder: the entries reported
+// until then are all there is.
 enum class FolderRead {
   Complete,    // every entry reported, or onEntry ended it early
   Unreadable,  // the folder could not be opened; no entries
-  Failed,      // an error after some entries (Win32: FindNextFileW failing
-               // with anything but ERROR_NO_MORE_FILES; POSIX: readdir
-               // returning null with errno set)
+  Failed,      // an error after some entries
 };
 
-// How reading a whole file ended.
 enum class FileLoad {
   Loaded,
   Unreadable,   // missing, not a plain file, a link where links are not
                 // followed, or the read failed: lastError() tells why
-  OutOfMemory,  // no storage for its bytes
+  OutOfMemory,
 };
 
 struct FileSystemApi {
-  // Attribute bits of a path, kInvalidAttributes when they cannot be read.
+  // kInvalidAttributes when they cannot be read.
   uint32_t (*queryAttributes)(const char16_t* path);
-  // Calls onEntry for every entry of the folder.
   FolderRead (*enumerateFolder)(const char16_t* folder, FolderEntryFn onEntry, void* context);
-  // The calling thread's error code of the system call that failed last
-  // (errno, GetLastError), for the console tool's messages.
+  // The calling thread's error code of the system call that failed last.
   int32_t (*lastError)();
-  // Reads a whole file into *bytes (PlatformAlloc'd, *size bytes, freed
-  // with PlatformFree; null unless Loaded). With noFollow a symbolic link
-  // (junction, reparse point) as the last component reads as Unreadable.
+  // Reads a whole file into *bytes (PlatformAlloc'd, *size bytes; null unless
+  // Loaded). With noFollow a link as the last component is Unreadable.
   FileLoad (*readFile)(const char16_t* path, bool noFollow, char** bytes, size_t* size);
 };
 

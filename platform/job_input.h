@@ -9,10 +9,9 @@ using DropHandle = void*;
 
 struct JobInputApi {
   uint32_t (*dropCount)(DropHandle drop);
-  // Length in units of one dropped path, terminator not counted.
+  // In units, terminator not counted.
   uint32_t (*dropPathLength)(DropHandle drop, uint32_t index);
-  // Copies one dropped path into buffer (capacity in units, terminator
-  // included); returns the number of units copied.
+  // Capacity in units, terminator included; returns the units copied.
   uint32_t (*dropPath)(DropHandle drop, uint32_t index, char16_t* buffer, uint32_t capacity);
   void (*releaseDrop)(DropHandle drop);
   // The whole command line, program path included.

@@ -1,12 +1,12 @@
 #pragma once
-// Every allocation of the engine, the job and the settings code goes through
-// PlatformAlloc, so that a test can make the k-th allocation fail.
+// Every allocation of the product goes through PlatformAlloc, so that a test
+// can make the k-th allocation fail.
 
 #include <cstddef>
 #include <cstdint>
 
-// Returns storage for `bytes` bytes, or null when none can be had (or when a
-// test has asked for this allocation to fail). Zero bytes is a valid request.
+// Storage for `bytes` bytes (zero is a valid request); null when none can be
+// had or a test has asked for this allocation to fail.
 void* PlatformAlloc(size_t bytes);
 void PlatformFree(void* block);
 
@@ -18,14 +18,13 @@ void* PlatformAllocArray(size_t count, size_t size);
 // fault injection reaches it too: false means "act as if it failed".
 bool PlatformAllocationAllowed();
 
-// Fault injection for tests. After ArmAllocationFailure(k) the k-th counted
-// allocation from now on fails (k >= 1); 0 disarms. Counting continues while
-// armed or not, so a test can measure how many allocations a job makes.
+// Fault injection: after ArmAllocationFailure(k) the k-th counted allocation
+// from now on fails (k >= 1); 0 disarms. Counting goes on armed or not, so a
+// test can measure how many allocations a job makes.
 struct AllocationStats {
-  uint64_t allocations;  // counted allocations since the last reset
-  uint64_t failures;     // injected failures since the last reset
+  uint64_t allocations;  // counted allocations
+  uint64_t failures;     // injected failures
   int64_t liveBlocks;    // PlatformAlloc blocks not yet freed
 };
 void ArmAllocationFailure(uint64_t k);
-void ResetAllocationStats();
 AllocationStats GetAllocationStats();

@@ -1,11 +1,8 @@
 #pragma once
-// The root of a Windows path, read one way by the listing (where a root
-// keeps its separator) and by the file system (which paths take the long
-// \\?\ form).
+// The root of a Windows path, read one way by the listing and the file system.
 
 #include <cstddef>
 
-// \\server\share...: the two backslashes that open a network path.
 constexpr bool IsNetworkRoot(const char16_t* path, size_t length) {
   return length >= 2 && path[0] == u'\\' && path[1] == u'\\';
 }

@@ -1,8 +1,6 @@
 #pragma once
-// A reference-counted owner: each Shared holds its object once and lets go
-// of it when it ends; the last holder ends the object. The count lives in
-// the object (a SharedCount member named holders), so reader threads can
-// share one without another allocation.
+// A reference-counted owner; the last holder ends the object. The count lives
+// in the object (a SharedCount member named holders): no other allocation.
 
 #include <atomic>
 #include <cstdint>

@@ -7,11 +7,9 @@
 struct MainWindow;  // platform/window.h
 
 struct ShellApi {
-  // Asks the shell to open the document with the verb "open"; false when the
-  // shell reports a failure (no such file, no program for it).
+  // The verb "open"; false when the shell reports a failure.
   bool (*openDocument)(const char16_t* path);
-  // A warning message box with an OK button, owned by the main window;
-  // returns once the user has closed it.
+  // A modal warning box with an OK button.
   void (*showWarning)(MainWindow* owner, const char16_t* text, const char16_t* caption);
 };
 

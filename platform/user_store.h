@@ -1,19 +1,17 @@
 #pragma once
-// The per-user store of the settings: keys holding typed values, the Win32
-// registry under HKEY_CURRENT_USER. Value types and sizes are the registry's,
-// so that the settings code reads and writes the same bytes everywhere.
+// The per-user store of the settings: the Win32 registry under
+// HKEY_CURRENT_USER, with its value types and sizes.
 
 #include <cstdint>
 
 // An open key (Win32: HKEY). Null as a parent means the current user's root.
 using StoreKey = void*;
 
-// The registry's value types that the settings code meets.
-constexpr uint32_t kStoreString = 1;        // REG_SZ
-constexpr uint32_t kStoreBinary = 3;        // REG_BINARY
-constexpr uint32_t kStoreDword = 4;         // REG_DWORD
+constexpr uint32_t kStoreString = 1;  // REG_SZ
+constexpr uint32_t kStoreBinary = 3;  // REG_BINARY
+constexpr uint32_t kStoreDword = 4;   // REG_DWORD
 
-// What a key is opened for: KEY_READ, KEY_WRITE or KEY_ALL_ACCESS.
+// KEY_READ, KEY_WRITE or KEY_ALL_ACCESS.
 enum class StoreAccess { Read, Write, All };
 
 enum class StoreResult {
@@ -26,32 +24,26 @@ enum class StoreResult {
 };
 
 struct UserStoreApi {
-  // Opens an existing key below parent; path may hold several names
-  // separated by backslashes.
+  // Opens an existing key below parent; path may hold several names.
   StoreResult (*openKey)(StoreKey parent, const char16_t* path, StoreAccess access, StoreKey* key);
   // Opens a key, creating it and any missing keys on its path.
   StoreResult (*createKey)(StoreKey parent, const char16_t* path, StoreAccess access, StoreKey* key);
   void (*closeKey)(StoreKey key);
-  // Reads a value as RegQueryValueExW does: *size holds the buffer's
-  // capacity in bytes on entry and the value's size on return; data may be
-  // null to learn type and size only; type may be null.
+  // As RegQueryValueExW: *size is the capacity in bytes on entry and the
+  // value's size on return; data and type may be null.
   StoreResult (*queryValue)(StoreKey key, const char16_t* name, uint32_t* type, void* data,
                             uint32_t* size);
   StoreResult (*setValue)(StoreKey key, const char16_t* name, uint32_t type, const void* data,
                           uint32_t size);
-  // Counts of subkeys and values and their longest names, in characters
-  // without the terminator.
+  // Counts of subkeys and values and their longest names (no terminator).
   StoreResult (*queryInfo)(StoreKey key, uint32_t* subkeys, uint32_t* longestSubkey, uint32_t* values,
                            uint32_t* longestValueName);
-  // The name of the index-th subkey into name (capacity in characters,
-  // terminator included), as RegEnumKeyW.
+  // As RegEnumKeyW (capacity in characters, terminator included).
   StoreResult (*enumKey)(StoreKey key, uint32_t index, char16_t* name, uint32_t capacity);
-  // The name of the index-th value, as RegEnumValueW: *length holds the
-  // capacity in characters on entry and the name's length on return.
+  // As RegEnumValueW: *length is the capacity on entry, the length on return.
   StoreResult (*enumValue)(StoreKey key, uint32_t index, char16_t* name, uint32_t* length);
   StoreResult (*deleteValue)(StoreKey key, const char16_t* name);
-  // Deletes the subkey name of parent with its values; refused (Denied)
-  // while it has subkeys of its own.
+  // Refused (Denied) while the key has subkeys of its own.
   StoreResult (*deleteKey)(StoreKey parent, const char16_t* name);
 };
 

@@ -1,9 +1,6 @@
 #pragma once
-// The main window and its controls, as the portable code sees them. Controls
-// are addressed by name; the Win32 layer maps them to the real child windows.
-// Every member but postJobReport is called on the window's thread only.
-// Each member takes the window it acts on: the record of its handles and
-// fonts is the platform layer's, and the application state holds it.
+// The main window and its controls, addressed by name, as the portable code
+// sees them. Every member but postJobReport runs on the window's thread only.
 
 #include <cstdint>
 
@@ -36,8 +33,7 @@ enum class Control : int32_t {
 constexpr int32_t kFirstControlId = 10001;
 constexpr int32_t kLastControlId = 10023;
 
-// The main window's platform objects (Win32: its handle, the controls, the
-// tooltip control and the fonts); opaque to the portable code.
+// The main window's platform objects (Win32: handles and fonts); opaque here.
 struct MainWindow;
 
 struct WindowRect {
@@ -45,42 +41,35 @@ struct WindowRect {
 };
 
 struct WindowApi {
-  // Text of a control (the edit boxes): its length in units, and the text
-  // copied into buffer (capacity in units, terminator included).
+  // An edit box's text: its length in units, and a copy into buffer
+  // (capacity in units, terminator included).
   int32_t (*controlTextLength)(MainWindow* window, Control control);
   int32_t (*controlText)(MainWindow* window, Control control, char16_t* buffer, int32_t capacity);
-  // Writes a control's text (WM_SETTEXT).
   void (*setControlText)(MainWindow* window, Control control, const char16_t* text);
   void (*enableControl)(MainWindow* window, Control control, bool enabled);
   void (*showControl)(MainWindow* window, Control control, bool shown);
   void (*moveControl)(MainWindow* window, Control control, int32_t x, int32_t y, int32_t width, int32_t height);
-
-  // The main window.
   void (*setTopmost)(MainWindow* window, bool topmost);
   void (*setAlpha)(MainWindow* window, uint8_t alpha);
   void (*setTitle)(MainWindow* window, const char16_t* title);
   WindowRect (*windowRect)(MainWindow* window);
   void (*moveWindow)(MainWindow* window, int32_t x, int32_t y, int32_t width, int32_t height, bool repaint);
-  // Moves the top-left corner only, keeping the size, without repainting.
+  // Moves the top-left corner only, without repainting.
   void (*placeWindow)(MainWindow* window, int32_t x, int32_t y);
   // Outer size of the main window for a client area of the given size.
   void (*outerSize)(MainWindow* window, int32_t clientWidth, int32_t clientHeight, int32_t* width, int32_t* height);
   // Work area of the monitor that holds the main window.
   WindowRect (*workArea)(MainWindow* window);
   void (*acceptDrops)(MainWindow* window, bool accept);
-  // The status timer: id 1, 4000 ms.
+  // The status timer: 4000 ms.
   void (*armStatusTimer)(MainWindow* window);
   void (*killStatusTimer)(MainWindow* window);
-  // Asks the window to close (WM_CLOSE).
   void (*postClose)(MainWindow* window);
-  // Hands a job's report to the window's thread (Win32: a posted message
-  // that the window procedure passes to OnJobReport). The only member that
-  // may be called from the worker thread.
+  // Hands a job's report to the window's thread (a posted message); called
+  // from the worker thread.
   void (*postJobReport)(MainWindow* window, int32_t report);
-  // Minimizes the main window (the minimize button).
   void (*minimize)(MainWindow* window);
-  // The DPI the window is laid out for (96 at 100 % scaling): the monitor's
-  // that holds it, changing when the window moves to another scale.
+  // The DPI the window is laid out for (96 at 100 %): its monitor's.
   int32_t (*dpi)(MainWindow* window);
 };
 

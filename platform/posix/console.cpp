@@ -8,15 +8,13 @@
 #include <string>
 
 #include "platform/array.h"
-#include "platform/utf8.h"
 
 namespace {
 
 int g_outputError = 0;
 std::atomic<bool>* g_interruptFlag = nullptr;
 
-// Only an atomic store: safe in a signal handler. SA_RESETHAND makes a
-// second Ctrl+C end the program the usual way.
+// Only an atomic store: safe in a signal handler.
 void OnInterrupt(int) {
   if (g_interruptFlag != nullptr) g_interruptFlag->store(true, std::memory_order_relaxed);
 }
@@ -35,17 +33,6 @@ WriteResult WriteAll(int fd, const char* bytes, size_t count, bool remember) {
   return WriteResult::Written;
 }
 
-// Appends the units of UTF-8 text, as names are read; false when storage
-// runs out.
-bool AppendUtf8(Array<char16_t>& text, const char* bytes) {
-  size_t size = std::strlen(bytes);
-  char16_t units[2];
-  for (size_t i = 0; i < size;) {
-    if (!text.AppendUnits(units, DecodeNextUtf8(bytes, size, &i, units))) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 const LoneSurrogates kOutputLoneSurrogates = LoneSurrogates::AsBytes;
@@ -60,33 +47,34 @@ WriteResult WriteOutputBytes(const char* bytes, size_t count) { return WriteAll(
 
 int32_t OutputError() { return g_outputError; }
 
-// Encoded as names are written.
 void WriteErrorText(const char16_t* text, size_t count) {
   EncodeUtf8InPieces(text, count, kOutputLoneSurrogates,
                      [](const char* bytes, size_t size) { WriteAll(STDERR_FILENO, bytes, size, false); });
 }
 
+// SA_RESETHAND makes a second Ctrl+C end the program the usual way.
 void WatchInterrupt(std::atomic<bool>* abort) {
   g_interruptFlag = abort;
-  struct sigaction action;
-  std::memset(&action, 0, sizeof action);
+  struct sigaction action {};
   action.sa_handler = OnInterrupt;
   action.sa_flags = SA_RESTART | SA_RESETHAND;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
 }
 
-// The working folder, then each component of path: "." is dropped, ".."
-// drops the component before it (never the root), repeated separators go.
-// Without a working folder (removed under us) a relative path stays as
-// given: reading it, the system tells what it makes of it.
+// The working folder, then each component: "." goes, ".." drops the one
+// before it (never the root). Without a working folder (removed under us) a
+// relative path stays as given: the system tells what it makes of it.
 Text AbsolutePath(const char16_t* path) {
   Array<char16_t> result;
   for (size_t size = 256; path[0] != u'/'; size *= 2) {
     OwnedBlock<char> folder = MakeBlock<char>(size);
     if (!folder) return Text();
     if (getcwd(folder.get(), size) != nullptr) {
-      if (!AppendUtf8(result, folder.get())) return Text();
+      char16_t units[2];
+      for (size_t i = 0, length = std::strlen(folder.get()); i < length;) {
+        if (!result.AppendUnits(units, DecodeNextUtf8(folder.get(), length, &i, units))) return Text();
+      }
       break;
     }
     if (errno != ERANGE) return Text::Copy(path, std::char_traits<char16_t>::length(path));
@@ -108,13 +96,6 @@ Text AbsolutePath(const char16_t* path) {
 }
 
 void DescribeSystemError(int32_t code, char16_t* buffer, size_t capacity) {
-  if (capacity == 0) return;
   const char* text = std::strerror(code);
-  size_t size = std::strlen(text), n = 0;
-  char16_t units[2];
-  for (size_t i = 0; i < size && n + 1 < capacity;) {
-    size_t count = DecodeNextUtf8(text, size, &i, units);
-    for (size_t k = 0; k < count && n + 1 < capacity; ++k) buffer[n++] = units[k];
-  }
-  buffer[n] = 0;
+  if (capacity > 0) DecodeUtf8Into(text, std::strlen(text), buffer, capacity);
 }

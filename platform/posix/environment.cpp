@@ -19,22 +19,12 @@ char16_t* PosixVariable(const char16_t* name, bool* failed) {
   for (size_t i = 0; stored && i < count;) {
     stored = bytes.AppendUnits(unit, EncodeNextUtf8(name, count, &i, LoneSurrogates::AsBytes, unit));
   }
-  if (!stored || !bytes.Append('\0')) {
-    *failed = true;
-    return nullptr;
-  }
-  const char* value = std::getenv(bytes.data());
-  if (value == nullptr || value[0] == 0) return nullptr;
-  // Every byte gives at most one unit: a pair comes from four.
-  size_t size = std::strlen(value);
-  OwnedBlock<char16_t> copy = MakeBlock<char16_t>(size + 1);
-  if (copy == nullptr) {
-    *failed = true;
-    return nullptr;
-  }
-  size_t written = 0;
-  for (size_t i = 0; i < size;) written += DecodeNextUtf8(value, size, &i, copy.get() + written);
-  copy[written] = 0;
+  stored = stored && bytes.Append('\0');
+  const char* value = stored ? std::getenv(bytes.data()) : nullptr;
+  size_t size = value != nullptr ? std::strlen(value) : 0;
+  OwnedBlock<char16_t> copy = size > 0 ? MakeBlock<char16_t>(size + 1) : nullptr;
+  *failed |= !stored || (size > 0 && copy == nullptr);
+  if (copy != nullptr) DecodeUtf8Into(value, size, copy.get(), size + 1);
   return copy.release();
 }
 

@@ -1,9 +1,6 @@
-// The POSIX file system. It takes native paths only: the console tool makes
-// every path absolute before the listing reads it. Names are bytes: read
-// with DecodeNextUtf8 and given back with LoneSurrogates::AsBytes, a name
-// that is not UTF-8 reaches the system as the same bytes, so its folder is
-// read. Paths and names are converted on the stack, so a lookup never fails
-// for want of storage, and a path of any depth is read.
+// The POSIX file system, for absolute native paths. Names are bytes, decoded
+// and encoded back byte-exactly (LoneSurrogates::AsBytes). Paths are
+// converted on the stack, so a lookup never fails for want of storage.
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,6 +10,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
@@ -23,65 +21,56 @@
 
 namespace {
 
-// A descriptor that is closed when its owner ends, keeping errno: the
-// reason of a failure outlives the close.
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+// Closes a descriptor or folder keeping errno: the reason of a failure
+// outlives the close.
+template <class Handle>
+void CloseKeepingErrno(int (*close)(Handle), Handle handle) {
+  int failure = errno;
+  close(handle);
+  errno = failure;
+}
+
+struct Descriptor {
+  explicit Descriptor(int fd = -1) : fd(fd) {}
+  Descriptor(Descriptor&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
   Descriptor& operator=(Descriptor other) noexcept {
-    std::swap(fd_, other.fd_);
+    std::swap(fd, other.fd);
     return *this;
   }
   ~Descriptor() {
-    int failure = errno;
-    if (fd_ >= 0) close(fd_);
-    errno = failure;
+    if (fd >= 0) CloseKeepingErrno(close, fd);
   }
-  int get() const { return fd_; }
-  int Release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
+  int fd;
 };
 
-// The folder a reader thread opened last, for paths longer than the system
-// takes: a folder below it is opened relative to it, so reading a deep tree
-// costs one short lookup per folder.
+// The deep folder a reader thread opened last: a folder below it is opened
+// relative to it, so reading a deep tree costs one short lookup per folder.
 struct LastFolder {
-  Descriptor fd;
+  Descriptor folder;
   Array<char16_t> path;
 };
 thread_local LastFolder t_lastFolder;
 
-// Where a path is, as the system takes it: its bytes relative to a folder
-// descriptor (the working folder's for a path the system takes whole).
-// A path that starts with '/' is taken as it is (a backslash is part of a
-// name there). Any other path names nothing: read from the working folder,
-// it would give lines that are not absolute and that depend on where the
-// process stands, and a Windows path (C:\x, \\server\share) would be taken
-// for a file of that odd name. A path longer than PATH_MAX bytes is reached
-// through folders above it, each lookup shorter than PATH_MAX.
+// A path as the system takes it: its bytes relative to a folder descriptor,
+// through folders above it when longer than PATH_MAX. A path not starting
+// with '/' names nothing: lines read from the working folder would not be
+// absolute, and a Windows path (C:\x) would name a file of that odd name.
 struct NativePath {
   explicit NativePath(const char16_t* path) : units(path), count(std::char_traits<char16_t>::length(path)) {
     if (path[0] != u'/') {
       errno = ENOENT;
       return;
     }
-    if (Encode(0) == count) {
-      found = true;
-      return;
-    }
-    size_t last = t_lastFolder.path.size();
-    if (t_lastFolder.fd.get() >= 0 && last < count && path[last] == u'/' &&
-        std::char_traits<char16_t>::compare(path, t_lastFolder.path.data(), last) == 0 && Encode(last + 1) == count) {
-      base = t_lastFolder.fd.get();
-      found = true;
-      return;
-    }
-    // From the root: each step opens the longest run of whole folders that
+    // Below the last folder (itself too long to take whole) from there, else
+    // from the root. Each step opens the longest run of whole folders that
     // fits, relative to the one before.
-    for (size_t from = 0;;) {
+    size_t from = 0, last = t_lastFolder.path.size();
+    if (t_lastFolder.folder.fd >= 0 && last < count && path[last] == u'/' &&
+        std::char_traits<char16_t>::compare(path, t_lastFolder.path.data(), last) == 0) {
+      base = t_lastFolder.folder.fd;
+      from = last + 1;
+    }
+    for (;;) {
       size_t cut = Encode(from);
       if (cut == count) break;
       if (cut == 0) {
@@ -90,16 +79,15 @@ struct NativePath {
       }
       bytes[cutBytes] = 0;
       walked = Descriptor(openat(base, bytes, O_PATH | O_DIRECTORY | O_CLOEXEC));
-      if (walked.get() < 0) return;
-      base = walked.get();
+      if (walked.fd < 0) return;
+      base = walked.fd;
       from = cut + 1;
     }
     found = true;
   }
-  // Encodes units from `from` into bytes (a name that is not UTF-8 as its
-  // own bytes) until the end or until they no longer fit. Returns count
-  // when all fit; else the index of the last separator after from whose
-  // bytes fit (cutBytes bytes before it), or 0 when there is none.
+  // Encodes units from `from` into bytes. Returns count when all fit; else
+  // the index of the last separator after from that fits (cutBytes bytes
+  // in), or 0 when none.
   size_t Encode(size_t from) {
     size_t used = 0;
     size_t cut = 0;
@@ -117,13 +105,12 @@ struct NativePath {
     bytes[used] = 0;
     return count;
   }
-  // Remembers the folder this path names, opened as fd, for the next
-  // lookup below it; paths the system takes whole need none.
+  // Remembers the folder this path names, opened as fd, for the next lookup.
   void RememberFolder(int fd) const {
     if (base == AT_FDCWD) return;
     t_lastFolder.path.Clear();
     bool kept = t_lastFolder.path.AppendUnits(units, count);
-    t_lastFolder.fd = Descriptor(kept ? fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1);
+    t_lastFolder.folder = Descriptor(kept ? fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1);
   }
 
   const char16_t* units;
@@ -135,13 +122,8 @@ struct NativePath {
   char bytes[PATH_MAX];
 };
 
-// Closes a folder, keeping errno.
 struct DirCloser {
-  void operator()(DIR* dir) const {
-    int failure = errno;
-    closedir(dir);
-    errno = failure;
-  }
+  void operator()(DIR* dir) const { CloseKeepingErrno(closedir, dir); }
 };
 
 uint32_t PosixQueryAttributes(const char16_t* path) {
@@ -156,34 +138,28 @@ uint32_t PosixQueryAttributes(const char16_t* path) {
 struct EntryName {
   explicit EntryName(const char* bytes) {
     size_t size = std::strlen(bytes);
-    // Every byte gives at most one unit: a pair comes from four.
-    char16_t* out = size < sizeof units / sizeof units[0] ? units : (spill.Reserve(size + 1) ? spill.data() : nullptr);
-    size_t written = 0;
-    for (size_t i = 0; out != nullptr && i < size;) written += DecodeNextUtf8(bytes, size, &i, out + written);
-    if (out != nullptr) out[written] = 0;
-    text = out;
+    text = size < std::size(units) ? units : (spill.Reserve(size + 1) ? spill.data() : nullptr);
+    if (text != nullptr) DecodeUtf8Into(bytes, size, text, size + 1);
   }
-  const char16_t* text;
+  char16_t* text;
   char16_t units[1024];
   Array<char16_t> spill;
 };
 
 FolderRead PosixEnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, void* context) {
   NativePath native(folder);
-  Descriptor fd(native.found ? openat(native.base, native.bytes, O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1);
-  if (fd.get() < 0) return FolderRead::Unreadable;
-  native.RememberFolder(fd.get());
-  std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd.get()));
+  Descriptor opened(native.found ? openat(native.base, native.bytes, O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1);
+  if (opened.fd < 0) return FolderRead::Unreadable;
+  native.RememberFolder(opened.fd);
+  std::unique_ptr<DIR, DirCloser> dir(fdopendir(opened.fd));
   if (dir == nullptr) return FolderRead::Unreadable;
-  fd.Release();
+  opened.fd = -1;  // dir closes it now
   for (;;) {
-    // readdir gives null both at the end and on an error; errno tells them
-    // apart.
+    // Null both at the end and on an error; errno tells them apart.
     errno = 0;
     struct dirent* entry = readdir(dir.get());
     if (entry == nullptr) return errno != 0 ? FolderRead::Failed : FolderRead::Complete;
-    // The entry's type usually comes with it; only links, and file systems
-    // that do not report types, need a look at the entry itself.
+    // Only links, and file systems that report no types, need a closer look.
     bool isLink = entry->d_type == DT_LNK;
     bool isFolder = entry->d_type == DT_DIR;
     if (entry->d_type == DT_UNKNOWN || isLink) {
@@ -208,11 +184,11 @@ FileLoad PosixReadFile(const char16_t* path, bool noFollow, char** bytes, size_t
   *bytes = nullptr;
   *size = 0;
   NativePath native(path);
-  Descriptor fd(native.found ? openat(native.base, native.bytes, O_RDONLY | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0))
+  Descriptor file(native.found ? openat(native.base, native.bytes, O_RDONLY | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0))
                              : -1);
-  if (fd.get() < 0) return FileLoad::Unreadable;
+  if (file.fd < 0) return FileLoad::Unreadable;
   struct stat info;
-  if (fstat(fd.get(), &info) != 0) return FileLoad::Unreadable;
+  if (fstat(file.fd, &info) != 0) return FileLoad::Unreadable;
   if (!S_ISREG(info.st_mode)) {
     errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
     return FileLoad::Unreadable;
@@ -220,7 +196,7 @@ FileLoad PosixReadFile(const char16_t* path, bool noFollow, char** bytes, size_t
   Array<char> buffer;
   if (!buffer.Reserve(static_cast<size_t>(info.st_size) + 1)) return FileLoad::OutOfMemory;
   for (char chunk[65536];;) {
-    ssize_t got = read(fd.get(), chunk, sizeof chunk);
+    ssize_t got = read(file.fd, chunk, sizeof chunk);
     if (got < 0 && errno != EINTR) return FileLoad::Unreadable;
     if (got == 0) break;
     if (got > 0 && !buffer.AppendUnits(chunk, static_cast<size_t>(got))) return FileLoad::OutOfMemory;

@@ -1,6 +1,7 @@
 #include <pthread.h>
 #include <time.h>
 
+#include <memory>
 #include <new>
 
 #include "platform/owned.h"
@@ -13,8 +14,8 @@ struct PosixThread {
   bool joinable;
 };
 
-// What the new thread runs; its own copy, so that the handle's record may
-// go while the thread still runs.
+// What the new thread runs: its own record, so that the handle may go while
+// the thread still runs.
 struct ThreadStart {
   ThreadEntry entry;
   void* parameter;
@@ -28,41 +29,24 @@ void* ThreadMain(void* start) {
 }
 
 ThreadHandle PosixStartThread(ThreadEntry entry, void* parameter) {
-  PosixThread* record = new (std::nothrow) PosixThread{pthread_t{}, false};
-  ThreadStart* start = new (std::nothrow) ThreadStart{entry, parameter};
-  if (record == nullptr || start == nullptr) {
-    delete record;
-    delete start;
-    return nullptr;
-  }
-  bool started = pthread_create(&record->thread, nullptr, ThreadMain, start) == 0;
-  if (!started) {
-    delete record;
-    delete start;
-    return nullptr;
-  }
-  record->joinable = true;
-  return record;
+  std::unique_ptr<PosixThread> record(new (std::nothrow) PosixThread{pthread_t{}, true});
+  std::unique_ptr<ThreadStart> start(new (std::nothrow) ThreadStart{entry, parameter});
+  if (!record || !start || pthread_create(&record->thread, nullptr, ThreadMain, start.get()) != 0) return nullptr;
+  start.release();
+  return record.release();
 }
 
 // A thread still running is detached, as closing a Win32 handle leaves the
 // thread running.
 void PosixCloseThread(ThreadHandle thread) {
-  PosixThread* record = static_cast<PosixThread*>(thread);
-  if (record == nullptr) return;
-  if (record->joinable) {
-    pthread_detach(record->thread);
-    record->joinable = false;
-  }
-  delete record;
+  std::unique_ptr<PosixThread> record(static_cast<PosixThread*>(thread));
+  if (record != nullptr && record->joinable) pthread_detach(record->thread);
 }
 
 void PosixWaitThread(ThreadHandle thread) {
-  PosixThread* record = static_cast<PosixThread*>(thread);
-  if (record != nullptr && record->joinable) {
-    pthread_join(record->thread, nullptr);
-    record->joinable = false;
-  }
+  auto* record = static_cast<PosixThread*>(thread);
+  if (record != nullptr && record->joinable) pthread_join(record->thread, nullptr);
+  if (record != nullptr) record->joinable = false;
 }
 
 struct PosixSync {
@@ -70,8 +54,10 @@ struct PosixSync {
   pthread_cond_t condition;
 };
 
-// The signal's timed waits count on the monotonic clock, so that a change
-// of the wall clock neither stretches nor cuts them.
+PosixSync* Sync(SyncHandle sync) { return static_cast<PosixSync*>(sync); }
+
+// The timed waits count on the monotonic clock, so that a change of the wall
+// clock neither stretches nor cuts them.
 SyncHandle PosixCreateSync() {
   Owned<PosixSync> sync = MakeOwned<PosixSync>();
   if (sync == nullptr) return nullptr;
@@ -85,29 +71,28 @@ SyncHandle PosixCreateSync() {
 }
 
 void PosixDestroySync(SyncHandle handle) {
-  Owned<PosixSync> sync(static_cast<PosixSync*>(handle));
+  Owned<PosixSync> sync(Sync(handle));
   if (sync == nullptr) return;
   pthread_cond_destroy(&sync->condition);
   pthread_mutex_destroy(&sync->mutex);
 }
 
-void PosixLock(SyncHandle sync) { pthread_mutex_lock(&static_cast<PosixSync*>(sync)->mutex); }
+void PosixLock(SyncHandle sync) { pthread_mutex_lock(&Sync(sync)->mutex); }
 
-void PosixUnlock(SyncHandle sync) { pthread_mutex_unlock(&static_cast<PosixSync*>(sync)->mutex); }
+void PosixUnlock(SyncHandle sync) { pthread_mutex_unlock(&Sync(sync)->mutex); }
 
-void PosixWaitSync(SyncHandle handle, int32_t milliseconds) {
-  PosixSync* sync = static_cast<PosixSync*>(handle);
+void PosixWaitSync(SyncHandle sync, int32_t milliseconds) {
   timespec until{};
   clock_gettime(CLOCK_MONOTONIC, &until);
   long nanoseconds = until.tv_nsec + static_cast<long>(milliseconds % 1000) * 1000000L;
   until.tv_sec += milliseconds / 1000 + nanoseconds / 1000000000L;
   until.tv_nsec = nanoseconds % 1000000000L;
-  pthread_cond_timedwait(&sync->condition, &sync->mutex, &until);
+  pthread_cond_timedwait(&Sync(sync)->condition, &Sync(sync)->mutex, &until);
 }
 
-void PosixWakeAll(SyncHandle sync) { pthread_cond_broadcast(&static_cast<PosixSync*>(sync)->condition); }
+void PosixWakeAll(SyncHandle sync) { pthread_cond_broadcast(&Sync(sync)->condition); }
 
-void PosixWakeOne(SyncHandle sync) { pthread_cond_signal(&static_cast<PosixSync*>(sync)->condition); }
+void PosixWakeOne(SyncHandle sync) { pthread_cond_signal(&Sync(sync)->condition); }
 
 int64_t PosixMicroseconds() {
   timespec now;

@@ -6,14 +6,12 @@
 
 namespace {
 
-// The code page cannot change while the program runs, and a listing asks for
-// the same few characters again and again: each unit is converted once.
-// A slot holds the code with bit 16 set once it is known.
+// Each unit is converted once (the code page cannot change while the program
+// runs); a slot holds the code with bit 16 set once it is known.
 std::atomic<uint32_t> g_known[65536];
 
-// Converts one unit to the system's ANSI code page. A zeroed second byte
-// means a single-byte result; a unit without a mapping gives the code page's
-// default character.
+// A zeroed second byte means a single-byte result; a unit without a mapping
+// gives the code page's default character.
 uint16_t ConvertUnit(char16_t ch) {
   wchar_t unit = static_cast<wchar_t>(ch);
   char bytes[3] = {0, 0, 0};

@@ -12,26 +12,20 @@
 
 namespace {
 
-// Clipboard managers and remote desktop hold the clipboard for moments at a
-// time: retry for about a second before giving up.
-// The wait is measured by the clock, not by a count of attempts: a refused
-// OpenClipboard can itself take a while.
+// Clipboard managers and remote desktop hold the clipboard for moments: retry
+// for about a second, by the clock, as a refused OpenClipboard may take long.
 constexpr ULONGLONG kOpenPatienceMs = 1000;
 constexpr DWORD kOpenRetryMs = 20;
+// Zeros after a copied file list: however the other program wrote it, the
+// list ends inside the block (two wide terminators even at an odd offset).
+constexpr size_t kDropTail = 8;
 
 // Set once by the window's start-up, before any job; read by the workers.
 HWND g_owner = nullptr;
 
 // A GlobalAlloc block until the clipboard takes it.
-struct GlobalFreer {
-  void operator()(void* block) const { GlobalFree(block); }
-};
-using GlobalBlock = std::unique_ptr<void, GlobalFreer>;
-
-struct WindowDestroyer {
-  void operator()(HWND window) const { DestroyWindow(window); }
-};
-using OwnedWindow = std::unique_ptr<HWND__, WindowDestroyer>;
+using GlobalBlock = std::unique_ptr<void, FreeWith<GlobalFree>>;
+using OwnedWindow = std::unique_ptr<HWND__, FreeWith<DestroyWindow>>;
 
 // The clipboard, open for the scope's life.
 struct OpenClipboardScope {
@@ -52,22 +46,25 @@ GlobalBlock Allocate(size_t bytes) {
   return GlobalBlock(PlatformAllocationAllowed() ? GlobalAlloc(GMEM_MOVEABLE, bytes) : nullptr);
 }
 
-// A copy of the clipboard's text (open), to put back if the new text is
-// refused after EmptyClipboard has dropped the old one. Empty when there is
-// none; *failed when there is one but no storage for its copy.
-GlobalBlock SavedText(bool* failed) {
-  HANDLE held = GetClipboardData(CF_UNICODETEXT);
-  const void* text = held != nullptr ? GlobalLock(held) : nullptr;
-  if (text == nullptr) return GlobalBlock();
+// A copy of the clipboard's block of a format (valid only while it is open)
+// with tail zeros after it. Null when there is none or fits(data, bytes)
+// refuses it, and when storage runs out (*failed set then).
+template <class Fits>
+GlobalBlock CopyHeld(UINT format, size_t tail, Fits fits, bool* failed) {
+  HANDLE held = GetClipboardData(format);
+  const void* data = held != nullptr ? GlobalLock(held) : nullptr;
+  if (data == nullptr) return GlobalBlock();
   size_t bytes = GlobalSize(held);
-  GlobalBlock copy = Allocate(bytes);
-  void* target = copy != nullptr ? GlobalLock(copy.get()) : nullptr;
+  bool wanted = fits(data, bytes);
+  GlobalBlock copy = wanted ? Allocate(bytes + tail) : GlobalBlock();
+  auto* target = copy != nullptr ? static_cast<char*>(GlobalLock(copy.get())) : nullptr;
   if (target != nullptr) {
-    std::memcpy(target, text, bytes);
+    std::memcpy(target, data, bytes);
+    std::memset(target + bytes, 0, tail);
     GlobalUnlock(copy.get());
   }
   GlobalUnlock(held);
-  *failed = target == nullptr;
+  *failed = wanted && target == nullptr;
   return target != nullptr ? std::move(copy) : GlobalBlock();
 }
 
@@ -76,7 +73,6 @@ ClipboardResult Win32SetText(size_t units, ClipboardFillFn fill, const void* sou
   GlobalBlock block = Allocate((units + 1) * sizeof(char16_t));
   auto* target = block != nullptr ? static_cast<char16_t*>(GlobalLock(block.get())) : nullptr;
   if (target == nullptr) return ClipboardResult::NoMemory;
-  // The text is copied once, from the listing's chunks into the block.
   fill(source, target);
   target[units] = 0;
   GlobalUnlock(block.get());
@@ -90,8 +86,9 @@ ClipboardResult Win32SetText(size_t units, ClipboardFillFn fill, const void* sou
   if (g_owner == nullptr && lent == nullptr) return ClipboardResult::NoMemory;
   OpenClipboardScope clipboard(g_owner != nullptr ? g_owner : lent.get());
   if (!clipboard.open) return ClipboardResult::Busy;
+  // The old text, to put back if the new one is refused after EmptyClipboard.
   bool failed = false;
-  GlobalBlock saved = SavedText(&failed);
+  GlobalBlock saved = CopyHeld(CF_UNICODETEXT, 0, [](const void*, size_t) { return true; }, &failed);
   if (failed) return ClipboardResult::NoMemory;
   if (!EmptyClipboard()) return ClipboardResult::Busy;
   // From here a block belongs to the clipboard once it takes it.
@@ -103,37 +100,23 @@ ClipboardResult Win32SetText(size_t units, ClipboardFillFn fill, const void* sou
   return ClipboardResult::NoMemory;
 }
 
-// Zeros after a copied file list: however the other program wrote it, the
-// list ends inside the block (two wide terminators even at an odd offset).
-constexpr size_t kDropTail = 8;
-
-// The clipboard's handle is its own and valid only while it is open: its
-// block is copied, with the zeros after it, into one of the program's, an
-// HDROP that DragQueryFileW reads and DragFinish frees as a drop's. A block
+// The copy is an HDROP that DragQueryFileW reads and DragFinish frees. A block
 // whose list would start outside it, or is empty, holds no files.
 PasteResult Win32TakeFiles(DropHandle* drop) {
   *drop = nullptr;
   OpenClipboardScope clipboard(g_owner);
   if (!clipboard.open) return PasteResult::Busy;
-  HANDLE held = GetClipboardData(CF_HDROP);
-  const void* files = held != nullptr ? GlobalLock(held) : nullptr;
-  if (files == nullptr) return PasteResult::NoFiles;
-  size_t bytes = GlobalSize(held);
-  bool wellFormed = bytes >= sizeof(DROPFILES) && bytes < SIZE_MAX - kDropTail &&
-                    static_cast<const DROPFILES*>(files)->pFiles >= sizeof(DROPFILES) &&
-                    static_cast<const DROPFILES*>(files)->pFiles <= bytes;
-  GlobalBlock copy = wellFormed ? Allocate(bytes + kDropTail) : GlobalBlock();
-  auto* target = copy != nullptr ? static_cast<char*>(GlobalLock(copy.get())) : nullptr;
-  if (target != nullptr) {
-    std::memcpy(target, files, bytes);
-    std::memset(target + bytes, 0, kDropTail);
-    GlobalUnlock(copy.get());
-  }
-  GlobalUnlock(held);
-  if (!wellFormed) return PasteResult::NoFiles;
-  if (target == nullptr) return PasteResult::NoMemory;
+  bool failed = false;
+  GlobalBlock copy = CopyHeld(CF_HDROP, kDropTail, [](const void* files, size_t bytes) {
+    return bytes >= sizeof(DROPFILES) && bytes < SIZE_MAX - kDropTail &&
+           static_cast<const DROPFILES*>(files)->pFiles >= sizeof(DROPFILES) &&
+           static_cast<const DROPFILES*>(files)->pFiles <= bytes;
+  }, &failed);
+  if (failed) return PasteResult::NoMemory;
   // An empty first name ends the list (Wine counts it as one file).
-  if (DragQueryFileW(static_cast<HDROP>(copy.get()), 0, nullptr, 0) == 0) return PasteResult::NoFiles;
+  if (copy == nullptr || DragQueryFileW(static_cast<HDROP>(copy.get()), 0, nullptr, 0) == 0) {
+    return PasteResult::NoFiles;
+  }
   *drop = copy.release();
   return PasteResult::Taken;
 }

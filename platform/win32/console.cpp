@@ -4,14 +4,15 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <string>
 
 namespace {
 
 DWORD g_outputError = 0;
 std::atomic<bool>* g_interruptFlag = nullptr;
 
-// Ctrl+C and Ctrl+Break cancel the listing; the program then exits by
-// itself. The other events (close, log-off) keep their default.
+// Ctrl+C and Ctrl+Break cancel the listing; close and log-off keep their
+// default.
 BOOL WINAPI OnConsoleControl(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
   if (g_interruptFlag != nullptr) g_interruptFlag->store(true, std::memory_order_relaxed);
@@ -23,31 +24,22 @@ bool IsConsole(HANDLE handle) {
   return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
 }
 
-// Console writes go in pieces the console host takes in one call.
-WriteResult WriteUnits(HANDLE handle, const char16_t* units, size_t count) {
-  while (count > 0) {
-    DWORD piece = count > 16384 ? 16384 : static_cast<DWORD>(count);
-    DWORD written = 0;
-    if (!WriteConsoleW(handle, units, piece, &written, nullptr) || written == 0) {
-      g_outputError = GetLastError();
-      return WriteResult::Failed;
-    }
-    units += written;
-    count -= written;
-  }
-  return WriteResult::Written;
-}
-
-WriteResult WriteBytes(HANDLE handle, const char* bytes, size_t count, bool remember) {
-  while (count > 0) {
-    DWORD piece = count > (1u << 30) ? (1u << 30) : static_cast<DWORD>(count);
-    DWORD written = 0;
-    if (!WriteFile(handle, bytes, piece, &written, nullptr) || written == 0) {
+// Writes units to a console (WriteConsoleW, 16384 units a call) or bytes to
+// a file or pipe; the error of a failed write is kept for OutputError where
+// remember.
+WriteResult Write(HANDLE handle, const void* data, size_t count, bool console, bool remember) {
+  DWORD most = console ? 16384 : 1u << 30;
+  for (auto* at = static_cast<const char*>(data); count > 0;) {
+    DWORD piece = count > most ? most : static_cast<DWORD>(count), written = 0;
+    if (!(console ? WriteConsoleW(handle, at, piece, &written, nullptr)
+                  : WriteFile(handle, at, piece, &written, nullptr)) ||
+        written == 0) {
       DWORD error = GetLastError();
       if (remember) g_outputError = error;
-      return error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE ? WriteResult::Closed : WriteResult::Failed;
+      bool closed = !console && (error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE);
+      return closed ? WriteResult::Closed : WriteResult::Failed;
     }
-    bytes += written;
+    at += console ? written * sizeof(char16_t) : written;
     count -= written;
   }
   return WriteResult::Written;
@@ -64,26 +56,23 @@ bool ProgressLineWanted() {
 }
 
 WriteResult WriteConsoleUnits(const char16_t* units, size_t count) {
-  return WriteUnits(GetStdHandle(STD_OUTPUT_HANDLE), units, count);
+  return Write(GetStdHandle(STD_OUTPUT_HANDLE), units, count, true, true);
 }
 
 WriteResult WriteOutputBytes(const char* bytes, size_t count) {
-  return WriteBytes(GetStdHandle(STD_OUTPUT_HANDLE), bytes, count, true);
+  return Write(GetStdHandle(STD_OUTPUT_HANDLE), bytes, count, false, true);
 }
 
 int32_t OutputError() { return static_cast<int32_t>(g_outputError); }
 
-// To a console as units; elsewhere in pieces of UTF-8, as the listing.
 void WriteErrorText(const char16_t* text, size_t count) {
   HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
   if (IsConsole(handle)) {
-    DWORD saved = g_outputError;
-    WriteUnits(handle, text, count);
-    g_outputError = saved;
+    Write(handle, text, count, true, false);
     return;
   }
   EncodeUtf8InPieces(text, count, kOutputLoneSurrogates,
-                     [handle](const char* bytes, size_t size) { WriteBytes(handle, bytes, size, false); });
+                     [handle](const char* bytes, size_t size) { Write(handle, bytes, size, false, false); });
 }
 
 void WatchInterrupt(std::atomic<bool>* abort) {
@@ -91,8 +80,7 @@ void WatchInterrupt(std::atomic<bool>* abort) {
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
-// GetFullPathNameW works on the text alone: "." and ".." are resolved by
-// name, links are not followed, and a drive-relative "C:x" takes the
+// GetFullPathNameW works on the text alone; a drive-relative "C:x" takes the
 // drive's own working folder. When it refuses, the path stays as given:
 // reading it, the system tells what it makes of it.
 Text AbsolutePath(const char16_t* path) {
@@ -116,18 +104,11 @@ void DescribeSystemError(int32_t code, char16_t* buffer, size_t capacity) {
                                 static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(buffer), size, nullptr);
   if (length >= size) length = size - 1;
   // The system's texts end with a full stop and a line break.
-  while (length > 0 && (buffer[length - 1] == u'\r' || buffer[length - 1] == u'\n' || buffer[length - 1] == u' ' ||
-                        buffer[length - 1] == u'.' || buffer[length - 1] == u'\u3002')) {
-    --length;
-  }
+  while (length > 0 && std::char_traits<char16_t>::find(u"\r\n .\u3002", 5, buffer[length - 1]) != nullptr) --length;
   buffer[length] = 0;
-  if (length == 0) {
-    static const char16_t kUnknown[] = u"error ";
-    size_t n = 0;
-    for (; kUnknown[n] != 0 && n + 1 < capacity; ++n) buffer[n] = kUnknown[n];
-    char digits[16];
-    int count = std::snprintf(digits, sizeof(digits), "%lu", static_cast<unsigned long>(static_cast<DWORD>(code)));
-    for (int k = 0; k < count && n + 1 < capacity; ++k) buffer[n++] = static_cast<char16_t>(digits[k]);
-    buffer[n] = 0;
-  }
+  if (length > 0) return;
+  char unknown[24];  // no text for the code: "error" and its number
+  int count = std::snprintf(unknown, sizeof unknown, "error %lu", static_cast<unsigned long>(static_cast<DWORD>(code)));
+  for (; length < static_cast<DWORD>(count) && length + 1 < capacity; ++length) buffer[length] = unknown[length];
+  buffer[length] = 0;
 }

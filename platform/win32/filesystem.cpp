@@ -15,11 +15,9 @@ constexpr size_t kPlainPathLimit = 240;
 // The longest path the system takes, in units, terminator included.
 constexpr size_t kLongestPath = 32768;
 
-// The text handed to the system for a path of the program's own form: long
-// absolute paths get the \\?\ (or \\?\UNC\) prefix, which never leaves this
-// file. Relative paths cannot take the prefix and are passed as they are.
-// It lives on the stack: a lookup never fails for want of storage. A path
-// too long for the system reads as the system reports it.
+// The text handed to the system for a path: long absolute paths get the
+// prefix \\?\ (or \\?\UNC\), which never leaves this file; relative paths
+// cannot take it. On the stack, a lookup never fails for want of storage.
 struct SystemPath {
   SystemPath(const char16_t* path, const char16_t* suffix) {
     size_t length = std::char_traits<char16_t>::length(path);
@@ -47,25 +45,20 @@ struct SystemPath {
 };
 
 // Owners of what FindFirstFileExW and CreateFileW open; both report failure
-// as INVALID_HANDLE_VALUE, held as empty.
+// as INVALID_HANDLE_VALUE, held as empty. The thread's error code outlives
+// the close: the reason of a failure is read after it.
 template <BOOL (*Close)(HANDLE)>
 struct HandleCloser {
-  void operator()(HANDLE handle) const { Close(handle); }
+  void operator()(HANDLE handle) const {
+    DWORD error = GetLastError();
+    Close(handle);
+    SetLastError(error);
+  }
 };
 template <BOOL (*Close)(HANDLE)>
-using Handle = std::unique_ptr<void, HandleCloser<Close>>;
-template <BOOL (*Close)(HANDLE)>
-Handle<Close> Held(HANDLE handle) {
-  return Handle<Close>(handle != INVALID_HANDLE_VALUE ? handle : nullptr);
+std::unique_ptr<void, HandleCloser<Close>> Held(HANDLE handle) {
+  return std::unique_ptr<void, HandleCloser<Close>>(handle != INVALID_HANDLE_VALUE ? handle : nullptr);
 }
-
-// Sets the thread's error code when it ends: declared before a handle, it
-// ends after it, so the reason of a failure outlives FindClose and
-// CloseHandle.
-struct KeptError {
-  ~KeptError() { SetLastError(code); }
-  DWORD code = 0;
-};
 
 uint32_t Win32QueryAttributes(const char16_t* path) {
   SystemPath text(path, u"");
@@ -87,50 +80,36 @@ FolderRead Win32EnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, v
   WIN32_FIND_DATAW data;
   // The basic information level skips the 8.3 names, and the large fetch
   // reads entries in bigger batches: the same entries, faster.
-  KeptError kept;
   auto find = Held<FindClose>(FindFirstFileExW(pattern.get(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                                FIND_FIRST_EX_LARGE_FETCH));
-  if (find == nullptr) {
-    kept.code = GetLastError();
-    return FolderRead::Unreadable;
-  }
+  if (find == nullptr) return FolderRead::Unreadable;
   for (;;) {
     bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     FolderEntry entry{reinterpret_cast<const char16_t*>(data.cFileName), isFolder,
                       isFolder && IsLinkedFolder(data)};
     if (!onEntry(context, entry)) return FolderRead::Complete;
     if (!FindNextFileW(find.get(), &data)) {
-      kept.code = GetLastError();
-      return kept.code == ERROR_NO_MORE_FILES ? FolderRead::Complete : FolderRead::Failed;
+      return GetLastError() == ERROR_NO_MORE_FILES ? FolderRead::Complete : FolderRead::Failed;
     }
   }
 }
 
-// A folder cannot be opened without backup semantics, so only files open;
-// with noFollow the reparse point itself is opened and refused. Reads until
-// the end, whatever size the file reported: it may grow while it is read.
+// Without backup semantics only files open; with noFollow the reparse point
+// itself opens and is refused. Reads until the end: the file may grow.
 FileLoad Win32ReadFile(const char16_t* path, bool noFollow, char** bytes, size_t* size) {
   *bytes = nullptr;
   *size = 0;
   SystemPath text(path, u"");
   if (text.get() == nullptr) return FileLoad::Unreadable;
-  KeptError kept;
   auto file = Held<CloseHandle>(CreateFileW(text.get(), GENERIC_READ,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                             OPEN_EXISTING,
                                             FILE_ATTRIBUTE_NORMAL | (noFollow ? FILE_FLAG_OPEN_REPARSE_POINT : 0),
                                             nullptr));
-  if (file == nullptr) {
-    kept.code = GetLastError();
-    return FileLoad::Unreadable;
-  }
   BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(file.get(), &info)) {
-    kept.code = GetLastError();
-    return FileLoad::Unreadable;
-  }
+  if (file == nullptr || !GetFileInformationByHandle(file.get(), &info)) return FileLoad::Unreadable;
   if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
-    kept.code = ERROR_ACCESS_DENIED;
+    SetLastError(ERROR_ACCESS_DENIED);
     return FileLoad::Unreadable;
   }
   uint64_t bytesOnDisk = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
@@ -138,10 +117,7 @@ FileLoad Win32ReadFile(const char16_t* path, bool noFollow, char** bytes, size_t
   if (bytesOnDisk >= SIZE_MAX || !buffer.Reserve(static_cast<size_t>(bytesOnDisk) + 1)) return FileLoad::OutOfMemory;
   for (char chunk[65536];;) {
     DWORD got = 0;
-    if (!ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr)) {
-      kept.code = GetLastError();
-      return FileLoad::Unreadable;
-    }
+    if (!ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr)) return FileLoad::Unreadable;
     if (got == 0) break;
     if (!buffer.AppendUnits(chunk, got)) return FileLoad::OutOfMemory;
   }

@@ -4,26 +4,15 @@
 
 #include "platform/job_input.h"
 
-namespace {
-
-HDROP Drop(DropHandle drop) { return static_cast<HDROP>(drop); }
-
-uint32_t Win32DropCount(DropHandle drop) { return DragQueryFileW(Drop(drop), 0xFFFFFFFF, nullptr, 0); }
-
-// Asking with no buffer gives the length, so no path is ever cut at MAX_PATH.
-uint32_t Win32DropPathLength(DropHandle drop, uint32_t index) {
-  return DragQueryFileW(Drop(drop), index, nullptr, 0);
-}
-
-uint32_t Win32DropPath(DropHandle drop, uint32_t index, char16_t* buffer, uint32_t capacity) {
-  return DragQueryFileW(Drop(drop), index, reinterpret_cast<wchar_t*>(buffer), capacity);
-}
-
-void Win32ReleaseDrop(DropHandle drop) { DragFinish(Drop(drop)); }
-
-const char16_t* Win32CommandLine() { return reinterpret_cast<const char16_t*>(GetCommandLineW()); }
-
-}  // namespace
-
-JobInputApi g_jobInput{Win32DropCount, Win32DropPathLength, Win32DropPath, Win32ReleaseDrop,
-                       Win32CommandLine};
+// Asking with no buffer gives a path's length, so none is ever cut at MAX_PATH.
+JobInputApi g_jobInput{
+    .dropCount = [](DropHandle drop) { return DragQueryFileW(static_cast<HDROP>(drop), 0xFFFFFFFF, nullptr, 0); },
+    .dropPathLength = [](DropHandle drop, uint32_t index) {
+      return DragQueryFileW(static_cast<HDROP>(drop), index, nullptr, 0);
+    },
+    .dropPath = [](DropHandle drop, uint32_t index, char16_t* buffer, uint32_t capacity) {
+      return DragQueryFileW(static_cast<HDROP>(drop), index, reinterpret_cast<wchar_t*>(buffer), capacity);
+    },
+    .releaseDrop = [](DropHandle drop) { DragFinish(static_cast<HDROP>(drop)); },
+    .commandLine = [] { return reinterpret_cast<const char16_t*>(GetCommandLineW()); },
+};

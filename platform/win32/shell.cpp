@@ -11,9 +11,8 @@ namespace {
 const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
 // ShellExecuteW may hand the document to shell extensions that need COM in a
-// single-threaded apartment: the calling thread joins one for the call
-// (a thread already in COM keeps its own). It reports success with a value
-// above 32.
+// single-threaded apartment: the calling thread joins one for the call (a
+// thread already in COM keeps its own). Success is a value above 32.
 bool Win32OpenDocument(const char16_t* path) {
   HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   HINSTANCE result = ShellExecuteW(nullptr, L"open", Wide(path), nullptr, nullptr, SW_SHOWNORMAL);

@@ -20,37 +20,34 @@ DWORD WINAPI ThreadMain(LPVOID start) {
   return 0;
 }
 
+// The listing keeps its folder levels in arrays, not on the stack: the
+// default stack size is enough at any depth.
 ThreadHandle Win32StartThread(ThreadEntry entry, void* parameter) {
   ThreadStart* start = new (std::nothrow) ThreadStart{entry, parameter};
-  if (start == nullptr) return nullptr;
-  // The listing keeps its folder levels in arrays, not on the stack: the
-  // program's default stack is enough at any depth.
-  HANDLE thread = CreateThread(nullptr, 0, ThreadMain, start, 0, nullptr);
+  HANDLE thread = start != nullptr ? CreateThread(nullptr, 0, ThreadMain, start, 0, nullptr) : nullptr;
   if (thread == nullptr) delete start;
   return thread;
 }
 
-void Win32CloseThread(ThreadHandle thread) {
-  if (thread != nullptr) CloseHandle(thread);
-}
-
-// The window's thread waits for a worker when the window closes. Messages
-// other threads send to this thread's windows meanwhile are handled: a
+// Messages other threads send to the waiting thread's windows are handled: a
 // worker emptying the clipboard sends WM_DESTROYCLIPBOARD to its previous
-// owner, which may be this window, and waits for the answer.
+// owner, which may be the window waiting for it, and waits for the answer.
 void Win32WaitThread(ThreadHandle thread) {
-  if (thread == nullptr) return;
   HANDLE handle = thread;
-  while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+  while (handle != nullptr &&
+         MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
     MSG message{};
     PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   }
 }
 
+// Neither an SRW lock nor a condition variable holds system resources.
 struct Win32Sync {
   SRWLOCK lock;
   CONDITION_VARIABLE condition;
 };
+
+Win32Sync* Sync(SyncHandle sync) { return static_cast<Win32Sync*>(sync); }
 
 SyncHandle Win32CreateSync() {
   Owned<Win32Sync> sync = MakeOwned<Win32Sync>();
@@ -59,22 +56,6 @@ SyncHandle Win32CreateSync() {
   InitializeConditionVariable(&sync->condition);
   return sync.release();
 }
-
-// Neither an SRW lock nor a condition variable holds system resources.
-void Win32DestroySync(SyncHandle sync) { Owned<Win32Sync>(static_cast<Win32Sync*>(sync)); }
-
-void Win32Lock(SyncHandle sync) { AcquireSRWLockExclusive(&static_cast<Win32Sync*>(sync)->lock); }
-
-void Win32Unlock(SyncHandle sync) { ReleaseSRWLockExclusive(&static_cast<Win32Sync*>(sync)->lock); }
-
-void Win32WaitSync(SyncHandle handle, int32_t milliseconds) {
-  auto* sync = static_cast<Win32Sync*>(handle);
-  SleepConditionVariableSRW(&sync->condition, &sync->lock, static_cast<DWORD>(milliseconds), 0);
-}
-
-void Win32WakeAll(SyncHandle sync) { WakeAllConditionVariable(&static_cast<Win32Sync*>(sync)->condition); }
-
-void Win32WakeOne(SyncHandle sync) { WakeConditionVariable(&static_cast<Win32Sync*>(sync)->condition); }
 
 // The performance counter: GetTickCount64 steps by 16 ms, too coarse for
 // reads that take a millisecond.
@@ -89,6 +70,20 @@ int64_t Win32Microseconds() {
 
 }  // namespace
 
-ThreadApi g_thread{Win32StartThread, Win32CloseThread, Win32WaitThread, Win32CreateSync, Win32DestroySync,
-                   Win32Lock,        Win32Unlock,      Win32WaitSync,   Win32WakeAll,    Win32WakeOne,
-                   Win32Microseconds};
+ThreadApi g_thread{
+    .startThread = Win32StartThread,
+    .closeThread = [](ThreadHandle thread) {
+      if (thread != nullptr) CloseHandle(thread);
+    },
+    .waitThread = Win32WaitThread,
+    .createSync = Win32CreateSync,
+    .destroySync = [](SyncHandle sync) { Owned<Win32Sync>{Sync(sync)}; },
+    .lock = [](SyncHandle sync) { AcquireSRWLockExclusive(&Sync(sync)->lock); },
+    .unlock = [](SyncHandle sync) { ReleaseSRWLockExclusive(&Sync(sync)->lock); },
+    .waitSync = [](SyncHandle sync, int32_t milliseconds) {
+      SleepConditionVariableSRW(&Sync(sync)->condition, &Sync(sync)->lock, static_cast<DWORD>(milliseconds), 0);
+    },
+    .wakeAll = [](SyncHandle sync) { WakeAllConditionVariable(&Sync(sync)->condition); },
+    .wakeOne = [](SyncHandle sync) { WakeConditionVariable(&Sync(sync)->condition); },
+    .microseconds = Win32Microseconds,
+};

@@ -1,7 +1,6 @@
 #pragma once
-// The Win32 objects behind the window layer: the user-interface code creates
-// the main window, its controls and fonts into this record, and the layer's
-// members act on the record they are given.
+// The Win32 objects behind the window layer, which the user-interface code
+// creates into a MainWindow record.
 
 #include <windows.h>
 
@@ -12,22 +11,19 @@
 
 // The message that carries a job's report from the worker to the window.
 constexpr UINT kJobReportMessage = WM_APP + 1;
-// The status timer's id, armed by the window layer and met by the window procedure.
 constexpr UINT_PTR kStatusTimerId = 1;
 
-// Owners of the fonts and icons the window makes: each ends its object when
-// the owner ends, after the controls and the window that used it.
-struct DeleteGdiObject {
-  void operator()(HGDIOBJ object) const { DeleteObject(object); }
+// An owner of a system object that the system's Free ends.
+template <auto Free>
+struct FreeWith {
+  void operator()(auto* object) const { Free(object); }
 };
-struct DestroyIconHandle {
-  void operator()(HICON icon) const { DestroyIcon(icon); }
-};
-using OwnedFont = std::unique_ptr<std::remove_pointer_t<HFONT>, DeleteGdiObject>;
-using OwnedIcon = std::unique_ptr<std::remove_pointer_t<HICON>, DestroyIconHandle>;
+// The fonts and icons the window makes, ended after the controls and the
+// window that used them.
+using OwnedFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FreeWith<DeleteObject>>;
+using OwnedIcon = std::unique_ptr<std::remove_pointer_t<HICON>, FreeWith<DestroyIcon>>;
 
-// What the window makes for its DPI: three fonts and its two icons (null:
-// the class's icons).
+// What the window makes for its DPI (null icons: the class's).
 struct DpiObjects {
   OwnedFont normalFont, smallFont, boldFont;
   OwnedIcon bigIcon, smallIcon;
@@ -46,20 +42,16 @@ struct MainWindow {
 HWND ControlHandle(const MainWindow* window, Control control);
 void SetControlHandle(MainWindow* window, Control control, HWND handle);
 
-// The DPI of a window: GetDpiForWindow where the system has it, else the
-// system DPI.
+// GetDpiForWindow where the system has it, else the system DPI.
 int32_t WindowDpi(HWND window);
-// The outer size of a window with the styles of `window` for a client area,
-// at a DPI.
+// The outer size of a window with the styles of `window` for a client area.
 void OuterSizeForDpi(HWND window, int32_t clientWidth, int32_t clientHeight, int32_t dpi, int32_t* width,
                      int32_t* height);
 // A system metric (SM_CXICON, ...) at a DPI.
 int32_t SystemMetricForDpi(int metric, int32_t dpi);
 
-// The window that owns what the program puts on the clipboard: the
-// clipboard takes data only from an owner window. Null in the console tool.
+// The clipboard takes data only from an owner window. Null in the console tool.
 void SetClipboardOwner(HWND owner);
 
-// The clipboard's SetClipboardData; tests make it refuse, as the system may
-// after EmptyClipboard.
+// Tests make it refuse, as the system may after EmptyClipboard.
 extern HANDLE(WINAPI* g_setClipboardData)(UINT format, HANDLE data);

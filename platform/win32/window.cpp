@@ -8,11 +8,8 @@ namespace {
 
 constexpr UINT kStatusTimerMs = 4000;
 
-const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
-
-// A user32 function that older Windows lacks, looked up at run time; null
-// where the system has none. The address goes through the generic function
-// type, which converts to any other.
+// A user32 function that older Windows lacks, looked up at run time (null
+// where missing), through the generic function type that converts to any.
 template <typename Function>
 Function User32Function(const char* name) {
   HMODULE user32 = GetModuleHandleW(L"user32.dll");
@@ -30,88 +27,7 @@ int32_t SystemDpi() {
   return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
-int32_t Win32ControlTextLength(MainWindow* window, Control control) {
-  return GetWindowTextLengthW(ControlHandle(window, control));
-}
-
-int32_t Win32ControlText(MainWindow* window, Control control, char16_t* buffer, int32_t capacity) {
-  if (capacity <= 0) return 0;
-  buffer[0] = 0;
-  return GetWindowTextW(ControlHandle(window, control), reinterpret_cast<wchar_t*>(buffer), capacity);
-}
-
-void Win32SetControlText(MainWindow* window, Control control, const char16_t* text) {
-  SendMessageW(ControlHandle(window, control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(text)));
-}
-
-void Win32EnableControl(MainWindow* window, Control control, bool enabled) {
-  EnableWindow(ControlHandle(window, control), enabled ? TRUE : FALSE);
-}
-
-void Win32ShowControl(MainWindow* window, Control control, bool shown) {
-  ShowWindow(ControlHandle(window, control), shown ? SW_SHOWNORMAL : SW_HIDE);
-}
-
-void Win32MoveControl(MainWindow* window, Control control, int32_t x, int32_t y, int32_t width, int32_t height) {
-  MoveWindow(ControlHandle(window, control), x, y, width, height, TRUE);
-}
-
-void Win32SetTopmost(MainWindow* window, bool topmost) {
-  SetWindowPos(window->handle, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-               SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-}
-
-void Win32SetAlpha(MainWindow* window, uint8_t alpha) { SetLayeredWindowAttributes(window->handle, 0, alpha, LWA_ALPHA); }
-
-void Win32SetTitle(MainWindow* window, const char16_t* title) { SetWindowTextW(window->handle, Wide(title)); }
-
-WindowRect Win32WindowRect(MainWindow* window) {
-  RECT r{};
-  GetWindowRect(window->handle, &r);
-  return WindowRect{r.left, r.top, r.right, r.bottom};
-}
-
-void Win32MoveWindow(MainWindow* window, int32_t x, int32_t y, int32_t width, int32_t height, bool repaint) {
-  MoveWindow(window->handle, x, y, width, height, repaint ? TRUE : FALSE);
-}
-
-void Win32PlaceWindow(MainWindow* window, int32_t x, int32_t y) {
-  SetWindowPos(window->handle, nullptr, x, y, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-}
-
-// The outer size for a client area, for the main window's own styles and DPI.
-void Win32OuterSize(MainWindow* window, int32_t clientWidth, int32_t clientHeight, int32_t* width, int32_t* height) {
-  OuterSizeForDpi(window->handle, clientWidth, clientHeight, window->dpi, width, height);
-}
-
-// The work area of the monitor that holds the window, so that a window on a
-// second monitor is fitted there and not pulled onto the primary one.
-WindowRect Win32WorkArea(MainWindow* window) {
-  MONITORINFO info{};
-  info.cbSize = sizeof(info);
-  HMONITOR monitor = MonitorFromWindow(window->handle, MONITOR_DEFAULTTONEAREST);
-  if (monitor != nullptr && GetMonitorInfoW(monitor, &info)) {
-    return WindowRect{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
-  }
-  RECT r{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
-  return WindowRect{r.left, r.top, r.right, r.bottom};
-}
-
-void Win32AcceptDrops(MainWindow* window, bool accept) { DragAcceptFiles(window->handle, accept ? TRUE : FALSE); }
-
-void Win32ArmStatusTimer(MainWindow* window) { SetTimer(window->handle, kStatusTimerId, kStatusTimerMs, nullptr); }
-
-void Win32KillStatusTimer(MainWindow* window) { KillTimer(window->handle, kStatusTimerId); }
-
-void Win32PostClose(MainWindow* window) { PostMessageW(window->handle, WM_CLOSE, 0, 0); }
-
-void Win32Minimize(MainWindow* window) { ShowWindow(window->handle, SW_MINIMIZE); }
-
-void Win32PostJobReport(MainWindow* window, int32_t report) { PostMessageW(window->handle, kJobReportMessage, static_cast<WPARAM>(report), 0); }
-
-int32_t Win32Dpi(MainWindow* window) { return window->dpi; }
+WindowRect Rect(const RECT& r) { return WindowRect{r.left, r.top, r.right, r.bottom}; }
 
 }  // namespace
 
@@ -151,14 +67,73 @@ void SetControlHandle(MainWindow* window, Control control, HWND handle) {
 
 HWND ControlHandle(const MainWindow* window, Control control) {
   int32_t id = static_cast<int32_t>(control);
-  if (id < kFirstControlId || id > kLastControlId) return nullptr;
-  return window->controls[id - kFirstControlId];
+  return id >= kFirstControlId && id <= kLastControlId ? window->controls[id - kFirstControlId] : nullptr;
 }
 
-WindowApi g_window{Win32ControlTextLength, Win32ControlText,    Win32SetControlText,
-                   Win32EnableControl,     Win32ShowControl,    Win32MoveControl,
-                   Win32SetTopmost,        Win32SetAlpha,       Win32SetTitle,
-                   Win32WindowRect,        Win32MoveWindow,     Win32PlaceWindow,
-                   Win32OuterSize,         Win32WorkArea,       Win32AcceptDrops,
-                   Win32ArmStatusTimer,    Win32KillStatusTimer, Win32PostClose,
-                   Win32PostJobReport,     Win32Minimize,        Win32Dpi};
+// Each member acts on the record it is given.
+WindowApi g_window{
+    .controlTextLength = [](MainWindow* window, Control control) -> int32_t {
+      return GetWindowTextLengthW(ControlHandle(window, control));
+    },
+    .controlText = [](MainWindow* window, Control control, char16_t* buffer, int32_t capacity) -> int32_t {
+      if (capacity <= 0) return 0;
+      buffer[0] = 0;
+      return GetWindowTextW(ControlHandle(window, control), reinterpret_cast<wchar_t*>(buffer), capacity);
+    },
+    .setControlText = [](MainWindow* window, Control control, const char16_t* text) {
+      SendMessageW(ControlHandle(window, control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    },
+    .enableControl = [](MainWindow* window, Control control, bool enabled) {
+      EnableWindow(ControlHandle(window, control), enabled ? TRUE : FALSE);
+    },
+    .showControl = [](MainWindow* window, Control control, bool shown) {
+      ShowWindow(ControlHandle(window, control), shown ? SW_SHOWNORMAL : SW_HIDE);
+    },
+    .moveControl = [](MainWindow* window, Control control, int32_t x, int32_t y, int32_t width, int32_t height) {
+      MoveWindow(ControlHandle(window, control), x, y, width, height, TRUE);
+    },
+    .setTopmost = [](MainWindow* window, bool topmost) {
+      SetWindowPos(window->handle, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                   SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    },
+    .setAlpha = [](MainWindow* window, uint8_t alpha) {
+      SetLayeredWindowAttributes(window->handle, 0, alpha, LWA_ALPHA);
+    },
+    .setTitle = [](MainWindow* window, const char16_t* title) {
+      SetWindowTextW(window->handle, reinterpret_cast<const wchar_t*>(title));
+    },
+    .windowRect = [](MainWindow* window) {
+      RECT r{};
+      GetWindowRect(window->handle, &r);
+      return Rect(r);
+    },
+    .moveWindow = [](MainWindow* window, int32_t x, int32_t y, int32_t width, int32_t height, bool repaint) {
+      MoveWindow(window->handle, x, y, width, height, repaint ? TRUE : FALSE);
+    },
+    .placeWindow = [](MainWindow* window, int32_t x, int32_t y) {
+      SetWindowPos(window->handle, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    },
+    .outerSize = [](MainWindow* window, int32_t clientWidth, int32_t clientHeight, int32_t* width, int32_t* height) {
+      OuterSizeForDpi(window->handle, clientWidth, clientHeight, window->dpi, width, height);
+    },
+    // The monitor's that holds the window, so that a window on a second
+    // monitor is fitted there and not pulled onto the primary one.
+    .workArea = [](MainWindow* window) {
+      MONITORINFO info{};
+      info.cbSize = sizeof(info);
+      HMONITOR monitor = MonitorFromWindow(window->handle, MONITOR_DEFAULTTONEAREST);
+      if (monitor != nullptr && GetMonitorInfoW(monitor, &info)) return Rect(info.rcWork);
+      RECT r{};
+      SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+      return Rect(r);
+    },
+    .acceptDrops = [](MainWindow* window, bool accept) { DragAcceptFiles(window->handle, accept ? TRUE : FALSE); },
+    .armStatusTimer = [](MainWindow* window) { SetTimer(window->handle, kStatusTimerId, kStatusTimerMs, nullptr); },
+    .killStatusTimer = [](MainWindow* window) { KillTimer(window->handle, kStatusTimerId); },
+    .postClose = [](MainWindow* window) { PostMessageW(window->handle, WM_CLOSE, 0, 0); },
+    .postJobReport = [](MainWindow* window, int32_t report) {
+      PostMessageW(window->handle, kJobReportMessage, static_cast<WPARAM>(report), 0);
+    },
+    .minimize = [](MainWindow* window) { ShowWindow(window->handle, SW_MINIMIZE); },
+    .dpi = [](MainWindow* window) { return window->dpi; },
+};

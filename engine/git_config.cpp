@@ -11,34 +11,11 @@ namespace {
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 bool IsKeyByte(char c) { return c == '-' || (c >= '0' && c <= '9') || IsAsciiLetter(static_cast<unsigned char>(c)); }
 
-// Takes core.excludesFile from a config file, if it sets it, into *file
-// ("~/" is the home folder). False when storage runs out.
-bool ReadExcludesSetting(const Text& config, const Text& home, PathStyle style, Text* file) {
-  char* read = nullptr;
-  size_t size = 0;
-  FileLoad load = g_fileSystem.readFile(config.get(), false, &read, &size);
-  OwnedBlock<char> bytes(read);
-  size_t start = 0, length = 0;
-  if (load != FileLoad::Loaded || !ExcludesFileSetting(read, size, &start, &length)) return load != FileLoad::OutOfMemory;
-  size_t units = 0;
-  char16_t* decoded = DecodeUtf8(read + start, length, &units);
-  Text value = Text::Adopt(decoded, units);
-  bool fromHome = value && home && units >= 2 && decoded[0] == u'~' && decoded[1] == u'/';
-  Text path = !value    ? Text()
-              : fromHome ? JoinPath(home.get(), home.length(), decoded + 2, units - 2, style)
-                         : JoinPath(u"", 0, decoded, units, style);
-  if (!path) return false;
-  *file = std::move(path);
-  return true;
-}
-
-Text Variable(const char16_t* name, bool* failed) {
-  char16_t* value = *failed ? nullptr : g_environment.variable(name, failed);
-  return Text::Adopt(value, value != nullptr ? TextLength(value) : 0);
-}
-
-}  // namespace
-
+// The last value of core.excludesFile in a config file's bytes, unquoted
+// and unescaped in place at bytes[*start..+*length); false when it sets
+// none. A simple reader: [section] headers (one with a subsection is another
+// section), "key = value" lines (also after a header), '#' and ';'
+// comments, double quotes and backslash escapes in values.
 bool ExcludesFileSetting(char* bytes, size_t size, size_t* start, size_t* length) {
   bool inCore = false;
   bool found = false;
@@ -90,6 +67,34 @@ bool ExcludesFileSetting(char* bytes, size_t size, size_t* start, size_t* length
   return found;
 }
 
+// Takes core.excludesFile from a config file, if it sets it, into *file
+// ("~/" is the home folder). False when storage runs out.
+bool ReadExcludesSetting(const Text& config, const Text& home, PathStyle style, Text* file) {
+  OwnedBlock<char> bytes;
+  size_t size = 0, start = 0, length = 0;
+  FileLoad load = ReadFileBytes(config.get(), false, &bytes, &size);
+  if (load != FileLoad::Loaded || !ExcludesFileSetting(bytes.get(), size, &start, &length)) {
+    return load != FileLoad::OutOfMemory;
+  }
+  size_t units = 0;
+  char16_t* decoded = DecodeUtf8(bytes.get() + start, length, &units);
+  Text value = Text::Adopt(decoded, units);
+  bool fromHome = value && home && units >= 2 && decoded[0] == u'~' && decoded[1] == u'/';
+  Text path = !value    ? Text()
+              : fromHome ? JoinPath(home.get(), home.length(), decoded + 2, units - 2, style)
+                         : JoinPath(u"", 0, decoded, units, style);
+  if (!path) return false;
+  *file = std::move(path);
+  return true;
+}
+
+Text Variable(const char16_t* name, bool* failed) {
+  char16_t* value = *failed ? nullptr : g_environment.variable(name, failed);
+  return Text::Adopt(value, value != nullptr ? TextLength(value) : 0);
+}
+
+}  // namespace
+
 bool ReadUserExcludes(PathStyle style, OwnedBlock<char>* bytes, size_t* size) {
   bool failed = false;
   Text home = Variable(u"HOME", &failed);
@@ -109,8 +114,5 @@ bool ReadUserExcludes(PathStyle style, OwnedBlock<char>* bytes, size_t* size) {
     failed = !file;
   }
   if (failed || !file) return !failed;
-  char* read = nullptr;
-  FileLoad load = g_fileSystem.readFile(file.get(), false, &read, size);
-  bytes->reset(read);
-  return load != FileLoad::OutOfMemory;
+  return ReadFileBytes(file.get(), false, bytes, size) != FileLoad::OutOfMemory;
 }

@@ -6,13 +6,6 @@
 #include "engine/path_rules.h"
 #include "platform/owned.h"
 
-// The last value of core.excludesFile in a git config file's bytes,
-// unquoted and unescaped in place at bytes[*start..+*length); false when
-// it sets none. A simple reader: [section] headers (one with a subsection
-// is another section), "key = value" lines (also after a header), '#' and
-// ';' comments, double quotes and backslash escapes in values.
-bool ExcludesFileSetting(char* bytes, size_t size, size_t* start, size_t* length);
-
 // The bytes of the user's excludes file (none when there is none):
 // core.excludesFile as the user's config files set it
 // ($XDG_CONFIG_HOME/git/config or ~/.config/git/config, then ~/.gitconfig,

@@ -2,10 +2,8 @@
 
 namespace {
 
-// Letters whose two cases the fold joins: a block of capitals `delta` below
-// their small letters, or pairs of a capital and the small letter after it.
-// Windows file systems fold these (and more) alike; byte text folds ASCII
-// only, as git does.
+// Letters whose cases the fold joins, as Windows file systems fold them: a
+// block of capitals `delta` below their small letters, or capital-small pairs.
 struct CaseRange {
   char32_t first, last;  // capitals
   int32_t delta;
@@ -19,68 +17,45 @@ constexpr CaseRange kCaseRanges[] = {
     {0x410, 0x42F, 32, false}, {0x460, 0x481, 1, true},   {0x48A, 0x4BF, 1, true},  {0xFF21, 0xFF3A, 32, false},
 };
 
-char32_t WideLower(char32_t c) {
-  if (c < 0x80) return FoldAscii(c);
+// c as a small letter, or (upper) as a capital.
+char32_t WideCase(char32_t c, bool upper) {
+  if (c < 0x80) return upper ? UpperAscii(c) : FoldAscii(c);
   for (const CaseRange& range : kCaseRanges) {
-    if (c >= range.first && c <= range.last && (!range.pairs || (c - range.first) % 2 == 0)) {
-      return static_cast<char32_t>(static_cast<int32_t>(c) + range.delta);
-    }
-  }
-  return c;
-}
-
-char32_t WideUpper(char32_t c) {
-  if (c < 0x80) return UpperAscii(c);
-  for (const CaseRange& range : kCaseRanges) {
-    char32_t capital = static_cast<char32_t>(static_cast<int32_t>(c) - range.delta);
+    char32_t capital = upper ? c - static_cast<char32_t>(range.delta) : c;
     if (capital >= range.first && capital <= range.last && (!range.pairs || (capital - range.first) % 2 == 0)) {
-      return capital;
+      return upper ? capital : c + static_cast<char32_t>(range.delta);
     }
   }
   return c;
 }
 
-// What a character is in each kind of text.
+// Byte text folds ASCII only.
 template <class Unit>
-struct Chars;
+char32_t CaseOf(char32_t c, bool upper) {
+  return sizeof(Unit) == 1 && c >= 0x80 ? c : WideCase(c, upper);
+}
 
-template <>
-struct Chars<char16_t> {
-  // A code point; a lone surrogate stands for itself.
-  static char32_t Next(const char16_t* s, size_t n, size_t* i) {
-    char32_t c = s[(*i)++];
-    if (c >= 0xD800 && c < 0xDC00 && *i < n && s[*i] >= 0xDC00 && s[*i] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (s[(*i)++] - 0xDC00u);
-    }
-    return c;
+// The character at s[*i], moving *i past it; a lone surrogate stands for
+// itself.
+char32_t NextChar(const char16_t* s, size_t n, size_t* i) {
+  char32_t c = s[(*i)++];
+  if (c >= 0xD800 && c < 0xDC00 && *i < n && s[*i] >= 0xDC00 && s[*i] < 0xE000) {
+    c = 0x10000 + ((c - 0xD800) << 10) + (s[(*i)++] - 0xDC00u);
   }
-  static char32_t Lower(char32_t c) { return WideLower(c); }
-  static char32_t Upper(char32_t c) { return WideUpper(c); }
-};
+  return c;
+}
 
-template <>
-struct Chars<char> {
-  static char32_t Next(const char* s, size_t, size_t* i) { return static_cast<unsigned char>(s[(*i)++]); }
-  static char32_t Lower(char32_t c) { return FoldAscii(c); }
-  static char32_t Upper(char32_t c) { return UpperAscii(c); }
-};
+char32_t NextChar(const char* s, size_t, size_t* i) { return static_cast<unsigned char>(s[(*i)++]); }
 
 template <class Unit>
 bool SameChar(char32_t a, char32_t b, uint32_t flags) {
-  return a == b || ((flags & kGlobFoldCase) != 0 && Chars<Unit>::Lower(a) == Chars<Unit>::Lower(b));
+  return a == b || ((flags & kGlobFoldCase) != 0 && CaseOf<Unit>(a, false) == CaseOf<Unit>(b, false));
 }
 
-// The POSIX classes, for ASCII characters as in the C locale.
+// The POSIX classes, for ASCII characters as in the C locale; InClass tests
+// the k-th.
 constexpr const char* kClassNames[] = {"alnum", "alpha", "blank", "cntrl", "digit", "graph",
                                        "lower", "print", "punct", "space", "upper", "xdigit"};
-
-template <class Unit>
-int ClassOf(const Unit* name, size_t length) {
-  for (int k = 0; k < 12; ++k) {
-    if (SpellsWord(name, length, kClassNames[k], false)) return k;
-  }
-  return -1;
-}
 
 bool InClass(int k, char32_t c) {
   bool upper = c >= 'A' && c <= 'Z', lower = c >= 'a' && c <= 'z', digit = c >= '0' && c <= '9';
@@ -107,7 +82,7 @@ template <class Unit>
 bool ReadMember(const Unit* p, size_t n, size_t* i, uint32_t flags, char32_t* out) {
   if (*i < n && (flags & kGlobEscapes) != 0 && p[*i] == '\\') ++*i;
   if (*i >= n) return false;
-  *out = Chars<Unit>::Next(p, n, i);
+  *out = NextChar(p, n, i);
   return true;
 }
 
@@ -121,7 +96,7 @@ bool ScanBracket(const Unit* p, size_t n, size_t* i, char32_t c, uint32_t flags,
   bool negated = at < n && (p[at] == '!' || p[at] == '^');
   if (negated) ++at;
   bool fold = (flags & kGlobFoldCase) != 0;
-  char32_t lower = fold ? Chars<Unit>::Lower(c) : c, upper = fold ? Chars<Unit>::Upper(c) : c;
+  char32_t lower = fold ? CaseOf<Unit>(c, false) : c, upper = fold ? CaseOf<Unit>(c, true) : c;
   bool in = false;
   for (bool first = true;; first = false) {
     if (at >= n) return false;
@@ -130,8 +105,9 @@ bool ScanBracket(const Unit* p, size_t n, size_t* i, char32_t c, uint32_t flags,
       size_t end = at + 2;
       while (end < n && p[end] != ']') ++end;
       if (end < n && end >= at + 3 && p[end - 1] == ':') {
-        int k = ClassOf(p + at + 2, end - at - 3);
-        if (k < 0) return false;
+        int k = 0;
+        while (k < 12 && !SpellsWord(p + at + 2, end - at - 3, kClassNames[k], false)) ++k;
+        if (k == 12) return false;
         in = in || InClass(k, c) || InClass(k, lower) || InClass(k, upper);
         at = end + 1;
         continue;
@@ -184,7 +160,7 @@ bool MatchGeneral(const Unit* p, size_t pn, const Unit* t, size_t tn, uint32_t f
     if (pi == pn && ti == tn) return true;
     if (pi < pn && ti < tn) {
       size_t nextT = ti;
-      char32_t c = Chars<Unit>::Next(t, tn, &nextT);
+      char32_t c = NextChar(t, tn, &nextT);
       bool matched = false;
       if (p[pi] == '?') {
         matched = c != '/';
@@ -193,7 +169,7 @@ bool MatchGeneral(const Unit* p, size_t pn, const Unit* t, size_t tn, uint32_t f
         ScanBracket(p, pn, &pi, c, flags, &matched);  // well formed: MakeGlob saw to it
       } else {
         if ((flags & kGlobEscapes) != 0 && p[pi] == '\\') ++pi;
-        matched = SameChar<Unit>(Chars<Unit>::Next(p, pn, &pi), c, flags);
+        matched = SameChar<Unit>(NextChar(p, pn, &pi), c, flags);
       }
       if (matched) {
         ti = nextT;
@@ -201,7 +177,7 @@ bool MatchGeneral(const Unit* p, size_t pn, const Unit* t, size_t tn, uint32_t f
       }
     }
     if (starP != kNone && starT < tn && t[starT] != '/') {
-      Chars<Unit>::Next(t, tn, &starT);
+      NextChar(t, tn, &starT);
       pi = starP;
       ti = starT;
       continue;
@@ -257,22 +233,13 @@ Glob<Unit> MakeGlob(const Unit* text, size_t length, uint32_t flags) {
 template <class Unit>
 bool MatchGlob(const Glob<Unit>& glob, const Unit* text, size_t length) {
   size_t n = static_cast<size_t>(glob.length);
-  switch (glob.shape) {
-    case GlobShape::Literal:
-      return length == n && SameText(glob.text, text, n, glob.flags);
-    case GlobShape::Suffix: {
-      if (length < n - 1) return false;
-      for (size_t i = 0; i < length - (n - 1); ++i) {
-        if (text[i] == '/') return false;
-      }
-      return SameText(glob.text + 1, text + length - (n - 1), n - 1, glob.flags);
-    }
-    case GlobShape::General:
-      return MatchGeneral(glob.text, n, text, length, glob.flags);
-    case GlobShape::Never:
-      break;
+  if (glob.shape == GlobShape::General) return MatchGeneral(glob.text, n, text, length, glob.flags);
+  if (glob.shape == GlobShape::Literal) return length == n && SameText(glob.text, text, n, glob.flags);
+  if (glob.shape == GlobShape::Never || length < n - 1) return false;
+  for (size_t i = 0; i < length - (n - 1); ++i) {
+    if (text[i] == '/') return false;
   }
-  return false;
+  return SameText(glob.text + 1, text + length - (n - 1), n - 1, glob.flags);
 }
 
 bool GlobIsValid(const char16_t* text, size_t length, uint32_t flags) {

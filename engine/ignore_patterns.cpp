@@ -31,44 +31,26 @@ bool ParsePattern(const char* line, size_t length, uint32_t flags, IgnorePattern
   length = TrimTrailingSpaces(line, length);
   if (length == 0) return false;
   IgnorePattern pattern{};
-  if (line[0] == '!') {
-    pattern.negated = true;
-    ++line, --length;
-  }
-  if (length > 0 && line[length - 1] == '/') {
-    pattern.folderOnly = true;
-    --length;
-  }
+  pattern.negated = line[0] == '!';
+  if (pattern.negated) ++line, --length;
+  pattern.folderOnly = length > 0 && line[length - 1] == '/';
+  if (pattern.folderOnly) --length;
   pattern.nameOnly = length == 0 || std::memchr(line, '/', length) == nullptr;
   if (!pattern.nameOnly && line[0] == '/') ++line, --length;
-  pattern.start = line;
-  while (!pattern.nameOnly && pattern.startLength < length && std::strchr("*?[\\", line[pattern.startLength]) == nullptr) {
-    pattern.startLength += 1;
-  }
-  pattern.glob = MakeGlob(line + pattern.startLength, length - pattern.startLength, flags);
+  size_t plain = 0;
+  while (!pattern.nameOnly && plain < length && std::strchr("*?[\\", line[plain]) == nullptr) ++plain;
+  pattern.start = MakeGlob(line, plain, flags);
+  pattern.glob = MakeGlob(line + plain, length - plain, flags);
   *out = pattern;
   return true;
-}
-
-// The last byte of the pattern's matches: its glob's last character, or for
-// a plain path the last of its start; in both cases where letters fold.
-void NoteLastByte(LastChars* lastChars, const IgnorePattern& pattern) {
-  const Glob<char>& glob = pattern.glob;
-  bool plainPath = glob.length == 0 && pattern.startLength > 0;
-  auto last = static_cast<unsigned char>(plainPath ? pattern.start[pattern.startLength - 1] : glob.last);
-  lastChars->Note(last, (glob.flags & kGlobFoldCase) != 0 && IsAsciiLetter(last));
 }
 
 // Whether the path below the rules' folder (length bytes) matches a pattern
 // with a '/'.
 bool PathMatches(const IgnorePattern& pattern, const char* path, size_t length) {
-  if (length < pattern.startLength) return false;
-  bool folds = (pattern.glob.flags & kGlobFoldCase) != 0;
-  for (size_t i = 0; i < pattern.startLength; ++i) {
-    char a = pattern.start[i], b = path[i];
-    if (a != b && !(folds && FoldAscii(a) == FoldAscii(b))) return false;
-  }
-  return GlobMatches(pattern.glob, path + pattern.startLength, length - pattern.startLength);
+  size_t plain = static_cast<size_t>(pattern.start.length);
+  return length >= plain && MatchGlob(pattern.start, path, plain) &&
+         GlobMatches(pattern.glob, path + plain, length - plain);
 }
 
 }  // namespace
@@ -85,11 +67,13 @@ Shared<IgnoreRules> MakeRules(const Shared<IgnoreRules>& parent, size_t rootStar
   bool added = rules != nullptr;
   uint32_t flags = kGlobEscapes | (style == PathStyle::Windows ? kGlobFoldCase : 0u);
   auto add = [&](const char* line, size_t length) {
-    IgnorePattern pattern;
-    if (ParsePattern(line, length, flags, &pattern)) {
-      added = rules->patterns.Append(pattern);
-      NoteLastByte(&rules->lastChars, pattern);
-    }
+    IgnorePattern p;
+    if (!ParsePattern(line, length, flags, &p)) return true;
+    // A plain path's matches end with its start's last byte.
+    bool plainPath = p.glob.length == 0 && p.start.length > 0;
+    auto last = static_cast<unsigned char>(plainPath ? p.start.text[p.start.length - 1] : p.glob.last);
+    rules->lastChars.Note(last, (flags & kGlobFoldCase) != 0 && IsAsciiLetter(last));
+    added = rules->patterns.Append(p);
     return added;
   };
   if (added) ForEachLine(shared, sharedSize, FinalCr::Kept, add);

@@ -8,21 +8,14 @@ bool SetRequestText(Text* slot, const char16_t* text, size_t length) {
   return static_cast<bool>(*slot);
 }
 
-namespace {
-
-bool AppendRequestText(Array<Text>* table, const char16_t* text, size_t length) {
-  Text copy;
-  return SetRequestText(&copy, text, length) && table->Append(std::move(copy));
-}
-
-}  // namespace
-
 bool AddRequestPath(ListingRequest* request, const char16_t* path, size_t length) {
-  return AppendRequestText(&request->paths, path, length);
+  Text copy;
+  return SetRequestText(&copy, path, length) && request->paths.Append(std::move(copy));
 }
 
 bool AddRequestExclude(ListingRequest* request, const char16_t* glob, size_t length) {
-  return AppendRequestText(&request->excludes, glob, length);
+  Text copy;
+  return SetRequestText(&copy, glob, length) && request->excludes.Append(std::move(copy));
 }
 
 // A program path started without quotes runs to the first space, as a
@@ -32,11 +25,10 @@ bool ParseCommandLine(const char16_t* line, ListingRequest* request) {
   if (line[0] == u'"') {
     at = 1;
     while (line[at] != 0 && line[at] != u'"') ++at;
-    if (line[at] == 0) {
+    if (line[at++] == 0) {
       request->inputFailed = true;
       return false;
     }
-    ++at;
   } else {
     while (line[at] != 0 && line[at] != u' ') ++at;
   }

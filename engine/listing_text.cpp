@@ -12,8 +12,8 @@ namespace {
 constexpr size_t kFirstChunkUnits = 2048;
 constexpr size_t kLargestChunkUnits = size_t{1} << 20;
 
-// Appends count units; false when storage runs out (what was written stays;
-// the listing is failing anyway).
+// False when storage runs out (what was written stays; the listing is
+// failing anyway).
 bool AppendUnits(ListingText* text, const char16_t* units, size_t count) {
   Array<TextChunk>& chunks = text->chunks;
   while (count > 0) {
@@ -35,9 +35,8 @@ bool AppendUnits(ListingText* text, const char16_t* units, size_t count) {
 
 // CR LF before every line but the first.
 bool WriteTextLine(void* context, const char16_t* units, size_t count) {
-  static const char16_t kLineBreak[] = {u'\r', u'\n'};
   auto* text = static_cast<ListingText*>(context);
-  if (text->lines > 0 && !AppendUnits(text, kLineBreak, 2)) return false;
+  if (text->lines > 0 && !AppendUnits(text, u"\r\n", 2)) return false;
   text->lines += 1;
   return AppendUnits(text, units, count);
 }

@@ -7,10 +7,10 @@
 
 namespace {
 
-// The listing, then the clipboard; gives the outcome. The request and the
-// text are freed before the outcome is reported. A cancel that comes after
-// the last entry but before the copy still keeps the clipboard as it was:
-// closing the window then never replaces what the user had.
+// The listing, then the clipboard; the request and the text are freed
+// before the outcome is reported. A cancel after the last entry but before
+// the copy still keeps the clipboard: closing the window then never
+// replaces what the user had.
 JobReport ListAndCopy(JobRunner* job) {
   ListingText text{};
   ListingOutcome outcome = BuildListing(job->request, job->abort, &text);
@@ -20,12 +20,6 @@ JobReport ListAndCopy(JobRunner* job) {
   }
   job->report(job->context, JobReport::Copying);
   return CopyListingToClipboard(text) ? JobReport::Done : JobReport::Failed;
-}
-
-void RunJob(void* parameter) {
-  auto* job = static_cast<JobRunner*>(parameter);
-  JobReport result = ListAndCopy(job);
-  job->report(job->context, result);
 }
 
 }  // namespace
@@ -41,7 +35,12 @@ bool StartJobWorker(JobRunner* job, ListingRequest* request, JobReportFn report,
   job->request = std::move(*request);
   job->report = report;
   job->context = context;
-  job->worker = g_thread.startThread(RunJob, job);
+  auto run = [](void* parameter) {
+    auto* runner = static_cast<JobRunner*>(parameter);
+    JobReport result = ListAndCopy(runner);
+    runner->report(runner->context, result);
+  };
+  job->worker = g_thread.startThread(run, job);
   if (job->worker != nullptr) return true;
   job->request = ListingRequest{};
   return false;

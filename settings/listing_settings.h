@@ -23,11 +23,3 @@ struct ListingSettings {
 // the console tool starts from them too.
 constexpr ListingSettings kDefaultSettings{PathForm::Relative, kBackslash, ItemFilter::FilesAndFolders, true, true,
                                            true, false, true};
-
-// The Tree form lists folders as the tree's branches, so it cannot list
-// files only: FilesOnly becomes FilesAndFolders, for the job and after it.
-// True when the filter changed.
-bool CorrectItemFilterForTree(ListingSettings* settings);
-
-// The listing options of the settings, as a job takes them.
-ListingOptions ListingOptionsOf(const ListingSettings& settings);

@@ -5,43 +5,35 @@
 
 namespace {
 
-// unvoice: how far a voiced or semi-voiced katakana lies from its plain form
-// (ヴ from ウ); vowel: the offset from ァ of the small vowel kana that a
-// prolonged sound mark after the entry stands for.
+// unvoice: how far a (semi-)voiced katakana lies from its plain form; vowel:
+// the offset from ァ of the small vowel that a prolonged sound mark after it is.
 struct KatakanaEntry {
   uint8_t unvoice;
   uint8_t vowel;
 };
 
 const KatakanaEntry kKatakanaTable[84] = {
-    {0, 0},  {0, 0},  {0, 2}, {0, 2}, {0, 4}, {0, 4}, {0, 6}, {0, 6},  // ァ ア ィ イ ゥ ウ ェ エ
-    {0, 8},  {0, 8},                                                  // ォ オ
-    {0, 0},  {1, 0},  {0, 2}, {1, 2}, {0, 4}, {1, 4}, {0, 6}, {1, 6},  // カ ガ キ ギ ク グ ケ ゲ
-    {0, 8},  {1, 8},                                                  // コ ゴ
-    {0, 0},  {1, 0},  {0, 2}, {1, 2}, {0, 4}, {1, 4}, {0, 6}, {1, 6},  // サ ザ シ ジ ス ズ セ ゼ
-    {0, 8},  {1, 8},                                                  // ソ ゾ
-    {0, 0},  {1, 0},  {0, 2}, {1, 2}, {0, 0}, {0, 4}, {1, 4}, {0, 6},  // タ ダ チ ヂ ッ ツ ヅ テ
-    {1, 6},  {0, 8},  {1, 8},                                         // デ ト ド
-    {0, 0},  {0, 2},  {0, 4}, {0, 6}, {0, 8},                          // ナ ニ ヌ ネ ノ
-    {0, 0},  {1, 0},  {2, 0}, {0, 2}, {1, 2}, {2, 2},                  // ハ バ パ ヒ ビ ピ
-    {0, 4},  {1, 4},  {2, 4}, {0, 6}, {1, 6}, {2, 6},                  // フ ブ プ ヘ ベ ペ
-    {0, 8},  {1, 8},  {2, 8},                                         // ホ ボ ポ
-    {0, 0},  {0, 2},  {0, 4}, {0, 6}, {0, 8},                          // マ ミ ム メ モ
-    {0, 0},  {0, 0},  {0, 4}, {0, 4}, {0, 8}, {0, 8},                  // ャ ヤ ュ ユ ョ ヨ
-    {0, 0},  {0, 2},  {0, 4}, {0, 6}, {0, 8},                          // ラ リ ル レ ロ
-    {0, 0},  {0, 0},  {0, 2}, {0, 6}, {0, 8}, {0, 0},                  // ヮ ワ ヰ ヱ ヲ ン
-    {78, 4},                                                          // ヴ
+    // ァ ア ィ イ ゥ ウ ェ エ ォ オ カ ガ
+    {0, 0}, {0, 0}, {0, 2}, {0, 2}, {0, 4}, {0, 4}, {0, 6}, {0, 6}, {0, 8}, {0, 8}, {0, 0}, {1, 0},
+    // キ ギ ク グ ケ ゲ コ ゴ サ ザ シ ジ
+    {0, 2}, {1, 2}, {0, 4}, {1, 4}, {0, 6}, {1, 6}, {0, 8}, {1, 8}, {0, 0}, {1, 0}, {0, 2}, {1, 2},
+    // ス ズ セ ゼ ソ ゾ タ ダ チ ヂ ッ ツ
+    {0, 4}, {1, 4}, {0, 6}, {1, 6}, {0, 8}, {1, 8}, {0, 0}, {1, 0}, {0, 2}, {1, 2}, {0, 0}, {0, 4},
+    // ヅ テ デ ト ド ナ ニ ヌ ネ ノ ハ バ
+    {1, 4}, {0, 6}, {1, 6}, {0, 8}, {1, 8}, {0, 0}, {0, 2}, {0, 4}, {0, 6}, {0, 8}, {0, 0}, {1, 0},
+    // パ ヒ ビ ピ フ ブ プ ヘ ベ ペ ホ ボ
+    {2, 0}, {0, 2}, {1, 2}, {2, 2}, {0, 4}, {1, 4}, {2, 4}, {0, 6}, {1, 6}, {2, 6}, {0, 8}, {1, 8},
+    // ポ マ ミ ム メ モ ャ ヤ ュ ユ ョ ヨ
+    {2, 8}, {0, 0}, {0, 2}, {0, 4}, {0, 6}, {0, 8}, {0, 0}, {0, 0}, {0, 4}, {0, 4}, {0, 8}, {0, 8},
+    // ラ リ ル レ ロ ヮ ワ ヰ ヱ ヲ ン ヴ
+    {0, 0}, {0, 2}, {0, 4}, {0, 6}, {0, 8}, {0, 0}, {0, 0}, {0, 2}, {0, 6}, {0, 8}, {0, 0}, {78, 4},
 };
 
-// The full-width character behind each half-width form U+FF61..U+FF9F; the
-// two sound marks map to the spacing marks ゛ and ゜.
-const char16_t kHalfwidthKanaTable[63] = {
-    u'。', u'「', u'」', u'、', u'・', u'ヲ', u'ァ', u'ィ', u'ゥ', u'ェ', u'ォ', u'ャ', u'ュ',
-    u'ョ', u'ッ', u'ー', u'ア', u'イ', u'ウ', u'エ', u'オ', u'カ', u'キ', u'ク', u'ケ', u'コ',
-    u'サ', u'シ', u'ス', u'セ', u'ソ', u'タ', u'チ', u'ツ', u'テ', u'ト', u'ナ', u'ニ', u'ヌ',
-    u'ネ', u'ノ', u'ハ', u'ヒ', u'フ', u'ヘ', u'ホ', u'マ', u'ミ', u'ム', u'メ', u'モ', u'ヤ',
-    u'ユ', u'ヨ', u'ラ', u'リ', u'ル', u'レ', u'ロ', u'ワ', u'ン', u'゛', u'゜',
-};
+// The full-width form of U+FF61..U+FF9F; the sound marks become ゛ and ゜.
+const char16_t kHalfwidthKanaTable[] =
+    u"。「」、・ヲァィゥェォャュョッーアイウエオ"
+    u"カキクケコサシスセソタチツテトナニヌネノハ"
+    u"ヒフヘホマミムメモヤユヨラリルレロワン゛゜";
 
 constexpr char16_t kSmallA = 0x30A1;  // ァ, the first entry of the katakana table
 constexpr char16_t kFullwidthZero = 0xFF10;
@@ -55,10 +47,9 @@ char16_t ToKatakana(char16_t ch) { return IsHiragana(ch) ? static_cast<char16_t>
 int DigitValue(char16_t ch) { return IsAsciiDigit(ch) ? ch - u'0' : ch - kFullwidthZero; }
 
 // The value of the digit run (ASCII and full-width mixed) at s[start],
-// rounded to a double after every step, and in *end the position after it.
+// rounded to a double after every step (exact below 10^15, so the first 15
+// digits sum as integers, sooner), and in *end the position after it.
 double ReadDigitRun(const char16_t* s, int32_t start, int32_t* end) {
-  // Below 10^15 every step is exact in a double: the first fifteen digits
-  // are summed as integers, the same value sooner.
   uint64_t exact = 0;
   int32_t i = start;
   for (; i - start < 15 && IsDigit(s[i]); ++i) exact = exact * 10 + static_cast<uint64_t>(DigitValue(s[i]));
@@ -87,24 +78,21 @@ bool CompareDigitRuns(const char16_t* a, const char16_t* b, int32_t i, int* resu
 bool IsHighSurrogate(char16_t ch) { return ch >= 0xD800 && ch < 0xDC00; }
 bool IsLowSurrogate(char16_t ch) { return ch >= 0xDC00 && ch < 0xE000; }
 
-// The place of ch, the unit at s[i] or its folded form: its ANSI code, and
-// for a lone surrogate the unit itself. Every surrogate has the code page's
-// default character, that of '?' and of every unmapped unit; lone
-// surrogates (on POSIX the bytes of names that are not UTF-8) would tie with
-// them and go in arrival order, which differs from disk to disk. So they go
-// after those units and before '@', among themselves by unit. A lone
-// surrogate folds to itself; s[i + 1] is still inside the name.
+// The place of ch (s[i] or its folded form): its ANSI code, and for a lone
+// surrogate the unit too. Surrogates share the code of '?' and every
+// unmapped unit; lone ones (on POSIX, bytes of names not in UTF-8) would
+// tie and go in arrival order, which differs from disk to disk. So they go
+// after those and before '@', by unit. s[i + 1] is still inside the name.
 uint32_t OrderKey(const char16_t* s, int32_t i, char16_t ch) {
   bool lone = IsHighSurrogate(s[i]) ? !IsLowSurrogate(s[i + 1])
                                     : IsLowSurrogate(s[i]) && (i == 0 || !IsHighSurrogate(s[i - 1]));
   return (static_cast<uint32_t>(AnsiCode(ch)) << 16) | (lone ? ch : 0u);
 }
 
-// Folds s[i] step by step, each step on the result of the one before:
-// full-width digits, lower case, full-width letters, hiragana, voicing,
-// half-width forms, and last the prolonged sound mark (or full-width tilde),
-// which stands for the small vowel of the unfolded kana before it, and
-// keeps its code at the start of a name or component.
+// Folds s[i] step by step: full-width digits, lower case, full-width
+// letters, hiragana, voicing, half-width forms, and last the prolonged sound
+// mark (or full-width tilde): the small vowel of the kana before it, but its
+// own code at the start of a name or component.
 char16_t FoldCharacter(const char16_t* s, int32_t i) {
   char16_t ch = s[i];
   if (IsFullwidthDigit(ch)) ch = static_cast<char16_t>(ch - kFullwidthZero + u'0');
@@ -124,13 +112,9 @@ char16_t FoldCharacter(const char16_t* s, int32_t i) {
 }  // namespace
 
 // Files first; then the folded names character by character, digit runs by
-// value; names equal after folding by their first differing unit, and names
-// without one by length. Never reads past either terminator; allocates
-// nothing.
+// value; then the first differing unit, then length. Allocates nothing.
 int CompareNames(const char16_t* nameA, uint8_t aIsFile, const char16_t* nameB, uint8_t bIsFile) {
   if ((aIsFile != 0) != (bIsFile != 0)) return aIsFile != 0 ? -1 : 1;
-  // The first differing units decide between names equal after folding;
-  // their codes are looked up only then, as most names part earlier.
   int32_t first = -1;
   int32_t i = 0;
   for (; nameA[i] != 0 && nameB[i] != 0; ++i) {

@@ -14,9 +14,8 @@ struct Exclusions {
   LastChars lastChars;
 };
 
-// How --exclude's globs read for the style's paths: names compare as its
-// file systems compare them (exactly on POSIX, letters in either case on
-// Windows), and '\' escapes only where it is no separator.
+// How --exclude's globs read: names compare as the style's file systems
+// compare them, and '\' escapes only where it is no separator.
 uint32_t ExclusionGlobFlags(PathStyle style);
 
 // The request's globs made ready; null when there are none, and when

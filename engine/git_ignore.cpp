@@ -8,22 +8,18 @@
 namespace {
 
 // The rules at the top of the working tree at folder[0..rootLength): the
-// user's excludes file and info/exclude, the latter winning. The last
-// tree's are kept for the next input folder.
+// user's excludes file under info/exclude. The last tree's are kept for the
+// next input folder.
 Shared<IgnoreRules> TopRules(IgnoreSession* session, const char16_t* folder, size_t rootLength, size_t rootStart,
                              PathStyle style, bool* failed) {
-  if (session->lastTop && session->lastRoot.length() == rootLength &&
-      std::memcmp(session->lastRoot.get(), folder, rootLength * sizeof(char16_t)) == 0) {
+  const Text& last = session->lastRoot;
+  if (session->lastTop && last.length() == rootLength &&
+      std::memcmp(last.get(), folder, rootLength * sizeof(char16_t)) == 0) {
     return session->lastTop;
   }
-  if (!session->userRead) {
-    session->userRead = true;
-    if (!ReadUserExcludes(style, &session->userBytes, &session->userSize)) {
-      *failed = true;
-      return {};
-    }
-  }
-  Text root = Text::Copy(folder, rootLength);
+  bool userFailed = !session->userRead && !ReadUserExcludes(style, &session->userBytes, &session->userSize);
+  session->userRead = true;
+  Text root = userFailed ? Text() : Text::Copy(folder, rootLength);
   OwnedBlock<char> info;
   size_t infoSize = 0;
   if (!root || !ReadInfoExclude(root.get(), style, &info, &infoSize)) {

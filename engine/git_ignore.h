@@ -1,7 +1,6 @@
 #pragma once
-// What git ignores in a working tree (gitignore(5)): the patterns of every
-// folder's .gitignore, then $GIT_DIR/info/exclude, then the user's
-// core.excludesFile, found for each input folder through one job.
+// What git ignores in a working tree (gitignore(5)): every folder's
+// .gitignore, then $GIT_DIR/info/exclude, then the user's core.excludesFile.
 
 #include <cstddef>
 
@@ -17,10 +16,9 @@ struct IgnoreSession {
   Shared<IgnoreRules> lastTop;
 };
 
-// The rules that the entries of an input folder (length units) are
-// matched under, all but its own .gitignore; null outside a working tree
-// (found by walking up to a folder holding .git). *ignored when git
-// ignores the folder or a folder between it and the root, so that nothing
-// inside it is listed. Null with *failed set when storage runs out.
+// The rules that an input folder's (length units) entries are matched
+// under, all but its own .gitignore; null outside a working tree. *ignored
+// when git ignores the folder or one between it and the root: nothing
+// inside is listed. Null with *failed set when storage runs out.
 Shared<IgnoreRules> InputFolderRules(IgnoreSession* session, const char16_t* folder, size_t length, PathStyle style,
                                      bool* ignored, bool* failed);

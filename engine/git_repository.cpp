@@ -48,9 +48,8 @@ size_t ResolveDots(char16_t* path, size_t length, PathStyle style) {
   return write;
 }
 
-// The path a small file of a repository names ("gitdir: PATH" in a .git
-// file, the commondir file's PATH), relative to folder. Null when there is
-// no such file; null with *failed set when storage runs out.
+// The path that a .git file ("gitdir: PATH") or commondir file names,
+// relative to folder; null without one, and with *failed when out of storage.
 Text NamedPath(const char16_t* file, const char* prefix, const char16_t* folder, PathStyle style, bool* failed) {
   OwnedBlock<char> owned;
   size_t size = 0;
@@ -127,9 +126,8 @@ bool FindWorkingTree(const char16_t* folder, size_t length, PathStyle style, siz
   }
 }
 
-// .git is the repository's folder, or a file naming it; a worktree's
-// repository folder names in "commondir" the folder it shares with the main
-// working tree, where info/ is.
+// .git is the repository's folder or names it; a worktree's names in
+// "commondir" the folder it shares with the main tree, where info/ is.
 bool ReadInfoExclude(const char16_t* root, PathStyle style, OwnedBlock<char>* bytes, size_t* size) {
   bool failed = false;
   Text gitDir = JoinPath(root, u".git", style);

@@ -1,7 +1,6 @@
 #pragma once
-// Where git keeps a working tree's repository: the folder holding .git above
-// a path, and the folders that a .git file ("gitdir: PATH", a worktree's or
-// a submodule's) and a worktree's commondir file name.
+// Where git keeps a working tree's repository: the folder holding .git, and
+// those that a .git file ("gitdir: PATH") and a worktree's commondir name.
 
 #include <cstddef>
 
@@ -23,12 +22,11 @@ FileLoad ReadFileBytes(const char16_t* path, bool noFollow, OwnedBlock<char>* by
 // ".git" (in either case on Windows).
 bool IsGitName(const char16_t* name, size_t length, PathStyle style);
 
-// Walks up from the folder (length units) to the first folder holding .git
-// and gives its length. False when there is none, and when the walk meets a
-// folder named .git (the inside of a repository is no working tree); false
-// with *failed set when storage runs out.
+// The length of the first folder holding .git from the folder (length units)
+// up. False when there is none or the walk meets a folder named .git (a
+// repository's inside is no working tree); *failed when storage runs out.
 bool FindWorkingTree(const char16_t* folder, size_t length, PathStyle style, size_t* rootLength, bool* failed);
 
 // The bytes of $GIT_DIR/info/exclude of the working tree at root (none
-// when there is no such file). False when storage runs out.
+// without one). False when storage runs out.
 bool ReadInfoExclude(const char16_t* root, PathStyle style, OwnedBlock<char>* bytes, size_t* size);

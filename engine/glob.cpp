@@ -17,9 +17,11 @@ constexpr CaseRange kCaseRanges[] = {
     {0x410, 0x42F, 32, false}, {0x460, 0x481, 1, true},   {0x48A, 0x4BF, 1, true},  {0xFF21, 0xFF3A, 32, false},
 };
 
-// c as a small letter, or (upper) as a capital.
-char32_t WideCase(char32_t c, bool upper) {
+// c as a small letter, or (upper) as a capital; byte text folds ASCII only.
+template <class Unit>
+char32_t CaseOf(char32_t c, bool upper) {
   if (c < 0x80) return upper ? UpperAscii(c) : FoldAscii(c);
+  if (sizeof(Unit) == 1) return c;
   for (const CaseRange& range : kCaseRanges) {
     char32_t capital = upper ? c - static_cast<char32_t>(range.delta) : c;
     if (capital >= range.first && capital <= range.last && (!range.pairs || (capital - range.first) % 2 == 0)) {
@@ -27,12 +29,6 @@ char32_t WideCase(char32_t c, bool upper) {
     }
   }
   return c;
-}
-
-// Byte text folds ASCII only.
-template <class Unit>
-char32_t CaseOf(char32_t c, bool upper) {
-  return sizeof(Unit) == 1 && c >= 0x80 ? c : WideCase(c, upper);
 }
 
 // The character at s[*i], moving *i past it; a lone surrogate stands for
@@ -59,21 +55,11 @@ constexpr const char* kClassNames[] = {"alnum", "alpha", "blank", "cntrl", "digi
 
 bool InClass(int k, char32_t c) {
   bool upper = c >= 'A' && c <= 'Z', lower = c >= 'a' && c <= 'z', digit = c >= '0' && c <= '9';
-  bool graph = c >= 0x21 && c <= 0x7E;
-  switch (k) {
-    case 0: return upper || lower || digit;
-    case 1: return upper || lower;
-    case 2: return c == ' ' || c == '\t';
-    case 3: return c < 0x20 || c == 0x7F;
-    case 4: return digit;
-    case 5: return graph;
-    case 6: return lower;
-    case 7: return graph || c == ' ';
-    case 8: return graph && !upper && !lower && !digit;
-    case 9: return c == ' ' || (c >= '\t' && c <= '\r');
-    case 10: return upper;
-    default: return digit || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-  }
+  bool graph = c >= 0x21 && c <= 0x7E, hex = digit || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
+  const bool in[] = {upper || lower || digit, upper || lower, c == ' ' || c == '\t', c < 0x20 || c == 0x7F,
+                     digit, graph, lower, graph || c == ' ', graph && !upper && !lower && !digit,
+                     c == ' ' || (c >= '\t' && c <= '\r'), upper, hex};
+  return in[k];
 }
 
 // One character of a set at p[*i], escaped where escapes are on; false at
@@ -86,10 +72,9 @@ bool ReadMember(const Unit* p, size_t n, size_t* i, uint32_t flags, char32_t* ou
   return true;
 }
 
-// The set that opens at p[*i] ('['): moves *i past its ']' and tells whether
-// c is in it ('/' never is). False when the set is not closed or names an
-// unknown class. A ']' first in the set is a member; "[:" without ":]"
-// before the next ']' is a '[' member.
+// The set at p[*i] ('['): moves *i past its ']' and tells whether c ('/'
+// never) is in it; false when unclosed or naming an unknown class. A ']'
+// first is a member, and so is a '[' of "[:" without ":]" before the ']'.
 template <class Unit>
 bool ScanBracket(const Unit* p, size_t n, size_t* i, char32_t c, uint32_t flags, bool* matched) {
   size_t at = *i + 1;
@@ -131,10 +116,9 @@ bool IsWildcard(char32_t unit, uint32_t flags) {
   return unit == '*' || unit == '?' || unit == '[' || (unit == '\\' && (flags & kGlobEscapes) != 0);
 }
 
-// Iterative, so that no glob can exhaust the stack. A '*' that fails takes
-// one more character and tries again, and only the last '*' needs to: it
-// can take whatever an earlier one in the same component could. When it
-// meets a '/' or the end, the last "**/" takes one more whole component.
+// Iterative: no glob can exhaust the stack. A failing '*' (only the last
+// needs to: it can take what an earlier one could) takes one more character
+// and tries again; at a '/' or the end, the last "**/" takes a component.
 template <class Unit>
 bool MatchGeneral(const Unit* p, size_t pn, const Unit* t, size_t tn, uint32_t flags) {
   constexpr size_t kNone = SIZE_MAX;

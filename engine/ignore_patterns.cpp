@@ -1,5 +1,6 @@
 #include "engine/ignore_patterns.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -11,37 +12,28 @@
 
 namespace {
 
-// Drops the spaces at the end of a line that no '\' quotes.
-size_t TrimTrailingSpaces(const char* line, size_t length) {
-  size_t firstTrailing = length;
-  for (size_t i = 0; i < length; ++i) {
-    if (line[i] != ' ') {
-      firstTrailing = length;
-      if (line[i] == '\\') ++i;
-    } else if (firstTrailing == length) {
-      firstTrailing = i;
-    }
-  }
-  return firstTrailing;
-}
-
-// One line of a file as a pattern; false for blank lines and comments.
-bool ParsePattern(const char* line, size_t length, uint32_t flags, IgnorePattern* out) {
+// One line of a file as a pattern; false for blank lines and comments. The
+// spaces at its end go unless a '\' quotes them.
+bool ParsePattern(const char* line, size_t length, uint32_t flags, IgnorePattern* pattern) {
   if (length == 0 || line[0] == '#') return false;
-  length = TrimTrailingSpaces(line, length);
+  size_t end = 0;
+  for (size_t i = 0; i < length; ++i) {
+    if (line[i] != ' ') end = std::min(length, i + (line[i] == '\\' ? 2 : 1));
+    if (line[i] == '\\') ++i;
+  }
+  length = end;
   if (length == 0) return false;
-  IgnorePattern pattern{};
-  pattern.negated = line[0] == '!';
-  if (pattern.negated) ++line, --length;
-  pattern.folderOnly = length > 0 && line[length - 1] == '/';
-  if (pattern.folderOnly) --length;
-  pattern.nameOnly = length == 0 || std::memchr(line, '/', length) == nullptr;
-  if (!pattern.nameOnly && line[0] == '/') ++line, --length;
+  *pattern = IgnorePattern{};
+  pattern->negated = line[0] == '!';
+  if (pattern->negated) ++line, --length;
+  pattern->folderOnly = length > 0 && line[length - 1] == '/';
+  if (pattern->folderOnly) --length;
+  pattern->nameOnly = length == 0 || std::memchr(line, '/', length) == nullptr;
+  if (!pattern->nameOnly && line[0] == '/') ++line, --length;
   size_t plain = 0;
-  while (!pattern.nameOnly && plain < length && std::strchr("*?[\\", line[plain]) == nullptr) ++plain;
-  pattern.start = MakeGlob(line, plain, flags);
-  pattern.glob = MakeGlob(line + plain, length - plain, flags);
-  *out = pattern;
+  while (!pattern->nameOnly && plain < length && std::strchr("*?[\\", line[plain]) == nullptr) ++plain;
+  pattern->start = MakeGlob(line, plain, flags);
+  pattern->glob = MakeGlob(line + plain, length - plain, flags);
   return true;
 }
 
@@ -93,10 +85,9 @@ Shared<IgnoreRules> MakeRules(const Shared<IgnoreRules>& parent, size_t rootStar
 Shared<IgnoreRules> LoadFolderRules(const Shared<IgnoreRules>& parent, const char16_t* folder, size_t length,
                                     size_t base, PathStyle style, bool* failed) {
   Text file = JoinPath(folder, length, u".gitignore", 10, style);
-  char* bytes = nullptr;
+  OwnedBlock<char> owned;
   size_t size = 0;
-  FileLoad load = file ? g_fileSystem.readFile(file.get(), true, &bytes, &size) : FileLoad::OutOfMemory;
-  OwnedBlock<char> owned(bytes);
+  FileLoad load = file ? ReadFileBytes(file.get(), true, &owned, &size) : FileLoad::OutOfMemory;
   *failed = *failed || load == FileLoad::OutOfMemory;
   if (load != FileLoad::Loaded) return load == FileLoad::Unreadable ? parent : Shared<IgnoreRules>();
   return MakeRules(parent, parent->rootStart, base, style, nullptr, 0, std::move(owned), size, failed);
@@ -146,12 +137,9 @@ bool IgnoredAt(const IgnoreRules& rules, const char* path, size_t nameStart, siz
 // A name whose last unit is ASCII is its last byte too: when no file's
 // patterns can end with it, the name is not even encoded.
 bool IsIgnored(const IgnoreRules& rules, IgnorePath* path, const char16_t* name, size_t length, bool isFolder) {
-  char16_t last = length > 0 ? name[length - 1] : 0;
-  bool possible = false;
-  for (const IgnoreRules* set = &rules; set != nullptr && !possible; set = set->parent.get()) {
-    possible = set->lastChars.MayEnd(last);
-  }
-  if (!possible) return false;
+  const IgnoreRules* set = &rules;
+  while (set != nullptr && !set->lastChars.MayEnd(length > 0 ? name[length - 1] : 0)) set = set->parent.get();
+  if (set == nullptr) return false;
   size_t nameStart = path->folderLength;
   size_t end = nameStart + EncodePath(name, length, kSlash, path->style, path->bytes.get() + nameStart);
   return IgnoredAt(rules, path->bytes.get(), nameStart, end, isFolder);

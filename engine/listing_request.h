@@ -30,7 +30,7 @@ struct ListingOptions {
   bool gitIgnore = false;
 };
 
-// The four affix texts, in the order the edit boxes and stored values use.
+// The four affix texts, in the edit boxes' and stored values' order.
 enum AffixSlot : int32_t { kFilePrefix = 0, kFileSuffix = 1, kFolderPrefix = 2, kFolderSuffix = 3 };
 constexpr int32_t kAffixCount = 4;
 
@@ -38,8 +38,8 @@ struct ListingRequest {
   ListingOptions options;
   Text affixes[kAffixCount];  // null for the empty text
   Array<Text> paths;          // the input paths in arrival order
-  // Globs of names left out, with what is inside the folders among them
-  // (ExclusionGlobFlags tells how they read); none for the window.
+  // Globs of names left out with all inside them (read as
+  // ExclusionGlobFlags tells); none for the window.
   Array<Text> excludes;
   // The input could not be taken (no storage, or a malformed command line):
   // the job lists nothing and ends Failed.

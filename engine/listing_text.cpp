@@ -6,9 +6,8 @@
 
 namespace {
 
-// Chunks start small, so that a listing of a few lines costs one small
-// block, and double up to a size where a chunk's bookkeeping is nothing
-// against its text and the unused end of the last one is small.
+// Chunks start small (a few lines cost one small block) and double up to
+// where bookkeeping is nothing and the last one's unused end is small.
 constexpr size_t kFirstChunkUnits = 2048;
 constexpr size_t kLargestChunkUnits = size_t{1} << 20;
 

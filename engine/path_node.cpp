@@ -8,9 +8,8 @@
 
 namespace {
 
-// Blocks start small, so that a folder of a few entries costs one small
-// block, and double up to a size where a block's bookkeeping is nothing
-// against its nodes. A node larger than that gets a block of its own size.
+// Blocks start small (a folder of a few entries costs one small block) and
+// double up to where bookkeeping is nothing; a larger node gets its own.
 constexpr size_t kFirstBlockBytes = 4096;
 constexpr size_t kLargestBlockBytes = 65536;
 
@@ -60,8 +59,7 @@ PathNode* AppendArenaNode(NodeArena* arena, const char16_t* name, int32_t length
 }
 
 // Bottom-up merge sort: bin k holds a sorted run of 2^k nodes that arrived
-// before every node of the lower bins, so arrival order decides the merges
-// exactly as it decides the insertions.
+// before those of the lower bins, so merges keep the insertion order.
 void SortNodeList(PathNode** headSlot, PathNode** tailSlot) {
   PathNode* bins[64] = {};
   for (PathNode* node = *headSlot; node != nullptr;) {

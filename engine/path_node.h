@@ -31,7 +31,6 @@ struct NodeArena {
 PathNode* AppendArenaNode(NodeArena* arena, const char16_t* name, int32_t length, PathNode** headSlot,
                           PathNode** tailSlot, uint8_t isFile);
 
-// Sorts a list by CompareNames, stably as inserting the nodes one by one in
-// list order would (a later node goes before an earlier one exactly when
-// it compares zero or less). O(n log n), no allocation.
+// Sorts by CompareNames as inserting the nodes one by one in list order
+// would (a later one first when it compares zero or less); no allocation.
 void SortNodeList(PathNode** headSlot, PathNode** tailSlot);

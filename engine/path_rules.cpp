@@ -6,10 +6,9 @@ bool IsNetworkPath(const char16_t* path, int32_t length, PathStyle style) {
   return style == PathStyle::Windows && length > 0 && IsNetworkRoot(path, static_cast<size_t>(length));
 }
 
-// Paths from a command line can hold repeated separators, a trailing one
-// and the long forms; the common prefix and the tree must see one text per
-// path (a trailing separator would make the Relative line of its folder
-// empty). A root keeps its separator: "C:\" is not "C:", "/" is not "".
+// The common prefix and the tree must see one text per path (a trailing
+// separator would empty its folder's Relative line). A root keeps its
+// separator: "C:\" is not "C:", "/" is not "".
 int32_t NormalizeInputPath(char16_t* path, int32_t length, PathStyle style) {
   const char16_t separator = SeparatorOf(style);
   auto startsWith = [&](const char16_t* text) {

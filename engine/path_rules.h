@@ -1,8 +1,6 @@
 #pragma once
-// The rules of the paths the listing works on. Windows paths have drive
-// letters or \\server\share and backslash separators; POSIX paths (the
-// console tool on Linux) have '/' separators and no drives or network
-// paths, and a backslash in them is an ordinary character.
+// The rules of the listing's paths: Windows ones with drives, \\server\share
+// and backslashes; POSIX ones (the Linux console tool) with '/' only.
 
 #include <cstdint>
 
@@ -16,10 +14,9 @@ constexpr char16_t SeparatorOf(PathStyle style) { return style == PathStyle::Pos
 // \\server\share\... (Windows paths only)
 bool IsNetworkPath(const char16_t* path, int32_t length, PathStyle style);
 
-// One spelling per path, in place: the \\?\ and \\?\UNC\ forms become
-// ordinary paths, runs of separators one (but the two that open a network
-// path), and a trailing separator goes unless it ends a root. Returns the
-// new length.
+// One spelling per path, in place: no \\?\ or \\?\UNC\ forms, no runs of
+// separators (but a network path's two), no trailing one but a root's.
+// Returns the new length.
 int32_t NormalizeInputPath(char16_t* path, int32_t length, PathStyle style);
 
 // Units of the root component that keeps its separators: "C:\" (3),

@@ -7,9 +7,8 @@
 
 namespace {
 
-// The listing, then the clipboard; the request and the text are freed
-// before the outcome is reported. A cancel after the last entry but before
-// the copy still keeps the clipboard: closing the window then never
+// The listing, then the clipboard, freed before the outcome is reported. A
+// cancel before the copy keeps the clipboard: closing the window never
 // replaces what the user had.
 JobReport ListAndCopy(JobRunner* job) {
   ListingText text{};

@@ -1,7 +1,6 @@
 #pragma once
-// One listing job on a worker thread: started with its request, cancelled,
-// waited for. The runner knows no window; it reports the job's phases to
-// whoever started it.
+// One listing job on a worker thread. The runner knows no window; it
+// reports the job's phases to whoever started it.
 
 #include <atomic>
 #include <cstdint>
@@ -25,13 +24,12 @@ struct JobRunner {
   void* context;
 };
 
-// Takes *request over (it is emptied here and freed by the worker, or at
-// once when no worker can be started) and starts a worker that lists it and
-// puts the text on the clipboard. False when no worker could be started:
-// nothing is reported then.
+// Takes *request over (emptied here, freed by the worker) and starts a
+// worker that lists it and puts the text on the clipboard. False, nothing
+// reported, when no worker could be started.
 bool StartJobWorker(JobRunner* job, ListingRequest* request, JobReportFn report, void* context);
-// The running job stops within an entry; one that has not begun to copy
-// ends Interrupted and leaves the clipboard as it was.
+// The job stops within an entry; before its copy it ends Interrupted and
+// leaves the clipboard as it was.
 void CancelJob(JobRunner* job);
 // Waits until the most recent worker has ended and drops its handle.
 void WaitForJob(JobRunner* job);

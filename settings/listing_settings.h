@@ -1,7 +1,6 @@
 #pragma once
-// The eight user settings. The window's record lives in its application
-// state and is read and written on the window's thread only; a job takes a
-// copy of what it needs when it starts.
+// The eight user settings, kept on the window's thread; a job takes a copy
+// of what it needs when it starts.
 
 #include <cstdint>
 

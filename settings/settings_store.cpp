@@ -45,10 +45,9 @@ bool QueryWord(StoreKey key, const char16_t* name, uint32_t* word) {
   return result == StoreResult::Ok && type == kStoreDword && size == sizeof(data);
 }
 
-// Reads the four texts whole into texts[], each the first floor(S / 2) - 1
-// characters of its S bytes (the last stored character taken as the
-// terminator). False with every slot left null when any value is missing,
-// not a REG_SZ, or changes under the read; *outOfMemory when storage ran out.
+// The four texts, each the first floor(S / 2) - 1 characters of its S bytes.
+// False, all left null, when any is missing, not a REG_SZ, or changes under
+// the read; *outOfMemory when storage ran out.
 bool ReadAffixTexts(StoreKey key, Text (&texts)[kAffixCount], bool* outOfMemory) {
   uint32_t sizes[kAffixCount] = {};
   for (int i = 0; i < kAffixCount; ++i) {
@@ -76,9 +75,8 @@ bool ReadAffixTexts(StoreKey key, Text (&texts)[kAffixCount], bool* outOfMemory)
   return true;
 }
 
-// Collects every value name, then deletes them by name. The table has as
-// many slots as the key reported values; a value added meanwhile is not
-// collected, and a slot whose name could not be read stays unused.
+// Collects the value names (as many as the key reported; one added meanwhile
+// stays), then deletes them by name.
 void DeleteAllValues(StoreKey key) {
   uint32_t subkeys = 0, longestSubkey = 0, values = 0, longestValueName = 0;
   if (g_userStore.queryInfo(key, &subkeys, &longestSubkey, &values, &longestValueName) != StoreResult::Ok) return;
@@ -99,10 +97,9 @@ void DeleteAllValues(StoreKey key) {
   }
 }
 
-// Empties and deletes the product key below the maker key; true when the
-// maker key then holds nothing else. The enumeration ends at its end or at
-// the first failure, so it always ends. Key names compare as the registry
-// compares them, in either case: a product key spelled otherwise is ours.
+// Empties and deletes the product key; true when the maker key then holds
+// nothing else. The walk ends at the first failure, so it always ends. Names
+// compare in either case, as the registry's: ours spelled otherwise is ours.
 bool RemoveProductKey(StoreKey maker) {
   constexpr uint32_t kNameCapacity = 260;
   uint32_t subkeys = 0;
@@ -183,9 +180,8 @@ bool SaveStoredSettings(uint32_t setting, uint32_t windowPos, const Text (&texts
   return true;
 }
 
-// Keys that something else put below the maker or product key are left
-// alone; the registry then keeps the keys that still hold them. A maker key
-// that cannot be opened is still asked to go.
+// Others' keys below the maker or product key stay, and so do the keys that
+// hold them. A maker key that cannot be opened is still asked to go.
 void DeleteSavedSettings() {
   OpenedKey software = OpenStoreKey(nullptr, u"Software", StoreAccess::All);
   if (!software) return;

@@ -75,17 +75,15 @@ bool CompareDigitRuns(const char16_t* a, const char16_t* b, int32_t i, int* resu
   return true;
 }
 
-bool IsHighSurrogate(char16_t ch) { return ch >= 0xD800 && ch < 0xDC00; }
-bool IsLowSurrogate(char16_t ch) { return ch >= 0xDC00 && ch < 0xE000; }
-
 // The place of ch (s[i] or its folded form): its ANSI code, and for a lone
 // surrogate the unit too. Surrogates share the code of '?' and every
 // unmapped unit; lone ones (on POSIX, bytes of names not in UTF-8) would
 // tie and go in arrival order, which differs from disk to disk. So they go
 // after those and before '@', by unit. s[i + 1] is still inside the name.
 uint32_t OrderKey(const char16_t* s, int32_t i, char16_t ch) {
-  bool lone = IsHighSurrogate(s[i]) ? !IsLowSurrogate(s[i + 1])
-                                    : IsLowSurrogate(s[i]) && (i == 0 || !IsHighSurrogate(s[i - 1]));
+  auto high = [](char16_t c) { return (c & 0xFC00) == 0xD800; };
+  auto low = [](char16_t c) { return (c & 0xFC00) == 0xDC00; };
+  bool lone = high(s[i]) ? !low(s[i + 1]) : low(s[i]) && (i == 0 || !high(s[i - 1]));
   return (static_cast<uint32_t>(AnsiCode(ch)) << 16) | (lone ? ch : 0u);
 }
 

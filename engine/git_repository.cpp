@@ -1,11 +1,9 @@
 #include "engine/git_repository.h"
 
-#include <cstdint>
 #include <cstring>
 
 #include "engine/text.h"
 #include "platform/ascii.h"
-#include "platform/filesystem.h"
 
 namespace {
 
@@ -104,19 +102,13 @@ bool IsGitName(const char16_t* name, size_t length, PathStyle style) {
 bool FindWorkingTree(const char16_t* folder, size_t length, PathStyle style, size_t* rootLength, bool* failed) {
   const char16_t separator = SeparatorOf(style);
   size_t least = LeastLength(folder, length, style);
-  OwnedBlock<char16_t> probe = length < SIZE_MAX / 4 ? MakeBlock<char16_t>(length + 6) : nullptr;
-  if (probe == nullptr) {
-    *failed = true;
-    return false;
-  }
   for (size_t at = length;;) {
     size_t nameStart = at;
     while (nameStart > 0 && folder[nameStart - 1] != separator) --nameStart;
     if (at > least && IsGitName(folder + nameStart, at - nameStart, style)) return false;
-    std::memcpy(probe.get(), folder, at * sizeof(char16_t));
-    size_t n = at;
-    if (n == 0 || probe[n - 1] != separator) probe[n++] = separator;
-    std::memcpy(probe.get() + n, u".git", 5 * sizeof(char16_t));
+    Text probe = JoinPath(folder, at, u".git", 4, style);
+    *failed = *failed || !probe;
+    if (!probe) return false;
     if (g_fileSystem.queryAttributes(probe.get()) != kInvalidAttributes) {
       *rootLength = at;
       return true;

@@ -1,5 +1,7 @@
 #include "engine/glob.h"
 
+#include <algorithm>
+
 namespace {
 
 // Letters whose cases the fold joins, as Windows file systems fold them: a
@@ -112,10 +114,6 @@ bool ScanBracket(const Unit* p, size_t n, size_t* i, char32_t c, uint32_t flags,
   return true;
 }
 
-bool IsWildcard(char32_t unit, uint32_t flags) {
-  return unit == '*' || unit == '?' || unit == '[' || (unit == '\\' && (flags & kGlobEscapes) != 0);
-}
-
 // Iterative: no glob can exhaust the stack. A failing '*' (only the last
 // needs to: it can take what an earlier one could) takes one more character
 // and tries again; at a '/' or the end, the last "**/" takes a component.
@@ -192,14 +190,15 @@ Glob<Unit> MakeGlob(const Unit* text, size_t length, uint32_t flags) {
   bool suffix = length > 0 && text[0] == '*';
   for (size_t i = 0; i < length && glob.shape != GlobShape::Never;) {
     char32_t unit = static_cast<char32_t>(text[i]);
-    if (IsWildcard(unit, flags) || (unit == '/' && i > 0)) {
-      suffix = suffix && i == 0;
-      if (IsWildcard(unit, flags)) glob.shape = GlobShape::General;
-    }
-    if (unit == '\\' && (flags & kGlobEscapes) != 0 && i + 1 >= length) glob.shape = GlobShape::Never;
+    bool escape = unit == '\\' && (flags & kGlobEscapes) != 0;
+    bool wild = escape || unit == '*' || unit == '?' || unit == '[';
+    suffix = suffix && (i == 0 || !(wild || unit == '/'));
+    if (wild) glob.shape = GlobShape::General;
     bool matched = false;
-    if (unit == '[' && !ScanBracket(text, length, &i, 0, flags, &matched)) glob.shape = GlobShape::Never;
-    if (unit != '[') i += unit == '\\' && (flags & kGlobEscapes) != 0 ? 2 : 1;
+    if ((escape && i + 1 >= length) || (unit == '[' && !ScanBracket(text, length, &i, 0, flags, &matched))) {
+      glob.shape = GlobShape::Never;
+    }
+    if (unit != '[') i += escape ? 2 : 1;
   }
   if (glob.shape == GlobShape::General && suffix) glob.shape = GlobShape::Suffix;
   // A last unit that is no wildcard, closes no set and ends no "**/"
@@ -220,10 +219,8 @@ bool MatchGlob(const Glob<Unit>& glob, const Unit* text, size_t length) {
   if (glob.shape == GlobShape::General) return MatchGeneral(glob.text, n, text, length, glob.flags);
   if (glob.shape == GlobShape::Literal) return length == n && SameText(glob.text, text, n, glob.flags);
   if (glob.shape == GlobShape::Never || length < n - 1) return false;
-  for (size_t i = 0; i < length - (n - 1); ++i) {
-    if (text[i] == '/') return false;
-  }
-  return SameText(glob.text + 1, text + length - (n - 1), n - 1, glob.flags);
+  const Unit* end = text + length - (n - 1);  // where the plain end starts
+  return std::find(text, end, Unit{'/'}) == end && SameText(glob.text + 1, end, n - 1, glob.flags);
 }
 
 bool GlobIsValid(const char16_t* text, size_t length, uint32_t flags) {

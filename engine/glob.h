@@ -15,8 +15,8 @@ enum GlobFlag : uint32_t {
   kGlobFoldCase = 2,  // letters match in either case
 };
 
-// How a glob is matched, decided once: plain text, one '*' then plain text,
-// the general matcher, or never (not well formed).
+// How a glob is matched, decided once: as plain text, as '*' and a plain
+// end, in general, or never (not well formed).
 enum class GlobShape : uint8_t { Literal, Suffix, General, Never };
 
 template <class Unit>
@@ -31,14 +31,13 @@ struct Glob {
   bool lastFolds;
 };
 
-// The characters that the matches of a set of globs may end with: a bit per
-// ASCII one, and whether one beyond ASCII or any at all may end one.
+// What the matches of a set of globs may end with: a bit per ASCII
+// character, one for all beyond, or any.
 struct LastChars {
   uint64_t ascii[2] = {0, 0};
   bool beyond = false;
   bool any = false;
-  // Notes a glob's last plain character (0: any) and, where it folds, its
-  // other case.
+  // Notes a glob's last plain character (0: any), both cases where it folds.
   void Note(char32_t last, bool folds) {
     any = any || last == 0;
     beyond = beyond || last >= 0x80;
@@ -49,8 +48,7 @@ struct LastChars {
   bool MayEnd(char32_t c) const { return any || (c >= 0x80 ? beyond : (ascii[c / 64] >> (c % 64) & 1) != 0); }
 };
 
-// Whether the glob is well formed: every '[' closed, every [:class:] known,
-// and (with escapes) no '\' at its end.
+// Well formed: every '[' closed, every [:class:] known, no '\' escaping nothing.
 bool GlobIsValid(const char16_t* text, size_t length, uint32_t flags);
 
 // Unit is char16_t or char.

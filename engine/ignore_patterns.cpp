@@ -6,8 +6,6 @@
 
 #include "engine/git_repository.h"
 #include "engine/lines.h"
-#include "platform/ascii.h"
-#include "platform/filesystem.h"
 #include "platform/utf8.h"
 
 namespace {

@@ -23,9 +23,8 @@ struct IgnorePattern {
   bool nameOnly;    // no '/' inside: matches the name, at any depth
 };
 
-// One file's patterns over those of the folders above (at the top of a
-// working tree: the user's file and info/exclude). Never changed once made;
-// reader threads share them, so they end with their last holder.
+// One file's patterns over those of the folders above (at the top: the
+// user's file and info/exclude). Shared by reader threads, never changed.
 struct IgnoreRules {
   SharedCount holders;
   Shared<IgnoreRules> parent;  // null at the top
@@ -51,8 +50,7 @@ Shared<IgnoreRules> MakeRules(const Shared<IgnoreRules>& parent, size_t rootStar
 Shared<IgnoreRules> LoadFolderRules(const Shared<IgnoreRules>& parent, const char16_t* folder, size_t length,
                                     size_t base, PathStyle style, bool* failed);
 
-// One folder's path below the root of its working tree, followed by one
-// entry's name at a time, as git matches them.
+// A folder's path below its working tree's root, then an entry's name.
 struct IgnorePath {
   OwnedBlock<char> bytes;
   size_t folderLength = 0;  // ends in '/' unless the folder is the root

@@ -18,13 +18,11 @@ struct ListingOptions {
   ItemFilter itemFilter;
   bool extensionShown;
   bool folderScan;
-  // How the input paths are spelled; the window always lists Windows paths.
+  // How the input paths are spelled (always Windows for the window).
   PathStyle pathStyle = PathStyle::Windows;
-  // Folders read at once: 0 leaves it to the engine (many once a read waits
-  // on its storage), 1 reads one at a time on the listing's own thread.
+  // Folders read at once: 0 the engine's choice, 1 on the listing's thread.
   int32_t readers = 0;
-  // Levels scanned below each input folder: 1 its own entries, 0 none, -1
-  // no limit.
+  // Levels scanned below each input folder: 1 its entries, 0 none, -1 all.
   int32_t maxDepth = -1;
   // Inside a git working tree, what git ignores is left out.
   bool gitIgnore = false;
@@ -38,11 +36,9 @@ struct ListingRequest {
   ListingOptions options;
   Text affixes[kAffixCount];  // null for the empty text
   Array<Text> paths;          // the input paths in arrival order
-  // Globs of names left out with all inside them (read as
-  // ExclusionGlobFlags tells); none for the window.
+  // Globs of names left out, with all inside them; none for the window.
   Array<Text> excludes;
-  // The input could not be taken (no storage, or a malformed command line):
-  // the job lists nothing and ends Failed.
+  // The input could not be taken: the job lists nothing and ends Failed.
   bool inputFailed = false;
 };
 

@@ -49,7 +49,6 @@ void CountProblem(void* context, const ListingProblem& problem) {
 ListingSink TextSink(ListingText* text) { return ListingSink{text, WriteTextLine, CountProblem}; }
 
 ListingOutcome BuildListing(const ListingRequest& request, const std::atomic<bool>& abort, ListingText* out) {
-  *out = ListingText{};
   ListingOutcome outcome = StreamListing(request, abort, TextSink(out));
   if (outcome != ListingOutcome::Done) *out = ListingText{};
   return outcome;

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "engine/path_rules.h"
-
 namespace {
 
 constexpr char16_t kBranch = u'\u2523';      // ┣ more items follow at this level

@@ -1,7 +1,6 @@
 #include "engine/path_node.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
 
 #include "engine/collation.h"

@@ -1,7 +1,6 @@
 // Kept apart from the request builder, so that a program that takes no drops
 // (the Linux console tool) links no job input.
 #include "job/job_request.h"
-#include "platform/owned.h"
 
 // Each dropped path's length is asked first, so no path is ever cut short.
 bool AddDropPaths(DropHandle drop, ListingRequest* request) {

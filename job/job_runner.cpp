@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "engine/clipboard_text.h"
-#include "engine/listing.h"
 
 namespace {
 

@@ -8,12 +8,10 @@
 #include "engine/listing_request.h"
 #include "platform/thread.h"
 
-// What a worker reports, in this order: Copying when its listing is whole,
-// then one outcome.
+// What a worker reports: Copying when its listing is whole, then an outcome.
 enum class JobReport : int32_t { Copying = 1, Done = 2, Interrupted = 3, Failed = 4 };
 
-// Called on the worker's thread. After the outcome the worker touches
-// nothing of the runner's.
+// Called on the worker's thread; after the outcome it touches no more.
 using JobReportFn = void (*)(void* context, JobReport report);
 
 struct JobRunner {

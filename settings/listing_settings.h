@@ -2,10 +2,7 @@
 // The eight user settings, kept on the window's thread; a job takes a copy
 // of what it needs when it starts.
 
-#include <cstdint>
-
 #include "engine/listing_request.h"
-#include "engine/path_rules.h"
 
 struct ListingSettings {
   PathForm pathForm;

@@ -1,7 +1,6 @@
 #include "settings/settings_store.h"
 
 #include <memory>
-#include <utility>
 
 #include "platform/ascii.h"
 
@@ -46,8 +45,8 @@ bool QueryWord(StoreKey key, const char16_t* name, uint32_t* word) {
 }
 
 // The four texts, each the first floor(S / 2) - 1 characters of its S bytes.
-// False, all left null, when any is missing, not a REG_SZ, or changes under
-// the read; *outOfMemory when storage ran out.
+// False (the texts not to be used) when any is missing, not a REG_SZ, or
+// changes under the read; *outOfMemory when storage ran out.
 bool ReadAffixTexts(StoreKey key, Text (&texts)[kAffixCount], bool* outOfMemory) {
   uint32_t sizes[kAffixCount] = {};
   for (int i = 0; i < kAffixCount; ++i) {
@@ -55,7 +54,6 @@ bool ReadAffixTexts(StoreKey key, Text (&texts)[kAffixCount], bool* outOfMemory)
     StoreResult result = g_userStore.queryValue(key, kTextValues[i], &type, nullptr, &sizes[i]);
     if (result != StoreResult::Ok || type != kStoreString) return false;
   }
-  Text read[kAffixCount];
   for (int i = 0; i < kAffixCount; ++i) {
     // A unit for every byte (an odd size included) and one more, so the cut
     // below always lies inside the buffer.
@@ -69,9 +67,8 @@ bool ReadAffixTexts(StoreKey key, Text (&texts)[kAffixCount], bool* outOfMemory)
     }
     size_t length = size / 2 >= 1 ? size / 2 - 1 : 0;
     block[length] = 0;
-    read[i] = Text::Adopt(block.release(), length);
+    texts[i] = Text::Adopt(block.release(), length);
   }
-  for (int i = 0; i < kAffixCount; ++i) texts[i] = std::move(read[i]);
   return true;
 }
 

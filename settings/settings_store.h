@@ -4,7 +4,6 @@
 
 #include <cstdint>
 
-#include "platform/owned.h"
 #include "platform/user_store.h"
 #include "settings/listing_settings.h"
 
@@ -27,8 +26,7 @@ struct StoredSettings {
   uint32_t setting = 0;
   bool windowPosValid = false;  // the same for "WindowPos"
   uint32_t windowPos = 0;
-  // All four texts ("StrFF", "StrFB", "StrDF", "StrDB", in the order of the
-  // edit boxes) exist as REG_SZ.
+  // "StrFF", "StrFB", "StrDF", "StrDB" (the edit boxes' order) are REG_SZ.
   bool textsValid = false;
   Text texts[kAffixCount];
   bool outOfMemory = false;  // storage ran out while reading the texts

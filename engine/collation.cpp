@@ -46,9 +46,8 @@ bool IsKatakana(char16_t ch) { return ch >= kSmallA && ch <= 0x30F4; }  // ァ..
 char16_t ToKatakana(char16_t ch) { return IsHiragana(ch) ? static_cast<char16_t>(ch + 0x60) : ch; }
 int DigitValue(char16_t ch) { return IsAsciiDigit(ch) ? ch - u'0' : ch - kFullwidthZero; }
 
-// The value of the digit run (ASCII and full-width mixed) at s[start],
-// rounded to a double after every step (exact below 10^15, so the first 15
-// digits sum as integers, sooner), and in *end the position after it.
+// The value of the digit run (ASCII and full-width) at s[start], rounded to a
+// double each step (exact below 10^15: 15 digits sum as integers), *end after it.
 double ReadDigitRun(const char16_t* s, int32_t start, int32_t* end) {
   uint64_t exact = 0;
   int32_t i = start;
@@ -62,9 +61,8 @@ double ReadDigitRun(const char16_t* s, int32_t start, int32_t* end) {
   return value;
 }
 
-// Compares the digit runs that both names share up to position i, where at
-// least one holds an ASCII digit; false when the run does not start with a
-// digit in both. Equal values put the shorter run first; equal lengths +1.
+// Compares the digit runs that hold position i (false unless both start with a
+// digit): by value, then the shorter first; equal lengths give +1.
 bool CompareDigitRuns(const char16_t* a, const char16_t* b, int32_t i, int* result) {
   int32_t start = i;
   while (start > 0 && IsDigit(a[start - 1]) && IsDigit(b[start - 1])) --start;
@@ -76,10 +74,9 @@ bool CompareDigitRuns(const char16_t* a, const char16_t* b, int32_t i, int* resu
 }
 
 // The place of ch (s[i] or its folded form): its ANSI code, and for a lone
-// surrogate the unit too. Surrogates share the code of '?' and every
-// unmapped unit; lone ones (on POSIX, bytes of names not in UTF-8) would
-// tie and go in arrival order, which differs from disk to disk. So they go
-// after those and before '@', by unit. s[i + 1] is still inside the name.
+// surrogate the unit too: lone ones (on POSIX, bytes of names not in UTF-8)
+// share the code of '?' and would go in arrival order, which differs from
+// disk to disk. s[i + 1] is still inside the name.
 uint32_t OrderKey(const char16_t* s, int32_t i, char16_t ch) {
   auto high = [](char16_t c) { return (c & 0xFC00) == 0xD800; };
   auto low = [](char16_t c) { return (c & 0xFC00) == 0xDC00; };
@@ -87,10 +84,9 @@ uint32_t OrderKey(const char16_t* s, int32_t i, char16_t ch) {
   return (static_cast<uint32_t>(AnsiCode(ch)) << 16) | (lone ? ch : 0u);
 }
 
-// Folds s[i] step by step: full-width digits, lower case, full-width
-// letters, hiragana, voicing, half-width forms, and last the prolonged sound
-// mark (or full-width tilde): the small vowel of the kana before it, but its
-// own code at the start of a name or component.
+// Folds s[i] step by step: full-width digits, case, full-width letters,
+// hiragana, voicing, half-width forms, and last the prolonged sound mark (or
+// tilde): the small vowel of the kana before it, but not first in a component.
 char16_t FoldCharacter(const char16_t* s, int32_t i) {
   char16_t ch = s[i];
   if (IsFullwidthDigit(ch)) ch = static_cast<char16_t>(ch - kFullwidthZero + u'0');

@@ -1,13 +1,8 @@
 #pragma once
 // The names --exclude leaves out: each entry's name against the globs.
 
-#include <cstddef>
-#include <cstdint>
-
 #include "engine/glob.h"
 #include "engine/listing_request.h"
-#include "platform/array.h"
-#include "platform/owned.h"
 
 struct Exclusions {
   Array<Glob<char16_t>> globs;  // they point into the request, which outlives them

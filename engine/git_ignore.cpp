@@ -12,11 +12,10 @@ namespace {
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 bool IsKeyByte(char c) { return c == '-' || (c >= '0' && c <= '9') || IsAsciiLetter(static_cast<unsigned char>(c)); }
 
-// The last value of core.excludesFile in a config file's bytes, unquoted
-// and unescaped in place at bytes[*start..+*length); false when it sets
-// none. A simple reader: [section] headers (one with a subsection is another
-// section), "key = value" lines (also after a header), '#' and ';'
-// comments, double quotes and backslash escapes in values.
+// The last core.excludesFile of a config file, unquoted and unescaped in place
+// at bytes[*start..+*length); false when none. A simple reader: [section]
+// headers (a subsection is another section), "key = value" lines (also after
+// a header), '#' and ';' comments, double quotes and '\' escapes in values.
 bool ExcludesFileSetting(char* bytes, size_t size, size_t* start, size_t* length) {
   bool inCore = false, found = false;
   for (size_t i = 0, end = 0; i < size; i = end + 1) {
@@ -69,11 +68,10 @@ Text Variable(const char16_t* name, bool* failed) {
   return Text::Adopt(value, value != nullptr ? TextLength(value) : 0);
 }
 
-// The bytes of the user's excludes file (none when there is none): as
-// core.excludesFile sets it in $XDG_CONFIG_HOME/git/config (or
-// ~/.config/git/config) then ~/.gitconfig, the last winning, else
-// $XDG_CONFIG_HOME/git/ignore (or ~/.config/git/ignore). Home is $HOME, on
-// Windows %USERPROFILE% without it. False when storage runs out.
+// The bytes of the user's excludes file, if any: core.excludesFile of
+// $XDG_CONFIG_HOME/git/config (or ~/.config/git/config) then ~/.gitconfig,
+// else $XDG_CONFIG_HOME/git/ignore (or ~/.config/git/ignore). Home is $HOME,
+// or on Windows %USERPROFILE% without it. False when storage runs out.
 bool ReadUserExcludes(PathStyle style, OwnedBlock<char>* bytes, size_t* size) {
   bool failed = false;
   Text home = Variable(u"HOME", &failed);
@@ -108,9 +106,8 @@ bool ReadUserExcludes(PathStyle style, OwnedBlock<char>* bytes, size_t* size) {
   return ReadFileBytes(file.get(), false, bytes, size) != FileLoad::OutOfMemory;
 }
 
-// The rules at the top of the working tree at folder[0..rootLength): the
-// user's excludes file under info/exclude. The last tree's are kept for the
-// next input folder.
+// The rules at the top of the working tree at folder[0..rootLength): the user's
+// excludes file under info/exclude, kept for the next input folder.
 Shared<IgnoreRules> TopRules(IgnoreSession* session, const char16_t* folder, size_t rootLength, size_t rootStart,
                              PathStyle style, bool* failed) {
   const Text& last = session->lastRoot;

@@ -2,8 +2,6 @@
 // What git ignores in a working tree (gitignore(5)): every folder's
 // .gitignore, then $GIT_DIR/info/exclude, then the user's core.excludesFile.
 
-#include <cstddef>
-
 #include "engine/git_repository.h"
 #include "engine/ignore_patterns.h"
 
@@ -16,9 +14,8 @@ struct IgnoreSession {
   Shared<IgnoreRules> lastTop;
 };
 
-// The rules that an input folder's (length units) entries are matched
-// under, all but its own .gitignore; null outside a working tree. *ignored
-// when git ignores the folder or one between it and the root: nothing
-// inside is listed. Null with *failed set when storage runs out.
+// The rules of an input folder's entries but its own .gitignore; null outside
+// a working tree, when git ignores the folder or one above it below the root
+// (*ignored: nothing inside is listed), and when out of storage (*failed).
 Shared<IgnoreRules> InputFolderRules(IgnoreSession* session, const char16_t* folder, size_t length, PathStyle style,
                                      bool* ignored, bool* failed);

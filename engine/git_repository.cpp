@@ -12,8 +12,7 @@ bool IsAbsolute(const char16_t* path, size_t length, PathStyle style) {
   return (length > 0 && (path[0] == kSlash || path[0] == kBackslash)) || (length > 1 && path[1] == u':');
 }
 
-// Where walking up must stop: a drive's or POSIX root, or a network path's
-// share; a relative path is not walked up at all.
+// Where walking up stops: a root, a network path's share, a relative path's end.
 size_t LeastLength(const char16_t* path, size_t length, PathStyle style) {
   int32_t root = RootComponentLength(path, static_cast<int32_t>(length), style);
   if (!IsNetworkPath(path, static_cast<int32_t>(length), style)) return root > 0 ? static_cast<size_t>(root) : length;
@@ -23,10 +22,9 @@ size_t LeastLength(const char16_t* path, size_t length, PathStyle style) {
   return at < length ? at : length;
 }
 
-// Resolves a Windows path's "." and ".." in place, lexically and never above
-// its root, as Windows does without the \\?\ prefix of long paths (with it
-// they would name nothing); POSIX resolves them itself, through links, as
-// git does. Returns the new length.
+// Resolves a Windows path's "." and ".." in place, lexically, never above its
+// root, as Windows would without the \\?\ prefix of long paths; POSIX
+// resolves them itself, through links, as git does. Returns the new length.
 size_t ResolveDots(char16_t* path, size_t length, PathStyle style) {
   size_t root = LeastLength(path, length, style);
   if (style != PathStyle::Windows || root >= length) return length;

@@ -8,15 +8,13 @@
 #include "platform/filesystem.h"
 #include "platform/owned.h"
 
-// The folder (length units), a separator unless it ends in one, then tail,
-// whose '/' become the style's separator; an absolute tail stands alone.
-// resolveDots: see ResolveDots. Null when storage runs out.
+// The folder, a separator unless it ends in one, then tail with its '/' as the
+// style's separator (alone when absolute). Null when storage runs out.
 Text JoinPath(const char16_t* folder, size_t length, const char16_t* tail, size_t tailLength, PathStyle style,
               bool resolveDots = false);
 Text JoinPath(const char16_t* folder, const char16_t* tail, PathStyle style);
 
-// The file's bytes in *bytes (null unless Loaded), read never through a
-// link where noFollow.
+// The file's bytes in *bytes (null unless Loaded), never through a link where noFollow.
 FileLoad ReadFileBytes(const char16_t* path, bool noFollow, OwnedBlock<char>* bytes, size_t* size);
 
 // ".git" (in either case on Windows).

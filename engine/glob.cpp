@@ -33,8 +33,7 @@ char32_t CaseOf(char32_t c, bool upper) {
   return c;
 }
 
-// The character at s[*i], moving *i past it; a lone surrogate stands for
-// itself.
+// The character at s[*i], moving *i past it; a lone surrogate is itself.
 char32_t NextChar(const char16_t* s, size_t n, size_t* i) {
   char32_t c = s[(*i)++];
   if (c >= 0xD800 && c < 0xDC00 && *i < n && s[*i] >= 0xDC00 && s[*i] < 0xE000) {
@@ -50,8 +49,7 @@ bool SameChar(char32_t a, char32_t b, uint32_t flags) {
   return a == b || ((flags & kGlobFoldCase) != 0 && CaseOf<Unit>(a, false) == CaseOf<Unit>(b, false));
 }
 
-// The POSIX classes, for ASCII characters as in the C locale; InClass tests
-// the k-th.
+// The POSIX classes, of ASCII as in the C locale; InClass tests the k-th.
 constexpr const char* kClassNames[] = {"alnum", "alpha", "blank", "cntrl", "digit", "graph",
                                        "lower", "print", "punct", "space", "upper", "xdigit"};
 
@@ -64,8 +62,7 @@ bool InClass(int k, char32_t c) {
   return in[k];
 }
 
-// One character of a set at p[*i], escaped where escapes are on; false at
-// the end of the glob.
+// One character of a set at p[*i], escaped where escapes are on; false at the end.
 template <class Unit>
 bool ReadMember(const Unit* p, size_t n, size_t* i, uint32_t flags, char32_t* out) {
   if (*i < n && (flags & kGlobEscapes) != 0 && p[*i] == '\\') ++*i;

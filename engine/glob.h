@@ -1,9 +1,8 @@
 #pragma once
-// Globs as shells and git write them: '*', '?', '[...]' (ranges, '!' or '^'
-// negation, [:class:] names) matching no '/', '\' escapes where they are on,
-// and "**" spanning folders where it is a whole component ("**/" at the
-// start or after a '/', "/**" at the end); other runs of stars are one star.
-// UTF-16 names match by code point, UTF-8 bytes (as git matches) by byte.
+// Globs as shells and git write them: '*', '?', '[...]' (ranges, '!' or '^',
+// [:class:]) matching no '/', '\' escapes where on, and "**" spanning folders
+// as a whole component ("**/", "/**"; other runs are one star). UTF-16 names
+// match by code point, UTF-8 bytes (as git matches) by byte.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,8 +14,7 @@ enum GlobFlag : uint32_t {
   kGlobFoldCase = 2,  // letters match in either case
 };
 
-// How a glob is matched, decided once: as plain text, as '*' and a plain
-// end, in general, or never (not well formed).
+// How a glob is matched, decided once: as text, as '*' and text, in general, never.
 enum class GlobShape : uint8_t { Literal, Suffix, General, Never };
 
 template <class Unit>
@@ -31,8 +29,7 @@ struct Glob {
   bool lastFolds;
 };
 
-// What the matches of a set of globs may end with: a bit per ASCII
-// character, one for all beyond, or any.
+// What a set of globs' matches may end with: ASCII ones, any beyond, or any.
 struct LastChars {
   uint64_t ascii[2] = {0, 0};
   bool beyond = false;

@@ -35,8 +35,7 @@ bool ParsePattern(const char* line, size_t length, uint32_t flags, IgnorePattern
   return true;
 }
 
-// Whether the path below the rules' folder (length bytes) matches a pattern
-// with a '/'.
+// Whether a pattern with a '/' matches the path below the rules' folder.
 bool PathMatches(const IgnorePattern& pattern, const char* path, size_t length) {
   size_t plain = static_cast<size_t>(pattern.start.length);
   return length >= plain && MatchGlob(pattern.start, path, plain) &&

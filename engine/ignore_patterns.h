@@ -1,11 +1,7 @@
 #pragma once
 // git's ignore patterns (gitignore(5)): each folder's .gitignore over those
-// of the folders above it, the last matching line of the deepest file
-// deciding; matched as git does, on UTF-8 bytes with '/' between
-// components, letters in either case on Windows.
-
-#include <cstddef>
-#include <cstdint>
+// above it, the last matching line of the deepest file deciding; matched as
+// git does, on UTF-8 bytes with '/', letters in either case on Windows.
 
 #include "engine/glob.h"
 #include "engine/path_rules.h"
@@ -29,8 +25,7 @@ struct IgnoreRules {
   SharedCount holders;
   Shared<IgnoreRules> parent;  // null at the top
   size_t rootStart = 0;        // units of a full path before its part below the root
-  size_t base = 0;             // bytes of the folder's path below the root ('/'
-                               // included) that its patterns are relative to
+  size_t base = 0;             // bytes of the path below the root its patterns start at
   Array<IgnorePattern> patterns;
   OwnedBlock<char> bytes;  // the file's bytes, which the patterns point into
   LastChars lastChars;     // what a match of one of the patterns may end with
@@ -44,9 +39,8 @@ Shared<IgnoreRules> MakeRules(const Shared<IgnoreRules>& parent, size_t rootStar
                               const char* shared, size_t sharedSize, OwnedBlock<char> own, size_t ownSize,
                               bool* failed);
 
-// The rules of a folder (full path, length units; base: its IgnorePath's
-// folderLength): its .gitignore, never read through a link, over parent's,
-// or parent when there is none. Null with *failed set when storage runs out.
+// A folder's .gitignore (never through a link) over parent, or parent without
+// one; base: its IgnorePath's folderLength. Null with *failed when out of storage.
 Shared<IgnoreRules> LoadFolderRules(const Shared<IgnoreRules>& parent, const char16_t* folder, size_t length,
                                     size_t base, PathStyle style, bool* failed);
 
@@ -57,8 +51,7 @@ struct IgnorePath {
   PathStyle style = PathStyle::Windows;
 };
 
-// The path of the folder (full path, length units) with room for a name of
-// up to longestName units after it. False when storage runs out.
+// The folder's path with room for a name of longestName units; false when out of storage.
 bool StartIgnorePath(IgnorePath* path, const IgnoreRules& rules, const char16_t* folder, size_t length,
                      size_t longestName, PathStyle style);
 
@@ -67,9 +60,8 @@ bool IsIgnored(const IgnoreRules& rules, IgnorePath* path, const char16_t* name,
 // Whether they ignore path[nameStart..end), a name in the folder before it.
 bool IgnoredAt(const IgnoreRules& rules, const char* path, size_t nameStart, size_t end, bool isFolder);
 
-// The UTF-8 form of text (length units) in out (three bytes a unit), the
-// separator written as '/'; returns the bytes written. A POSIX name's
-// escaped bytes are those bytes again, as git sees the name.
+// text's UTF-8 form in out (three bytes a unit, separators as '/'); returns its
+// bytes. A POSIX name's escaped bytes are those bytes again, as git sees it.
 size_t EncodePath(const char16_t* text, size_t length, char16_t separator, PathStyle style, char* out);
 
 // ".gitignore" (in either case on Windows).

@@ -1,8 +1,6 @@
 #pragma once
 // Output lines and the tree indent.
 
-#include <cstdint>
-
 #include "engine/listing_context.h"
 
 // The item's line, when the request admits its kind; isLast: the last of

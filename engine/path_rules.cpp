@@ -17,17 +17,15 @@ int32_t NormalizeInputPath(char16_t* path, int32_t length, PathStyle style) {
     return text[k] == 0;
   };
   // POSIX has no long forms, and "//" opens no network path there.
-  int32_t read = 0, write = 0;
+  int32_t read = 0;
   if (style == PathStyle::Windows) {
     read = startsWith(u"\\\\?\\UNC\\")                           ? 8
            : startsWith(u"\\\\?\\") || startsWith(u"\\\\.\\") ? 4
            : IsNetworkPath(path, length, style)                ? 2
                                                                : 0;
   }
-  if (read == 8 || read == 2) {
-    path[write++] = kBackslash;
-    path[write++] = kBackslash;
-  }
+  // Both open with the two backslashes that a network path keeps.
+  int32_t write = read == 8 || read == 2 ? 2 : 0;
   for (; read < length; ++read) {
     if (path[read] == separator && write > 0 && path[write - 1] == separator) continue;
     path[write++] = path[read];

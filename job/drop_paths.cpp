@@ -10,9 +10,7 @@ bool AddDropPaths(DropHandle drop, ListingRequest* request) {
     OwnedBlock<char16_t> path = MakeBlock<char16_t>(size_t{length} + 1);
     if (path == nullptr) return false;
     uint32_t got = g_jobInput.dropPath(drop, index, path.get(), length + 1);
-    if (got > length) got = length;
-    path[got] = 0;
-    if (!AddRequestPath(request, path.get(), got)) return false;
+    if (!AddRequestPath(request, path.get(), got > length ? length : got)) return false;
   }
   return true;
 }

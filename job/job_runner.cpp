@@ -25,10 +25,7 @@ JobReport ListAndCopy(JobRunner* job) {
 // The previous worker has reported its outcome by now (a job starts only
 // after it), so its handle can go.
 bool StartJobWorker(JobRunner* job, ListingRequest* request, JobReportFn report, void* context) {
-  if (job->worker != nullptr) {
-    g_thread.closeThread(job->worker);
-    job->worker = nullptr;
-  }
+  if (job->worker != nullptr) g_thread.closeThread(job->worker);
   job->abort.store(false);
   job->request = std::move(*request);
   job->report = report;

@@ -3,7 +3,6 @@
 // reports the job's phases to whoever started it.
 
 #include <atomic>
-#include <cstdint>
 
 #include "engine/listing_request.h"
 #include "platform/thread.h"

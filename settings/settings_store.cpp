@@ -16,14 +16,10 @@ constexpr char16_t kWindowPosValue[] = u"WindowPos";
 // The four affix texts' value names, in the order they are read and written.
 constexpr const char16_t* kTextValues[kAffixCount] = {u"StrFF", u"StrFB", u"StrDF", u"StrDB"};
 
-// The "Setting" word's flags, one a bit from 12 to 16.
-struct FlagBit {
-  bool ListingSettings::*member;
-  int bit;
-};
-constexpr FlagBit kFlagBits[] = {{&ListingSettings::extensionShown, 12}, {&ListingSettings::folderScan, 13},
-                                 {&ListingSettings::translucent, 14},    {&ListingSettings::alwaysOnTop, 15},
-                                 {&ListingSettings::compactLayout, 16}};
+// The "Setting" word's flags, in its bits 12 to 16.
+constexpr bool ListingSettings::*kFlags[] = {&ListingSettings::extensionShown, &ListingSettings::folderScan,
+                                             &ListingSettings::translucent, &ListingSettings::alwaysOnTop,
+                                             &ListingSettings::compactLayout};
 
 // An open key, closed when its owner ends.
 struct StoreKeyClose {
@@ -122,7 +118,7 @@ bool RemoveProductKey(StoreKey maker) {
 uint32_t PackSettings(const ListingSettings& settings) {
   uint32_t word = (static_cast<uint32_t>(settings.pathForm) & 0xF) << 4;
   word |= (static_cast<uint32_t>(settings.itemFilter) & 0xF) << 8;
-  for (const FlagBit& flag : kFlagBits) word |= uint32_t{settings.*flag.member} << flag.bit;
+  for (int k = 0; k < 5; ++k) word |= uint32_t{settings.*kFlags[k]} << (12 + k);
   return word | (settings.separator == kSlash ? 1u << 17 : 0);
 }
 
@@ -136,7 +132,7 @@ bool UnpackSettings(uint32_t word, ListingSettings* settings) {
   }
   settings->pathForm = static_cast<PathForm>(pathForm);
   settings->itemFilter = static_cast<ItemFilter>(itemFilter);
-  for (const FlagBit& flag : kFlagBits) settings->*flag.member = (word >> flag.bit) & 1;
+  for (int k = 0; k < 5; ++k) settings->*kFlags[k] = (word >> (12 + k)) & 1;
   settings->separator = (word >> 17) & 1 ? kSlash : kBackslash;
   return true;
 }

@@ -1,22 +1,16 @@
 #pragma once
 // The names --exclude leaves out: each entry's name against the globs.
 
-#include <cstddef>
-#include <cstdint>
-
 #include "engine/glob.h"
 #include "engine/listing_request.h"
-#include "platform/array.h"
-#include "platform/owned.h"
 
 struct Exclusions {
   Array<Glob<char16_t>> globs;  // they point into the request, which outlives them
   LastChars lastChars;
 };
 
-// How --exclude's globs read for paths of the style: names compare as the
-// style's file systems compare them (exactly on POSIX, letters in either
-// case on Windows), and '\' escapes only where it is no separator.
+// How --exclude's globs read: names compare as the style's file systems
+// compare them, and '\' escapes only where it is no separator.
 uint32_t ExclusionGlobFlags(PathStyle style);
 
 // The request's globs made ready; null when there are none, and when

@@ -1,9 +1,6 @@
 #pragma once
-// What git ignores in a working tree (gitignore(5)): the patterns of every
-// folder's .gitignore, then $GIT_DIR/info/exclude, then the user's
-// core.excludesFile, found for each input folder through one job.
-
-#include <cstddef>
+// What git ignores in a working tree (gitignore(5)): every folder's
+// .gitignore, then $GIT_DIR/info/exclude, then the user's core.excludesFile.
 
 #include "engine/git_repository.h"
 #include "engine/ignore_patterns.h"
@@ -17,10 +14,8 @@ struct IgnoreSession {
   Shared<IgnoreRules> lastTop;
 };
 
-// The rules that the entries of an input folder (length units) are
-// matched under, all but its own .gitignore; null outside a working tree
-// (found by walking up to a folder holding .git). *ignored when git
-// ignores the folder or a folder between it and the root, so that nothing
-// inside it is listed. Null with *failed set when storage runs out.
+// The rules of an input folder's entries but its own .gitignore; null outside
+// a working tree, when git ignores the folder or one above it below the root
+// (*ignored: nothing inside is listed), and when out of storage (*failed).
 Shared<IgnoreRules> InputFolderRules(IgnoreSession* session, const char16_t* folder, size_t length, PathStyle style,
                                      bool* ignored, bool* failed);

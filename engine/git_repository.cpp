@@ -1,11 +1,9 @@
 #include "engine/git_repository.h"
 
-#include <cstdint>
 #include <cstring>
 
 #include "engine/text.h"
 #include "platform/ascii.h"
-#include "platform/filesystem.h"
 
 namespace {
 
@@ -14,8 +12,7 @@ bool IsAbsolute(const char16_t* path, size_t length, PathStyle style) {
   return (length > 0 && (path[0] == kSlash || path[0] == kBackslash)) || (length > 1 && path[1] == u':');
 }
 
-// Where walking up must stop: a drive's or POSIX root, or a network path's
-// share; a relative path is not walked up at all.
+// Where walking up stops: a root, a network path's share, a relative path's end.
 size_t LeastLength(const char16_t* path, size_t length, PathStyle style) {
   int32_t root = RootComponentLength(path, static_cast<int32_t>(length), style);
   if (!IsNetworkPath(path, static_cast<int32_t>(length), style)) return root > 0 ? static_cast<size_t>(root) : length;
@@ -25,11 +22,9 @@ size_t LeastLength(const char16_t* path, size_t length, PathStyle style) {
   return at < length ? at : length;
 }
 
-// Resolves the "." and ".." of a Windows path in place, lexically and never
-// above its root, as Windows does for a path without the \\?\ prefix that
-// long paths get (with it they would stay, and name nothing). A POSIX
-// system resolves them itself, through links, as git does. Returns the new
-// length.
+// Resolves a Windows path's "." and ".." in place, lexically, never above its
+// root, as Windows would without the \\?\ prefix of long paths; POSIX
+// resolves them itself, through links, as git does. Returns the new length.
 size_t ResolveDots(char16_t* path, size_t length, PathStyle style) {
   size_t root = LeastLength(path, length, style);
   if (style != PathStyle::Windows || root >= length) return length;
@@ -49,8 +44,29 @@ size_t ResolveDots(char16_t* path, size_t length, PathStyle style) {
   return write;
 }
 
-Text Join(const char16_t* folder, size_t length, const char16_t* tail, size_t tailLength, PathStyle style,
-          bool resolveDots) {
+// The path that a .git file ("gitdir: PATH") or commondir file names,
+// relative to folder; null without one, and with *failed when out of storage.
+Text NamedPath(const char16_t* file, const char* prefix, const char16_t* folder, PathStyle style, bool* failed) {
+  OwnedBlock<char> owned;
+  size_t size = 0;
+  FileLoad load = ReadFileBytes(file, false, &owned, &size);
+  const char* bytes = owned.get();
+  *failed = *failed || load == FileLoad::OutOfMemory;
+  size_t skip = std::strlen(prefix);
+  if (load != FileLoad::Loaded || size < skip || std::memcmp(bytes, prefix, skip) != 0) return Text();
+  while (size > skip && (bytes[size - 1] == '\n' || bytes[size - 1] == '\r' || bytes[size - 1] == ' ')) --size;
+  size_t length = 0;
+  char16_t* units = DecodeUtf8(bytes + skip, size - skip, &length);
+  Text text = Text::Adopt(units, length);
+  Text path = text ? JoinPath(folder, TextLength(folder), text.get(), length, style, true) : Text();
+  *failed = *failed || !path;
+  return path;
+}
+
+}  // namespace
+
+Text JoinPath(const char16_t* folder, size_t length, const char16_t* tail, size_t tailLength, PathStyle style,
+              bool resolveDots) {
   const char16_t separator = SeparatorOf(style);
   if (IsAbsolute(tail, tailLength, style)) length = 0;
   size_t gap = length > 0 && folder[length - 1] != separator ? 1 : 0;
@@ -66,34 +82,15 @@ Text Join(const char16_t* folder, size_t length, const char16_t* tail, size_t ta
   return Text::Adopt(path.release(), joined);
 }
 
-// The path a small file of a repository names ("gitdir: PATH" in a .git
-// file, the commondir file's PATH), relative to folder. Null when there is
-// no such file; null with *failed set when storage runs out.
-Text NamedPath(const char16_t* file, const char* prefix, const char16_t* folder, PathStyle style, bool* failed) {
-  char* bytes = nullptr;
-  size_t size = 0;
-  FileLoad load = g_fileSystem.readFile(file, false, &bytes, &size);
-  OwnedBlock<char> owned(bytes);
-  *failed = *failed || load == FileLoad::OutOfMemory;
-  size_t skip = std::strlen(prefix);
-  if (load != FileLoad::Loaded || size < skip || std::memcmp(bytes, prefix, skip) != 0) return Text();
-  while (size > skip && (bytes[size - 1] == '\n' || bytes[size - 1] == '\r' || bytes[size - 1] == ' ')) --size;
-  size_t length = 0;
-  char16_t* units = DecodeUtf8(bytes + skip, size - skip, &length);
-  Text text = Text::Adopt(units, length);
-  Text path = text ? Join(folder, TextLength(folder), text.get(), length, style, true) : Text();
-  *failed = *failed || !path;
-  return path;
-}
-
-}  // namespace
-
-Text JoinPath(const char16_t* folder, size_t length, const char16_t* tail, size_t tailLength, PathStyle style) {
-  return Join(folder, length, tail, tailLength, style, false);
-}
-
 Text JoinPath(const char16_t* folder, const char16_t* tail, PathStyle style) {
   return JoinPath(folder, TextLength(folder), tail, TextLength(tail), style);
+}
+
+FileLoad ReadFileBytes(const char16_t* path, bool noFollow, OwnedBlock<char>* bytes, size_t* size) {
+  char* read = nullptr;
+  FileLoad load = g_fileSystem.readFile(path, noFollow, &read, size);
+  bytes->reset(read);
+  return load;
 }
 
 bool IsGitName(const char16_t* name, size_t length, PathStyle style) {
@@ -103,19 +100,13 @@ bool IsGitName(const char16_t* name, size_t length, PathStyle style) {
 bool FindWorkingTree(const char16_t* folder, size_t length, PathStyle style, size_t* rootLength, bool* failed) {
   const char16_t separator = SeparatorOf(style);
   size_t least = LeastLength(folder, length, style);
-  OwnedBlock<char16_t> probe = length < SIZE_MAX / 4 ? MakeBlock<char16_t>(length + 6) : nullptr;
-  if (probe == nullptr) {
-    *failed = true;
-    return false;
-  }
   for (size_t at = length;;) {
     size_t nameStart = at;
     while (nameStart > 0 && folder[nameStart - 1] != separator) --nameStart;
     if (at > least && IsGitName(folder + nameStart, at - nameStart, style)) return false;
-    std::memcpy(probe.get(), folder, at * sizeof(char16_t));
-    size_t n = at;
-    if (n == 0 || probe[n - 1] != separator) probe[n++] = separator;
-    std::memcpy(probe.get() + n, u".git", 5 * sizeof(char16_t));
+    Text probe = JoinPath(folder, at, u".git", 4, style);
+    *failed = *failed || !probe;
+    if (!probe) return false;
     if (g_fileSystem.queryAttributes(probe.get()) != kInvalidAttributes) {
       *rootLength = at;
       return true;
@@ -125,9 +116,8 @@ bool FindWorkingTree(const char16_t* folder, size_t length, PathStyle style, siz
   }
 }
 
-// .git is the repository's folder, or a file naming it; a worktree's
-// repository folder names in "commondir" the folder it shares with the main
-// working tree, where info/ is.
+// .git is the repository's folder or names it; a worktree's names in
+// "commondir" the folder it shares with the main tree, where info/ is.
 bool ReadInfoExclude(const char16_t* root, PathStyle style, OwnedBlock<char>* bytes, size_t* size) {
   bool failed = false;
   Text gitDir = JoinPath(root, u".git", style);
@@ -141,8 +131,5 @@ bool ReadInfoExclude(const char16_t* root, PathStyle style, OwnedBlock<char>* by
   Text common = commonFile ? NamedPath(commonFile.get(), "", gitDir.get(), style, &failed) : Text();
   Text exclude = commonFile ? JoinPath(common ? common.get() : gitDir.get(), u"info/exclude", style) : Text();
   if (failed || !exclude) return false;
-  char* read = nullptr;
-  FileLoad load = g_fileSystem.readFile(exclude.get(), false, &read, size);
-  bytes->reset(read);
-  return load != FileLoad::OutOfMemory;
+  return ReadFileBytes(exclude.get(), false, bytes, size) != FileLoad::OutOfMemory;
 }

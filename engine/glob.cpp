@@ -1,11 +1,11 @@
 #include "engine/glob.h"
 
+#include <algorithm>
+
 namespace {
 
-// Letters whose two cases the fold joins: a block of capitals `delta` below
-// their small letters, or pairs of a capital and the small letter after it.
-// Windows file systems fold these (and more) alike; byte text folds ASCII
-// only, as git does.
+// Letters whose cases the fold joins, as Windows file systems fold them: a
+// block of capitals `delta` below their small letters, or capital-small pairs.
 struct CaseRange {
   char32_t first, last;  // capitals
   int32_t delta;
@@ -19,109 +19,68 @@ constexpr CaseRange kCaseRanges[] = {
     {0x410, 0x42F, 32, false}, {0x460, 0x481, 1, true},   {0x48A, 0x4BF, 1, true},  {0xFF21, 0xFF3A, 32, false},
 };
 
-char32_t WideLower(char32_t c) {
-  if (c < 0x80) return FoldAscii(c);
-  for (const CaseRange& range : kCaseRanges) {
-    if (c >= range.first && c <= range.last && (!range.pairs || (c - range.first) % 2 == 0)) {
-      return static_cast<char32_t>(static_cast<int32_t>(c) + range.delta);
-    }
-  }
-  return c;
-}
-
-char32_t WideUpper(char32_t c) {
-  if (c < 0x80) return UpperAscii(c);
-  for (const CaseRange& range : kCaseRanges) {
-    char32_t capital = static_cast<char32_t>(static_cast<int32_t>(c) - range.delta);
-    if (capital >= range.first && capital <= range.last && (!range.pairs || (capital - range.first) % 2 == 0)) {
-      return capital;
-    }
-  }
-  return c;
-}
-
-// What a character is in each kind of text.
+// c as a small letter, or (upper) as a capital; byte text folds ASCII only.
 template <class Unit>
-struct Chars;
-
-template <>
-struct Chars<char16_t> {
-  // A code point; a lone surrogate stands for itself.
-  static char32_t Next(const char16_t* s, size_t n, size_t* i) {
-    char32_t c = s[(*i)++];
-    if (c >= 0xD800 && c < 0xDC00 && *i < n && s[*i] >= 0xDC00 && s[*i] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (s[(*i)++] - 0xDC00u);
+char32_t CaseOf(char32_t c, bool upper) {
+  if (c < 0x80) return upper ? UpperAscii(c) : FoldAscii(c);
+  if (sizeof(Unit) == 1) return c;
+  for (const CaseRange& range : kCaseRanges) {
+    char32_t capital = upper ? c - static_cast<char32_t>(range.delta) : c;
+    if (capital >= range.first && capital <= range.last && (!range.pairs || (capital - range.first) % 2 == 0)) {
+      return upper ? capital : c + static_cast<char32_t>(range.delta);
     }
-    return c;
   }
-  static char32_t Lower(char32_t c) { return WideLower(c); }
-  static char32_t Upper(char32_t c) { return WideUpper(c); }
-};
+  return c;
+}
 
-template <>
-struct Chars<char> {
-  static char32_t Next(const char* s, size_t, size_t* i) { return static_cast<unsigned char>(s[(*i)++]); }
-  static char32_t Lower(char32_t c) { return FoldAscii(c); }
-  static char32_t Upper(char32_t c) { return UpperAscii(c); }
-};
+// The character at s[*i], moving *i past it; a lone surrogate is itself.
+char32_t NextChar(const char16_t* s, size_t n, size_t* i) {
+  char32_t c = s[(*i)++];
+  if (c >= 0xD800 && c < 0xDC00 && *i < n && s[*i] >= 0xDC00 && s[*i] < 0xE000) {
+    c = 0x10000 + ((c - 0xD800) << 10) + (s[(*i)++] - 0xDC00u);
+  }
+  return c;
+}
+
+char32_t NextChar(const char* s, size_t, size_t* i) { return static_cast<unsigned char>(s[(*i)++]); }
 
 template <class Unit>
 bool SameChar(char32_t a, char32_t b, uint32_t flags) {
-  return a == b || ((flags & kGlobFoldCase) != 0 && Chars<Unit>::Lower(a) == Chars<Unit>::Lower(b));
+  return a == b || ((flags & kGlobFoldCase) != 0 && CaseOf<Unit>(a, false) == CaseOf<Unit>(b, false));
 }
 
-// The POSIX classes, for ASCII characters as in the C locale.
+// The POSIX classes, of ASCII as in the C locale; InClass tests the k-th.
 constexpr const char* kClassNames[] = {"alnum", "alpha", "blank", "cntrl", "digit", "graph",
                                        "lower", "print", "punct", "space", "upper", "xdigit"};
 
-template <class Unit>
-int ClassOf(const Unit* name, size_t length) {
-  for (int k = 0; k < 12; ++k) {
-    if (SpellsWord(name, length, kClassNames[k], false)) return k;
-  }
-  return -1;
-}
-
 bool InClass(int k, char32_t c) {
   bool upper = c >= 'A' && c <= 'Z', lower = c >= 'a' && c <= 'z', digit = c >= '0' && c <= '9';
-  bool graph = c >= 0x21 && c <= 0x7E;
-  switch (k) {
-    case 0: return upper || lower || digit;
-    case 1: return upper || lower;
-    case 2: return c == ' ' || c == '\t';
-    case 3: return c < 0x20 || c == 0x7F;
-    case 4: return digit;
-    case 5: return graph;
-    case 6: return lower;
-    case 7: return graph || c == ' ';
-    case 8: return graph && !upper && !lower && !digit;
-    case 9: return c == ' ' || (c >= '\t' && c <= '\r');
-    case 10: return upper;
-    default: return digit || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-  }
+  bool graph = c >= 0x21 && c <= 0x7E, hex = digit || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
+  const bool in[] = {upper || lower || digit, upper || lower, c == ' ' || c == '\t', c < 0x20 || c == 0x7F,
+                     digit, graph, lower, graph || c == ' ', graph && !upper && !lower && !digit,
+                     c == ' ' || (c >= '\t' && c <= '\r'), upper, hex};
+  return in[k];
 }
 
-// One character of a set at p[*i], escaped where escapes are on; false at
-// the end of the glob.
+// One character of a set at p[*i], escaped where escapes are on; false at the end.
 template <class Unit>
 bool ReadMember(const Unit* p, size_t n, size_t* i, uint32_t flags, char32_t* out) {
   if (*i < n && (flags & kGlobEscapes) != 0 && p[*i] == '\\') ++*i;
   if (*i >= n) return false;
-  *out = Chars<Unit>::Next(p, n, i);
+  *out = NextChar(p, n, i);
   return true;
 }
 
-// The set that opens at p[*i] ('['): moves *i past its ']' and tells whether
-// c is in it ('/' never is). False when the set is not closed or names an
-// unknown class. A ']' first in the set is a member; "[:" without ":]"
-// before the next ']' is a '[' member.
+// The set at p[*i] ('['): moves *i past its ']' and tells whether c ('/'
+// never) is in it; false when unclosed or naming an unknown class. A ']'
+// first is a member, and so is a '[' of "[:" without ":]" before the ']'.
 template <class Unit>
 bool ScanBracket(const Unit* p, size_t n, size_t* i, char32_t c, uint32_t flags, bool* matched) {
   size_t at = *i + 1;
   bool negated = at < n && (p[at] == '!' || p[at] == '^');
   if (negated) ++at;
   bool fold = (flags & kGlobFoldCase) != 0;
-  char32_t lower = fold ? Chars<Unit>::Lower(c) : c, upper = fold ? Chars<Unit>::Upper(c) : c;
+  char32_t lower = fold ? CaseOf<Unit>(c, false) : c, upper = fold ? CaseOf<Unit>(c, true) : c;
   bool in = false;
   for (bool first = true;; first = false) {
     if (at >= n) return false;
@@ -130,8 +89,9 @@ bool ScanBracket(const Unit* p, size_t n, size_t* i, char32_t c, uint32_t flags,
       size_t end = at + 2;
       while (end < n && p[end] != ']') ++end;
       if (end < n && end >= at + 3 && p[end - 1] == ':') {
-        int k = ClassOf(p + at + 2, end - at - 3);
-        if (k < 0) return false;
+        int k = 0;
+        while (k < 12 && !SpellsWord(p + at + 2, end - at - 3, kClassNames[k], false)) ++k;
+        if (k == 12) return false;
         in = in || InClass(k, c) || InClass(k, lower) || InClass(k, upper);
         at = end + 1;
         continue;
@@ -151,14 +111,9 @@ bool ScanBracket(const Unit* p, size_t n, size_t* i, char32_t c, uint32_t flags,
   return true;
 }
 
-bool IsWildcard(char32_t unit, uint32_t flags) {
-  return unit == '*' || unit == '?' || unit == '[' || (unit == '\\' && (flags & kGlobEscapes) != 0);
-}
-
-// Iterative, so that no glob can exhaust the stack. A '*' that fails takes
-// one more character and tries again, and only the last '*' needs to: it
-// can take whatever an earlier one in the same component could. When it
-// meets a '/' or the end, the last "**/" takes one more whole component.
+// Iterative: no glob can exhaust the stack. A failing '*' (only the last
+// needs to: it can take what an earlier one could) takes one more character
+// and tries again; at a '/' or the end, the last "**/" takes a component.
 template <class Unit>
 bool MatchGeneral(const Unit* p, size_t pn, const Unit* t, size_t tn, uint32_t flags) {
   constexpr size_t kNone = SIZE_MAX;
@@ -184,7 +139,7 @@ bool MatchGeneral(const Unit* p, size_t pn, const Unit* t, size_t tn, uint32_t f
     if (pi == pn && ti == tn) return true;
     if (pi < pn && ti < tn) {
       size_t nextT = ti;
-      char32_t c = Chars<Unit>::Next(t, tn, &nextT);
+      char32_t c = NextChar(t, tn, &nextT);
       bool matched = false;
       if (p[pi] == '?') {
         matched = c != '/';
@@ -193,7 +148,7 @@ bool MatchGeneral(const Unit* p, size_t pn, const Unit* t, size_t tn, uint32_t f
         ScanBracket(p, pn, &pi, c, flags, &matched);  // well formed: MakeGlob saw to it
       } else {
         if ((flags & kGlobEscapes) != 0 && p[pi] == '\\') ++pi;
-        matched = SameChar<Unit>(Chars<Unit>::Next(p, pn, &pi), c, flags);
+        matched = SameChar<Unit>(NextChar(p, pn, &pi), c, flags);
       }
       if (matched) {
         ti = nextT;
@@ -201,7 +156,7 @@ bool MatchGeneral(const Unit* p, size_t pn, const Unit* t, size_t tn, uint32_t f
       }
     }
     if (starP != kNone && starT < tn && t[starT] != '/') {
-      Chars<Unit>::Next(t, tn, &starT);
+      NextChar(t, tn, &starT);
       pi = starP;
       ti = starT;
       continue;
@@ -232,14 +187,15 @@ Glob<Unit> MakeGlob(const Unit* text, size_t length, uint32_t flags) {
   bool suffix = length > 0 && text[0] == '*';
   for (size_t i = 0; i < length && glob.shape != GlobShape::Never;) {
     char32_t unit = static_cast<char32_t>(text[i]);
-    if (IsWildcard(unit, flags) || (unit == '/' && i > 0)) {
-      suffix = suffix && i == 0;
-      if (IsWildcard(unit, flags)) glob.shape = GlobShape::General;
-    }
-    if (unit == '\\' && (flags & kGlobEscapes) != 0 && i + 1 >= length) glob.shape = GlobShape::Never;
+    bool escape = unit == '\\' && (flags & kGlobEscapes) != 0;
+    bool wild = escape || unit == '*' || unit == '?' || unit == '[';
+    suffix = suffix && (i == 0 || !(wild || unit == '/'));
+    if (wild) glob.shape = GlobShape::General;
     bool matched = false;
-    if (unit == '[' && !ScanBracket(text, length, &i, 0, flags, &matched)) glob.shape = GlobShape::Never;
-    if (unit != '[') i += unit == '\\' && (flags & kGlobEscapes) != 0 ? 2 : 1;
+    if ((escape && i + 1 >= length) || (unit == '[' && !ScanBracket(text, length, &i, 0, flags, &matched))) {
+      glob.shape = GlobShape::Never;
+    }
+    if (unit != '[') i += escape ? 2 : 1;
   }
   if (glob.shape == GlobShape::General && suffix) glob.shape = GlobShape::Suffix;
   // A last unit that is no wildcard, closes no set and ends no "**/"
@@ -257,22 +213,11 @@ Glob<Unit> MakeGlob(const Unit* text, size_t length, uint32_t flags) {
 template <class Unit>
 bool MatchGlob(const Glob<Unit>& glob, const Unit* text, size_t length) {
   size_t n = static_cast<size_t>(glob.length);
-  switch (glob.shape) {
-    case GlobShape::Literal:
-      return length == n && SameText(glob.text, text, n, glob.flags);
-    case GlobShape::Suffix: {
-      if (length < n - 1) return false;
-      for (size_t i = 0; i < length - (n - 1); ++i) {
-        if (text[i] == '/') return false;
-      }
-      return SameText(glob.text + 1, text + length - (n - 1), n - 1, glob.flags);
-    }
-    case GlobShape::General:
-      return MatchGeneral(glob.text, n, text, length, glob.flags);
-    case GlobShape::Never:
-      break;
-  }
-  return false;
+  if (glob.shape == GlobShape::General) return MatchGeneral(glob.text, n, text, length, glob.flags);
+  if (glob.shape == GlobShape::Literal) return length == n && SameText(glob.text, text, n, glob.flags);
+  if (glob.shape == GlobShape::Never || length < n - 1) return false;
+  const Unit* end = text + length - (n - 1);  // where the plain end starts
+  return std::find(text, end, Unit{'/'}) == end && SameText(glob.text + 1, end, n - 1, glob.flags);
 }
 
 bool GlobIsValid(const char16_t* text, size_t length, uint32_t flags) {

@@ -1,74 +1,45 @@
 #include "engine/ignore_patterns.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
 #include "engine/git_repository.h"
 #include "engine/lines.h"
-#include "platform/ascii.h"
-#include "platform/filesystem.h"
 #include "platform/utf8.h"
 
 namespace {
 
-// Drops the spaces at the end of a line that no '\' quotes.
-size_t TrimTrailingSpaces(const char* line, size_t length) {
-  size_t firstTrailing = length;
-  for (size_t i = 0; i < length; ++i) {
-    if (line[i] != ' ') {
-      firstTrailing = length;
-      if (line[i] == '\\') ++i;
-    } else if (firstTrailing == length) {
-      firstTrailing = i;
-    }
-  }
-  return firstTrailing;
-}
-
-// One line of a file as a pattern; false for blank lines and comments.
-bool ParsePattern(const char* line, size_t length, uint32_t flags, IgnorePattern* out) {
+// One line of a file as a pattern; false for blank lines and comments. The
+// spaces at its end go unless a '\' quotes them.
+bool ParsePattern(const char* line, size_t length, uint32_t flags, IgnorePattern* pattern) {
   if (length == 0 || line[0] == '#') return false;
-  length = TrimTrailingSpaces(line, length);
+  size_t end = 0;
+  for (size_t i = 0; i < length; ++i) {
+    if (line[i] != ' ') end = std::min(length, i + (line[i] == '\\' ? 2 : 1));
+    if (line[i] == '\\') ++i;
+  }
+  length = end;
   if (length == 0) return false;
-  IgnorePattern pattern{};
-  if (line[0] == '!') {
-    pattern.negated = true;
-    ++line, --length;
-  }
-  if (length > 0 && line[length - 1] == '/') {
-    pattern.folderOnly = true;
-    --length;
-  }
-  pattern.nameOnly = length == 0 || std::memchr(line, '/', length) == nullptr;
-  if (!pattern.nameOnly && line[0] == '/') ++line, --length;
-  pattern.start = line;
-  while (!pattern.nameOnly && pattern.startLength < length && std::strchr("*?[\\", line[pattern.startLength]) == nullptr) {
-    pattern.startLength += 1;
-  }
-  pattern.glob = MakeGlob(line + pattern.startLength, length - pattern.startLength, flags);
-  *out = pattern;
+  *pattern = IgnorePattern{};
+  pattern->negated = line[0] == '!';
+  if (pattern->negated) ++line, --length;
+  pattern->folderOnly = length > 0 && line[length - 1] == '/';
+  if (pattern->folderOnly) --length;
+  pattern->nameOnly = length == 0 || std::memchr(line, '/', length) == nullptr;
+  if (!pattern->nameOnly && line[0] == '/') ++line, --length;
+  size_t plain = 0;
+  while (!pattern->nameOnly && plain < length && std::strchr("*?[\\", line[plain]) == nullptr) ++plain;
+  pattern->start = MakeGlob(line, plain, flags);
+  pattern->glob = MakeGlob(line + plain, length - plain, flags);
   return true;
 }
 
-// The last byte of the pattern's matches: its glob's last character, or for
-// a plain path the last of its start; in both cases where letters fold.
-void NoteLastByte(LastChars* lastChars, const IgnorePattern& pattern) {
-  const Glob<char>& glob = pattern.glob;
-  bool plainPath = glob.length == 0 && pattern.startLength > 0;
-  auto last = static_cast<unsigned char>(plainPath ? pattern.start[pattern.startLength - 1] : glob.last);
-  lastChars->Note(last, (glob.flags & kGlobFoldCase) != 0 && IsAsciiLetter(last));
-}
-
-// Whether the path below the rules' folder (length bytes) matches a pattern
-// with a '/'.
+// Whether a pattern with a '/' matches the path below the rules' folder.
 bool PathMatches(const IgnorePattern& pattern, const char* path, size_t length) {
-  if (length < pattern.startLength) return false;
-  bool folds = (pattern.glob.flags & kGlobFoldCase) != 0;
-  for (size_t i = 0; i < pattern.startLength; ++i) {
-    char a = pattern.start[i], b = path[i];
-    if (a != b && !(folds && FoldAscii(a) == FoldAscii(b))) return false;
-  }
-  return GlobMatches(pattern.glob, path + pattern.startLength, length - pattern.startLength);
+  size_t plain = static_cast<size_t>(pattern.start.length);
+  return length >= plain && MatchGlob(pattern.start, path, plain) &&
+         GlobMatches(pattern.glob, path + plain, length - plain);
 }
 
 }  // namespace
@@ -85,11 +56,13 @@ Shared<IgnoreRules> MakeRules(const Shared<IgnoreRules>& parent, size_t rootStar
   bool added = rules != nullptr;
   uint32_t flags = kGlobEscapes | (style == PathStyle::Windows ? kGlobFoldCase : 0u);
   auto add = [&](const char* line, size_t length) {
-    IgnorePattern pattern;
-    if (ParsePattern(line, length, flags, &pattern)) {
-      added = rules->patterns.Append(pattern);
-      NoteLastByte(&rules->lastChars, pattern);
-    }
+    IgnorePattern p;
+    if (!ParsePattern(line, length, flags, &p)) return true;
+    // A plain path's matches end with its start's last byte.
+    bool plainPath = p.glob.length == 0 && p.start.length > 0;
+    auto last = static_cast<unsigned char>(plainPath ? p.start.text[p.start.length - 1] : p.glob.last);
+    rules->lastChars.Note(last, (flags & kGlobFoldCase) != 0 && IsAsciiLetter(last));
+    added = rules->patterns.Append(p);
     return added;
   };
   if (added) ForEachLine(shared, sharedSize, FinalCr::Kept, add);
@@ -109,10 +82,9 @@ Shared<IgnoreRules> MakeRules(const Shared<IgnoreRules>& parent, size_t rootStar
 Shared<IgnoreRules> LoadFolderRules(const Shared<IgnoreRules>& parent, const char16_t* folder, size_t length,
                                     size_t base, PathStyle style, bool* failed) {
   Text file = JoinPath(folder, length, u".gitignore", 10, style);
-  char* bytes = nullptr;
+  OwnedBlock<char> owned;
   size_t size = 0;
-  FileLoad load = file ? g_fileSystem.readFile(file.get(), true, &bytes, &size) : FileLoad::OutOfMemory;
-  OwnedBlock<char> owned(bytes);
+  FileLoad load = file ? ReadFileBytes(file.get(), true, &owned, &size) : FileLoad::OutOfMemory;
   *failed = *failed || load == FileLoad::OutOfMemory;
   if (load != FileLoad::Loaded) return load == FileLoad::Unreadable ? parent : Shared<IgnoreRules>();
   return MakeRules(parent, parent->rootStart, base, style, nullptr, 0, std::move(owned), size, failed);
@@ -162,12 +134,9 @@ bool IgnoredAt(const IgnoreRules& rules, const char* path, size_t nameStart, siz
 // A name whose last unit is ASCII is its last byte too: when no file's
 // patterns can end with it, the name is not even encoded.
 bool IsIgnored(const IgnoreRules& rules, IgnorePath* path, const char16_t* name, size_t length, bool isFolder) {
-  char16_t last = length > 0 ? name[length - 1] : 0;
-  bool possible = false;
-  for (const IgnoreRules* set = &rules; set != nullptr && !possible; set = set->parent.get()) {
-    possible = set->lastChars.MayEnd(last);
-  }
-  if (!possible) return false;
+  const IgnoreRules* set = &rules;
+  while (set != nullptr && !set->lastChars.MayEnd(length > 0 ? name[length - 1] : 0)) set = set->parent.get();
+  if (set == nullptr) return false;
   size_t nameStart = path->folderLength;
   size_t end = nameStart + EncodePath(name, length, kSlash, path->style, path->bytes.get() + nameStart);
   return IgnoredAt(rules, path->bytes.get(), nameStart, end, isFolder);

@@ -1,12 +1,7 @@
 #pragma once
-// git's ignore patterns (gitignore(5)): the patterns of every folder's
-// .gitignore over those of the folders above it, deeper files first and
-// the last matching line of a file deciding; matched as git matches them,
-// on UTF-8 bytes with '/' between components, letters in either case on
-// Windows.
-
-#include <cstddef>
-#include <cstdint>
+// git's ignore patterns (gitignore(5)): each folder's .gitignore over those
+// above it, the last matching line of the deepest file deciding; matched as
+// git does, on UTF-8 bytes with '/', letters in either case on Windows.
 
 #include "engine/glob.h"
 #include "engine/path_rules.h"
@@ -14,72 +9,59 @@
 #include "platform/owned.h"
 #include "platform/shared.h"
 
+// A pattern with a '/' matches a path by its plain start (up to the first
+// wildcard or '\'), then by the glob of the rest, as git matches it.
 struct IgnorePattern {
-  // A pattern with a '/' matches a path by its plain start (up to the first
-  // wildcard or '\') and then by the glob of the rest, as git matches it:
-  // a "**" right after the plain start counts as one at the start.
-  const char* start;
-  size_t startLength;
+  Glob<char> start;  // plain text: matched whole, letters folding like glob
   Glob<char> glob;
   bool negated;     // "!": what it matches is not ignored
   bool folderOnly;  // a trailing '/': matches folders only
   bool nameOnly;    // no '/' inside: matches the name, at any depth
 };
 
-// The patterns of one file over those of the folders above it (at the top
-// of a working tree: the user's file and info/exclude). Never changed once
-// made, and shared down the tree: reader threads hold them too, so they
-// end with the last holder.
+// One file's patterns over those of the folders above (at the top: the
+// user's file and info/exclude). Shared by reader threads, never changed.
 struct IgnoreRules {
   SharedCount holders;
   Shared<IgnoreRules> parent;  // null at the top
   size_t rootStart = 0;        // units of a full path before its part below the root
-  size_t base = 0;             // bytes of the folder's path below the root ('/'
-                               // included) that its patterns are relative to
+  size_t base = 0;             // bytes of the path below the root its patterns start at
   Array<IgnorePattern> patterns;
   OwnedBlock<char> bytes;  // the file's bytes, which the patterns point into
   LastChars lastChars;     // what a match of one of the patterns may end with
   ~IgnoreRules();
 };
 
-// The rules of the lines of the files' bytes over parent: first shared's
-// (which outlive the rules), then own's (kept with the rules). A file
-// without patterns below the top gives parent again. Null with *failed set
-// when storage runs out.
+// The rules of the lines of shared's bytes (which outlive the rules) then
+// own's (kept with them) over parent; parent again for a file without
+// patterns below the top. Null with *failed set when storage runs out.
 Shared<IgnoreRules> MakeRules(const Shared<IgnoreRules>& parent, size_t rootStart, size_t base, PathStyle style,
                               const char* shared, size_t sharedSize, OwnedBlock<char> own, size_t ownSize,
                               bool* failed);
 
-// The rules of a folder (its full path, length units; base: its
-// IgnorePath's folderLength): its .gitignore, read never through a link,
-// over parent's; parent again when there is none to read. Null with
-// *failed set when storage runs out.
+// A folder's .gitignore (never through a link) over parent, or parent without
+// one; base: its IgnorePath's folderLength. Null with *failed when out of storage.
 Shared<IgnoreRules> LoadFolderRules(const Shared<IgnoreRules>& parent, const char16_t* folder, size_t length,
                                     size_t base, PathStyle style, bool* failed);
 
-// One folder's path below the root of its working tree, followed by one
-// entry's name at a time, as git matches them.
+// A folder's path below its working tree's root, then an entry's name.
 struct IgnorePath {
   OwnedBlock<char> bytes;
   size_t folderLength = 0;  // ends in '/' unless the folder is the root
   PathStyle style = PathStyle::Windows;
 };
 
-// The path of the folder (its full path, length units) with room for a name
-// of up to longestName units after it. False when storage runs out.
+// The folder's path with room for a name of longestName units; false when out of storage.
 bool StartIgnorePath(IgnorePath* path, const IgnoreRules& rules, const char16_t* folder, size_t length,
                      size_t longestName, PathStyle style);
 
-// Whether the rules ignore the entry named name (length units) in the
-// folder of path.
+// Whether the rules ignore the entry name (length units) in path's folder.
 bool IsIgnored(const IgnoreRules& rules, IgnorePath* path, const char16_t* name, size_t length, bool isFolder);
 // Whether they ignore path[nameStart..end), a name in the folder before it.
 bool IgnoredAt(const IgnoreRules& rules, const char* path, size_t nameStart, size_t end, bool isFolder);
 
-// The UTF-8 form of text (length units) in out, which has room for three
-// bytes a unit, with the separator written as '/'; returns the bytes
-// written. A POSIX name's escaped bytes are those bytes again, as git sees
-// the name.
+// text's UTF-8 form in out (three bytes a unit, separators as '/'); returns its
+// bytes. A POSIX name's escaped bytes are those bytes again, as git sees it.
 size_t EncodePath(const char16_t* text, size_t length, char16_t separator, PathStyle style, char* out);
 
 // ".gitignore" (in either case on Windows).

@@ -1,7 +1,6 @@
 #pragma once
-// ListingRequest: everything one listing job reads, taken on the window's
-// thread before the job starts, so that the listing never touches the window
-// or the settings while it runs.
+// ListingRequest: everything one listing job reads, taken before it starts,
+// so that the listing never touches the window or the settings.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,20 +18,17 @@ struct ListingOptions {
   ItemFilter itemFilter;
   bool extensionShown;
   bool folderScan;
-  // How the input paths are spelled; the window always lists Windows paths.
+  // How the input paths are spelled (always Windows for the window).
   PathStyle pathStyle = PathStyle::Windows;
-  // Folders read at once: 0 leaves it to the engine (many, once a folder
-  // read waits on its storage), 1 reads one folder at a time on the
-  // listing's own thread.
+  // Folders read at once: 0 the engine's choice, 1 on the listing's thread.
   int32_t readers = 0;
-  // Levels below each input folder that are scanned: 1 lists its own
-  // entries, 0 none; -1 for no limit.
+  // Levels scanned below each input folder: 1 its entries, 0 none, -1 all.
   int32_t maxDepth = -1;
   // Inside a git working tree, what git ignores is left out.
   bool gitIgnore = false;
 };
 
-// The four affix texts, in the order the edit boxes and stored values use.
+// The four affix texts, in the edit boxes' and stored values' order.
 enum AffixSlot : int32_t { kFilePrefix = 0, kFileSuffix = 1, kFolderPrefix = 2, kFolderSuffix = 3 };
 constexpr int32_t kAffixCount = 4;
 
@@ -40,26 +36,20 @@ struct ListingRequest {
   ListingOptions options;
   Text affixes[kAffixCount];  // null for the empty text
   Array<Text> paths;          // the input paths in arrival order
-  // Globs of names left out, with what is inside the folders among them
-  // (ExclusionGlobFlags tells how they read); none for the window.
+  // Globs of names left out, with all inside them; none for the window.
   Array<Text> excludes;
-  // The input could not be taken (storage ran out, or a command line outside
-  // its grammar): the job lists nothing and ends Failed.
+  // The input could not be taken: the job lists nothing and ends Failed.
   bool inputFailed = false;
 };
 
-// Copies length units of text into one of the request's texts; false when
-// storage runs out.
+// Copies of length units into a text of the request, or appended to its
+// paths or globs; false when storage runs out.
 bool SetRequestText(Text* slot, const char16_t* text, size_t length);
-// Appends a copy of an input path; false when storage runs out.
 bool AddRequestPath(ListingRequest* request, const char16_t* path, size_t length);
-// Appends a copy of a glob of names to leave out; false when storage runs
-// out.
 bool AddRequestExclude(ListingRequest* request, const char16_t* glob, size_t length);
 
 // Splits a process command line into the request's paths: the program path
-// (in double quotes, or up to the first space), then paths separated by
-// spaces, a path that begins with a double quote running to the next one.
-// An unclosed quote around the program path, or storage running out, sets
-// inputFailed and returns false.
+// (in double quotes, or up to the first space), then paths between spaces,
+// one that begins with a double quote running to the next. An unclosed
+// quote around the program path, or no storage, sets inputFailed: false.
 bool ParseCommandLine(const char16_t* line, ListingRequest* request);

@@ -6,14 +6,13 @@
 
 namespace {
 
-// Chunks start small, so that a listing of a few lines costs one small
-// block, and double up to a size where a chunk's bookkeeping is nothing
-// against its text and the unused end of the last one is small.
+// Chunks start small (a few lines cost one small block) and double up to
+// where bookkeeping is nothing and the last one's unused end is small.
 constexpr size_t kFirstChunkUnits = 2048;
 constexpr size_t kLargestChunkUnits = size_t{1} << 20;
 
-// Appends count units; false when storage runs out (what was written stays;
-// the listing is failing anyway).
+// False when storage runs out (what was written stays; the listing is
+// failing anyway).
 bool AppendUnits(ListingText* text, const char16_t* units, size_t count) {
   Array<TextChunk>& chunks = text->chunks;
   while (count > 0) {
@@ -35,9 +34,8 @@ bool AppendUnits(ListingText* text, const char16_t* units, size_t count) {
 
 // CR LF before every line but the first.
 bool WriteTextLine(void* context, const char16_t* units, size_t count) {
-  static const char16_t kLineBreak[] = {u'\r', u'\n'};
   auto* text = static_cast<ListingText*>(context);
-  if (text->lines > 0 && !AppendUnits(text, kLineBreak, 2)) return false;
+  if (text->lines > 0 && !AppendUnits(text, u"\r\n", 2)) return false;
   text->lines += 1;
   return AppendUnits(text, units, count);
 }
@@ -51,7 +49,6 @@ void CountProblem(void* context, const ListingProblem& problem) {
 ListingSink TextSink(ListingText* text) { return ListingSink{text, WriteTextLine, CountProblem}; }
 
 ListingOutcome BuildListing(const ListingRequest& request, const std::atomic<bool>& abort, ListingText* out) {
-  *out = ListingText{};
   ListingOutcome outcome = StreamListing(request, abort, TextSink(out));
   if (outcome != ListingOutcome::Done) *out = ListingText{};
   return outcome;

@@ -1,17 +1,10 @@
 #pragma once
 // Output lines and the tree indent.
 
-#include <cstdint>
-
 #include "engine/listing_context.h"
 
-// Hands the item's line to the listing's sink (indent, affixes, the path
-// form's part of path, the separator applied). path may be shortened in
-// place when extensions are hidden.
-void AppendOutputLine(ListingContext* context, char16_t* path, int32_t length, bool isFile);
-
-// The item's line, when the request admits its kind; the last item of a
-// level (isLast) gets the last branch in the Tree form's indent.
+// The item's line, when the request admits its kind; isLast: the last of
+// its level. path may be cut in place when extensions are hidden.
 void ListItem(ListingContext* context, char16_t* path, int32_t length, bool isFile, bool isLast);
 
 void PushIndent(ListingContext* context);

@@ -1,6 +1,6 @@
 #pragma once
-// PathNode: the node record of the engine's lists (the entry list, each
-// folder's entry list, the path tree). Output lines have no nodes.
+// PathNode: the node of the engine's lists (the entry list, each folder's
+// entry list, the path tree).
 
 #include <cstddef>
 #include <cstdint>
@@ -12,14 +12,13 @@ struct PathNode {
   PathNode* next;     // next node of the list; next sibling in the path tree
   PathNode* child;    // first child; path tree only
   int32_t length;     // units in text, terminator not counted
-  char16_t* text;     // NUL-terminated, length + 1 units, in the node's own block
+  char16_t* text;     // NUL-terminated, in the node's own block
   uint8_t isFile;     // 1 file, 0 folder
   uint8_t isTerminal; // path tree: 1 on a listed item's own node
   uint8_t isLink;     // folder entry list: a linked folder, never descended into
 };
 
-// Nodes made in blocks of the arena's own, freed all at once when it ends:
-// the nodes of a list are made together and freed together, and one
+// Nodes made in blocks of the arena's own, freed together when it ends: one
 // allocation per node is slow on some systems' heaps.
 struct NodeArena {
   Array<OwnedBlock<char>> blocks;  // the newest last
@@ -27,14 +26,11 @@ struct NodeArena {
   size_t size = 0;                 // bytes of the newest block
 };
 
-// Makes a node in the arena holding a copy of name (length units) and links
-// it at the tail. Returns the node, or null (the list unchanged) when
-// storage runs out.
+// Makes a node holding a copy of name (length units) and links it at the
+// tail; null (the list unchanged) when storage runs out.
 PathNode* AppendArenaNode(NodeArena* arena, const char16_t* name, int32_t length, PathNode** headSlot,
                           PathNode** tailSlot, uint8_t isFile);
 
-// Sorts a list by CompareNames. Nodes are taken in list order and a later
-// node goes before an earlier one exactly when it compares zero or less, as
-// inserting them one by one into a sorted list would place them.
-// O(n log n), no allocation.
+// Sorts by CompareNames as inserting the nodes one by one in list order
+// would (a later one first when it compares zero or less); no allocation.
 void SortNodeList(PathNode** headSlot, PathNode** tailSlot);

@@ -1,8 +1,6 @@
 #pragma once
-// The rules of the paths the listing works on, in one place. Windows paths
-// have drive letters or \\server\share and backslash separators; POSIX paths
-// (the console tool on Linux) have '/' separators, no drives and no network
-// paths, and a backslash in them is an ordinary character.
+// The rules of the listing's paths: Windows ones with drives, \\server\share
+// and backslashes; POSIX ones (the Linux console tool) with '/' only.
 
 #include <cstdint>
 
@@ -11,19 +9,16 @@ constexpr char16_t kSlash = u'/';
 
 enum class PathStyle : uint8_t { Windows, Posix };
 
-// The separator between a path's components.
 constexpr char16_t SeparatorOf(PathStyle style) { return style == PathStyle::Posix ? kSlash : kBackslash; }
 
 // \\server\share\... (Windows paths only)
 bool IsNetworkPath(const char16_t* path, int32_t length, PathStyle style);
 
-// One spelling per path, in place: the \\?\ and \\?\UNC\ forms become
-// ordinary paths, runs of separators become one except the two that open a
-// network path, and a trailing separator goes unless it ends a root.
+// One spelling per path, in place: no \\?\ or \\?\UNC\ forms, no runs of
+// separators (but a network path's two), no trailing one but a root's.
 // Returns the new length.
 int32_t NormalizeInputPath(char16_t* path, int32_t length, PathStyle style);
 
-// Units of the root component that keeps its separators: "C:\" (3) of a
-// drive path, "\\" (2) before a network path's server, "/" (1) of an
-// absolute POSIX path; 0 for others.
+// Units of the root component that keeps its separators: "C:\" (3),
+// "\\" (2) before a network path's server, "/" (1); 0 for others.
 int32_t RootComponentLength(const char16_t* path, int32_t length, PathStyle style);

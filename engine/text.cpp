@@ -11,8 +11,7 @@ size_t TextLength(const char16_t* text) {
   return n;
 }
 
-// Exact equality of units: two names are the same entry only if every unit
-// matches, so no linguistic folding may merge different names.
+// Exact: no linguistic folding may merge two entries' names.
 bool TextEqual(const char16_t* a, const char16_t* b) {
   size_t i = 0;
   while (a[i] != 0 && a[i] == b[i]) ++i;
@@ -22,14 +21,12 @@ bool TextEqual(const char16_t* a, const char16_t* b) {
 char16_t* CopyText(const char16_t* text, size_t length) {
   if (length == SIZE_MAX) return nullptr;
   char16_t* copy = static_cast<char16_t*>(PlatformAllocArray(length + 1, sizeof(char16_t)));
-  if (copy == nullptr) return nullptr;
-  if (length != 0) std::memcpy(copy, text, length * sizeof(char16_t));
-  copy[length] = 0;
+  if (copy != nullptr && length != 0) std::memcpy(copy, text, length * sizeof(char16_t));
+  if (copy != nullptr) copy[length] = 0;
   return copy;
 }
 
-// Sized for the worst case, one unit per byte: a sequence never gives more
-// units than it has bytes.
+// Sized for one unit per byte: no sequence gives more units than bytes.
 char16_t* DecodeUtf8(const char* bytes, size_t size, size_t* length) {
   auto* text = size < SIZE_MAX ? static_cast<char16_t*>(PlatformAllocArray(size + 1, sizeof(char16_t))) : nullptr;
   if (text == nullptr) return nullptr;

@@ -1,7 +1,6 @@
 // Kept apart from the request builder, so that a program that takes no drops
 // (the Linux console tool) links no job input.
 #include "job/job_request.h"
-#include "platform/owned.h"
 
 // Each dropped path's length is asked first, so no path is ever cut short.
 bool AddDropPaths(DropHandle drop, ListingRequest* request) {
@@ -11,9 +10,7 @@ bool AddDropPaths(DropHandle drop, ListingRequest* request) {
     OwnedBlock<char16_t> path = MakeBlock<char16_t>(size_t{length} + 1);
     if (path == nullptr) return false;
     uint32_t got = g_jobInput.dropPath(drop, index, path.get(), length + 1);
-    if (got > length) got = length;
-    path[got] = 0;
-    if (!AddRequestPath(request, path.get(), got)) return false;
+    if (!AddRequestPath(request, path.get(), got > length ? length : got)) return false;
   }
   return true;
 }

@@ -6,10 +6,9 @@
 #include "platform/job_input.h"
 #include "settings/listing_settings.h"
 
-// The request a job of these settings lists: the Tree form's correction
-// applied to *settings (where it stays), the listing options with the path
-// style, and the four texts (null for an empty one). The paths are added
-// by the caller. False when storage runs out.
+// The request of these settings (the Tree form's FilesOnly corrected in
+// *settings, where it stays), the path style and the four texts (null:
+// empty); the caller adds the paths. False when storage runs out.
 bool MakeJobRequest(ListingSettings* settings, PathStyle style, const char16_t* const texts[kAffixCount],
                     ListingRequest* request);
 

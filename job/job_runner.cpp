@@ -3,14 +3,12 @@
 #include <utility>
 
 #include "engine/clipboard_text.h"
-#include "engine/listing.h"
 
 namespace {
 
-// The listing, then the clipboard; gives the outcome. The request and the
-// text are freed before the outcome is reported. A cancel that comes after
-// the last entry but before the copy still keeps the clipboard as it was:
-// closing the window then never replaces what the user had.
+// The listing, then the clipboard, freed before the outcome is reported. A
+// cancel before the copy keeps the clipboard: closing the window never
+// replaces what the user had.
 JobReport ListAndCopy(JobRunner* job) {
   ListingText text{};
   ListingOutcome outcome = BuildListing(job->request, job->abort, &text);
@@ -22,26 +20,22 @@ JobReport ListAndCopy(JobRunner* job) {
   return CopyListingToClipboard(text) ? JobReport::Done : JobReport::Failed;
 }
 
-void RunJob(void* parameter) {
-  auto* job = static_cast<JobRunner*>(parameter);
-  JobReport result = ListAndCopy(job);
-  job->report(job->context, result);
-}
-
 }  // namespace
 
 // The previous worker has reported its outcome by now (a job starts only
 // after it), so its handle can go.
 bool StartJobWorker(JobRunner* job, ListingRequest* request, JobReportFn report, void* context) {
-  if (job->worker != nullptr) {
-    g_thread.closeThread(job->worker);
-    job->worker = nullptr;
-  }
+  if (job->worker != nullptr) g_thread.closeThread(job->worker);
   job->abort.store(false);
   job->request = std::move(*request);
   job->report = report;
   job->context = context;
-  job->worker = g_thread.startThread(RunJob, job);
+  auto run = [](void* parameter) {
+    auto* runner = static_cast<JobRunner*>(parameter);
+    JobReport result = ListAndCopy(runner);
+    runner->report(runner->context, result);
+  };
+  job->worker = g_thread.startThread(run, job);
   if (job->worker != nullptr) return true;
   job->request = ListingRequest{};
   return false;

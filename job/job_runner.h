@@ -1,20 +1,16 @@
 #pragma once
-// One listing job on a worker thread: started with its request, cancelled,
-// waited for. The runner knows no window; it reports the job's phases to
-// whoever started it.
+// One listing job on a worker thread. The runner knows no window; it
+// reports the job's phases to whoever started it.
 
 #include <atomic>
-#include <cstdint>
 
 #include "engine/listing_request.h"
 #include "platform/thread.h"
 
-// What a worker reports, in this order: Copying when its listing is whole,
-// then one outcome.
+// What a worker reports: Copying when its listing is whole, then an outcome.
 enum class JobReport : int32_t { Copying = 1, Done = 2, Interrupted = 3, Failed = 4 };
 
-// Called on the worker's thread. After the outcome the worker touches
-// nothing of the runner's.
+// Called on the worker's thread; after the outcome it touches no more.
 using JobReportFn = void (*)(void* context, JobReport report);
 
 struct JobRunner {
@@ -25,13 +21,12 @@ struct JobRunner {
   void* context;
 };
 
-// Takes *request over (it is emptied here and freed by the worker, or at
-// once when no worker can be started) and starts a worker that lists it and
-// puts the text on the clipboard. False when no worker could be started:
-// nothing is reported then.
+// Takes *request over (emptied here, freed by the worker) and starts a
+// worker that lists it and puts the text on the clipboard. False, nothing
+// reported, when no worker could be started.
 bool StartJobWorker(JobRunner* job, ListingRequest* request, JobReportFn report, void* context);
-// The running job stops within an entry; one that has not begun to copy
-// ends Interrupted and leaves the clipboard as it was.
+// The job stops within an entry; before its copy it ends Interrupted and
+// leaves the clipboard as it was.
 void CancelJob(JobRunner* job);
 // Waits until the most recent worker has ended and drops its handle.
 void WaitForJob(JobRunner* job);

@@ -1,12 +1,8 @@
 #pragma once
-// The eight user settings. The window's record lives in its application
-// state and is read and written on the window's thread only; a job takes a
-// copy of what it needs when it starts.
-
-#include <cstdint>
+// The eight user settings, kept on the window's thread; a job takes a copy
+// of what it needs when it starts.
 
 #include "engine/listing_request.h"
-#include "engine/path_rules.h"
 
 struct ListingSettings {
   PathForm pathForm;
@@ -23,11 +19,3 @@ struct ListingSettings {
 // the console tool starts from them too.
 constexpr ListingSettings kDefaultSettings{PathForm::Relative, kBackslash, ItemFilter::FilesAndFolders, true, true,
                                            true, false, true};
-
-// The Tree form lists folders as the tree's branches, so it cannot list
-// files only: FilesOnly becomes FilesAndFolders, for the job and after it.
-// True when the filter changed.
-bool CorrectItemFilterForTree(ListingSettings* settings);
-
-// The listing options of the settings, as a job takes them.
-ListingOptions ListingOptionsOf(const ListingSettings& settings);

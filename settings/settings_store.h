@@ -4,15 +4,14 @@
 
 #include <cstdint>
 
-#include "platform/owned.h"
 #include "platform/user_store.h"
 #include "settings/listing_settings.h"
 
-// The "Setting" word: the eight settings packed, bits 0-3 and 18-31 zero.
+// The "Setting" word: the path form in bits 4-7, the item filter in bits
+// 8-11, the five flags in bits 12-16, the slash in bit 17, all else zero.
 uint32_t PackSettings(const ListingSettings& settings);
-// Unpacks a stored word into *settings; false (nothing changed) when the
-// word is invalid: any of bits 0-3 set, or a path form or item filter
-// outside its enumeration.
+// False (nothing changed) when the word is invalid: any of bits 0-3 set, or
+// a path form or item filter outside its enumeration.
 bool UnpackSettings(uint32_t word, ListingSettings* settings);
 
 // The "WindowPos" word: the low 16 bits of left in bits 16-31, of top in
@@ -27,9 +26,7 @@ struct StoredSettings {
   uint32_t setting = 0;
   bool windowPosValid = false;  // the same for "WindowPos"
   uint32_t windowPos = 0;
-  // All four texts ("StrFF", "StrFB", "StrDF", "StrDB", in the order of the
-  // edit boxes) exist as REG_SZ; each is the first floor(S / 2) - 1
-  // characters of its S bytes.
+  // "StrFF", "StrFB", "StrDF", "StrDB" (the edit boxes' order) are REG_SZ.
   bool textsValid = false;
   Text texts[kAffixCount];
   bool outOfMemory = false;  // storage ran out while reading the texts

@@ -1,11 +1,6 @@
-// How long large listings take through BuildListing: one folder of 100,000
-// files created in random order, listed as a drop of that folder lists it;
-// a drop of 20,000 separate files of that folder, given as 20,000 input
-// paths in random order, which are collected and then sorted once; trees
-// of three shapes on a file system that answers every call after 1 ms, as
-// a server does, read with one reader and with the default pool;
-// and a git working tree of 100 folders of 1,000 files listed plainly,
-// with --exclude globs and with --gitignore, leaving out the same files.
+// How long large listings take through BuildListing: a folder of 100,000
+// files; a drop of 20,000 of its files in random order; trees of three
+// shapes on a slow server; a git working tree with its filters.
 
 #include <benchmark/benchmark.h>
 
@@ -34,9 +29,8 @@ namespace {
 constexpr int kFolderFiles = 100000;
 constexpr int kDroppedFiles = 20000;
 
-// file1.txt ... file100000.txt and a share of Japanese names (資料N.txt), of
-// the kind that arrive out of order. Made once, in /dev/shm where there is
-// one, and kept for the next run.
+// file1.txt ... file100000.txt, a fifth named 資料N.txt, created in random
+// order; made once (in /dev/shm where there is one) and kept.
 fs::path BigFolder(std::vector<std::string>* names) {
   for (int i = 1; i <= kFolderFiles; ++i) {
     names->push_back((i % 5 == 0 ? "\xE8\xB3\x87\xE6\x96\x99" : "file") + std::to_string(i) + ".txt");
@@ -101,10 +95,9 @@ void BM_DropFiles(benchmark::State& state) {
   RunListing(state, MakeRequest(static_cast<PathForm>(state.range(0)), paths), kDroppedFiles);
 }
 
-// A server's trees of three shapes, every call answered after a
-// millisecond: wide (/net holds 100 folders of 100 folders of 2 files),
-// bushy (5 to 10 subfolders a folder over four levels, 13 files in each)
-// and deep (5 folders of 15 chains of 30 folders, 10 files in each).
+// A server answering every call after 1 ms, with trees of three shapes:
+// wide (100 folders of 100 folders of 2 files), bushy (5 to 10 subfolders
+// a folder over four levels, 13 files each), deep (75 chains of 30 folders).
 enum class Shape { Wide, Bushy, Deep };
 std::atomic<Shape> g_shape{Shape::Wide};
 
@@ -164,10 +157,9 @@ void BM_SlowServer(benchmark::State& state) {
   g_fileSystem = real;
 }
 
-// 100 folders of 1,000 files created in random order; of each folder's
-// files 10 end in .o, 10 in .log, 20 in .bak. The .gitignore at the top has
-// patterns of a usual project, every tenth folder one of its own, and
-// info/exclude leaves out *.bak. Made once, and kept.
+// 100 folders of 1,000 files in random order, 40 of each ending in .o, .log
+// or .bak; a usual project's .gitignore, one in every tenth folder, and
+// info/exclude leaving out *.bak. Made once and kept.
 fs::path GitTree() {
   std::error_code error;
   fs::path base = fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path();

@@ -25,11 +25,10 @@ struct Frame {
   int64_t opened = 0;     // subfolders opened so far
 };
 
-// The pool of the listing; null when the request asks for one reader or no
-// thread starts. A request for a number of readers starts it the first time
-// a folder has subfolders to read ahead. Left to the engine, it starts once
-// a folder read waited on its storage: where folders come from the cache,
-// threads reading ahead only add switches and memory touched.
+// The listing's pool, started at the first folder with subfolders; null for
+// one reader or when no thread starts. Left to the engine, it starts once a
+// read waited on its storage: from the cache, readers cost more wall and CPU
+// time than they save, even a few on a machine of few cores.
 ReaderPool* Readers(ListingContext* context) {
   if (!context->readersTried) {
     int32_t readers = context->request->options.readers;
@@ -46,7 +45,6 @@ ReaderPool* Readers(ListingContext* context) {
   return context->readers.get();
 }
 
-// Whether the folder at this depth below its input folder is scanned.
 bool ScansAt(const ListingContext* context, int32_t depth) {
   return ::ScansAt(context->request->options.maxDepth, depth);
 }
@@ -62,8 +60,8 @@ bool PutName(Array<char16_t>* path, size_t prefixLength, const PathNode* entry) 
   return path->AppendUnits(entry->text, static_cast<size_t>(entry->length) + 1);
 }
 
-// Reads the frame's subfolders ahead that the reader of the folder (if
-// any) had no room for. path holds the folder's path and a separator.
+// Reads ahead the frame's subfolders that its reader (if any) had no room
+// for. path holds the folder's path and a separator.
 void ReadAhead(ListingContext* context, Frame* frame, const Array<char16_t>& path) {
   ReaderPool* pool = frame->contents.NextNotAhead() != nullptr ? Readers(context) : nullptr;
   if (pool == nullptr) return;
@@ -72,12 +70,11 @@ void ReadAhead(ListingContext* context, Frame* frame, const Array<char16_t>& pat
   if (frame->contents.failed) context->failed = true;
 }
 
-// Takes the folder whose path ends path (length units, then a terminator)
-// from its read-ahead request or reads it here, tells its problem, and puts
-// its frame on the stack with its subfolders read ahead. False when it has
-// nothing to list or the listing stopped. Folders whose entries are links
-// are never opened (see the scan); the folder passed in is, link or not: the
-// user chose it. Problems are told here, so they come in the listing's order.
+// Takes the folder at path (length units, then a terminator) from its
+// request or reads it here, tells its problem (so problems come in the
+// listing's order), and pushes its frame. False when it has nothing to list
+// or the listing stopped. An input folder is read even if a link: the user
+// chose it.
 bool OpenFolder(ListingContext* context, Array<Frame>* frames, Array<char16_t>* path, size_t length,
                 const Shared<ReadRequest>& request, int32_t depth, ListingPlace place, const Shared<IgnoreRules>& rules) {
   FolderContents contents =

@@ -10,26 +10,22 @@
 
 namespace {
 
-// Requests not yet taken back, at most: beyond it the listing reads folders
-// itself when it gets to them.
+// Requests queued or read and not taken, at most: the listing reads any
+// further folders itself.
 constexpr int32_t kMaxOutstanding = 4096;
-// Levels a reader reads ahead below a folder the listing submitted from;
-// the listing submits again from the folders it takes. Each level holds the
-// next, so this bounds the chain that ends when a request is let go.
+// Levels a reader queues below a folder the listing queued from. Each level
+// holds the next: this bounds the chain that ends when a request is let go.
 constexpr int32_t kMaxAheadLevels = 64;
-// Entries the readers hold, read or being read and not yet taken, at most:
-// at it a reader takes no new request and stops mid-folder until the
-// listing takes some, unless the listing waits for that very folder.
+// Entries the readers hold and the listing has not taken, at most: at it a
+// reader stops, even mid-folder, unless the listing waits for that folder.
 constexpr int64_t kMaxHeldEntries = int64_t{1} << 16;
-// Entries a reader counts into the pool's held entries at a time, so that
-// it takes the lock once per so many entries, not once per entry.
+// Entries counted in at a time, so that a reader locks once per so many.
 constexpr int64_t kEntriesPerGrant = 64;
 // How long a waiting thread sleeps before it looks at the cancel again.
 constexpr int32_t kWaitMilliseconds = 10;
-// A folder read that takes longer than this, with an allowance per entry,
-// waits on its storage: a network read costs round trips however few the
-// entries, while a local folder in the cache reads in microseconds per entry
-// (a few even under Wine, which looks up every entry).
+// A folder read that takes longer waits on its storage: a network read costs
+// round trips however few the entries, a folder in the cache microseconds
+// per entry (a few under Wine, which looks up every entry).
 constexpr int64_t kSlowReadMicroseconds = 500;
 constexpr int64_t kSlowReadMicrosecondsPerEntry = 20;
 
@@ -56,10 +52,9 @@ bool PoolStopping(const ReaderPool* pool) {
   return pool->stop.load(std::memory_order_relaxed) || pool->abort->load(std::memory_order_relaxed);
 }
 
-// Counts more entries into the pool's held entries for the reader, waiting
-// while that would pass the bound. The folder the listing waits for goes
-// on past it: the listing takes nothing else until it has that folder.
-// False when the pool stops or the job is cancelled meanwhile.
+// Counts more entries in for the reader, waiting while that would pass the
+// bound, except for the folder the listing waits for: it takes nothing else
+// until it has that one. False when the pool stops or the job is cancelled.
 bool TakeGrant(Grant* grant) {
   ReaderPool* pool = grant->pool;
   g_thread.lock(pool->sync);
@@ -86,15 +81,12 @@ bool TakeGrant(Grant* grant) {
 // cancel, a stop of the pool, or when storage runs out.
 bool CollectEntry(void* context, const FolderEntry& entry) {
   auto* collector = static_cast<Collector*>(context);
-  // A read cut short says so itself: it is never taken for the whole folder.
-  if (collector->abort->load(std::memory_order_relaxed) ||
-      (collector->stop != nullptr && collector->stop->load(std::memory_order_relaxed))) {
-    collector->out->whole = false;
-    return false;
-  }
-  if (TextEqual(entry.name, u".") || TextEqual(entry.name, u"..")) return true;
   FolderContents* out = collector->out;
-  if (collector->grant != nullptr && collector->grant->left == 0 && !TakeGrant(collector->grant)) {
+  bool cut = collector->abort->load(std::memory_order_relaxed) ||
+             (collector->stop != nullptr && collector->stop->load(std::memory_order_relaxed));
+  if (!cut && (TextEqual(entry.name, u".") || TextEqual(entry.name, u".."))) return true;
+  // A read cut short says so itself: it is never taken for the whole folder.
+  if (cut || (collector->grant != nullptr && collector->grant->left == 0 && !TakeGrant(collector->grant))) {
     out->whole = false;
     return false;
   }
@@ -114,12 +106,6 @@ bool CollectEntry(void* context, const FolderEntry& entry) {
   collector->hasIgnoreFile =
       collector->hasIgnoreFile || (!entry.isFolder && IsIgnoreFileName(entry.name, length, collector->style));
   return true;
-}
-
-// Takes the node after previous (or the head) out of the list.
-void Unlink(FolderContents* out, PathNode* previous, PathNode* node) {
-  (previous != nullptr ? previous->next : out->head) = node->next;
-  if (out->tail == node) out->tail = previous;
 }
 
 // Leaves out what the filter excludes. Inside a working tree the folder's
@@ -157,7 +143,8 @@ void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgn
                 (out->rules && (IsGitName(node->text, length, filter.style) ||
                                 IsIgnored(*out->rules, &below, node->text, length, isFolder)));
     if (left) {
-      Unlink(out, previous, node);
+      (previous != nullptr ? previous->next : out->head) = next;
+      if (out->tail == node) out->tail = previous;
       out->folders -= isFolder ? 1 : 0;
     } else {
       previous = node;
@@ -166,8 +153,9 @@ void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgn
   }
 }
 
-// Reads a folder (ReadFolderContents), its entries counted into the grant's
-// pool as they arrive when there is a grant.
+// Reads a folder (ReadFolderContents), counting its entries into the
+// grant's pool as they arrive when there is a grant. A read that takes long
+// for its entries waits on its storage (a network): reading ahead pays.
 FolderContents ReadCounted(const char16_t* path, const FolderFilter& filter, const std::atomic<bool>* abort,
                            const std::atomic<bool>* stop, Grant* grant) {
   FolderContents out;
@@ -207,9 +195,8 @@ FolderContents& FolderContents::Swap(FolderContents& other) noexcept {
 
 namespace {
 
-// Starts one more reader while there are fewer than requests outstanding,
-// under the lock; false when the system refuses. There is room for every
-// thread the pool may start.
+// Starts one more reader, under the lock, while there are fewer readers
+// than requests; false when not. The threads' room is reserved.
 bool AddReader(ReaderPool* pool) {
   if (PoolStopping(pool) || pool->threads.size() >= static_cast<size_t>(pool->maxThreads) ||
       pool->threads.size() >= static_cast<size_t>(pool->outstanding)) {
@@ -249,10 +236,8 @@ Shared<ReadRequest> PopQueued(ReaderPool* pool) {
   return top;
 }
 
-// The subfolders of contents that a listing opens (links it never opens)
-// after those in contents->ahead, as requests there, as many as the pool
-// has room for, queued with the first on top. aheadLevel: levels below the folder the listing
-// itself submitted from.
+// ReadSubfoldersAhead; aheadLevel: levels below the folder the listing
+// itself queued from. The requests are made outside the lock.
 void SubmitSubfolders(ReaderPool* pool, const char16_t* path, size_t length, int32_t depth, int32_t aheadLevel,
                       ListingPlace place, const FolderFilter& filter, FolderContents* contents) {
   Array<Subfolder>& ahead = contents->ahead;
@@ -271,7 +256,7 @@ void SubmitSubfolders(ReaderPool* pool, const char16_t* path, size_t length, int
   }
   size_t prefixLength = childPath.size();
   FolderFilter childFilter{filter.exclusions, contents->rules, filter.style};
-  for (PathNode* entry = first; entry != nullptr && room > 0 && !contents->failed; entry = NextSubfolder(entry->next)) {
+  for (PathNode* entry = first; entry && room > 0 && !contents->failed; entry = NextSubfolder(entry->next)) {
     childPath.Truncate(prefixLength);
     Text text;
     Shared<ReadRequest> request;
@@ -284,8 +269,7 @@ void SubmitSubfolders(ReaderPool* pool, const char16_t* path, size_t length, int
     --room;
   }
   g_thread.lock(pool->sync);
-  // Others may have submitted meanwhile: what has no room is read by the
-  // listing when it gets there.
+  // Others may have queued meanwhile: what has no room the listing reads.
   size_t taken = already + static_cast<size_t>(std::max(0, kMaxOutstanding - pool->outstanding));
   if (taken < ahead.size()) ahead.Truncate(taken);
   for (size_t i = already; i < ahead.size() && !contents->failed; ++i) {
@@ -299,7 +283,7 @@ void SubmitSubfolders(ReaderPool* pool, const char16_t* path, size_t length, int
   if (contents->failed) ahead.Truncate(already);
 }
 
-// A reader: reads the request on top of the stack while the held entries
+// A reader: reads the first request of the queue while the held entries
 // stay under their bound, and queues its subfolders in turn, until the
 // pool stops or the job is cancelled.
 void RunReader(void* parameter) {
@@ -323,8 +307,6 @@ void RunReader(void* parameter) {
     Grant grant{pool, request.get(), 0};
     FolderContents& contents = request->contents;
     contents = ReadCounted(request->path.get(), request->filter, pool->abort, &pool->stop, &grant);
-    // The chain of requests a read-ahead request holds stays short, so that
-    // letting go of it never recurses deep.
     if (!contents.failed && contents.whole && request->aheadLevel < kMaxAheadLevels && !PoolStopping(pool)) {
       SubmitSubfolders(pool, request->path.get(), request->path.length(), request->depth, request->aheadLevel,
                        request->place, request->filter, &contents);
@@ -336,8 +318,7 @@ void RunReader(void* parameter) {
     g_thread.lock(pool->sync);
     request->state = RequestState::Read;
     pool->heldEntries -= grant.left;  // what is held is what was read
-    // Only the listing waits for a read to end; waking the idle readers
-    // too would cost a switch each for nothing.
+    // Only the listing waits for a read to end: idle readers sleep on.
     if (pool->awaited != nullptr) g_thread.wakeAll(pool->sync);
   }
   g_thread.unlock(pool->sync);
@@ -351,8 +332,7 @@ FolderContents ReadFolderContents(const char16_t* path, const FolderFilter& filt
 }
 
 // The pool starts with one reader and gains one with each request beyond
-// the readers it has, so a small tree starts few threads. When not even the
-// first starts, there is no pool.
+// the readers it has, so a small tree starts few threads.
 Owned<ReaderPool> StartReaderPool(int32_t readers, int32_t maxDepth, const std::atomic<bool>* abort, bool* failed) {
   Owned<ReaderPool> pool = MakeOwned<ReaderPool>(readers, maxDepth, abort);
   if (pool == nullptr || !pool->threads.Reserve(static_cast<size_t>(readers)) ||
@@ -365,8 +345,7 @@ Owned<ReaderPool> StartReaderPool(int32_t readers, int32_t maxDepth, const std::
   return pool;
 }
 
-// Stops the readers under the lock, so that none starts another after it,
-// and waits for each.
+// Stops the readers under the lock, so that none starts another, and joins them.
 ReaderPool::~ReaderPool() {
   if (sync == nullptr) return;
   g_thread.lock(sync);
@@ -385,9 +364,9 @@ void ReadSubfoldersAhead(ReaderPool* pool, const char16_t* path, size_t length, 
   SubmitSubfolders(pool, path, length, depth, 0, place, filter, contents);
 }
 
-// A request still queued is read here rather than waited for: every reader
-// may be busy with folders the listing needs only later. It stays in the
-// queue, counted, until a reader drops it, so taking it costs no search.
+// A request still queued is read here, not waited for: the readers may be
+// busy with folders needed later. A reader drops it from the queue (counted
+// until then), so taking it costs no search.
 FolderContents TakeRead(ReaderPool* pool, const Shared<ReadRequest>& request) {
   g_thread.lock(pool->sync);
   pool->awaited = request.get();
@@ -401,14 +380,13 @@ FolderContents TakeRead(ReaderPool* pool, const Shared<ReadRequest>& request) {
   if (state == RequestState::Queued) {
     request->state = RequestState::Taken;
   } else if (state == RequestState::Read) {
+    --pool->outstanding;
     pool->heldEntries -= request->contents.count;
-    // A reader held back by the bound may go on: one for each folder
-    // taken back, as the room is soon taken again.
+    // One reader held back by the bound may go on: the room is soon taken.
     if (pool->heldEntries + kEntriesPerGrant <= kMaxHeldEntries && pool->idleReaders > 0) {
       g_thread.wakeOne(pool->sync);
     }
   }
-  if (state == RequestState::Read) --pool->outstanding;
   g_thread.unlock(pool->sync);
   if (state == RequestState::Reading) return {};
   FolderContents out = state == RequestState::Queued

@@ -1,9 +1,8 @@
 #pragma once
-// Folders read ahead of the listing by a pool of reader threads, so that
-// many reads (network round trips) are in flight at once. A folder read
-// ahead has its subfolders read ahead in turn, so the reads run ahead at
-// every level of the tree. The listing takes each folder's entries whole,
-// in its own order, so the text is the same with any number of readers.
+// Folders read ahead of the listing by reader threads, so that many reads
+// (network round trips) are in flight at once, at every level of the tree.
+// The listing takes each folder whole, in its own order: the text is the
+// same with any number of readers.
 
 #include <atomic>
 #include <cstddef>
@@ -21,21 +20,17 @@
 
 struct Exclusions;
 
-// What leaves entries of a folder out as it is read, so that a folder left
-// out is never read: the job's --exclude globs, and inside a git working
-// tree what git ignores. Only read while the listing runs, so the readers
-// share it.
+// What leaves entries out as a folder is read, so that a folder left out is
+// never read: the --exclude globs, and in a git working tree what git ignores.
 struct FolderFilter {
   const Exclusions* exclusions;  // null: none
-  Shared<IgnoreRules> rules;     // the rules of the folder's parent; empty:
-                                 // not in a tree
+  Shared<IgnoreRules> rules;     // the rules of the folder's parent; empty: not in a tree
   PathStyle style;
 };
 
 struct ReadRequest;
 
-// Whether folders this many levels below the input folder are scanned,
-// under a depth limit (negative: none).
+// Whether folders depth levels below the input folder are scanned (maxDepth negative: no limit).
 inline bool ScansAt(int32_t maxDepth, int32_t depth) { return maxDepth < 0 || depth < maxDepth; }
 
 // Whether a listing opens the entry as a folder: links it never opens.
@@ -47,8 +42,7 @@ inline PathNode* NextSubfolder(PathNode* entry) {
   return entry;
 }
 
-// A subfolder of a folder and its read-ahead request (empty: whoever lists
-// it reads it when it gets there).
+// A subfolder and its read-ahead request (empty: the listing reads it itself).
 struct Subfolder {
   PathNode* entry;
   Shared<ReadRequest> request;
@@ -62,10 +56,10 @@ struct FolderContents {
   int64_t count = 0;                     // entries read
   int64_t folders = 0;                   // of them, subfolders a listing opens
   FolderRead read = FolderRead::Complete;
-  int32_t error = 0;                     // the system's error code when read is not Complete
+  int32_t error = 0;                     // the system's error code when not Complete
   bool failed = false;                   // storage ran out: the job ends Failed
   bool whole = true;                     // false: a cancel or the pool's stop cut the read short
-  bool slow = false;                     // the read waited on its storage (took long for its entries)
+  bool slow = false;                     // the read waited on its storage
   Shared<IgnoreRules> rules;             // the folder's own rules, for its subfolders
   Array<Subfolder> ahead;                // its first subfolders, read ahead, in order
 
@@ -77,10 +71,8 @@ struct FolderContents {
   PathNode* NextNotAhead() { return NextSubfolder(ahead.empty() ? head : ahead.back().entry->next); }
 };
 
-// Reads a folder's entries ("." and ".." and what the filter leaves out
-// left out) and sorts them. The read stops once abort or *stop (null:
-// none) is set. Tells whether the system took long (a network, a disk that
-// seeks): reading ahead pays off there.
+// Reads and sorts a folder's entries but "." and ".." and what the filter
+// leaves out; stops once abort or *stop (null: none) is set.
 FolderContents ReadFolderContents(const char16_t* path, const FolderFilter& filter, const std::atomic<bool>* abort,
                                   const std::atomic<bool>* stop);
 
@@ -88,13 +80,12 @@ FolderContents ReadFolderContents(const char16_t* path, const FolderFilter& filt
 enum class RequestState : int32_t { Queued, Reading, Read, Taken };
 
 // Where a folder comes in the listing's order: its subtree has the keys
-// [key, key + span), so the readers read first what the listing needs
-// first, at every level. A span too narrow to split gives its subfolders
-// their parent's next key (an order of reads only, never of lines).
+// [key, key + span), so readers read first what the listing needs first. A
+// span too narrow to split gives ties (an order of reads, never of lines).
 struct ListingPlace {
   uint64_t key;
   uint64_t span;
-  // The place of the i-th of a folder's n subfolders.
+  // The place of the i-th of n subfolders.
   ListingPlace Child(int64_t i, int64_t n) const {
     uint64_t step = span > 1 && n > 0 ? (span - 1) / static_cast<uint64_t>(n) : 0;
     return ListingPlace{key + 1 + static_cast<uint64_t>(i) * step, step};
@@ -102,8 +93,7 @@ struct ListingPlace {
 };
 constexpr ListingPlace kInputFolderPlace{0, UINT64_MAX};
 
-// A folder to read ahead, held by its parent's contents and, while queued
-// or read, by the pool or its reader.
+// A folder to read ahead, held by its parent's contents and by the pool.
 struct ReadRequest {
   ReadRequest(Text path, const FolderFilter& filter, int32_t depth, int32_t aheadLevel, ListingPlace place)
       : path(std::move(path)), filter(filter), depth(depth), aheadLevel(aheadLevel), place(place) {}
@@ -118,8 +108,7 @@ struct ReadRequest {
   FolderContents contents;                    // the reader's while Reading
 };
 
-// The reader threads and the requests queued for them. It ends by stopping
-// the readers and waiting for each.
+// The reader threads and their queue; it ends by stopping and joining them.
 struct ReaderPool {
   ReaderPool(int32_t maxThreads, int32_t maxDepth, const std::atomic<bool>* abort)
       : maxThreads(maxThreads), maxDepth(maxDepth), abort(abort) {}
@@ -139,20 +128,16 @@ struct ReaderPool {
   const ReadRequest* awaited = nullptr;  // the request the listing waits for
 };
 
-// Starts up to `readers` reader threads for a listing with that depth
-// limit. Empty with *failed set when storage runs out; empty alone when no
-// thread can be started (the listing then reads every folder itself).
+// Starts a pool of up to `readers` threads. Empty with *failed set when
+// storage runs out; empty alone when no thread starts.
 Owned<ReaderPool> StartReaderPool(int32_t readers, int32_t maxDepth, const std::atomic<bool>* abort, bool* failed);
 
-// Queues for reading the subfolders that a listing opens of the folder at
-// path (length units, depth levels below the input folder, at place), read
-// into contents with filter, after those already in contents->ahead: as
-// many as the pool has room for, in order, into contents->ahead. Sets
-// contents->failed when storage runs out.
+// Queues the subfolders of contents (the folder at path, length units, read
+// with filter) after those in contents->ahead, as many as the pool has room
+// for, into contents->ahead. Sets contents->failed when storage runs out.
 void ReadSubfoldersAhead(ReaderPool* pool, const char16_t* path, size_t length, int32_t depth, ListingPlace place,
                          const FolderFilter& filter, FolderContents* contents);
 
-// Takes a request's contents: waits while a reader has it in hand, reads it
-// on the calling thread while it is still queued. At a cancel the contents
-// are empty; failed is set in them when any reader's storage ran out.
+// Takes a request's contents: waits while a reader has it, reads it here if
+// still queued. Empty at a cancel; failed when any reader's storage ran out.
 FolderContents TakeRead(ReaderPool* pool, const Shared<ReadRequest>& request);

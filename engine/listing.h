@@ -14,8 +14,7 @@ enum class ListingOutcome { Done, Interrupted, Failed };
 // What a listing meets on its way and leaves out or cuts short.
 enum class ListingProblemKind {
   UnreadableItem,    // an input path whose attributes cannot be read: left out
-  UnreadableFolder,  // a folder that cannot be opened, or fails partway: its
-                     // line stays, with what was read of it
+  UnreadableFolder,  // a folder that cannot be opened or fails partway: its line and what was read stay
 };
 
 struct ListingProblem {
@@ -24,8 +23,7 @@ struct ListingProblem {
   int32_t error;         // the system's error code (errno, GetLastError)
 };
 
-// Folders and entries the listing has read so far, for a progress display
-// on another thread.
+// Folders and entries read so far, for a progress display on another thread.
 struct ListingProgress {
   std::atomic<uint64_t> folders;
   std::atomic<uint64_t> entries;
@@ -45,9 +43,8 @@ struct ListingSink {
   ListingProgress* progress;
 };
 
-// Lists the request's paths into the sink. Reads the file system through the
-// platform layer only. Stops within an entry once abort is set
-// (Interrupted); storage running out or a refused line gives Failed.
+// Lists the request's paths into the sink. Stops within an entry once abort
+// is set (Interrupted); storage running out or a refused line gives Failed.
 ListingOutcome StreamListing(const ListingRequest& request, const std::atomic<bool>& abort, const ListingSink& sink);
 
 // The clipboard's text is written in large chunks as the lines are made, so

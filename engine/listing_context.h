@@ -1,6 +1,5 @@
 #pragma once
 // The per-job state of one listing, passed by pointer through the engine.
-
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -17,38 +16,27 @@ struct ListingContext {
   const ListingRequest* request;
   const std::atomic<bool>* abort;
   const ListingSink* sink;
-  // Storage ran out: the listing unwinds and ends Failed.
-  bool failed = false;
-  // Where the part of a path shown by the Relative form starts: just after
-  // a separator, or 0. Negative until the first readable item.
+  bool failed = false;  // storage ran out: the listing unwinds and ends Failed
+  // Where the part of a path the Relative form shows starts: just after a
+  // separator, or 0. Negative until the first readable item.
   int32_t commonPrefixLength = 0;
-  // The row of two-unit cells drawn in front of Tree lines; it grows as
-  // deep as the folders go.
-  Array<char16_t> indent;
-  // The line being made; grows to the longest line and is reused.
-  Array<char16_t> line;
-  // The request's --exclude globs, made ready; null when it has none.
-  Owned<Exclusions> exclusions;
-  // --gitignore's state: the user's excludes file and the last tree's top.
-  IgnoreSession ignore = {};
-  // The folder readers, started at the first folder read ahead; empty until
-  // then, and for good when readersTried and none could be started. Last,
-  // so it ends first: the requests the readers hold hold rules of the
-  // session.
+  Array<char16_t> indent;         // the Tree lines' two-unit cells, as deep as the folders go
+  Array<char16_t> line;           // the line being made, reused
+  Owned<Exclusions> exclusions;   // the --exclude globs made ready; null: none
+  IgnoreSession ignore = {};      // --gitignore's: the user's excludes file and the last tree's top
+  // The folder readers, started at the first folder read ahead. Last, so it
+  // ends first: the requests the readers hold hold rules of the session.
   Owned<ReaderPool> readers;
   bool readersTried = false;
-  // A folder read so far waited on its storage.
-  bool slowReads = false;
+  bool slowReads = false;  // a folder read so far waited on its storage
 };
 
 constexpr int32_t kCommonPrefixUnset = -1;
 
-// A listing stops at a cancel and at the first failure.
 inline bool ListingStopped(const ListingContext* context) {
   return context->failed || context->abort->load(std::memory_order_relaxed);
 }
 
-// The separator between the components of the listing's paths.
 inline char16_t PathSeparator(const ListingContext* context) {
   return SeparatorOf(context->request->options.pathStyle);
 }
@@ -60,8 +48,7 @@ inline void ReportProblem(const ListingContext* context, ListingProblemKind kind
   if (context->sink->reportProblem != nullptr) context->sink->reportProblem(context->sink->context, ListingProblem{kind, path, error});
 }
 
-// Counts a folder taken by the listing and its entries, for a sink that
-// shows progress.
+// Counts a folder taken and its entries, for a sink that shows progress.
 inline void CountFolderRead(const ListingContext* context, int64_t entries) {
   ListingProgress* progress = context->sink->progress;
   if (progress == nullptr) return;

@@ -10,9 +10,8 @@
 
 namespace {
 
-// The path tree's nodes by level and text, and each level's last node
-// (where a new one is appended), so that a level of many siblings costs
-// constant time per path: open addressing over one block of slots.
+// The path tree's nodes by level and text, and each level's last node, so
+// that a level of many siblings costs constant time per path.
 struct IndexSlot {
   PathNode** level;  // the level's head slot; null in an empty slot
   PathNode* node;    // the node with that text, or the level's last node
@@ -31,8 +30,8 @@ size_t SlotHash(PathNode** level, const char16_t* text, int32_t length, bool isT
   return static_cast<size_t>(hash ^ (hash >> 29));
 }
 
-// The slot of a key, or the empty slot where it would go. Components are
-// the same only when every unit is: no folding may merge two names.
+// The slot of a key, or the empty one where it would go. Components match
+// only unit for unit: no folding may merge two names.
 IndexSlot* FindSlot(const TreeIndex& index, PathNode** level, const char16_t* text, int32_t length, bool isTail) {
   size_t mask = index.capacity - 1;
   for (size_t i = SlotHash(level, text, length, isTail) & mask;; i = (i + 1) & mask) {
@@ -64,9 +63,8 @@ bool ReserveSlots(TreeIndex* index) {
   return true;
 }
 
-// Puts in path, after its first length units, a separator (unless there
-// are none or they end in one) and text (textLength units), terminated;
-// false when storage runs out.
+// Puts after path's first length units a separator (unless none or they
+// end in one) and text, terminated; false when storage runs out.
 bool PutComponent(Array<char16_t>* path, size_t length, const char16_t* text, size_t textLength,
                   char16_t separator) {
   path->Truncate(length);
@@ -74,10 +72,8 @@ bool PutComponent(Array<char16_t>* path, size_t length, const char16_t* text, si
   return path->AppendUnits(text, textLength) && path->Append(u'\0');
 }
 
-// Cuts the path into components: a network path keeps its two separators
-// on the server component, a drive keeps its separator ("C:\"), and empty
-// components from repeated or trailing separators are ignored. False when
-// storage runs out.
+// Cuts the path into components: a network path's server keeps its two
+// separators, a drive its own ("C:\"); empty components are skipped.
 bool InsertPathIntoTree(TreeIndex* index, NodeArena* arena, PathNode** root, const char16_t* path, int32_t length,
                         uint8_t isFile, PathStyle style) {
   const char16_t separator = SeparatorOf(style);
@@ -120,16 +116,14 @@ bool InsertPathIntoTree(TreeIndex* index, NodeArena* arena, PathNode** root, con
   return true;
 }
 
-// A level of the path tree being listed: the next node to list and the
-// length of the path of the level's parent.
+// A level of the path tree being listed.
 struct Level {
   PathNode* next;
-  size_t parentLength;
+  size_t parentLength;  // of the level's parent's path
 };
 
-// Lists the levels of the path tree from first on, below the path (length
-// units), depth first; each level is kept on a stack of its own, so a
-// tree of any depth costs no call stack.
+// Lists the path tree's levels from first on, below path (length units),
+// depth first, on a stack of its own: any depth costs no call stack.
 void EmitTreeLevels(ListingContext* context, Array<char16_t>* path, size_t length, PathNode* first) {
   Array<Level> levels;
   if (first != nullptr && !levels.Append(Level{first, length})) context->failed = true;
@@ -166,8 +160,7 @@ void EmitTreeLevels(ListingContext* context, Array<char16_t>* path, size_t lengt
   }
 }
 
-// The path tree of the items' paths, its nodes in arena; the index is
-// needed only while the tree is built.
+// The path tree of the items' paths, its nodes in arena.
 PathNode* BuildPathTree(ListingContext* context, NodeArena* arena, PathNode* entryList) {
   PathNode* tree = nullptr;
   TreeIndex index;
@@ -181,9 +174,8 @@ PathNode* BuildPathTree(ListingContext* context, NodeArena* arena, PathNode* ent
 
 }  // namespace
 
-// The items' paths become a tree of components; the chain of single
-// components that every item shares is not listed, and the tree is drawn
-// from the first level where the items part.
+// The items' paths become a tree of components, drawn from the first level
+// where they part: the chain they all share is not listed.
 void ListTree(ListingContext* context, PathNode* entryList) {
   NodeArena arena;
   PathNode* node = BuildPathTree(context, &arena, entryList);

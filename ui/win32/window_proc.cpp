@@ -9,23 +9,17 @@
 
 namespace {
 
-// The state comes with the window's creation and is kept in its user data;
-// the window's DPI is known from here on.
+// The state comes with the window's creation, kept in its user data.
 LRESULT OnNcCreate(HWND window, WPARAM wParam, LPARAM lParam) {
-  auto* creation = reinterpret_cast<CREATESTRUCTW*>(lParam);
-  auto* state = static_cast<AppState*>(creation->lpCreateParams);
+  auto* state = static_cast<AppState*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
   state->window->dpi = WindowDpi(window);
   return DefWindowProcW(window, WM_NCCREATE, wParam, lParam);
 }
 
 LRESULT OnCommand(AppState* state, HWND window, WPARAM wParam, LPARAM lParam) {
-  int32_t controlId = LOWORD(wParam);
-  int32_t notifyCode = HIWORD(wParam);
-  if (RouteCommand(state, controlId, notifyCode) == CommandOutcome::NotHandled) {
-    return DefWindowProcW(window, WM_COMMAND, wParam, lParam);
-  }
-  return 0;
+  bool handled = RouteCommand(state, LOWORD(wParam), HIWORD(wParam)) == CommandOutcome::Handled;
+  return handled ? 0 : DefWindowProcW(window, WM_COMMAND, wParam, lParam);
 }
 
 // Black text on the window colour, and no background of the control's own.
@@ -44,32 +38,25 @@ LRESULT OnPaint(HWND window) {
   return 0;
 }
 
-// Asked before WM_DPICHANGED (per-monitor v2): the window's size at the new
-// DPI is the current layout's client area at that DPI in the frame for that
-// DPI. Left to the default, the whole window, frame included, would be scaled
-// and the client area would miss the layout by a few pixels.
+// Asked before WM_DPICHANGED: the layout's client area at the new DPI in
+// that DPI's frame. The default scales the whole window, frame included,
+// and would miss the layout by a few pixels.
 LRESULT OnGetDpiScaledSize(const AppState* state, HWND window, WPARAM dpi, LPARAM size) {
   *reinterpret_cast<SIZE*>(size) = LayoutWindowSize(window, state->settings.compactLayout, static_cast<int32_t>(dpi));
   return TRUE;
 }
 
-// The default procedure fills in the limits, then the smallest size becomes
-// that of the compact layout at the window's DPI. Left to the default, the
-// system's minimum for captioned windows would widen the compact layout
-// beyond its client area, and the fit into the work area would be computed
-// for a size the window does not have. Before the state arrives the DPI is
-// the one the system tells for the window.
+// The smallest size is the compact layout's at the window's DPI: the
+// system's minimum for captioned windows would widen it beyond its client
+// area, and the fit into the work area would be for a size it does not have.
 LRESULT OnGetMinMaxInfo(const AppState* state, HWND window, WPARAM wParam, LPARAM lParam) {
   DefWindowProcW(window, WM_GETMINMAXINFO, wParam, lParam);
   SIZE compact = LayoutWindowSize(window, true, state != nullptr ? state->window->dpi : WindowDpi(window));
-  auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-  info->ptMinTrackSize.x = compact.cx;
-  info->ptMinTrackSize.y = compact.cy;
+  reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{compact.cx, compact.cy};
   return 0;
 }
 
-// Every way of closing the window ends here: a running job is cancelled and
-// waited for before the message loop ends.
+// Every way of closing ends here: a running job is cancelled and joined.
 LRESULT OnDestroy(AppState* state) {
   EndWindowJob(state);
   PostQuitMessage(0);

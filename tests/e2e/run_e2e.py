@@ -1,7 +1,6 @@
 #!/usr/bin/python3
-"""End-to-end tests of dorrowin.exe under Wine on the X display in $DISPLAY, driven from outside as a user drives it,
-one Wine session per test. Arguments: dorrowin.exe, window_probe.exe, clipboard_text.exe, the XML report's path,
-clipboard_holder.exe."""
+"""dorrowin.exe under Wine on $DISPLAY, driven as a user drives it, a Wine session per test. Arguments: dorrowin.exe,
+window_probe.exe, clipboard_text.exe, the XML report's path, clipboard_holder.exe."""
 import fnmatch, json, os, shutil, subprocess, sys, tempfile, urllib.parse
 from Xlib import X, display as xdisplay
 from Xlib.protocol import event
@@ -21,15 +20,14 @@ CLICKS = [(10001, " パス：ツリー"), (10001, " パス：なし"), (10001, "
 CLICKED_WORD = "dword:0002a140"
 STORED_NAMES = ["Setting", "StrDB", "StrDF", "StrFB", "StrFF", "WindowPos"]
 LIST = os.path.join(os.path.dirname(PROGRAM), "dorrowin-list.exe")  # the console tool, built beside the program
-# A stored "Setting" (folders scanned) and the console tool's options for the same path form, item filter, extensions
-# and separator; the texts of both.
+# A stored "Setting" and the console tool's options for the same listing; the texts of both.
 CONSOLE_CASES = [(0x3110, ["-f", "absolute"]), (0x22220, ["-frelative", "--items=files", "-x", "-s", "slash"]),
                  (0x3330, ["--form", "name", "-i", "folders"]), (0x23240, ["-f", "tree", "-i", "files", "-s", "slash"])]
 TEXTS = {"StrFF": "- ", "StrFB": ";", "StrDF": "[\\", "StrDB": "]"}
 TEXT_OPTIONS = ["--file-prefix=- ", "--file-suffix=;", "--folder-prefix=[\\", "--folder-suffix=]"]
 
-def start(*command):  # in the background, output nowhere: Wine helpers it starts hold none of our pipes
-    return subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+def start(*command, out=subprocess.DEVNULL):  # in the background; Wine helpers it starts hold none of our pipes
+    return subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL)
 def wait(predicate, what, get=lambda: json.loads(run("wine", PROBE).stdout)):  # by default on the window's state
     return wine_session.wait(predicate, what, get)
 
@@ -91,8 +89,7 @@ def HelpOpensTheReadmeOrWarnsWithoutIt():
     check_equal(wait(lambda st: st["box"], "a message box"), [FULL, "readme.txt を開けませんでした"], "Help's warning")
 
 def hold_clipboard(ms, *paths):  # until killed or ms end; with paths as Explorer's Copy puts files there
-    holder = subprocess.Popen(["wine", HOLDER, str(ms), *paths], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                              stderr=subprocess.DEVNULL)
+    holder = start("wine", HOLDER, str(ms), *paths, out=subprocess.PIPE)
     check_equal(holder.stdout.readline().strip(), b"held", "the clipboard held")
     return holder
 
@@ -160,8 +157,7 @@ def ClosingWhileAnotherProgramHoldsTheClipboardEndsAndKeepsIt():  # closed in th
     for _ in range(5):  # until the close lands in the copy phase, which lasts as long as the program waits
         run("wine", CLIPBOARD, "set", "kept")
         holder = hold_clipboard(3600000)
-        probe = subprocess.Popen(["wine", PROBE, "close-copying"], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                 stderr=subprocess.DEVNULL)
+        probe = start("wine", PROBE, "close-copying", out=subprocess.PIPE)
         check_equal(start("wine", PROGRAM, path).wait(120), 0, "the exit code")
         landed = probe.communicate(timeout=120)[0].decode().strip()
         holder.kill(), holder.wait()
@@ -180,8 +176,7 @@ def TheWindowIsMadeForEachDpiAndRemadeInPlace():  # at each LogPixels; after a W
     finally:  # the next test's session is at 96 DPI again
         run("wine", "reg", "add", desktop, "/v", "LogPixels", "/t", "REG_DWORD", "/d", "96", "/f")
     controls = lambda layout: {id: control for id, control in layout.items() if id.isdigit()}
-    # All but where the window is, what it was asked and its GDI objects (and across sessions its client area: Wine's
-    # frame is the session's DPI's).
+    # All but where the window is, what it was asked, its GDI objects (and across sessions its client area).
     same = lambda layout, but=(): {k: v for k, v in layout.items() if k not in ("rect", "suggested", "gdi", *but)}
     off = lambda got, at96, dpi: [(g, a) for g, a in zip(got, at96) if abs(g - a * dpi / 96) > 1]
     fits, at96 = lambda text: text[0] <= text[2] and text[1] <= text[3], seen[96]
@@ -211,8 +206,7 @@ def TheWindowIsMadeForEachDpiAndRemadeInPlace():  # at each LogPixels; after a W
 os.chdir(folder := tempfile.mkdtemp(prefix="dorrowin-e2e-"))  # the sample tree; the tests add key.reg, a program copy
 run("sh", "-c", "mkdir -p サブ/y && touch '報告 10.txt' '報告 2.txt' a.txt サブ/x.txt サブ/y/z.txt")
 run("sh", "-c", "mkdir -p 混合/Ab 混合/がく && touch 混合/ab2.txt 混合/AB10.TXT 混合/Ab/ｶﾞ3 混合/がく/カク1.md 混合/ｶｸ.c")
-# Help opens readme.txt with Notepad, which a fresh prefix does not tie to .txt; unmanaged windows close at once
-# (with no window manager on the display Wine waits 2 s for one to withdraw a closing window).
+# Notepad opens .txt (a fresh prefix ties it to nothing); unmanaged windows close at once (no 2 s wait for a manager).
 run("wine", "reg", "add", r"HKLM\Software\Classes\.txt", "/ve", "/d", "txtfile", "/f", out=subprocess.DEVNULL)
 run("wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f", out=subprocess.DEVNULL)
 def before_each():  # a new session, ending what the last test left running

@@ -79,7 +79,7 @@ extern AppState g_app;  // the state the native tests drive the window's logic w
 void ResetStandIns();
 // Runs the job reports posted, waiting for each, until the job is Idle.
 void PumpJobReports();
-// A drop (none: the command line) through the window's own start, run to its end; gives the last status text.
+// A drop through the window's own start, run to its end; gives the last status text.
 std::u16string RunWindowJob(void* drop);
 
 // The clipboard's text; busy makes it refuse; files put there (none: no files) are replaced by text stored.
@@ -89,7 +89,6 @@ void SetClipboardBusy(bool busy);
 void SetClipboardFiles(const std::vector<std::u16string>& paths);
 void* MakeDrop(const std::vector<std::u16string>& paths);
 int32_t LiveDrops();  // made and not released
-void SetCommandLine(const std::u16string& line);
 // The store: each key's path, then its values as "name=type:hex bytes"; the keys open.
 std::vector<std::u16string> StoreContents();
 int32_t OpenStoreKeys();

@@ -40,7 +40,6 @@ struct GitRow {
 const char kWorktree[] = "git -C r add c && git -C r -c user.name=t -c user.email=t@t commit -qm c && "
                          "git -C r worktree add -q ../w && touch w/a.tmp w/b && echo 'gitdir: ../r/.git/worktrees/w' >w/.git";
 
-// Made in every row.
 const std::vector<std::string> kFiles = {"home/", "xdg/git/", "r/a.o", "r/keep.o", "r/b.c", "r/doc/x.html",
     "r/doc/sub/y.html", "r/src/a.o", "r/src/lib/b.o", "r/src/build/x", "r/build/out", "r/logs/build", "r/logs/1.log",
     "r/tr", "r/tr ", "r/sp  ", "r/#h", "r/!b", "r/sub/deep/q.o", "r/sub/z.txt", "r/foo/bar/baz", "r/foo/x", "r/a\\b",
@@ -83,7 +82,6 @@ const GitRow kGitRows[] = {
       {"r/.gitignore", "[a-]\n[:]\n[[:lower:]]\n[[:digit:]]\n[[:alnum:]].x\n"}}},
 };
 
-// Each row in a fresh scratch folder with its own HOME and XDG_CONFIG_HOME.
 TEST(GitIgnore, LeavesOutWhatGitLeavesOut) {
   const std::string home = getenv("HOME");
   for (const GitRow& row : kGitRows) {
@@ -123,9 +121,8 @@ TEST(GitIgnore, LeavesOutWhatGitLeavesOut) {
   setenv("HOME", home.c_str(), 1), unsetenv("XDG_CONFIG_HOME");
 }
 
-// Names against globs as fnmatch(3) with FNM_PATHNAME matches them, on POSIX (escapes) and Windows (either case,
-// no escapes) alike; in UTF-16 names and in git's UTF-8 bytes. Classes are left out where letters fold: git
-// matches [[:upper:]] to a small letter there, fnmatch does not.
+// Globs match as fnmatch(3) with FNM_PATHNAME, POSIX and Windows (folded, no escapes), UTF-16 and UTF-8 (classes
+// not folded: git matches [[:upper:]] to a small letter there, fnmatch does not).
 TEST(GitIgnore, GlobsMatchAsFnmatch) {
   const char* globs[] = {"[[:alnum:]]", "[:]", "[a-]", "[a-z]", "[[:lower:]]", "[[:digit:]]", "[[:upper:]]x", "[!a-c]",
                          "[]a]", "[!]]", "*.[ch]", "a?c", "\\*", "[\\]]", "*", "[[:space:]]", "[[:xdigit:]]*", "[B-D]"};

@@ -68,9 +68,8 @@ TEST_F(JobTest, OutcomesOtherThanDoneKeepTheClipboard) {
               !ControlEnabled(Control::CancelButton));
 }
 
-// Ctrl+V with files on the clipboard runs the drop's job (same calls, same list, the files replaced by it); with no
-// files, or while a job runs, nothing happens (a drop then is released without disturbing the job); files on a
-// clipboard held elsewhere end at once as Failed.
+// Pasted files run their drop's job; no files, or a job running, do nothing (a drop then is released); a held
+// clipboard fails at once.
 TEST_F(JobTest, PastedFilesRunTheJobOfTheirDrop) {
   auto paste = [] { return ClearWindowLog(), PasteFiles(&g_app), PumpJobReports(), WaitForJob(&g_app.job), WindowLog(); };
   EXPECT_EQ(RunDrop(), u"完了！");
@@ -92,22 +91,8 @@ TEST_F(JobTest, PastedFilesRunTheJobOfTheirDrop) {
   SetClipboardBusy(false);
 }
 
-// Command-line paths (quoted or not) are listed and the window closes, also when the line is malformed.
-TEST_F(JobTest, ACommandLineJobListsItsPathsAndClosesTheWindow) {
-  g_app.commandLineMode = true, g_app.settings.pathForm = PathForm::NameOnly;
-  auto run = [](const std::u16string& line) {  // the status, the clipboard, the last window call
-    return Log{(SetCommandLine(line), RunWindowJob(nullptr)), ClipboardText(), WindowLog().back()};
-  };
-  EXPECT_EQ(run(u"\"C:\\Program Files\\dorrowin.exe\"  \"" + folder["w/docs/img"] + u"\" " + folder["w/b.txt"]),
-            (Log{u"完了！", u"b.txt\r\nimg\r\np.png", u"close"}));
-  EXPECT_EQ(run(u"dorrowin.exe " + folder["w/b.txt"]), (Log{u"完了！", u"b.txt", u"close"}));
-  EXPECT_EQ(run(u"\"dorrowin.exe " + folder["w/b.txt"]), (Log{u"失敗", u"b.txt", u"close"}));
-  g_app.commandLineMode = false;
-}
-
-// Cancels from this thread at random moments of a 20,221-entry scan three levels deep, which the readers read ahead
-// at every level, the path forms in turn: Interrupted with the clipboard kept, or Done and whole once every folder
-// was read; at most the entry in hand is taken (races: TSan).
+// Cancels at random moments of a 20,221-entry scan read ahead: Interrupted with the clipboard kept, or Done and whole
+// once every folder was read; at most the entry in hand is taken (races: TSan).
 TEST_F(JobTest, CancelsAtRandomMomentsOfALargeScan) {
   static std::atomic<int> entries, foldersRead, takenAfterCancel, cancelled;
   static FileSystemApi real = g_fileSystem;
@@ -146,8 +131,7 @@ TEST_F(JobTest, CancelsAtRandomMomentsOfALargeScan) {
   EXPECT_GT(interrupted, 50);
 }
 
-// Every allocation of a job (the request's here included) failing in turn: Failed, nothing leaked, the clipboard
-// as it was, the window usable; the next job is whole.
+// Each allocation of a job failing in turn: Failed, nothing leaked, the clipboard kept, the window usable.
 TEST_F(JobTest, EveryAllocationFailingInTurnFailsTheJobCleanly) {
   SetControlTextForTest(Control::FolderSuffixEdit, u"\\");
   AllocationStats start = GetAllocationStats();

@@ -17,10 +17,8 @@ template <class F> auto Guarded(std::atomic<bool>* abort, F f) {
   return done.get();
 }
 
-// The reader pool at its bounds, on real folders: a folder with more subfolders than may wait to be read ahead, and
-// more entries in all than the readers may hold. Given nothing back, the readers stop in the middle of folders at the
-// bound, not before; each folder is then taken whole, those they stopped in included, the wide one with as many of its
-// subfolders read ahead as may wait; and eight readers list the text of one.
+// The reader pool at its entry and request bounds: the readers stop mid-folder at the bound, not before; each folder
+// is then taken whole, the wide one with as many subfolders read ahead as may wait; eight readers list one's text.
 TEST(Limits, TheReaderPoolAtItsBounds) {
   constexpr int64_t kBound = 1 << 16, kFolders = 4, kEach = 20000, kWide = 4200, kMaxOutstanding = 4096;
   ScratchFolder folder;
@@ -68,17 +66,8 @@ TEST(Limits, TheReaderPoolAtItsBounds) {
   EXPECT_TRUE(texts[0] == texts[1]);
 }
 
-// The lines of a listing of paths with the default options but the form.
-Strings Listed(const std::vector<std::u16string>& paths, PathForm form) {
-  std::u16string text;
-  EXPECT_EQ(ListToText(MakeRequest({form, u'\\', ItemFilter::FilesAndFolders, true, true}, paths), &text),
-            ListingOutcome::Done);
-  return Lines(text);
-}
-
-// A folder that vanishes when the scan reaches it, and one that fails after its entries (a read error, told apart
-// from its end): their lines stay, the listing ends Done and tells its sink of both, and of an input path that is
-// not there, with the system's reason.
+// A folder that vanishes when reached and one that fails after its entries: their lines stay, the listing is Done
+// and tells its sink of both, and of a missing input, with the system's reason.
 TEST(Limits, FoldersThatVanishOrFailWhileTheScanRuns) {
   static FileSystemApi real = g_fileSystem;
   static ScratchFolder folder;
@@ -105,20 +94,6 @@ TEST(Limits, FoldersThatVanishOrFailWhileTheScanRuns) {
   CopyListingText(out, text.data());
   EXPECT_EQ(Lines(text), (Strings{"top", "top\\a", "top\\b", "top\\b\\y.txt"}));
   g_fileSystem = real;
-}
-
-// Links back to an ancestor, to themselves, to each other and to nothing: listed, never entered. A dropped link is
-// read: the user chose it.
-TEST(Limits, LinksThatLoopAreListedAndNeverEntered) {
-  ScratchFolder folder;
-  folder.Make({"top/deep/f.txt"});
-  fs::path top = folder.native() / "top";
-  for (auto [target, link] : {std::pair{top, top / "deep/back"}, {top / "self", top / "self"}, {top / "b", top / "a"},
-                              {top / "a", top / "b"}, {top / "deep", top / "to-deep"}, {top / "no", top / "dangling"}})
-    fs::create_directory_symlink(target, link);
-  EXPECT_EQ(Listed({folder["top"]}, NameOnly),
-            (Strings{"top", "a", "b", "dangling", "self", "deep", "f.txt", "back", "to-deep"}));
-  EXPECT_EQ(Listed({folder["top/to-deep"]}, NameOnly), (Strings{"to-deep", "f.txt", "back"}));
 }
 
 }  // namespace

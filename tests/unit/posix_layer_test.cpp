@@ -55,9 +55,8 @@ TEST(PosixLayer, AChainPastThePathLimitIsListedWhole) {
   }
 }
 
-// Paths past PATH_MAX in the tool's own process: attributes, a file's bytes and every listing line; any one
-// allocation failing fails the listing with nothing left allocated, or (the folder kept for the next lookup) costs
-// nothing but time. On its own thread, whose end takes that folder.
+// Paths past PATH_MAX: attributes, a file's bytes, every line; each allocation failing fails the listing cleanly or
+// costs nothing but time (the folder kept for the next lookup, freed with its thread).
 TEST(PosixLayer, LongPathsReadAndSurviveEveryAllocationFailing) {
   ScratchFolder scratch;
   const std::string name(250, 'n');

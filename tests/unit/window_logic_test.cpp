@@ -82,8 +82,7 @@ TEST_F(WindowLogicTest, HelpOpensTheReadmeBesideTheProgramOrWarns) {
                              u"warn readme.txt を開けませんでした|Dorrowin v1.04"}));
 }
 
-// SAV writes the exact values, start-up applies them (labels, place, layout), DEL removes them; any stored values,
-// storage running out and the round trip are the stored-settings fuzz target's.
+// SAV writes the exact values, start-up applies them, DEL removes them (any stored values: the fuzz target).
 TEST_F(WindowLogicTest, SaveLoadAndDeleteTheStoredSettings) {
   SetControlTextForTest(Control::FilePrefixEdit, u"「");
   SetControlTextForTest(Control::FolderSuffixEdit, u"\\");

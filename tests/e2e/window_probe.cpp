@@ -1,6 +1,5 @@
-// Prints the Dorrowin window as JSON (null without one): title, message box [caption, text] or null, each control's
-// screen centre and text. "close", "close-copying" (once in the copy phase) and "endsession" end it; "dpi N" makes
-// the window in-process and prints its layouts before and after WM_DPICHANGED to N and back (see Dpi).
+// Prints the Dorrowin window as JSON (null without one): title, each control's screen centre and text. "close",
+// "close-copying" and "endsession" end it; "dpi N" makes the window here and prints its layouts (see Dpi).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -121,11 +120,10 @@ static int CloseWhenCopying() {
 int wmain(int argc, wchar_t** argv) {
   if (argc > 2) return Dpi(std::wcstoul(argv[2], nullptr, 10));
   if (argc > 1 && std::wstring(argv[1]) == L"close-copying") return CloseWhenCopying();
-  HWND main = FindWindowW(L"Dorrowin", nullptr), box = FindWindowW(L"#32770", nullptr);  // #32770: a message box
+  HWND main = FindWindowW(L"Dorrowin", nullptr);
   if (argc > 1 && std::wstring(argv[1]) == L"endsession") return SendMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
   if (argc > 1) return PostMessageW(main, WM_CLOSE, 0, 0) ? 0 : 1;
-  std::string out = Text("{\"title\":", main) + ",\"box\":" +
-                    (IsWindowVisible(box) ? Text("[", box) + Text(",", GetDlgItem(box, 0xFFFF)) + "]" : "null");
+  std::string out = Text("{\"title\":", main);
   for (int id = 10001; id <= 10023; ++id) {
     RECT r{};
     GetWindowRect(GetDlgItem(main, id), &r);

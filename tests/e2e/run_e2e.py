@@ -4,7 +4,7 @@ window_probe.exe, clipboard_text.exe, the XML report's path, clipboard_holder.ex
 import fnmatch, json, os, shutil, subprocess, sys, tempfile, urllib.parse
 from Xlib import X, display as xdisplay
 from Xlib.protocol import event
-from wine_session import check_equal, run, windows_path, reg_values, run_tests
+from wine_session import check_equal, run, start, windows_path, reg_values, run_tests
 import wine_session
 
 PROGRAM, PROBE, CLIPBOARD, REPORT, HOLDER = map(os.path.abspath, sys.argv[1:6])
@@ -26,8 +26,6 @@ CONSOLE_CASES = [(0x3110, ["-f", "absolute"]), (0x22220, ["-frelative", "--items
 TEXTS = {"StrFF": "- ", "StrFB": ";", "StrDF": "[\\", "StrDB": "]"}
 TEXT_OPTIONS = ["--file-prefix=- ", "--file-suffix=;", "--folder-prefix=[\\", "--folder-suffix=]"]
 
-def start(*command, out=subprocess.DEVNULL):  # in the background; Wine helpers it starts hold none of our pipes
-    return subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL)
 def wait(predicate, what, get=lambda: json.loads(run("wine", PROBE).stdout)):  # by default on the window's state
     return wine_session.wait(predicate, what, get)
 
@@ -193,7 +191,7 @@ def TheWindowIsMadeForEachDpiAndRemadeInPlace():  # at each LogPixels; after a W
         check_equal([same(l) for l in layouts[4:6]], [same(l) for l in layouts[:2]],
                     "the window remade for %d DPI again" % dpi)
 
-os.chdir(folder := tempfile.mkdtemp(prefix="dorrowin-e2e-"))  # the sample tree; the tests add key.reg, a program copy
+os.chdir(folder := tempfile.mkdtemp(prefix="dorrowin-e2e-"))  # the sample tree; the tests add key.reg
 run("sh", "-c", "mkdir -p サブ/y && touch '報告 10.txt' '報告 2.txt' a.txt サブ/x.txt サブ/y/z.txt")
 run("sh", "-c", "mkdir -p 混合/Ab 混合/がく && touch 混合/ab2.txt 混合/AB10.TXT 混合/Ab/ｶﾞ3 混合/がく/カク1.md 混合/ｶｸ.c")
 # Unmanaged windows close at once (with no window manager Wine waits 2 s for one).

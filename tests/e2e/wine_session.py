@@ -9,6 +9,8 @@ def check_equal(actual, expected, what):
         raise AssertionError("%s: expected %.900r, got %.900r" % (what, expected, actual))
 def run(*command, out=subprocess.PIPE, timeout=60):
     return subprocess.run(command, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
+def start(*command, out=subprocess.DEVNULL):  # in the background; Wine helpers it starts hold none of our pipes
+    return subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL)
 def windows_path(path):  # a host path as the Z: drive's
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 

@@ -188,8 +188,9 @@ TEST(ConsoleTool, MaxDepthAndExcludeListWhatFindFinds) {
   }
 }
 
-// SIGINT and a closed pipe while the tool writes a listing far larger than the pipe.
-TEST(ConsoleTool, InterruptAndClosedPipe) {
+// While the tool writes a listing far larger than the pipe: SIGINT, a closed pipe, and the progress line drawn and
+// erased on a terminal (output held until it shows), never on a pipe.
+TEST(ConsoleTool, InterruptClosedPipeAndProgressLine) {
   ScratchFolder w;
   std::vector<std::string> files;
   for (int i = 0; i < 200; ++i) files.push_back("big/f" + std::to_string(i) + ".txt");
@@ -216,6 +217,29 @@ TEST(ConsoleTool, InterruptAndClosedPipe) {
   EXPECT_TRUE(closed.status == 0 || closed.status == 128 + SIGPIPE) << closed.status;
   EXPECT_EQ(closed.err, "");
   EXPECT_EQ(closed.out.substr(0, 3), "big");
+
+  int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+  const std::string device = ptsname(terminal);
+  std::string screen;
+  auto read = [&, buffer = std::string(4096, 0)]() mutable {  // false once the tool has let go of the terminal
+    pollfd fd{terminal, POLLIN, 0};
+    ssize_t n = poll(&fd, 1, 60000) == 1 ? ::read(terminal, buffer.data(), buffer.size()) : 0;
+    return n > 0 && (screen.append(buffer, 0, static_cast<size_t>(n)), true);
+  };
+  ToolRun drawn = RunTool(args, w.native(), [&](pid_t, const std::string&) {
+    while (screen.find(" entries read") == std::string::npos && read()) {}
+    return true;
+  }, [&] { dup2(open(device.c_str(), O_RDWR | O_NOCTTY), 2); });
+  while (read()) {}
+  EXPECT_EQ(drawn.status, 0);
+  EXPECT_TRUE(std::regex_match(screen, std::regex("(\r[0-9]+ folders, [0-9]+ entries read *)+\r +\r"))) << screen;
+  ToolRun quiet = RunTool(args, w.native(), [held = false](pid_t, const std::string&) mutable {
+    if (!held) std::this_thread::sleep_for(std::chrono::seconds(1));  // can only weaken the check, never fail it
+    return held = true;
+  });
+  EXPECT_EQ(quiet.err, "");
+  close(terminal);
 }
 
 // A write error, and a folder nobody may read (as root: run as nobody, the tool copied where anyone may enter): the
@@ -248,37 +272,6 @@ TEST(ConsoleTool, WriteErrorsAndUnreadableFolders) {
   EXPECT_EQ(denied.out, Join({"top", "top/a", "top/a/x", "top/b",
                               "dorrowin-list: cannot read folder '" + w.native().string() + "/top/b': Permission denied",
                               "top/c", "top/c/z"}));
-}
-
-// The progress line is drawn and erased on a terminal (output held until it shows), never on a pipe.
-TEST(ConsoleTool, ProgressLineOnlyOnATerminal) {
-  ScratchFolder w;
-  std::vector<std::string> files;
-  for (int i = 0; i < 2000; ++i) files.push_back("t/d" + std::to_string(i / 40) + "/f" + std::to_string(i));
-  w.Make(files);
-  const std::vector<std::string> args = {"--file-suffix=" + std::string(100, 'x'), "t"};  // more than the pipe holds
-  int terminal = posix_openpt(O_RDWR | O_NOCTTY);
-  ASSERT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
-  const std::string device = ptsname(terminal);
-  std::string screen;
-  auto read = [&, buffer = std::string(4096, 0)]() mutable {  // false once the tool has let go of the terminal
-    pollfd fd{terminal, POLLIN, 0};
-    ssize_t n = poll(&fd, 1, 60000) == 1 ? ::read(terminal, buffer.data(), buffer.size()) : 0;
-    return n > 0 && (screen.append(buffer, 0, static_cast<size_t>(n)), true);
-  };
-  ToolRun drawn = RunTool(args, w.native(), [&](pid_t, const std::string&) {
-    while (screen.find(" entries read") == std::string::npos && read()) {}
-    return true;
-  }, [&] { dup2(open(device.c_str(), O_RDWR | O_NOCTTY), 2); });
-  while (read()) {}
-  EXPECT_EQ(drawn.status, 0);
-  EXPECT_TRUE(std::regex_match(screen, std::regex("(\r[0-9]+ folders, [0-9]+ entries read *)+\r +\r"))) << screen;
-  ToolRun quiet = RunTool(args, w.native(), [held = false](pid_t, const std::string&) mutable {
-    if (!held) std::this_thread::sleep_for(std::chrono::seconds(1));  // can only weaken the check, never fail it
-    return held = true;
-  });
-  EXPECT_EQ(quiet.err, "");
-  close(terminal);
 }
 
 // The README's option table and the manual page's OPTIONS (.TP tags) name the options the tool reads.

@@ -1,12 +1,6 @@
-// --gitignore against the real git: what the listing leaves out of a working tree is what git leaves out of
-// `git ls-files -co --exclude-standard`; and the globs against fnmatch(3).
-#include <fnmatch.h>
-#include <unistd.h>
-
-#include <cstring>
+// --gitignore against the real git: the listing leaves out what `git ls-files -co --exclude-standard` leaves out.
 #include <fstream>
 
-#include "engine/glob.h"
 #include "engine/listing_request.h"
 #include "tests/support/test_support.h"
 
@@ -119,30 +113,6 @@ TEST(GitIgnore, LeavesOutWhatGitLeavesOut) {
     EXPECT_EQ(listed, expected) << row.what;
   }
   setenv("HOME", home.c_str(), 1), unsetenv("XDG_CONFIG_HOME");
-}
-
-// Globs match as fnmatch(3) with FNM_PATHNAME, POSIX and Windows (folded, no escapes), UTF-16 and UTF-8 (classes
-// not folded: git matches [[:upper:]] to a small letter there, fnmatch does not).
-TEST(GitIgnore, GlobsMatchAsFnmatch) {
-  const char* globs[] = {"[[:alnum:]]", "[:]", "[a-]", "[a-z]", "[[:lower:]]", "[[:digit:]]", "[[:upper:]]x", "[!a-c]",
-                         "[]a]", "[!]]", "*.[ch]", "a?c", "\\*", "[\\]]", "*", "[[:space:]]", "[[:xdigit:]]*", "[B-D]"};
-  const char* names[] = {"a", "A", "-", ":", "z", "Z", "0", "9", "]", "b", "B", "C", "d", "f.c", "f.H", "abc", "aBc",
-                         "*", "\\", " ", "Fx", "fx", "e1", "a/c"};
-  for (const char* glob : globs) {
-    for (bool windows : {false, std::strstr(glob, "[[:") == nullptr}) {
-      uint32_t flags = windows ? kGlobFoldCase : kGlobEscapes;
-      int fnFlags = FNM_PATHNAME | (windows ? FNM_CASEFOLD | FNM_NOESCAPE : 0);
-      std::u16string wide(glob, glob + strlen(glob));
-      Glob<char16_t> g16 = MakeGlob(wide.c_str(), wide.size(), flags);
-      Glob<char> g8 = MakeGlob(glob, strlen(glob), flags);
-      for (const char* name : names) {
-        bool expected = fnmatch(glob, name, fnFlags) == 0;
-        std::u16string text(name, name + strlen(name));
-        EXPECT_EQ(GlobMatches(g16, text.c_str(), text.size()), expected) << glob << " " << name << " " << windows;
-        EXPECT_EQ(GlobMatches(g8, name, strlen(name)), expected) << glob << " " << name << " " << windows;
-      }
-    }
-  }
 }
 
 }  // namespace

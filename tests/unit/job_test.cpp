@@ -45,29 +45,6 @@ TEST_F(JobTest, ADropIsListedToTheClipboardWithTheStatusOfEachPhase) {
   EXPECT_EQ(WindowLog(), Expand({u"=ファイル・フォルダをドロップして下さい", u"timer 0"}));
 }
 
-// Tree forces folders in; a busy clipboard or no worker keep the clipboard (cancels: below); a late cancel is ignored.
-TEST_F(JobTest, OutcomesOtherThanDoneKeepTheClipboard) {
-  SetControlTextForTest(Control::FilePrefixEdit, u"* ");
-  g_app.settings.itemFilter = ItemFilter::FilesOnly, g_app.settings.pathForm = PathForm::Tree;
-  EXPECT_EQ(RunDrop(), u"完了！");
-  EXPECT_EQ(ClipboardText(), u"* b.txt\r\ndocs\r\n ┣* a.md\r\n ┗img\r\n 　 ┗* p.png");
-  EXPECT_EQ(g_app.settings.itemFilter, ItemFilter::FilesAndFolders);
-  EXPECT_EQ(ControlText(Control::ItemsLabel), u" 項目：ファイルとフォルダ");
-  SetClipboardText(u"before"), SetClipboardBusy(true);
-  EXPECT_EQ(RunDrop(), u"失敗");
-  SetClipboardBusy(false);
-  EXPECT_EQ(ClipboardText(), u"before");
-  CancelWindowJob(&g_app), g_app.settings.pathForm = PathForm::Relative;
-  EXPECT_EQ(RunDrop(), u"完了！");
-  EXPECT_EQ(ClipboardText(), u"* b.txt\r\ndocs\r\n* docs\\a.md\r\ndocs\\img\r\n* docs\\img\\p.png");
-  ThreadApi threads = g_thread;  // no worker: the job ends at once, the window usable again
-  g_thread.startThread = [](auto...) -> ThreadHandle { return nullptr; };
-  EXPECT_EQ(RunDrop(), u"失敗");
-  g_thread = threads;
-  EXPECT_TRUE(WindowLog().back() == u"timer 1" && ControlEnabled(Control::PathFormLabel) &&
-              !ControlEnabled(Control::CancelButton));
-}
-
 // Pasted files run their drop's job; no files, or a job running, do nothing (a drop then is released); a held
 // clipboard fails at once.
 TEST_F(JobTest, PastedFilesRunTheJobOfTheirDrop) {

@@ -6,8 +6,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-using Strings = std::vector<std::string>;
 using enum PathForm;
 
 // Runs f on a thread of its own; a hang guard, no timing: when f has not ended after minutes, the cancel ends it.
@@ -22,7 +20,7 @@ template <class F> auto Guarded(std::atomic<bool>* abort, F f) {
 TEST(Limits, TheReaderPoolAtItsBounds) {
   constexpr int64_t kBound = 1 << 16, kFolders = 4, kEach = 20000, kWide = 4200, kMaxOutstanding = 4096;
   ScratchFolder folder;
-  Strings entries;
+  std::vector<std::string> entries;
   for (int i = 0; i < kWide; ++i) entries.push_back("t/wide/" + std::to_string(i) + "/f");
   for (int i = 0; i < kFolders * kEach; ++i) entries.push_back("t/p" + std::to_string(i % kFolders) + "/" + std::to_string(i));
   folder.Make(entries);
@@ -64,36 +62,6 @@ TEST(Limits, TheReaderPoolAtItsBounds) {
     EXPECT_EQ(out.lines, 2 + kFolders + 2 * kWide + kFolders * kEach) << readers;
   }
   EXPECT_TRUE(texts[0] == texts[1]);
-}
-
-// A folder that vanishes when reached and one that fails after its entries: their lines stay, the listing is Done
-// and tells its sink of both, and of a missing input, with the system's reason.
-TEST(Limits, FoldersThatVanishOrFailWhileTheScanRuns) {
-  static FileSystemApi real = g_fileSystem;
-  static ScratchFolder folder;
-  g_fileSystem.enumerateFolder = [](const char16_t* path, FolderEntryFn onEntry, void* context) {
-    if (std::u16string(path).back() == u'a') fs::remove_all(folder.native() / "top/a");
-    FolderRead read = real.enumerateFolder(path, onEntry, context);
-    return std::u16string(path).back() == u'b' ? FolderRead::Failed : read;
-  };
-  ListingRequest request = MakeRequest({Relative, u'\\', ItemFilter::FilesAndFolders, true, true}, {folder["top"], folder["no"]});
-  Strings problems;
-  ListingSink sink{&problems, [](void*, const char16_t*, size_t) { return true; }, [](void* to, const ListingProblem& p) {
-                     static_cast<Strings*>(to)->push_back((p.kind == ListingProblemKind::UnreadableItem ? "item " : "folder ") +
-                                                          Utf8(p.path) + (p.error == ENOENT ? " ENOENT" : ""));
-                   }};
-  folder.Make({"top/a/x.txt", "top/b/y.txt"});
-  EXPECT_EQ(StreamListing(request, std::atomic<bool>{false}, sink), ListingOutcome::Done);
-  EXPECT_EQ(problems, (Strings{"item " + Utf8(folder["no"]) + " ENOENT", "folder " + Utf8(folder["top/a"]) + " ENOENT",
-                               "folder " + Utf8(folder["top/b"])}));
-  folder.Make({"top/a/x.txt"});
-  ListingText out{};
-  EXPECT_EQ(BuildListing(request, std::atomic<bool>{false}, &out), ListingOutcome::Done);
-  EXPECT_EQ(out.folderReadErrors, 2u);
-  std::u16string text(out.units, u'\0');
-  CopyListingText(out, text.data());
-  EXPECT_EQ(Lines(text), (Strings{"top", "top\\a", "top\\b", "top\\b\\y.txt"}));
-  g_fileSystem = real;
 }
 
 }  // namespace

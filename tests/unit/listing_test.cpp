@@ -59,7 +59,8 @@ const Row kRows[] = {
     {O(R, All, false), {"/\\\\?\\UNC\\alpha\\s\\f.txt", "/\\\\alpha\\s\\\\g.txt"}, {"f.txt", "g.txt"}},
     {Deep(O(A), 1, false), kDocsB, {"{W}\\b.txt", "{W}\\docs", "{W}\\docs\\c.txt", "{W}\\docs\\img"}, {}, {u"*.MD", u"o?d"}},
     {Deep(O(R), -1, true), {"g"}, {"g", "g\\.gitignore", "g\\keep.o", "g\\x.md", "g\\sub", "g\\sub\\.gitignore", "g\\sub\\y.o", "g\\sub\\z.txt"}},
-    {Deep(O(R), 1, true), {"g/sub", "g/build"}, {"build", "sub", "sub\\.gitignore", "sub\\y.o", "sub\\z.txt"}},    {O(N), {"ln"}, {"ln", "p.png"}},  // a dropped link to a folder is read: the user chose it
+    {Deep(O(R), 1, true), {"g/sub", "g/build"}, {"build", "sub", "sub\\.gitignore", "sub\\y.o", "sub\\z.txt"}},
+    {O(N), {"ln"}, {"ln", "p.png"}},  // a dropped link to a folder is read: the user chose it
 };
 
 // Drives and servers no machine here has: a name with a full stop is a file, any other a folder holding f.txt.

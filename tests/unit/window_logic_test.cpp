@@ -1,4 +1,4 @@
-// The window's logic on the recording stand-in: labels, layouts, Help, and SAV, DEL and start-up on the store.
+// The window's logic on the recording stand-in: layouts, Help, and SAV, DEL and start-up on the store.
 
 #include "tests/support/test_support.h"
 
@@ -10,38 +10,8 @@ class WindowLogicTest : public testing::Test {
  protected:
   void SetUp() override { ResetStandIns(); }
   static CommandOutcome Click(Control c, int32_t code = 0) { return RouteCommand(&g_app, static_cast<int32_t>(c), code); }
-  // The label's text after each of its clicks (double clicks every other).
-  static Log Cycle(Control control, int clicks) {
-    Log texts;
-    for (int i = 0; i < clicks; ++i) texts.push_back((Click(control, i % 2), ControlText(control)));
-    return texts;
-  }
   static bool Logged(const std::u16string& event) { return std::ranges::count(WindowLog(), event) > 0; }
 };
-
-// Each label steps through its texts on clicks and double clicks; during a job the listing labels refuse.
-TEST_F(WindowLogicTest, EachLabelCyclesThroughItsTexts) {
-  EXPECT_EQ(Cycle(Control::PathFormLabel, 4),
-            (Log{u" パス：ツリー", u" パス：なし", u" パス：絶対パス", u" パス：相対パス"}));
-  EXPECT_EQ(Cycle(Control::ItemsLabel, 3),
-            (Log{u" 項目：ファイルのみ", u" 項目：フォルダのみ", u" 項目：ファイルとフォルダ"}));
-  EXPECT_EQ(Cycle(Control::ExtensionLabel, 2), (Log{u" 拡張子：なし", u" 拡張子：あり"}));
-  EXPECT_EQ(Cycle(Control::FolderScanLabel, 2), (Log{u" フォルダ内検索：しない", u" フォルダ内検索：する"}));
-  EXPECT_EQ(Cycle(Control::SeparatorLabel, 2), (Log{u" パス区切り文字：/", u" パス区切り文字：\\"}));
-  EXPECT_EQ(Cycle(Control::TopmostLabel, 2), (Log{u" 常に手前に表示：OFF", u" 常に手前に表示：ON"}));
-  EXPECT_EQ(Cycle(Control::TranslucentLabel, 1), (Log{u" 透過表示：ON"}));
-  EXPECT_TRUE(Logged(u"topmost 0") && Logged(u"topmost 1") && Logged(u"alpha 192") && g_app.settings.translucent);
-  EXPECT_EQ(WindowLog()[WindowLog().size() - 3], u"text 10011 " + std::u16string(21, u'\u3000'));
-  g_app.status = StatusState::Listing, ClearWindowLog();  // a job: the five listing labels refuse, the others act
-  for (Control c : {Control::PathFormLabel, Control::ItemsLabel, Control::ExtensionLabel, Control::FolderScanLabel,
-                    Control::SeparatorLabel, Control::TopmostLabel})  // 2: neither click nor double click
-    EXPECT_EQ(Click(c, c == Control::TopmostLabel ? 2 : 0), CommandOutcome::Handled);
-  Click(Control::MinimizeButton, 1), Click(Control::DeleteButton), Click(Control::HelpButton);
-  EXPECT_TRUE(WindowLog() == (Log{u"minimize", u"enable 10016 0"}) && ShellLog().size() == 1);
-  EXPECT_EQ(Click(Control::CreditLabel), CommandOutcome::NotHandled);
-  EXPECT_EQ(RouteCommand(&g_app, 10024, 0), CommandOutcome::NotHandled);
-  g_app.status = StatusState::Idle;
-}
 
 // Each row: where the window is, the work area, the layout, the DPI, where it goes, its size (the client area scaled).
 TEST_F(WindowLogicTest, LayoutsFitIntoTheWorkArea) {

@@ -114,10 +114,6 @@ def TheConsoleToolPrintsWhatTheWindowCopies():  # for the same settings and text
         given = run("wine", LIST, "--utf16", *options, *TEXT_OPTIONS, *paths).stdout.decode("utf-16-le")
         check_equal(given, copied, "dorrowin-list %s" % " ".join(options))
         check_equal(run("wine", LIST, "--saved", *paths).stdout.decode(), copied + "\r\n", "--saved, as UTF-8 lines")
-    run("wine", CLIPBOARD, "set", "kept")
-    check_equal(run("wine", LIST, "--copy", "--saved", "-f", "name", *paths).returncode, 0, "--copy's exit code")
-    named = run("wine", LIST, "--saved", "--utf16", "--form=name", *paths).stdout.decode("utf-16-le")
-    check_equal(run("wine", CLIPBOARD, "print").stdout.decode(), named, "the clipboard after --copy")
 
 def TheConsoleToolFiltersARepositoryMadeOnLinux():  # -g, -L 2 and -E (letters in either case) against git's files
     run("sh", "-c", "git init -q repo && cd repo && mkdir -p a/b build && touch x.o y.txt notes.md a/z.o a/k.txt a/b/m.txt "
@@ -164,7 +160,6 @@ def TheWindowIsMadeForEachDpiAndRemadeInPlace():  # at each LogPixels; after a W
     finally:  # the next test's session is at 96 DPI again
         run("wine", "reg", "add", desktop, "/v", "LogPixels", "/t", "REG_DWORD", "/d", "96", "/f")
     controls = lambda layout: {id: control for id, control in layout.items() if id.isdigit()}
-    # All but where the window is, what it was asked, its GDI objects (and across sessions its client area).
     same = lambda layout, but=(): {k: v for k, v in layout.items() if k not in ("rect", "suggested", "gdi", *but)}
     off = lambda got, at96, dpi: [(g, a) for g, a in zip(got, at96) if abs(g - a * dpi / 96) > 1]
     fits, at96 = lambda text: text[0] <= text[2] and text[1] <= text[3], seen[96]

@@ -33,8 +33,7 @@ def install(*options):  # through cmd, as typed there: /D= is the command line's
 def check_installed(folder):  # the files, the shortcuts and the entry
     files = sorted(os.listdir(host(folder)))
     check_equal(files, ["dorrowin-list.exe", "dorrowin.exe", "readme.txt", "uninstall.exe"], "the installed files")
-    if pathlib.Path(host(folder), "readme.txt").read_bytes() != README.read_bytes():
-        raise AssertionError("the installed readme.txt is not resources/readme.txt")
+    check_equal(pathlib.Path(host(folder), "readme.txt").read_bytes(), README.read_bytes(), "the installed readme.txt")
     check_equal(run("wine", folder + "\\dorrowin-list.exe", "--version", out=subprocess.PIPE).stdout.decode().split(),
                 ["dorrowin-list", VERSION], "the installed console tool's version")
     program = folder + "\\dorrowin.exe"
@@ -51,8 +50,7 @@ def check_installed(folder):  # the files, the shortcuts and the entry
 def listed(folder):  # the clipboard after the installed program ran on the sample folder, as Send To runs it
     holder = start("wine", CLIPBOARD, "hold", "600")
     try:
-        sample = windows_path("サブ")
-        check_equal(run("wine", folder + "\\dorrowin.exe", sample).returncode, 0, "the program's exit code")
+        check_equal(run("wine", folder + "\\dorrowin.exe", windows_path("サブ")).returncode, 0, "the program's exit code")
         return run("wine", CLIPBOARD, "print", out=subprocess.PIPE).stdout.decode()
     finally:
         holder.kill()

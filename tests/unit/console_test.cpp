@@ -34,8 +34,7 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::filesystem::pat
   if (pid == 0) {
     dup2(out[1], 1);
     dup2(fileno(err), 2);
-    close(out[0]);
-    close(out[1]);
+    for (int fd : out) close(fd);
     if (inChild) inChild();
     std::vector<char*> argv{const_cast<char*>(tool.c_str())};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -70,9 +69,8 @@ ToolRun RunEntry(const std::vector<std::u16string>& args, const std::filesystem:
   for (int fd : {1, 2}) dup2(open(std::to_string(fd).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), fd);
   std::vector<const char16_t*> argv;
   for (const std::u16string& arg : args) argv.push_back(arg.c_str());
-  ArmAllocationFailure(failAt);
-  int status = RunConsoleTool(static_cast<int32_t>(argv.size()), argv.data());
-  ArmAllocationFailure(0);
+  int status = 0;
+  Failing(failAt, [&] { status = RunConsoleTool(static_cast<int32_t>(argv.size()), argv.data()); });
   for (int fd : {1, 2}) dup2(saved[fd - 1], fd), close(saved[fd - 1]);
   std::filesystem::current_path(cwd);
   std::ifstream out(folder / "1"), err(folder / "2");
@@ -91,8 +89,7 @@ TEST(ConsoleTool, OptionsListLikeTheWindowAndUsageErrorsListNothing) {
   const std::string depth = "' for --max-depth (a number of levels, 0 or more)";
   std::ofstream(bad) << "*.o\nx[\n";
   std::ofstream(root + "/good") << "# a comment\r\n\nガ\r\n";  // an empty line, CR LF
-  std::string rootBackslashed = root;
-  std::replace(rootBackslashed.begin(), rootBackslashed.end(), '/', '\\');
+  const std::string rootBackslashed = std::regex_replace(root, std::regex("/"), "\\");
   auto usage = [](const std::string& message) {
     return "dorrowin-list: " + message + "\nTry 'dorrowin-list --help' for more information.\n";
   };
@@ -131,7 +128,6 @@ TEST(ConsoleTool, OptionsListLikeTheWindowAndUsageErrorsListNothing) {
       {{"--exclude-from=/nowhere", "."}, {}, '\n', 2,
        usage("cannot read --exclude-from file '/nowhere': No such file or directory")},
       {{"--exclude-from", bad, "."}, {}, '\n', 2, usage("invalid glob 'x[' in --exclude-from file '" + bad + "'")},
-      {{"--bogus", "."}, {}, '\n', 2, usage("unknown option '--bogus'")},
       {{"-q", "."}, {}, '\n', 2, usage("unknown option '-q'")},
       {{".", "--form"}, {}, '\n', 2, usage("option --form needs a value")},
       {{".", "-i"}, {}, '\n', 2, usage("option --items needs a value")},
@@ -212,12 +208,10 @@ TEST(ConsoleTool, InterruptClosedPipeAndProgressLine) {
   auto lines = Records(interrupted.out.substr(0, interrupted.out.rfind('\n') + 1), '\n');
   EXPECT_FALSE(lines.empty());
   for (const std::string& line : lines) EXPECT_TRUE(line == "big" || line.ends_with(".txt" + suffix)) << line;
-
   ToolRun closed = RunTool(args, w.native(), [](pid_t, const std::string&) { return false; });
   EXPECT_TRUE(closed.status == 0 || closed.status == 128 + SIGPIPE) << closed.status;
   EXPECT_EQ(closed.err, "");
   EXPECT_EQ(closed.out.substr(0, 3), "big");
-
   int terminal = posix_openpt(O_RDWR | O_NOCTTY);
   ASSERT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
   const std::string device = ptsname(terminal);

@@ -1,5 +1,4 @@
 // Whole jobs as the window runs them: StartJob on this thread, the worker on its own, its reports pumped here.
-
 #include <random>
 #include <thread>
 
@@ -74,9 +73,8 @@ TEST_F(JobTest, CancelsAtRandomMomentsOfALargeScan) {
   static std::atomic<int> entries, foldersRead, takenAfterCancel, cancelled;
   static FileSystemApi real = g_fileSystem;
   static std::atomic<FolderEntryFn> onEntry;  // the engine's, the same for every folder (and reader)
-  for (int i = 0; i < 20000; ++i) {
+  for (int i = 0; i < 20000; ++i)
     folder.Make({"tree/d" + std::to_string(i / 1000) + "/e" + std::to_string(i / 100 % 10) + "/" + std::to_string(i) + ".txt"});
-  }
   g_fileSystem.enumerateFolder = [](const char16_t* path, FolderEntryFn engine, void* context) {
     onEntry = engine;
     FolderRead read = real.enumerateFolder(path, [](void* c, const FolderEntry& entry) {
@@ -118,9 +116,7 @@ TEST_F(JobTest, EveryAllocationFailingInTurnFailsTheJobCleanly) {
   for (uint64_t k = 1; k <= needed; ++k) {
     SetClipboardText(u"before");
     void* drop = MakeDrop({folder["w/docs"], folder["w/b.txt"]});
-    ArmAllocationFailure(k);
-    EXPECT_EQ(RunWindowJob(drop), u"失敗") << "allocation " << k;
-    ArmAllocationFailure(0);
+    Failing(k, [&] { EXPECT_EQ(RunWindowJob(drop), u"失敗") << "allocation " << k; });
     EXPECT_TRUE(GetAllocationStats().liveBlocks == start.liveBlocks && ClipboardText() == u"before") << k;
     EXPECT_TRUE(ControlEnabled(Control::FolderSuffixEdit) && WindowLog().back() == u"timer 1");
   }

@@ -107,9 +107,8 @@ TEST(Listing, WorkedExamplesAndEveryAllocationFailing) {
       ListingRequest request = MakeRequest(row.options, inputs, row.affixes);
       for (const std::u16string& glob : row.excludes) AddRequestExclude(&request, glob.data(), glob.size());
       uint64_t start = GetAllocationStats().allocations;
-      ArmAllocationFailure(failAt);
-      ListingOutcome outcome = ListToText(request, &text);
-      ArmAllocationFailure(0);
+      ListingOutcome outcome{};
+      Failing(failAt, [&] { outcome = ListToText(request, &text); });
       return std::make_pair(outcome, GetAllocationStats().allocations - start);
     };
     int64_t live = GetAllocationStats().liveBlocks;
@@ -146,9 +145,8 @@ TEST(Listing, EightReadersGiveTheTextOfOne) {
   grow("t/", 0), grow("u/", 0);
   folder.Make(entries);
   int every = 0;  // t a working tree, with a .gitignore in every third folder
-  for (auto& at : std::filesystem::recursive_directory_iterator(folder.native() / "t")) {
+  for (auto& at : std::filesystem::recursive_directory_iterator(folder.native() / "t"))
     if (at.is_directory() && every++ % 3 == 0) std::ofstream(at.path() / ".gitignore") << (every % 2 ? "a1*\n!A1\nb?/" : "/z\n*1.txt");
-  }
   folder.Make({"t/.git/"});
   std::filesystem::create_directory_symlink(folder.native() / "t", folder.native() / "t/wide/0/up");
   std::filesystem::create_directory_symlink(folder.native() / "nowhere", folder.native() / "t/wide/1/a1");
@@ -198,9 +196,8 @@ TEST(Listing, ReadersReadTheWholeTreeAhead) {
   first = folder["t/a"], below = folder["t/b/c"], belowRead = false;
   g_fileSystem.enumerateFolder = [](const char16_t* path, FolderEntryFn onEntry, void* context) {
     belowRead = belowRead || path == below;
-    for (int wait = 0; path == first && !belowRead && wait < 30000; ++wait) {
+    for (int wait = 0; path == first && !belowRead && wait < 30000; ++wait)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
     return kDriveZ.enumerateFolder(path, onEntry, context);
   };
   ListingOptions options = O(R);

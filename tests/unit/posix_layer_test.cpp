@@ -21,8 +21,7 @@ static void MakeChain(const fs::path& root, int depth, const std::string& name, 
   ASSERT_GE(fd, 0);
   int file = openat(fd, "f", O_CREAT | O_WRONLY, 0644);
   EXPECT_EQ(write(file, bytes.data(), bytes.size()), ssize_t(bytes.size()));
-  close(file);
-  close(fd);
+  for (int f : {file, fd}) close(f);
 }
 
 // Runs f to its end on a thread whose stack is 128 KiB: a scan that recursed per folder level would overflow it.

@@ -1,5 +1,4 @@
 // The window's logic on the recording stand-in: layouts, Help, and SAV, DEL and start-up on the store.
-
 #include "tests/support/test_support.h"
 
 namespace {
@@ -13,22 +12,17 @@ class WindowLogicTest : public testing::Test {
   static bool Logged(const std::u16string& event) { return std::ranges::count(WindowLog(), event) > 0; }
 };
 
-// Each row: where the window is, the work area, the layout, the DPI, where it goes, its size (the client area scaled).
+// Each row: where the window is, the work area, the layout, where it goes, its size (DPI scaling: the end-to-end test).
 TEST_F(WindowLogicTest, LayoutsFitIntoTheWorkArea) {
-  struct Row { WindowRect window, work; bool compact; int32_t dpi, x, y; std::string size; } const rows[] = {
-      {{200, 150, 500, 450}, {0, 0, 1280, 984}, true, 96, 200, 150, "86 98"},
-      {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, false, 96, 1280 - 236, 984 - 238, "236 238"},
-      {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, true, 96, 1280 - 86, 984 - 98, "86 98"},
-      {{-50, -40, 0, 0}, {100, 50, 1000, 700}, false, 96, 100, 50, "236 238"},
-      {{900, 600, 950, 650}, {100, 50, 1000, 700}, false, 96, 1000 - 236, 700 - 238, "236 238"},
-      {{10, 10, 50, 50}, {0, 0, 200, 984}, false, 96, 200 - 236, 10, "236 238"},
-      {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, true, 120, 1280 - 106, 984 - 116, "106 116"},
-      {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, false, 144, 1280 - 351, 984 - 343, "351 343"},
+  struct Row { WindowRect window, work; bool compact; int32_t x, y; std::string size; } const rows[] = {
+      {{200, 150, 500, 450}, {0, 0, 1280, 984}, true, 200, 150, "86 98"},
+      {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, true, 1280 - 86, 984 - 98, "86 98"},
+      {{-50, -40, 0, 0}, {100, 50, 1000, 700}, false, 100, 50, "236 238"},
+      {{900, 600, 950, 650}, {100, 50, 1000, 700}, false, 1000 - 236, 700 - 238, "236 238"},
+      {{10, 10, 50, 50}, {0, 0, 200, 984}, false, 200 - 236, 10, "236 238"},
   };
-  static int32_t dpi;  // the stand-in window's, per row
-  auto standIn = std::exchange(g_window.dpi, [](MainWindow*) { return dpi; });
   for (const Row& row : rows) {
-    dpi = row.dpi, SetWindowRect(row.window), SetWorkArea(row.work), ClearWindowLog();
+    SetWindowRect(row.window), SetWorkArea(row.work), ClearWindowLog();
     g_app.settings.compactLayout = !row.compact, Click(Control::LayoutButton);
     EXPECT_EQ(g_app.settings.compactLayout, row.compact);
     EXPECT_EQ(Utf8(WindowLog().back()), "window " + std::to_string(row.x) + " " + std::to_string(row.y) + " " + row.size);
@@ -36,16 +30,13 @@ TEST_F(WindowLogicTest, LayoutsFitIntoTheWorkArea) {
     EXPECT_TRUE(Logged(row.compact ? u"text 10003 待機中" : u"text 10003 ファイル・フォルダをドロップして下さい"));
     EXPECT_TRUE(Logged(row.compact ? u"show 10016 0" : u"show 10001 1"));
   }
-  g_window.dpi = standIn;
 }
 
 // Help opens readme.txt in the program's folder; with no folder, or no memory for the path, it warns.
 TEST_F(WindowLogicTest, HelpOpensTheReadmeBesideTheProgramOrWarns) {
   for (const char16_t* module : {u"C:\\Tools\\dorrowin.exe", u"C:\\Tools\\dorrowin.md\\x", u"dorrowin.exe"})
     g_app.readmePath = ReadmePathFor(module), Click(Control::HelpButton);
-  ArmAllocationFailure(1);  // no memory for the readme's path
-  g_app.readmePath = ReadmePathFor(u"C:\\dorrowin.exe");
-  ArmAllocationFailure(0);
+  Failing(1, [] { g_app.readmePath = ReadmePathFor(u"C:\\dorrowin.exe"); });  // no memory for the readme's path
   Click(Control::HelpButton);
   EXPECT_EQ(ShellLog(), (Log{u"open C:\\Tools\\readme.txt", u"open C:\\Tools\\dorrowin.md\\readme.txt",
                              u"warn readme.txt を開けませんでした|Dorrowin v1.04",
@@ -59,9 +50,7 @@ TEST_F(WindowLogicTest, SaveLoadAndDeleteTheStoredSettings) {
   SetWindowRect(WindowRect{-3, 20, 100, 100});
   Click(Control::DeleteButton);
   for (uint64_t k = 1; k <= 5; ++k) {  // storage running out: nothing written, DEL stays off
-    ArmAllocationFailure(k);
-    Click(Control::SaveButton);
-    ArmAllocationFailure(0);
+    Failing(k, [] { Click(Control::SaveButton); });
     EXPECT_EQ(StoreContents().size(), k == 5 ? 9u : 0u);
     EXPECT_EQ(ControlEnabled(Control::DeleteButton), k == 5);
   }

@@ -68,9 +68,8 @@ Units& PathOf(StoreKey k) { return *static_cast<Units*>(k); }
 Units Full(StoreKey parent, const char16_t* path) { return Fold(parent ? PathOf(parent) + u"\\" + path : Units(path)); }
 std::vector<Key*> Subkeys(const Units& path) {
   std::vector<Key*> out;
-  for (auto& [full, key] : g_keys) {
+  for (auto& [full, key] : g_keys)
     if (full.rfind(path + u"\\", 0) == 0 && full.find(u'\\', path.size() + 1) == Units::npos) out.push_back(&key);
-  }
   return out;
 }
 Key* KeyOf(StoreKey k) { return g_keys.count(PathOf(k)) ? &g_keys[PathOf(k)] : nullptr; }
@@ -199,9 +198,8 @@ Units RunWindowJob(void* drop) {
   PumpJobReports();
   WaitForJob(&g_app.job);
   Units outcome;  // the last status text but the blank one
-  for (const Units& event : g_log) {
+  for (const Units& event : g_log)
     if (event.rfind(u"text 10003 ", 0) == 0 && event[11] != u'\u3000') outcome = event.substr(11);
-  }
   return outcome;
 }
 

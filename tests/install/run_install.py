@@ -50,7 +50,7 @@ def check_installed(folder):  # the files, the shortcuts and the entry
 def listed(folder):  # the clipboard after the installed program ran on the sample folder, as Send To runs it
     holder = start("wine", CLIPBOARD, "hold", "600")
     try:
-        check_equal(run("wine", folder + "\\dorrowin.exe", windows_path("サブ")).returncode, 0, "the program's exit code")
+        check_equal(run("wine", folder + "\\dorrowin.exe", windows_path("サブ")).returncode, 0, "the exit code")
         return run("wine", CLIPBOARD, "print", out=subprocess.PIPE).stdout.decode()
     finally:
         holder.kill()

@@ -1,10 +1,5 @@
-// window_probe: prints the Dorrowin window as JSON for the end-to-end tests, null without one: its title, the message
-// box shown as [caption, text (id 0xFFFF)] or null, each control's screen centre and text. "close" posts it WM_CLOSE,
-// "close-copying" once it shows the copy phase; "endsession" sends it WM_ENDSESSION (a log-off) and returns once it
-// has been handled. "dpi N" makes the real window in-process and prints its layouts (compact, full; after a
-// WM_DPICHANGED to N full, compact; after one back compact, full; after another change and back, full): DPI, client
-// size, window rectangle and the one suggested to it (or null), smallest size, tooltip width, GDI objects; per
-// control its place, font height, each text's [width, height] in it, client [width, height], text.
+// Prints the Dorrowin window as JSON (null without one): title, each control's screen centre and text. "close",
+// "close-copying" and "endsession" end it; "dpi N" makes the window here and prints its layouts (see Dpi).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -30,9 +25,8 @@ static void Click(HWND window, int id) {
   SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, STN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
 }
 
-// The process's GDI objects: GetGuiResources' count (0 where the system does not keep one, as under Wine), and the
-// entries of the GDI handle table that the process environment block points to (x64: offset 0xF8) that are in use
-// and belong to this process (or to none: Wine records no owner).
+// The process's GDI objects: GetGuiResources' count (0 under Wine), and the used entries of the PEB's GDI handle
+// table (x64: offset 0xF8) owned by this process or by none (Wine records no owner).
 static std::string GdiObjects() {
   struct Entry { UINT64 object; USHORT process, count, unique; UCHAR type, flags; UINT64 user; };
   auto* peb = reinterpret_cast<const BYTE*>(NtCurrentTeb()->ProcessEnvironmentBlock);
@@ -83,8 +77,8 @@ static void Layout(const AppState& state, const char* separator, const RECT* sug
   std::printf("}");
 }
 
-// The window as made, then after a WM_DPICHANGED to dpi and after one back, each as the system sends it: the size the
-// window asks for at that DPI, at a top-left corner 40 pixels right of and 30 below where it is; then both again.
+// The layouts compact, full; after a WM_DPICHANGED to dpi (the size asked for, 40 right and 30 down) full, compact;
+// after one back compact, full; after another change and back, full.
 static int Dpi(WPARAM dpi) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   MainWindow window{};
@@ -108,8 +102,7 @@ static int Dpi(WPARAM dpi) {
   return std::printf("]") < 0 || !DestroyWindow(window.handle);
 }
 
-// Waits (up to two minutes) for the window to show the copy phase in its status label and posts it WM_CLOSE then,
-// printing "closed"; "missed" when the window closed first.
+// Posts WM_CLOSE once the status shows the copy phase, printing "closed"; "missed" when the window closed first.
 static int CloseWhenCopying() {
   bool seen = false;
   for (ULONGLONG end = GetTickCount64() + 120000; GetTickCount64() < end; Sleep(1)) {
@@ -127,11 +120,10 @@ static int CloseWhenCopying() {
 int wmain(int argc, wchar_t** argv) {
   if (argc > 2) return Dpi(std::wcstoul(argv[2], nullptr, 10));
   if (argc > 1 && std::wstring(argv[1]) == L"close-copying") return CloseWhenCopying();
-  HWND main = FindWindowW(L"Dorrowin", nullptr), box = FindWindowW(L"#32770", nullptr);  // #32770: a message box
+  HWND main = FindWindowW(L"Dorrowin", nullptr);
   if (argc > 1 && std::wstring(argv[1]) == L"endsession") return SendMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
   if (argc > 1) return PostMessageW(main, WM_CLOSE, 0, 0) ? 0 : 1;
-  std::string out = Text("{\"title\":", main) + ",\"box\":" +
-                    (IsWindowVisible(box) ? Text("[", box) + Text(",", GetDlgItem(box, 0xFFFF)) + "]" : "null");
+  std::string out = Text("{\"title\":", main);
   for (int id = 10001; id <= 10023; ++id) {
     RECT r{};
     GetWindowRect(GetDlgItem(main, id), &r);

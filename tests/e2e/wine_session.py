@@ -1,5 +1,4 @@
-"""What the tests under Wine share: checks, programs run, the registry read, host paths as Windows paths, and the
-test report. Importing it sets the environment every Wine program of the tests runs in."""
+"""What the tests under Wine share: checks, programs, the registry, Windows paths, the report; and the environment."""
 import contextlib, os, pathlib, re, subprocess, sys, time, traceback
 import xml.etree.ElementTree as ET
 
@@ -10,11 +9,12 @@ def check_equal(actual, expected, what):
         raise AssertionError("%s: expected %.900r, got %.900r" % (what, expected, actual))
 def run(*command, out=subprocess.PIPE, timeout=60):
     return subprocess.run(command, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
+def start(*command, out=subprocess.DEVNULL):  # in the background; Wine helpers it starts hold none of our pipes
+    return subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL)
 def windows_path(path):  # a host path as the Z: drive's
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
-def wait(predicate, what, get, seconds=30):
-    """Polls get() until predicate gives a true value on its answer; returns it."""
+def wait(predicate, what, get, seconds=30):  # polls get() until predicate gives a true value on it; returns that
     end, seen = time.monotonic() + seconds, None
     while time.monotonic() < end:
         with contextlib.suppress(KeyError, TypeError, ValueError):  # not there yet (no window: null) or cut short
@@ -28,9 +28,8 @@ def reg_values(key):  # the values under a key as `wine reg export` writes them 
         return dict(re.findall(r'^"(\w+)"=(.*)$', pathlib.Path("key.reg").read_text(encoding="utf-16"), re.M))
 
 def run_tests(name, tests, report, before_each=lambda: None, after_all=lambda: None, failure=None, in_order=False):
-    """Runs the tests, each after before_each(), then after_all(); writes GoogleTest's XML report, whose test cases
-    test.sh counts, and exits failed if one failed. A failure given means none is run; in order, each test works on
-    what the one before left, so after a failure the rest are not run."""
+    """Runs the tests, each after before_each(), then after_all(); writes a GoogleTest XML report and exits failed if
+    one failed. Given a failure none runs; in order, a failure leaves the rest not run."""
     root = ET.Element("testsuites", name="AllTests")
     suite = ET.SubElement(root, "testsuite", name=name)
     for test in tests:

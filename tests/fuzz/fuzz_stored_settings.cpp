@@ -1,6 +1,5 @@
-// Stored values of any type and size loaded, an allocation failing: nothing left allocated or open, the settings kept
-// or the stored word's; a save and a load give back what the load left; DEL, storage lasting or not, removes the
-// product key, and the maker key unless another program's key lives there.
+// Any stored values loaded, an allocation failing: nothing left allocated or open, the settings kept or the word's;
+// a save and a load give them back; DEL removes the product key, and the maker key unless another key lives there.
 #include "tests/fuzz/fuzz_input.h"
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char16_t* names[6] = {u"Setting", u"WindowPos", u"StrFF", u"StrFB", u"StrDF", u"StrDB"};

@@ -1,6 +1,4 @@
-// Runs a fuzz target in the native test suites (and their sanitizers): ten thousand
-// inputs of every length, the same on every run.
-
+// Runs a fuzz target in the native test suites (and their sanitizers) on ten thousand inputs, the same every run.
 #include <random>
 
 #include "tests/support/test_support.h"

@@ -1,7 +1,5 @@
-// Holds the clipboard open for the given milliseconds through a window of its own, as a clipboard manager does, so
-// that tests meet a busy clipboard for real. Prints "held" once it has it. Given paths after the time, it first puts
-// them on the clipboard as files, as Explorer's Copy does (a DROPFILES block of wide names, each ended, the list
-// ended by an empty one).
+// Holds the clipboard open for the given milliseconds, as a clipboard manager does; prints "held" once it has it.
+// Given paths after the time, it first puts them there as files, as Explorer's Copy does.
 #include <windows.h>
 
 #include <shlobj.h>

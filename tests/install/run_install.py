@@ -1,12 +1,11 @@
 #!/usr/bin/python3
-"""The Windows installer under Wine, in a Wine prefix of its own made fresh: installed silently into a chosen folder,
-installed again over it with saved settings, uninstalled silently; then installed into the default folder and
-uninstalled through its window, asked to remove the settings. Arguments: the build folder, the version,
-shortcut_target.exe, clipboard_text.exe, the XML report's path."""
+"""The Windows installer under Wine in a fresh prefix: silent installs into a chosen folder and over it, a silent
+uninstall; an install into the default folder and an uninstall through its window. Arguments: the build folder, the
+version, shortcut_target.exe, clipboard_text.exe, the XML report's path."""
 import functools, os, pathlib, shutil, subprocess, sys, tempfile, traceback, zipfile
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "e2e"))
 import wine_session
-from wine_session import check_equal, windows_path, reg_values as values, run_tests
+from wine_session import check_equal, start, windows_path, reg_values as values, run_tests
 
 BUILD, VERSION, SHORTCUT, CLIPBOARD, REPORT = os.path.abspath(sys.argv[1]), sys.argv[2], *map(os.path.abspath, sys.argv[3:6])
 PREFIX = os.path.join(BUILD, "install-prefix")
@@ -15,13 +14,11 @@ SETUP = os.path.join(BUILD, "dorrowin-%s-win64-setup.exe" % VERSION)
 README = pathlib.Path(__file__).resolve().parents[2] / "resources" / "readme.txt"
 ENTRY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Dorrowin"
 SETTINGS, MAKER = r"HKCU\Software\Quillmoor\Dorrowin", r"HKCU\Software\Quillmoor"
-# Saved as SAV saves them: the bare names of files only between "- " and ";", and the four texts; the sample
-# folder's list with them, and with the default settings.
+# Saved as SAV saves them (bare names of files only, and the four texts); the sample's list with them and without.
 SAVED = [("Setting", "REG_DWORD", str(3 << 4 | 2 << 8 | 1 << 12 | 1 << 13))]
 SAVED += [(name, "REG_SZ", text) for name, text in (("StrFF", "- "), ("StrFB", ";"), ("StrDF", "["), ("StrDB", "]"))]
 SAVED_LIST, DEFAULT_LIST = "- x.txt;\r\n- z.txt;", "サブ\r\nサブ\\x.txt\r\nサブ\\y\r\nサブ\\y\\z.txt"
 
-# Output nowhere unless read: Wine helpers it starts then hold no pipe.
 run = functools.partial(wine_session.run, out=subprocess.DEVNULL, timeout=120)
 def wait(predicate, what):  # each silent run returns before its work may be done
     wine_session.wait(lambda _: predicate(), what, lambda: None, 60)
@@ -36,8 +33,7 @@ def install(*options):  # through cmd, as typed there: /D= is the command line's
 def check_installed(folder):  # the files, the shortcuts and the entry
     files = sorted(os.listdir(host(folder)))
     check_equal(files, ["dorrowin-list.exe", "dorrowin.exe", "readme.txt", "uninstall.exe"], "the installed files")
-    if pathlib.Path(host(folder), "readme.txt").read_bytes() != README.read_bytes():
-        raise AssertionError("the installed readme.txt is not resources/readme.txt")
+    check_equal(pathlib.Path(host(folder), "readme.txt").read_bytes(), README.read_bytes(), "the installed readme.txt")
     check_equal(run("wine", folder + "\\dorrowin-list.exe", "--version", out=subprocess.PIPE).stdout.decode().split(),
                 ["dorrowin-list", VERSION], "the installed console tool's version")
     program = folder + "\\dorrowin.exe"
@@ -52,11 +48,9 @@ def check_installed(folder):  # the files, the shortcuts and the entry
         "EstimatedSize": "dword:%08x" % size, "NoModify": "dword:00000001", "NoRepair": "dword:00000001"}, "the entry")
 
 def listed(folder):  # the clipboard after the installed program ran on the sample folder, as Send To runs it
-    holder = subprocess.Popen(["wine", CLIPBOARD, "hold", "600"], stdin=subprocess.DEVNULL,
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    holder = start("wine", CLIPBOARD, "hold", "600")
     try:
-        sample = windows_path("サブ")
-        check_equal(run("wine", folder + "\\dorrowin.exe", sample).returncode, 0, "the program's exit code")
+        check_equal(run("wine", folder + "\\dorrowin.exe", windows_path("サブ")).returncode, 0, "the exit code")
         return run("wine", CLIPBOARD, "print", out=subprocess.PIPE).stdout.decode()
     finally:
         holder.kill()
@@ -91,8 +85,7 @@ def TheDefaultFolderAndTheUninstallerAskedInJapaneseToRemoveTheSettings():
     install()
     check_installed(DEFAULT)
     run("wine", "reg", "add", MAKER + r"\Other", "/f")  # someone else's key: the maker's stays for it
-    uninstaller = subprocess.Popen(["wine", DEFAULT + "\\uninstall.exe", "/REMOVESETTINGS"], stdin=subprocess.DEVNULL,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    uninstaller = start("wine", DEFAULT + "\\uninstall.exe", "/REMOVESETTINGS")
     title = "Dorrowin %s アンインストール" % VERSION  # the ticked settings are on its first page; Enter uninstalls
     window = lambda: run("xdotool", "search", "--name", title, out=subprocess.PIPE).stdout.split()
     wait(window, title)
@@ -104,11 +97,8 @@ def TheDefaultFolderAndTheUninstallerAskedInJapaneseToRemoveTheSettings():
     run("xdotool", "key", "Return")  # Close
     check_equal(uninstaller.wait(60), 0, "the uninstaller's exit code")
 
-folder = tempfile.mkdtemp(prefix="dorrowin-install-")
-os.chdir(folder)
-os.makedirs("サブ/y")
-pathlib.Path("サブ/x.txt").touch()
-pathlib.Path("サブ/y/z.txt").touch()
+os.chdir(folder := tempfile.mkdtemp(prefix="dorrowin-install-"))
+run("sh", "-c", "mkdir -p サブ/y && touch サブ/x.txt サブ/y/z.txt")
 CHOSEN = windows_path(os.path.join(folder, "私の ツール", "Dorrowin"))
 failure = None
 try:
@@ -118,8 +108,7 @@ try:
     run("wineserver", "-k")
     shutil.rmtree(PREFIX, ignore_errors=True)
     run("wineboot", "-i")
-    run("wineserver", "-p")  # the session stays between the programs
-    # Windows close at once with no window manager on the display (Wine would wait 2 s for one).
+    run("wineserver", "-p")  # the session stays between the programs; unmanaged windows close at once
     run("wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f")
     folders = run("wine", "cmd", "/c", "echo %LOCALAPPDATA%^|%APPDATA%", out=subprocess.PIPE).stdout.decode()
     local, roaming = folders.strip().split("|")

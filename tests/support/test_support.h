@@ -54,18 +54,15 @@ ListingRequest MakeRequest(const ListingOptions& options, const std::vector<std:
 template <class F> void Failing(uint64_t at, F f) { ArmAllocationFailure(at), f(), ArmAllocationFailure(0); }
 // The whole listing of a request as text.
 ListingOutcome ListToText(const ListingRequest& request, std::u16string* text);
-// The text's lines (split at CR LF); the records of a text, each ended by `end`, with prefix in front of each; lines
-// joined, each ended by `end`.
+// The text's lines (split at CR LF); a text's records, each ended by `end` and given the prefix; lines joined.
 std::vector<std::string> Lines(const std::u16string& text);
 std::multiset<std::string> Records(const std::string& text, char end = '\0', const std::string& prefix = "");
 std::string Join(const std::vector<std::string>& lines, char end = '\n');
-// Natively: a shell command's standard output, its exit status in *status when asked for.
-std::string ShellOutput(const std::string& command, int* status = nullptr);
+// Natively: a shell command's standard output.
+std::string ShellOutput(const std::string& command);
 
-// The native build's window, clipboard, store, shell and job input (tests/support/posix): in memory, recording what
-// the program did (the Windows build has the real ones). Window calls in order: "text 10003 待機中", "enable 10013 0",
-// "show 10001 0", "move 10003 5 5 70 20", "window 0 0 86 98", "place 1 2", "drops 1", "timer 1", "close", "minimize",
-// "title Dorrowin", "topmost 1", "alpha 192".
+// The native build's window, clipboard, store, shell and job input, in memory, recording the window's calls in order
+// ("text 10003 待機中", "enable 10013 0", "window 0 0 86 98", "place 1 2", "timer 1", "close", "topmost 1", ...).
 std::vector<std::u16string> WindowLog();
 void ClearWindowLog();
 std::u16string ControlText(Control control);
@@ -74,12 +71,11 @@ bool ControlEnabled(Control control);
 void SetWindowRect(WindowRect rect);
 void SetWorkArea(WindowRect rect);
 extern AppState g_app;  // the state the native tests drive the window's logic with
-// All back to the start: the state's defaults (Idle), no texts, all enabled, the window at (0, 0) 100 x 100 in a
-// work area of 1280 x 984, store, clipboard and shell empty.
+// All back to the start: defaults, no texts, all enabled, the window at (0, 0, 100, 100) in 1280 x 984, all empty.
 void ResetStandIns();
 // Runs the job reports posted, waiting for each, until the job is Idle.
 void PumpJobReports();
-// A drop (none: the command line) through the window's own start, run to its end; gives the last status text.
+// A drop through the window's own start, run to its end; gives the last status text.
 std::u16string RunWindowJob(void* drop);
 
 // The clipboard's text; busy makes it refuse; files put there (none: no files) are replaced by text stored.
@@ -89,7 +85,6 @@ void SetClipboardBusy(bool busy);
 void SetClipboardFiles(const std::vector<std::u16string>& paths);
 void* MakeDrop(const std::vector<std::u16string>& paths);
 int32_t LiveDrops();  // made and not released
-void SetCommandLine(const std::u16string& line);
 // The store: each key's path, then its values as "name=type:hex bytes"; the keys open.
 std::vector<std::u16string> StoreContents();
 int32_t OpenStoreKeys();

@@ -1,12 +1,6 @@
-// --gitignore against the real git: what the listing leaves out of a working tree is what git leaves out of
-// `git ls-files -co --exclude-standard`; and the globs against fnmatch(3).
-#include <fnmatch.h>
-#include <unistd.h>
-
-#include <cstring>
+// --gitignore against the real git: the listing leaves out what `git ls-files -co --exclude-standard` leaves out.
 #include <fstream>
 
-#include "engine/glob.h"
 #include "engine/listing_request.h"
 #include "tests/support/test_support.h"
 
@@ -40,7 +34,6 @@ struct GitRow {
 const char kWorktree[] = "git -C r add c && git -C r -c user.name=t -c user.email=t@t commit -qm c && "
                          "git -C r worktree add -q ../w && touch w/a.tmp w/b && echo 'gitdir: ../r/.git/worktrees/w' >w/.git";
 
-// Made in every row.
 const std::vector<std::string> kFiles = {"home/", "xdg/git/", "r/a.o", "r/keep.o", "r/b.c", "r/doc/x.html",
     "r/doc/sub/y.html", "r/src/a.o", "r/src/lib/b.o", "r/src/build/x", "r/build/out", "r/logs/build", "r/logs/1.log",
     "r/tr", "r/tr ", "r/sp  ", "r/#h", "r/!b", "r/sub/deep/q.o", "r/sub/z.txt", "r/foo/bar/baz", "r/foo/x", "r/a\\b",
@@ -83,7 +76,6 @@ const GitRow kGitRows[] = {
       {"r/.gitignore", "[a-]\n[:]\n[[:lower:]]\n[[:digit:]]\n[[:alnum:]].x\n"}}},
 };
 
-// Each row in a fresh scratch folder with its own HOME and XDG_CONFIG_HOME.
 TEST(GitIgnore, LeavesOutWhatGitLeavesOut) {
   const std::string home = getenv("HOME");
   for (const GitRow& row : kGitRows) {
@@ -121,31 +113,6 @@ TEST(GitIgnore, LeavesOutWhatGitLeavesOut) {
     EXPECT_EQ(listed, expected) << row.what;
   }
   setenv("HOME", home.c_str(), 1), unsetenv("XDG_CONFIG_HOME");
-}
-
-// Names against globs as fnmatch(3) with FNM_PATHNAME matches them, on POSIX (escapes) and Windows (either case,
-// no escapes) alike; in UTF-16 names and in git's UTF-8 bytes. Classes are left out where letters fold: git
-// matches [[:upper:]] to a small letter there, fnmatch does not.
-TEST(GitIgnore, GlobsMatchAsFnmatch) {
-  const char* globs[] = {"[[:alnum:]]", "[:]", "[a-]", "[a-z]", "[[:lower:]]", "[[:digit:]]", "[[:upper:]]x", "[!a-c]",
-                         "[]a]", "[!]]", "*.[ch]", "a?c", "\\*", "[\\]]", "*", "[[:space:]]", "[[:xdigit:]]*", "[B-D]"};
-  const char* names[] = {"a", "A", "-", ":", "z", "Z", "0", "9", "]", "b", "B", "C", "d", "f.c", "f.H", "abc", "aBc",
-                         "*", "\\", " ", "Fx", "fx", "e1", "a/c"};
-  for (const char* glob : globs) {
-    for (bool windows : {false, std::strstr(glob, "[[:") == nullptr}) {
-      uint32_t flags = windows ? kGlobFoldCase : kGlobEscapes;
-      int fnFlags = FNM_PATHNAME | (windows ? FNM_CASEFOLD | FNM_NOESCAPE : 0);
-      std::u16string wide(glob, glob + strlen(glob));
-      Glob<char16_t> g16 = MakeGlob(wide.c_str(), wide.size(), flags);
-      Glob<char> g8 = MakeGlob(glob, strlen(glob), flags);
-      for (const char* name : names) {
-        bool expected = fnmatch(glob, name, fnFlags) == 0;
-        std::u16string text(name, name + strlen(name));
-        EXPECT_EQ(GlobMatches(g16, text.c_str(), text.size()), expected) << glob << " " << name << " " << windows;
-        EXPECT_EQ(GlobMatches(g8, name, strlen(name)), expected) << glob << " " << name << " " << windows;
-      }
-    }
-  }
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
 // Whole jobs as the window runs them: StartJob on this thread, the worker on its own, its reports pumped here.
-
 #include <random>
 #include <thread>
 
@@ -45,32 +44,8 @@ TEST_F(JobTest, ADropIsListedToTheClipboardWithTheStatusOfEachPhase) {
   EXPECT_EQ(WindowLog(), Expand({u"=ファイル・フォルダをドロップして下さい", u"timer 0"}));
 }
 
-// Tree forces folders in; a busy clipboard or no worker keep the clipboard (cancels: below); a late cancel is ignored.
-TEST_F(JobTest, OutcomesOtherThanDoneKeepTheClipboard) {
-  SetControlTextForTest(Control::FilePrefixEdit, u"* ");
-  g_app.settings.itemFilter = ItemFilter::FilesOnly, g_app.settings.pathForm = PathForm::Tree;
-  EXPECT_EQ(RunDrop(), u"完了！");
-  EXPECT_EQ(ClipboardText(), u"* b.txt\r\ndocs\r\n ┣* a.md\r\n ┗img\r\n 　 ┗* p.png");
-  EXPECT_EQ(g_app.settings.itemFilter, ItemFilter::FilesAndFolders);
-  EXPECT_EQ(ControlText(Control::ItemsLabel), u" 項目：ファイルとフォルダ");
-  SetClipboardText(u"before"), SetClipboardBusy(true);
-  EXPECT_EQ(RunDrop(), u"失敗");
-  SetClipboardBusy(false);
-  EXPECT_EQ(ClipboardText(), u"before");
-  CancelWindowJob(&g_app), g_app.settings.pathForm = PathForm::Relative;
-  EXPECT_EQ(RunDrop(), u"完了！");
-  EXPECT_EQ(ClipboardText(), u"* b.txt\r\ndocs\r\n* docs\\a.md\r\ndocs\\img\r\n* docs\\img\\p.png");
-  ThreadApi threads = g_thread;  // no worker: the job ends at once, the window usable again
-  g_thread.startThread = [](auto...) -> ThreadHandle { return nullptr; };
-  EXPECT_EQ(RunDrop(), u"失敗");
-  g_thread = threads;
-  EXPECT_TRUE(WindowLog().back() == u"timer 1" && ControlEnabled(Control::PathFormLabel) &&
-              !ControlEnabled(Control::CancelButton));
-}
-
-// Ctrl+V with files on the clipboard runs the drop's job (same calls, same list, the files replaced by it); with no
-// files, or while a job runs, nothing happens (a drop then is released without disturbing the job); files on a
-// clipboard held elsewhere end at once as Failed.
+// Pasted files run their drop's job; no files, or a job running, do nothing (a drop then is released); a held
+// clipboard fails at once.
 TEST_F(JobTest, PastedFilesRunTheJobOfTheirDrop) {
   auto paste = [] { return ClearWindowLog(), PasteFiles(&g_app), PumpJobReports(), WaitForJob(&g_app.job), WindowLog(); };
   EXPECT_EQ(RunDrop(), u"完了！");
@@ -92,29 +67,14 @@ TEST_F(JobTest, PastedFilesRunTheJobOfTheirDrop) {
   SetClipboardBusy(false);
 }
 
-// Command-line paths (quoted or not) are listed and the window closes, also when the line is malformed.
-TEST_F(JobTest, ACommandLineJobListsItsPathsAndClosesTheWindow) {
-  g_app.commandLineMode = true, g_app.settings.pathForm = PathForm::NameOnly;
-  auto run = [](const std::u16string& line) {  // the status, the clipboard, the last window call
-    return Log{(SetCommandLine(line), RunWindowJob(nullptr)), ClipboardText(), WindowLog().back()};
-  };
-  EXPECT_EQ(run(u"\"C:\\Program Files\\dorrowin.exe\"  \"" + folder["w/docs/img"] + u"\" " + folder["w/b.txt"]),
-            (Log{u"完了！", u"b.txt\r\nimg\r\np.png", u"close"}));
-  EXPECT_EQ(run(u"dorrowin.exe " + folder["w/b.txt"]), (Log{u"完了！", u"b.txt", u"close"}));
-  EXPECT_EQ(run(u"\"dorrowin.exe " + folder["w/b.txt"]), (Log{u"失敗", u"b.txt", u"close"}));
-  g_app.commandLineMode = false;
-}
-
-// Cancels from this thread at random moments of a 20,221-entry scan three levels deep, which the readers read ahead
-// at every level, the path forms in turn: Interrupted with the clipboard kept, or Done and whole once every folder
-// was read; at most the entry in hand is taken (races: TSan).
+// Cancels at random moments of a 20,221-entry scan read ahead: Interrupted with the clipboard kept, or Done and whole
+// once every folder was read; at most the entry in hand is taken (races: TSan).
 TEST_F(JobTest, CancelsAtRandomMomentsOfALargeScan) {
   static std::atomic<int> entries, foldersRead, takenAfterCancel, cancelled;
   static FileSystemApi real = g_fileSystem;
   static std::atomic<FolderEntryFn> onEntry;  // the engine's, the same for every folder (and reader)
-  for (int i = 0; i < 20000; ++i) {
+  for (int i = 0; i < 20000; ++i)
     folder.Make({"tree/d" + std::to_string(i / 1000) + "/e" + std::to_string(i / 100 % 10) + "/" + std::to_string(i) + ".txt"});
-  }
   g_fileSystem.enumerateFolder = [](const char16_t* path, FolderEntryFn engine, void* context) {
     onEntry = engine;
     FolderRead read = real.enumerateFolder(path, [](void* c, const FolderEntry& entry) {
@@ -146,8 +106,7 @@ TEST_F(JobTest, CancelsAtRandomMomentsOfALargeScan) {
   EXPECT_GT(interrupted, 50);
 }
 
-// Every allocation of a job (the request's here included) failing in turn: Failed, nothing leaked, the clipboard
-// as it was, the window usable; the next job is whole.
+// Each allocation of a job failing in turn: Failed, nothing leaked, the clipboard kept, the window usable.
 TEST_F(JobTest, EveryAllocationFailingInTurnFailsTheJobCleanly) {
   SetControlTextForTest(Control::FolderSuffixEdit, u"\\");
   AllocationStats start = GetAllocationStats();
@@ -157,9 +116,7 @@ TEST_F(JobTest, EveryAllocationFailingInTurnFailsTheJobCleanly) {
   for (uint64_t k = 1; k <= needed; ++k) {
     SetClipboardText(u"before");
     void* drop = MakeDrop({folder["w/docs"], folder["w/b.txt"]});
-    ArmAllocationFailure(k);
-    EXPECT_EQ(RunWindowJob(drop), u"失敗") << "allocation " << k;
-    ArmAllocationFailure(0);
+    Failing(k, [&] { EXPECT_EQ(RunWindowJob(drop), u"失敗") << "allocation " << k; });
     EXPECT_TRUE(GetAllocationStats().liveBlocks == start.liveBlocks && ClipboardText() == u"before") << k;
     EXPECT_TRUE(ControlEnabled(Control::FolderSuffixEdit) && WindowLog().back() == u"timer 1");
   }

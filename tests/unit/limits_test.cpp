@@ -6,8 +6,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-using Strings = std::vector<std::string>;
 using enum PathForm;
 
 // Runs f on a thread of its own; a hang guard, no timing: when f has not ended after minutes, the cancel ends it.
@@ -17,14 +15,12 @@ template <class F> auto Guarded(std::atomic<bool>* abort, F f) {
   return done.get();
 }
 
-// The reader pool at its bounds, on real folders: a folder with more subfolders than may wait to be read ahead, and
-// more entries in all than the readers may hold. Given nothing back, the readers stop in the middle of folders at the
-// bound, not before; each folder is then taken whole, those they stopped in included, the wide one with as many of its
-// subfolders read ahead as may wait; and eight readers list the text of one.
+// The reader pool at its entry and request bounds: the readers stop mid-folder at the bound, not before; each folder
+// is then taken whole, the wide one with as many subfolders read ahead as may wait; eight readers list one's text.
 TEST(Limits, TheReaderPoolAtItsBounds) {
   constexpr int64_t kBound = 1 << 16, kFolders = 4, kEach = 20000, kWide = 4200, kMaxOutstanding = 4096;
   ScratchFolder folder;
-  Strings entries;
+  std::vector<std::string> entries;
   for (int i = 0; i < kWide; ++i) entries.push_back("t/wide/" + std::to_string(i) + "/f");
   for (int i = 0; i < kFolders * kEach; ++i) entries.push_back("t/p" + std::to_string(i % kFolders) + "/" + std::to_string(i));
   folder.Make(entries);
@@ -66,59 +62,6 @@ TEST(Limits, TheReaderPoolAtItsBounds) {
     EXPECT_EQ(out.lines, 2 + kFolders + 2 * kWide + kFolders * kEach) << readers;
   }
   EXPECT_TRUE(texts[0] == texts[1]);
-}
-
-// The lines of a listing of paths with the default options but the form.
-Strings Listed(const std::vector<std::u16string>& paths, PathForm form) {
-  std::u16string text;
-  EXPECT_EQ(ListToText(MakeRequest({form, u'\\', ItemFilter::FilesAndFolders, true, true}, paths), &text),
-            ListingOutcome::Done);
-  return Lines(text);
-}
-
-// A folder that vanishes when the scan reaches it, and one that fails after its entries (a read error, told apart
-// from its end): their lines stay, the listing ends Done and tells its sink of both, and of an input path that is
-// not there, with the system's reason.
-TEST(Limits, FoldersThatVanishOrFailWhileTheScanRuns) {
-  static FileSystemApi real = g_fileSystem;
-  static ScratchFolder folder;
-  g_fileSystem.enumerateFolder = [](const char16_t* path, FolderEntryFn onEntry, void* context) {
-    if (std::u16string(path).back() == u'a') fs::remove_all(folder.native() / "top/a");
-    FolderRead read = real.enumerateFolder(path, onEntry, context);
-    return std::u16string(path).back() == u'b' ? FolderRead::Failed : read;
-  };
-  ListingRequest request = MakeRequest({Relative, u'\\', ItemFilter::FilesAndFolders, true, true}, {folder["top"], folder["no"]});
-  Strings problems;
-  ListingSink sink{&problems, [](void*, const char16_t*, size_t) { return true; }, [](void* to, const ListingProblem& p) {
-                     static_cast<Strings*>(to)->push_back((p.kind == ListingProblemKind::UnreadableItem ? "item " : "folder ") +
-                                                          Utf8(p.path) + (p.error == ENOENT ? " ENOENT" : ""));
-                   }};
-  folder.Make({"top/a/x.txt", "top/b/y.txt"});
-  EXPECT_EQ(StreamListing(request, std::atomic<bool>{false}, sink), ListingOutcome::Done);
-  EXPECT_EQ(problems, (Strings{"item " + Utf8(folder["no"]) + " ENOENT", "folder " + Utf8(folder["top/a"]) + " ENOENT",
-                               "folder " + Utf8(folder["top/b"])}));
-  folder.Make({"top/a/x.txt"});
-  ListingText out{};
-  EXPECT_EQ(BuildListing(request, std::atomic<bool>{false}, &out), ListingOutcome::Done);
-  EXPECT_EQ(out.folderReadErrors, 2u);
-  std::u16string text(out.units, u'\0');
-  CopyListingText(out, text.data());
-  EXPECT_EQ(Lines(text), (Strings{"top", "top\\a", "top\\b", "top\\b\\y.txt"}));
-  g_fileSystem = real;
-}
-
-// Links back to an ancestor, to themselves, to each other and to nothing: listed, never entered. A dropped link is
-// read: the user chose it.
-TEST(Limits, LinksThatLoopAreListedAndNeverEntered) {
-  ScratchFolder folder;
-  folder.Make({"top/deep/f.txt"});
-  fs::path top = folder.native() / "top";
-  for (auto [target, link] : {std::pair{top, top / "deep/back"}, {top / "self", top / "self"}, {top / "b", top / "a"},
-                              {top / "a", top / "b"}, {top / "deep", top / "to-deep"}, {top / "no", top / "dangling"}})
-    fs::create_directory_symlink(target, link);
-  EXPECT_EQ(Listed({folder["top"]}, NameOnly),
-            (Strings{"top", "a", "b", "dangling", "self", "deep", "f.txt", "back", "to-deep"}));
-  EXPECT_EQ(Listed({folder["top/to-deep"]}, NameOnly), (Strings{"to-deep", "f.txt", "back"}));
 }
 
 }  // namespace

@@ -21,8 +21,7 @@ static void MakeChain(const fs::path& root, int depth, const std::string& name, 
   ASSERT_GE(fd, 0);
   int file = openat(fd, "f", O_CREAT | O_WRONLY, 0644);
   EXPECT_EQ(write(file, bytes.data(), bytes.size()), ssize_t(bytes.size()));
-  close(file);
-  close(fd);
+  for (int f : {file, fd}) close(f);
 }
 
 // Runs f to its end on a thread whose stack is 128 KiB: a scan that recursed per folder level would overflow it.
@@ -55,9 +54,8 @@ TEST(PosixLayer, AChainPastThePathLimitIsListedWhole) {
   }
 }
 
-// Paths past PATH_MAX in the tool's own process: attributes, a file's bytes and every listing line; any one
-// allocation failing fails the listing with nothing left allocated, or (the folder kept for the next lookup) costs
-// nothing but time. On its own thread, whose end takes that folder.
+// Paths past PATH_MAX: attributes, a file's bytes, every line; each allocation failing fails the listing cleanly or
+// costs nothing but time (the folder kept for the next lookup, freed with its thread).
 TEST(PosixLayer, LongPathsReadAndSurviveEveryAllocationFailing) {
   ScratchFolder scratch;
   const std::string name(250, 'n');

@@ -1,5 +1,4 @@
-// The window's logic on the recording stand-in: labels, layouts, Help, and SAV, DEL and start-up on the store.
-
+// The window's logic on the recording stand-in: layouts, Help, and SAV, DEL and start-up on the store.
 #include "tests/support/test_support.h"
 
 namespace {
@@ -10,55 +9,20 @@ class WindowLogicTest : public testing::Test {
  protected:
   void SetUp() override { ResetStandIns(); }
   static CommandOutcome Click(Control c, int32_t code = 0) { return RouteCommand(&g_app, static_cast<int32_t>(c), code); }
-  // The label's text after each of its clicks (double clicks every other).
-  static Log Cycle(Control control, int clicks) {
-    Log texts;
-    for (int i = 0; i < clicks; ++i) texts.push_back((Click(control, i % 2), ControlText(control)));
-    return texts;
-  }
   static bool Logged(const std::u16string& event) { return std::ranges::count(WindowLog(), event) > 0; }
 };
 
-// Each label steps through its texts on clicks and double clicks; during a job the listing labels refuse.
-TEST_F(WindowLogicTest, EachLabelCyclesThroughItsTexts) {
-  EXPECT_EQ(Cycle(Control::PathFormLabel, 4),
-            (Log{u" パス：ツリー", u" パス：なし", u" パス：絶対パス", u" パス：相対パス"}));
-  EXPECT_EQ(Cycle(Control::ItemsLabel, 3),
-            (Log{u" 項目：ファイルのみ", u" 項目：フォルダのみ", u" 項目：ファイルとフォルダ"}));
-  EXPECT_EQ(Cycle(Control::ExtensionLabel, 2), (Log{u" 拡張子：なし", u" 拡張子：あり"}));
-  EXPECT_EQ(Cycle(Control::FolderScanLabel, 2), (Log{u" フォルダ内検索：しない", u" フォルダ内検索：する"}));
-  EXPECT_EQ(Cycle(Control::SeparatorLabel, 2), (Log{u" パス区切り文字：/", u" パス区切り文字：\\"}));
-  EXPECT_EQ(Cycle(Control::TopmostLabel, 2), (Log{u" 常に手前に表示：OFF", u" 常に手前に表示：ON"}));
-  EXPECT_EQ(Cycle(Control::TranslucentLabel, 1), (Log{u" 透過表示：ON"}));
-  EXPECT_TRUE(Logged(u"topmost 0") && Logged(u"topmost 1") && Logged(u"alpha 192") && g_app.settings.translucent);
-  EXPECT_EQ(WindowLog()[WindowLog().size() - 3], u"text 10011 " + std::u16string(21, u'\u3000'));
-  g_app.status = StatusState::Listing, ClearWindowLog();  // a job: the five listing labels refuse, the others act
-  for (Control c : {Control::PathFormLabel, Control::ItemsLabel, Control::ExtensionLabel, Control::FolderScanLabel,
-                    Control::SeparatorLabel, Control::TopmostLabel})  // 2: neither click nor double click
-    EXPECT_EQ(Click(c, c == Control::TopmostLabel ? 2 : 0), CommandOutcome::Handled);
-  Click(Control::MinimizeButton, 1), Click(Control::DeleteButton), Click(Control::HelpButton);
-  EXPECT_TRUE(WindowLog() == (Log{u"minimize", u"enable 10016 0"}) && ShellLog().size() == 1);
-  EXPECT_EQ(Click(Control::CreditLabel), CommandOutcome::NotHandled);
-  EXPECT_EQ(RouteCommand(&g_app, 10024, 0), CommandOutcome::NotHandled);
-  g_app.status = StatusState::Idle;
-}
-
-// Each row: where the window is, the work area, the layout, the DPI, where it goes, its size (the client area scaled).
+// Each row: where the window is, the work area, the layout, where it goes, its size (DPI scaling: the end-to-end test).
 TEST_F(WindowLogicTest, LayoutsFitIntoTheWorkArea) {
-  struct Row { WindowRect window, work; bool compact; int32_t dpi, x, y; std::string size; } const rows[] = {
-      {{200, 150, 500, 450}, {0, 0, 1280, 984}, true, 96, 200, 150, "86 98"},
-      {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, false, 96, 1280 - 236, 984 - 238, "236 238"},
-      {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, true, 96, 1280 - 86, 984 - 98, "86 98"},
-      {{-50, -40, 0, 0}, {100, 50, 1000, 700}, false, 96, 100, 50, "236 238"},
-      {{900, 600, 950, 650}, {100, 50, 1000, 700}, false, 96, 1000 - 236, 700 - 238, "236 238"},
-      {{10, 10, 50, 50}, {0, 0, 200, 984}, false, 96, 200 - 236, 10, "236 238"},
-      {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, true, 120, 1280 - 106, 984 - 116, "106 116"},
-      {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, false, 144, 1280 - 351, 984 - 343, "351 343"},
+  struct Row { WindowRect window, work; bool compact; int32_t x, y; std::string size; } const rows[] = {
+      {{200, 150, 500, 450}, {0, 0, 1280, 984}, true, 200, 150, "86 98"},
+      {{1250, 950, 1300, 1000}, {0, 0, 1280, 984}, true, 1280 - 86, 984 - 98, "86 98"},
+      {{-50, -40, 0, 0}, {100, 50, 1000, 700}, false, 100, 50, "236 238"},
+      {{900, 600, 950, 650}, {100, 50, 1000, 700}, false, 1000 - 236, 700 - 238, "236 238"},
+      {{10, 10, 50, 50}, {0, 0, 200, 984}, false, 200 - 236, 10, "236 238"},
   };
-  static int32_t dpi;  // the stand-in window's, per row
-  auto standIn = std::exchange(g_window.dpi, [](MainWindow*) { return dpi; });
   for (const Row& row : rows) {
-    dpi = row.dpi, SetWindowRect(row.window), SetWorkArea(row.work), ClearWindowLog();
+    SetWindowRect(row.window), SetWorkArea(row.work), ClearWindowLog();
     g_app.settings.compactLayout = !row.compact, Click(Control::LayoutButton);
     EXPECT_EQ(g_app.settings.compactLayout, row.compact);
     EXPECT_EQ(Utf8(WindowLog().back()), "window " + std::to_string(row.x) + " " + std::to_string(row.y) + " " + row.size);
@@ -66,33 +30,27 @@ TEST_F(WindowLogicTest, LayoutsFitIntoTheWorkArea) {
     EXPECT_TRUE(Logged(row.compact ? u"text 10003 待機中" : u"text 10003 ファイル・フォルダをドロップして下さい"));
     EXPECT_TRUE(Logged(row.compact ? u"show 10016 0" : u"show 10001 1"));
   }
-  g_window.dpi = standIn;
 }
 
 // Help opens readme.txt in the program's folder; with no folder, or no memory for the path, it warns.
 TEST_F(WindowLogicTest, HelpOpensTheReadmeBesideTheProgramOrWarns) {
   for (const char16_t* module : {u"C:\\Tools\\dorrowin.exe", u"C:\\Tools\\dorrowin.md\\x", u"dorrowin.exe"})
     g_app.readmePath = ReadmePathFor(module), Click(Control::HelpButton);
-  ArmAllocationFailure(1);  // no memory for the readme's path
-  g_app.readmePath = ReadmePathFor(u"C:\\dorrowin.exe");
-  ArmAllocationFailure(0);
+  Failing(1, [] { g_app.readmePath = ReadmePathFor(u"C:\\dorrowin.exe"); });  // no memory for the readme's path
   Click(Control::HelpButton);
   EXPECT_EQ(ShellLog(), (Log{u"open C:\\Tools\\readme.txt", u"open C:\\Tools\\dorrowin.md\\readme.txt",
                              u"warn readme.txt を開けませんでした|Dorrowin v1.04",
                              u"warn readme.txt を開けませんでした|Dorrowin v1.04"}));
 }
 
-// SAV writes the exact values, start-up applies them (labels, place, layout), DEL removes them; any stored values,
-// storage running out and the round trip are the stored-settings fuzz target's.
+// SAV writes the exact values, start-up applies them, DEL removes them (any stored values: the fuzz target).
 TEST_F(WindowLogicTest, SaveLoadAndDeleteTheStoredSettings) {
   SetControlTextForTest(Control::FilePrefixEdit, u"「");
   SetControlTextForTest(Control::FolderSuffixEdit, u"\\");
   SetWindowRect(WindowRect{-3, 20, 100, 100});
   Click(Control::DeleteButton);
   for (uint64_t k = 1; k <= 5; ++k) {  // storage running out: nothing written, DEL stays off
-    ArmAllocationFailure(k);
-    Click(Control::SaveButton);
-    ArmAllocationFailure(0);
+    Failing(k, [] { Click(Control::SaveButton); });
     EXPECT_EQ(StoreContents().size(), k == 5 ? 9u : 0u);
     EXPECT_EQ(ControlEnabled(Control::DeleteButton), k == 5);
   }

@@ -1,4 +1,4 @@
-// The Win32 layer under Wine: listings of a network share, a host link and a long path on the real clipboard.
+// The Win32 layer under Wine: listings of a network share, a host link and a long path; the real clipboard.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -9,7 +9,6 @@
 #include "platform/clipboard.h"
 #include "platform/win32/win32_window.h"
 #include "tests/support/test_support.h"
-#include "ui/console/console_tool.h"
 
 namespace fs = std::filesystem;
 static const std::u16string kShare = u"\\\\DORROWINSRV\\SHARE";
@@ -33,8 +32,8 @@ static std::u16string Clipboard() {  // waits while another process lets go of i
 }
 static std::u16string clipboardHolds = Clipboard();  // and then the text of the last job that stored it
 
-// A job as the worker runs it, allocation failAt failing: the listing, then the clipboard, kept when storage runs out
-// or it is busy; nothing stays allocated. 0: storage lasted; 1: it ran out; 2: only the clipboard's block failed.
+// A job as the worker runs it, allocation failAt failing; the clipboard kept when storage runs out or it is busy.
+// 0: storage lasted; 1: it ran out; 2: only the clipboard's block failed.
 static int Job(const Row& row, uint64_t failAt, bool busy = false) {
   SCOPED_TRACE(Utf8(row.in[0]) + ", allocation " + std::to_string(failAt) + " failing");
   ListingOptions options{row.form, u'\\', ItemFilter::FilesAndFolders, true, true};
@@ -83,8 +82,8 @@ TEST(Win32Layer, ListingsReachTheClipboardWholeOrNotAtAll) {
   _pclose(holder);
 }
 
-// The console tool's copy (no owner window set) stores from a window of its own, as Windows demands; a refusal after
-// EmptyClipboard (faked: the real emptying happened, the new text is not stored) puts the old text back.
+// The console tool's copy stores from a window of its own, as Windows demands; a refusal after EmptyClipboard
+// (faked: the real emptying happened) puts the old text back.
 TEST(Win32Layer, ConsoleCopyHasAnOwnerAndARefusedCopyKeepsTheOldText) {
   static HWND owner;
   static int refusals;
@@ -107,8 +106,8 @@ TEST(Win32Layer, ConsoleCopyHasAnOwnerAndARefusedCopyKeepsTheOldText) {
   clipboardHolds = Clipboard();
 }
 
-// Files on the real clipboard as programs may write them, taken as a drop in their order: a list that never ends is
-// read to its block's end, one starting outside its block or holding no name is no files; no storage for the copy.
+// Files on the real clipboard taken as a drop in order: an unended list read to its block's end; one outside its
+// block or holding no name is no files; no storage for the copy.
 TEST(Win32Layer, FilesOnTheClipboardAreTakenAsADrop) {
   using Paths = std::vector<std::u16string>;
   auto take = [](DWORD offset, BOOL wide, std::u16string list, uint64_t failAt = 0) {
@@ -134,61 +133,4 @@ TEST(Win32Layer, FilesOnTheClipboardAreTakenAsADrop) {
   EXPECT_EQ(take(40, TRUE, std::u16string(u"C:\\a\0\0", 6)), Paths{u"1"});
   EXPECT_EQ(take(8, TRUE, std::u16string(u"C:\\a\0\0", 6)), Paths{u"1"});
   EXPECT_EQ(take(20, TRUE, std::u16string(u"C:\\a\0\0", 6), 1), Paths{u"2"});
-}
-
-// dorrowin-list's entry in this process, its standard output and error in files.
-struct ToolRun { int status; std::string out, err; };
-static ToolRun RunTool(const std::vector<std::u16string>& args, const fs::path& folder) {
-  const DWORD streams[2] = {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
-  HANDLE saved[2] = {GetStdHandle(streams[0]), GetStdHandle(streams[1])}, files[2];
-  for (int i = 0; i < 2; ++i) {
-    files[i] = CreateFileW((folder / std::to_string(i)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    SetStdHandle(streams[i], files[i]);
-  }
-  std::vector<const char16_t*> argv;
-  for (const std::u16string& arg : args) argv.push_back(arg.c_str());
-  ToolRun run{RunConsoleTool(static_cast<int32_t>(argv.size()), argv.data())};
-  for (int i = 0; i < 2; ++i) {
-    SetStdHandle(streams[i], saved[i]);
-    CloseHandle(files[i]);
-    std::ifstream in(folder / std::to_string(i), std::ios::binary);
-    (i == 0 ? run.out : run.err).assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  return run;
-}
-
-// Names with unpaired surrogates, which NTFS takes and Wine's file system makes none of (the real folder's names 1,
-// 2 and 3 get them on the way here): in UTF-8 each unpaired unit is one U+FFFD, also in a line longer than the
-// output's buffer, and a pair its character; --utf16 keeps every unit; a message's path is replaced alike.
-TEST(ConsoleTool, UnpairedSurrogatesInNames) {
-  static FileSystemApi real = g_fileSystem;
-  g_fileSystem.enumerateFolder = [](const char16_t* path, FolderEntryFn onEntry, void* context) {
-    std::pair<FolderEntryFn, void*> to{onEntry, context};
-    return real.enumerateFolder(path, [](void* to, const FolderEntry& entry) {
-      static const std::u16string kNames[] = {u"1\xD800x", u"2\xDC00\xD800", u"3\xD83D\xDE00\xDE00"};
-      std::u16string name = entry.name;
-      if (name.size() == 1 && name[0] >= u'1' && name[0] <= u'3') name = kNames[name[0] - u'1'];
-      auto [onEntry, context] = *static_cast<std::pair<FolderEntryFn, void*>*>(to);
-      return onEntry(context, FolderEntry{name.c_str(), entry.isFolder, entry.isLink});
-    }, &to);
-  };
-  ScratchFolder scratch;
-  scratch.Make({"d/1", "d/2", "d/3"});
-  const std::u16string dir = scratch["d"];
-  std::string fffd = "\xEF\xBF\xBD", tail;
-  for (int i = 0; i < 30000; ++i) tail += fffd;
-  ToolRun utf8 = RunTool({u"-fname", u"--file-suffix=" + std::u16string(30000, u'\xD800'), dir}, scratch.native());
-  std::string lines = "d\r\n1" + fffd + "x" + tail + "\r\n2" + fffd + fffd + tail;
-  lines += "\r\n3\xF0\x9F\x98\x80" + fffd + tail + "\r\n";
-  EXPECT_EQ(utf8.status, 0);
-  EXPECT_EQ(utf8.out.size(), lines.size());
-  EXPECT_TRUE(utf8.out == lines);
-  const std::u16string units = u"d\r\n1\xD800x\r\n2\xDC00\xD800\r\n3\xD83D\xDE00\xDE00";
-  EXPECT_EQ(RunTool({u"--utf16", u"-fname", dir}, scratch.native()).out,
-            std::string(reinterpret_cast<const char*>(units.data()), units.size() * 2));
-  ToolRun missing = RunTool({dir + u"\\x\xDC00"}, scratch.native());
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err.substr(0, missing.err.find("': ") + 3),
-            "dorrowin-list: cannot access '" + Utf8(dir) + "\\x" + fffd + "': ");
-  g_fileSystem = real;
 }

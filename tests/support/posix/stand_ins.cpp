@@ -19,7 +19,7 @@ std::vector<Units> g_log, g_shellLog;
 std::map<Control, Units> g_texts;
 std::map<Control, bool> g_disabled;
 WindowRect g_rect, g_work;
-Units g_clipboardText, g_commandLine = u"\"dorrowin\"";
+Units g_clipboardText;
 std::vector<Units> g_clipboardFiles;
 bool g_busy = false;
 int32_t g_liveDrops = 0, g_openKeys = 0;
@@ -68,9 +68,8 @@ Units& PathOf(StoreKey k) { return *static_cast<Units*>(k); }
 Units Full(StoreKey parent, const char16_t* path) { return Fold(parent ? PathOf(parent) + u"\\" + path : Units(path)); }
 std::vector<Key*> Subkeys(const Units& path) {
   std::vector<Key*> out;
-  for (auto& [full, key] : g_keys) {
+  for (auto& [full, key] : g_keys)
     if (full.rfind(path + u"\\", 0) == 0 && full.find(u'\\', path.size() + 1) == Units::npos) out.push_back(&key);
-  }
   return out;
 }
 Key* KeyOf(StoreKey k) { return g_keys.count(PathOf(k)) ? &g_keys[PathOf(k)] : nullptr; }
@@ -160,7 +159,7 @@ JobInputApi g_jobInput{
     [](DropHandle d) { return uint32_t(DropOf(d).size()); },
     [](DropHandle d, uint32_t i) { return uint32_t(DropOf(d)[i].size()); },
     [](DropHandle d, uint32_t i, char16_t* buffer, uint32_t n) { return CopyOut(DropOf(d)[i], buffer, n); },
-    [](DropHandle d) { delete &DropOf(d), --g_liveDrops; }, [] { return g_commandLine.c_str(); }};
+    [](DropHandle d) { delete &DropOf(d), --g_liveDrops; }, [] { return u"\"dorrowin\""; }};
 UserStoreApi g_userStore{Open, Create, [](StoreKey k) { delete &PathOf(k), --g_openKeys; }, Query, Set, Info,
                          EnumKey, EnumValue, DeleteValue, DeleteKey};
 ShellApi g_shell{
@@ -199,9 +198,8 @@ Units RunWindowJob(void* drop) {
   PumpJobReports();
   WaitForJob(&g_app.job);
   Units outcome;  // the last status text but the blank one
-  for (const Units& event : g_log) {
+  for (const Units& event : g_log)
     if (event.rfind(u"text 10003 ", 0) == 0 && event[11] != u'\u3000') outcome = event.substr(11);
-  }
   return outcome;
 }
 
@@ -211,7 +209,6 @@ void SetClipboardBusy(bool busy) { g_busy = busy; }
 void SetClipboardFiles(const std::vector<Units>& paths) { g_clipboardFiles = paths; }
 void* MakeDrop(const std::vector<Units>& paths) { return ++g_liveDrops, new Drop(paths); }
 int32_t LiveDrops() { return g_liveDrops; }
-void SetCommandLine(const Units& line) { g_commandLine = line; }
 int32_t OpenStoreKeys() { return g_openKeys; }
 std::vector<Units> ShellLog() { return g_shellLog; }
 

@@ -1,5 +1,5 @@
-// Prints the Dorrowin window as JSON (null without one): title, each control's screen centre and text. "close",
-// "close-copying" and "endsession" end it; "dpi N" makes the window here and prints its layouts (see Dpi).
+// Prints the Dorrowin window as JSON (null without one): title, each control's screen centre and text. "close S" and
+// "endsession S" end it in phase S (see EndIn); "dpi N" makes the window here and prints its layouts (see Dpi).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -102,8 +102,9 @@ static int Dpi(WPARAM dpi) {
   return std::printf("]") < 0 || !DestroyWindow(window.handle);
 }
 
-// Posts WM_CLOSE once the status shows the copy phase, printing "closed"; "missed" when the window closed first.
-static int CloseWhenCopying() {
+// Once the status shows the phase ("scanning", "copying"), posts WM_CLOSE ("close") or sends WM_ENDSESSION (a
+// log-off), at once from here, printing "closed"; "missed" when the window closed first.
+static int EndIn(const std::wstring& how, const std::wstring& phase) {
   bool seen = false;
   for (ULONGLONG end = GetTickCount64() + 120000; GetTickCount64() < end; Sleep(1)) {
     HWND main = FindWindowW(L"Dorrowin", nullptr);
@@ -111,18 +112,16 @@ static int CloseWhenCopying() {
     if (main == nullptr && seen) return std::puts("missed"), 1;
     seen = seen || main != nullptr;
     SendMessageW(GetDlgItem(main, 10003), WM_GETTEXT, 64, reinterpret_cast<LPARAM>(status));
-    if (main != nullptr && std::wstring(status) == L"コピー中...")
-      return std::puts(PostMessageW(main, WM_CLOSE, 0, 0) ? "closed" : "failed"), 0;
+    if (main == nullptr || std::wstring(status) != (phase == L"copying" ? L"コピー中..." : L"作成中...")) continue;
+    if (how == L"close") return std::puts(PostMessageW(main, WM_CLOSE, 0, 0) ? "closed" : "failed"), 0;
+    return SendMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF), std::puts("closed"), 0;
   }
   return std::puts("timeout"), 1;
 }
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc > 2) return Dpi(std::wcstoul(argv[2], nullptr, 10));
-  if (argc > 1 && std::wstring(argv[1]) == L"close-copying") return CloseWhenCopying();
+  if (argc > 2) return std::wstring(argv[1]) == L"dpi" ? Dpi(std::wcstoul(argv[2], nullptr, 10)) : EndIn(argv[1], argv[2]);
   HWND main = FindWindowW(L"Dorrowin", nullptr);
-  if (argc > 1 && std::wstring(argv[1]) == L"endsession") return SendMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-  if (argc > 1) return PostMessageW(main, WM_CLOSE, 0, 0) ? 0 : 1;
   std::string out = Text("{\"title\":", main);
   for (int id = 10001; id <= 10023; ++id) {
     RECT r{};

@@ -201,9 +201,8 @@ TEST(Listing, ReadersReadTheWholeTreeAhead) {
     return kDriveZ.enumerateFolder(path, onEntry, context);
   };
   ListingOptions options = O(R);
-  options.readers = 8;
   std::u16string text;
-  EXPECT_EQ(ListToText(MakeRequest(options, {folder["t"]}), &text), ListingOutcome::Done);
+  EXPECT_EQ(ListToText(MakeRequest((options.readers = 8, options), {folder["t"]}), &text), ListingOutcome::Done);
   g_fileSystem = kDriveZ;
   EXPECT_TRUE(belowRead);
   EXPECT_EQ(Lines(text), (std::vector<std::string>{"t", "t\\a", "t\\a\\f", "t\\b", "t\\b\\c", "t\\b\\c\\f"}));

@@ -17,18 +17,20 @@ void AppendOutputLine(ListingContext* context, char16_t* path, int32_t length, b
   int32_t from = std::clamp(context->commonPrefixLength, 0, length);  // unset counts as 0
   // The last component's extension goes at its last full stop, unless that
   // is its first unit (.profile has none): the line keeps the file's name.
+  // The path is looked at only when the line needs it: most lines are whole paths.
+  bool cut = !options.extensionShown && isFile;
+  bool nameOnly = options.pathForm == PathForm::NameOnly || options.pathForm == PathForm::Tree;
   int32_t dot = -1, name = from;
-  for (int32_t i = from; i < length; ++i) {
+  for (int32_t i = from; (cut || nameOnly) && i < length; ++i) {
     if (path[i] == native) dot = -1;
     if (path[i] == u'.') dot = i;
     // A trailing separator starts no component: a drive root is its own name.
     if (path[i] == native && i + 1 < length) name = i + 1;
   }
-  if (!options.extensionShown && isFile && dot > 0 && path[dot - 1] != native) {
+  if (cut && dot > 0 && path[dot - 1] != native) {
     path[dot] = 0;
     length = dot;
   }
-  bool nameOnly = options.pathForm == PathForm::NameOnly || options.pathForm == PathForm::Tree;
   int32_t start = nameOnly ? std::min(name, length) : from;
   const Text& prefix = context->request->affixes[isFile ? kFilePrefix : kFolderPrefix];
   const Text& suffix = context->request->affixes[isFile ? kFileSuffix : kFolderSuffix];
@@ -42,8 +44,8 @@ void AppendOutputLine(ListingContext* context, char16_t* path, int32_t length, b
     return;
   }
   // The chosen separator applies to the whole line, affixes and indent too.
-  for (char16_t& unit : line) {
-    if (unit == native) unit = options.separator;
+  for (size_t i = 0; options.separator != native && i < line.size(); ++i) {
+    if (line[i] == native) line[i] = options.separator;
   }
   if (!context->sink->writeLine(context->sink->context, line.data(), line.size())) context->failed = true;
 }

@@ -88,13 +88,11 @@ bool OpenFolder(ListingContext* context, Array<Frame>* frames, Array<char16_t>* 
     ReportProblem(context, ListingProblemKind::UnreadableFolder, path->data(), contents.error);
   }
   if (ListingStopped(context) || contents.head == nullptr) return false;
-  const char16_t separator = PathSeparator(context);
-  bool endsInSeparator = length > 0 && (*path)[length - 1] == separator;
   path->Truncate(length);
   PathNode* first = contents.head;
-  if ((!endsInSeparator && !path->Append(separator)) ||
+  if (!EndWithSeparator(path, PathSeparator(context)) ||
       !frames->Append(Frame{.contents = std::move(contents), .next = first, .prefixLength = path->size(),
-                            .depth = depth, .place = request ? request->place : place})) {
+                            .depth = depth, .place = place})) {
     context->failed = true;
     return false;
   }

@@ -248,10 +248,8 @@ void SubmitSubfolders(ReaderPool* pool, const char16_t* path, size_t length, int
   g_thread.unlock(pool->sync);
   if (room <= 0) return;
   size_t already = ahead.size();
-  const char16_t separator = SeparatorOf(filter.style);
   Array<char16_t> childPath;
-  if (!childPath.AppendUnits(path, length) ||
-      (length > 0 && path[length - 1] != separator && !childPath.Append(separator))) {
+  if (!childPath.AppendUnits(path, length) || !EndWithSeparator(&childPath, SeparatorOf(filter.style))) {
     contents->failed = true;
   }
   size_t prefixLength = childPath.size();

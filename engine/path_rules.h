@@ -4,12 +4,20 @@
 
 #include <cstdint>
 
+#include "platform/array.h"
+
 constexpr char16_t kBackslash = u'\\';
 constexpr char16_t kSlash = u'/';
 
 enum class PathStyle : uint8_t { Windows, Posix };
 
 constexpr char16_t SeparatorOf(PathStyle style) { return style == PathStyle::Posix ? kSlash : kBackslash; }
+
+// Ends a folder's path with a separator, unless it is empty or ends in one
+// (a root: "C:\", "/"); false when storage runs out.
+inline bool EndWithSeparator(Array<char16_t>* path, char16_t separator) {
+  return path->empty() || path->back() == separator || path->Append(separator);
+}
 
 // \\server\share\... (Windows paths only)
 bool IsNetworkPath(const char16_t* path, int32_t length, PathStyle style);

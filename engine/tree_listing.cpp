@@ -68,8 +68,7 @@ bool ReserveSlots(TreeIndex* index) {
 bool PutComponent(Array<char16_t>* path, size_t length, const char16_t* text, size_t textLength,
                   char16_t separator) {
   path->Truncate(length);
-  if (length > 0 && (*path)[length - 1] != separator && !path->Append(separator)) return false;
-  return path->AppendUnits(text, textLength) && path->Append(u'\0');
+  return EndWithSeparator(path, separator) && path->AppendUnits(text, textLength) && path->Append(u'\0');
 }
 
 // Cuts the path into components: a network path's server keeps its two

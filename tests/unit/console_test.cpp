@@ -175,7 +175,7 @@ TEST(ConsoleTool, MaxDepthAndExcludeListWhatFindFinds) {
 }
 
 // While the tool writes a listing far larger than the pipe: SIGINT, a closed pipe, and the progress line drawn and
-// erased on a terminal (output held until it shows), never on a pipe.
+// erased on a terminal (output held until it shows).
 TEST(ConsoleTool, InterruptClosedPipeAndProgressLine) {
   ScratchFolder w;
   std::vector<std::string> files;
@@ -218,11 +218,6 @@ TEST(ConsoleTool, InterruptClosedPipeAndProgressLine) {
   while (read()) {}
   EXPECT_EQ(drawn.status, 0);
   EXPECT_TRUE(std::regex_match(screen, std::regex("(\r[0-9]+ folders, [0-9]+ entries read *)+\r +\r"))) << screen;
-  ToolRun quiet = RunTool(args, w.native(), [held = false](pid_t, const std::string&) mutable {
-    if (!held) std::this_thread::sleep_for(std::chrono::seconds(1));  // can only weaken the check, never fail it
-    return held = true;
-  });
-  EXPECT_EQ(quiet.err, "");
   close(terminal);
 }
 

@@ -117,11 +117,9 @@ ConsoleAction Pick(const OptionValue& value, const Choice<T> (&choices)[N], std:
 // A number: decimal digits only, least to most.
 ConsoleAction Number(const OptionValue& value, int32_t least, int32_t most, const char16_t* rest, int32_t& slot) {
   int64_t number = 0;
-  for (const char16_t* c = value.text; *c != 0; ++c) {
-    if (*c < u'0' || *c > u'9' || number > most) return Complain(value, u"invalid value", rest);
-    number = number * 10 + (*c - u'0');
-  }
-  if (value.text[0] == 0 || number < least || number > most) return Complain(value, u"invalid value", rest);
+  const char16_t* c = value.text;
+  for (; *c >= u'0' && *c <= u'9' && number <= most; ++c) number = number * 10 + (*c - u'0');
+  if (*c != 0 || c == value.text || number < least || number > most) return Complain(value, u"invalid value", rest);
   slot = static_cast<int32_t>(number);
   return kTaken;
 }
@@ -287,8 +285,30 @@ ConsoleAction ParseArguments(int32_t count, const char16_t* const* args, Console
   return ConsoleAction::List;
 }
 
-// The --exclude globs and those of the --exclude-from files into the request.
-ConsoleAction AddExclusions(const ConsoleCommand& command, ListingRequest* request, ConsoleMessage& message) {
+// The command line's settings and texts over the base ones (the defaults
+// with the system's separator, or the saved ones), made as for the window,
+// then the --exclude globs and those of the --exclude-from files.
+ConsoleAction MakeRequest(const ConsoleCommand& command, ListingRequest* request, ConsoleMessage& message) {
+  ListingSettings settings = kDefaultSettings;
+  settings.separator = kConsoleSeparator;
+  Text saved[kAffixCount];
+  if (command.saved && !LoadSavedSettings(&settings, saved)) return ConsoleAction::OutOfMemory;
+  if (command.pathForm) settings.pathForm = *command.pathForm;
+  if (command.separator) settings.separator = *command.separator;
+  if (command.itemFilter) settings.itemFilter = *command.itemFilter;
+  if (command.extensionsHidden) settings.extensionShown = false;
+  if (command.scanOff) settings.folderScan = false;
+  const char16_t* texts[kAffixCount] = {};
+  for (int32_t i = 0; i < kAffixCount; ++i) texts[i] = command.affixes[i] != nullptr ? command.affixes[i] : saved[i].get();
+  if (!MakeJobRequest(&settings, kConsolePathStyle, texts, request)) return ConsoleAction::OutOfMemory;
+  request->options.readers = command.readers;
+  request->options.maxDepth = command.maxDepth;
+  request->options.gitIgnore = command.gitIgnore;
+  for (const char16_t* arg : command.paths) {
+    // An empty argument stays empty: it names nothing and is reported so.
+    Text path = arg[0] != 0 ? AbsolutePath(arg) : Text();
+    if ((!path && arg[0] != 0) || !AddRequestPath(request, path ? path.get() : u"", path.length())) return ConsoleAction::OutOfMemory;
+  }
   for (const char16_t* glob : command.excludes) {
     if (!AddRequestExclude(request, glob, TextLength(glob))) return ConsoleAction::OutOfMemory;
   }
@@ -538,32 +558,6 @@ int PrintHelp(ConsoleOutput* out) {
   return EndText(out);
 }
 
-// The command line's settings and texts over the base ones (the defaults
-// with the system's separator, or the saved ones), made as for the window.
-bool MakeRequest(const ConsoleCommand& command, ListingRequest* request) {
-  ListingSettings settings = kDefaultSettings;
-  settings.separator = kConsoleSeparator;
-  Text saved[kAffixCount];
-  if (command.saved && !LoadSavedSettings(&settings, saved)) return false;
-  if (command.pathForm) settings.pathForm = *command.pathForm;
-  if (command.separator) settings.separator = *command.separator;
-  if (command.itemFilter) settings.itemFilter = *command.itemFilter;
-  if (command.extensionsHidden) settings.extensionShown = false;
-  if (command.scanOff) settings.folderScan = false;
-  const char16_t* texts[kAffixCount] = {};
-  for (int32_t i = 0; i < kAffixCount; ++i) texts[i] = command.affixes[i] != nullptr ? command.affixes[i] : saved[i].get();
-  if (!MakeJobRequest(&settings, kConsolePathStyle, texts, request)) return false;
-  request->options.readers = command.readers;
-  request->options.maxDepth = command.maxDepth;
-  request->options.gitIgnore = command.gitIgnore;
-  for (const char16_t* arg : command.paths) {
-    // An empty argument stays empty: it names nothing and is reported so.
-    Text path = arg[0] != 0 ? AbsolutePath(arg) : Text();
-    if ((!path && arg[0] != 0) || !AddRequestPath(request, path ? path.get() : u"", path.length())) return false;
-  }
-  return true;
-}
-
 // Lists to standard output, or (copy) into a text for the clipboard, as the
 // window does.
 int List(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleOutput* out, bool copy) {
@@ -600,7 +594,7 @@ int RunConsoleTool(int32_t count, const char16_t* const* args) {
   ListingRequest request;
   if (out != nullptr && action == ConsoleAction::List) {
     WatchInterrupt(&abort);
-    action = MakeRequest(command, &request) ? AddExclusions(command, &request, message) : ConsoleAction::OutOfMemory;
+    action = MakeRequest(command, &request, message);
   }
   if (out == nullptr || action == ConsoleAction::OutOfMemory) return OutOfMemory();
   if (action == ConsoleAction::UsageError) return UsageError(message);

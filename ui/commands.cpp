@@ -116,8 +116,7 @@ void LoadSettings(AppState* state) {
   if (stored.outOfMemory) return;
   if (stored.settingValid) UnpackSettings(stored.setting, &state->settings);
   if (stored.windowPosValid) {
-    int32_t left = 0;
-    int32_t top = 0;
+    int32_t left = 0, top = 0;
     UnpackWindowPos(stored.windowPos, &left, &top);
     g_window.placeWindow(state->window, left, top);
   }

@@ -187,17 +187,14 @@ constexpr ConsoleOption kOptions[] = {
     {u"version", 0, nullptr, u"show the version", [](In v) { return Set(v.command.version); }},
 };
 
-// Whether text starts with name and ends there or at '='.
-bool NameMatches(const char16_t* text, const char16_t* name) {
-  size_t n = 0;
-  while (name[n] != 0 && text[n] == name[n]) ++n;
-  return name[n] == 0 && (text[n] == 0 || text[n] == u'=');
-}
-
-// A long option by the text after "--", or (text null) a short one (never 0).
+// A long option by the text after "--" (its name, alone or before '='), or
+// (text null) a short one (never 0).
 const ConsoleOption* FindOption(const char16_t* text, char16_t shortName) {
   for (const ConsoleOption& option : kOptions) {
-    bool named = text != nullptr ? NameMatches(text, option.name) : option.shortName == shortName;
+    size_t n = 0;
+    while (text != nullptr && option.name[n] != 0 && text[n] == option.name[n]) ++n;
+    bool named = text != nullptr ? option.name[n] == 0 && (text[n] == 0 || text[n] == u'=')
+                                 : option.shortName == shortName;
     if (named && (kConsoleHasSavedSettings || !option.windowsOnly)) return &option;
   }
   return nullptr;
@@ -285,9 +282,8 @@ ConsoleAction ParseArguments(int32_t count, const char16_t* const* args, Console
   return ConsoleAction::List;
 }
 
-// The command line's settings and texts over the base ones (the defaults
-// with the system's separator, or the saved ones), made as for the window,
-// then the --exclude globs and those of the --exclude-from files.
+// The command line's settings, texts and exclusions over the base ones (the
+// defaults with the system's separator, or the saved ones), made as for the window.
 ConsoleAction MakeRequest(const ConsoleCommand& command, ListingRequest* request, ConsoleMessage& message) {
   ListingSettings settings = kDefaultSettings;
   settings.separator = kConsoleSeparator;
@@ -307,7 +303,8 @@ ConsoleAction MakeRequest(const ConsoleCommand& command, ListingRequest* request
   for (const char16_t* arg : command.paths) {
     // An empty argument stays empty: it names nothing and is reported so.
     Text path = arg[0] != 0 ? AbsolutePath(arg) : Text();
-    if ((!path && arg[0] != 0) || !AddRequestPath(request, path ? path.get() : u"", path.length())) return ConsoleAction::OutOfMemory;
+    bool added = (path || arg[0] == 0) && AddRequestPath(request, path ? path.get() : u"", path.length());
+    if (!added) return ConsoleAction::OutOfMemory;
   }
   for (const char16_t* glob : command.excludes) {
     if (!AddRequestExclude(request, glob, TextLength(glob))) return ConsoleAction::OutOfMemory;
@@ -419,8 +416,7 @@ struct ConsoleOutput {
   bool nullEnds;  // --null
   ProgressLine progress;
   const ListingSink* copy = nullptr;  // --copy: the lines go to the clipboard's text instead
-  // Units for the console and --utf16 (written as they lie: the targets are
-  // little-endian), else UTF-8 bytes.
+  // Units for the console and --utf16 (written as they lie: little-endian), else UTF-8 bytes.
   union {
     char16_t units[1 << 15];
     char bytes[1 << 16];
@@ -558,8 +554,7 @@ int PrintHelp(ConsoleOutput* out) {
   return EndText(out);
 }
 
-// Lists to standard output, or (copy) into a text for the clipboard, as the
-// window does.
+// Lists to standard output, or (copy) into the clipboard's text as the window does.
 int List(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleOutput* out, bool copy) {
   ListingText text;
   ListingSink copied = TextSink(&text);

@@ -136,11 +136,8 @@ void ResolveReadmePath(AppState* state) {
   for (DWORD capacity = MAX_PATH; capacity < 131072; capacity *= 2) {
     OwnedBlock<wchar_t> buffer = MakeBlock<wchar_t>(capacity);
     DWORD length = buffer != nullptr ? GetModuleFileNameW(nullptr, buffer.get(), capacity) : 0;
-    if (length == 0) return;
-    if (length < capacity) {
-      state->readmePath = ReadmePathFor(reinterpret_cast<const char16_t*>(buffer.get()));
-      return;
-    }
+    if (length > 0 && length < capacity) state->readmePath = ReadmePathFor(reinterpret_cast<char16_t*>(buffer.get()));
+    if (length < capacity) return;
   }
 }
 

@@ -91,8 +91,8 @@ constexpr CommandEntry kCommands[] = {
 CommandOutcome RouteCommand(AppState* state, int32_t controlId, int32_t notifyCode) {
   for (const CommandEntry& entry : kCommands) {
     if (static_cast<int32_t>(entry.control) != controlId) continue;
-    bool clicked = notifyCode == 0 || notifyCode == 1;  // STN_CLICKED, STN_DBLCLK
-    if (!clicked || (entry.idleOnly && state->status != StatusState::Idle)) return CommandOutcome::Handled;
+    bool acts = notifyCode == 0 || notifyCode == 1;  // STN_CLICKED, STN_DBLCLK
+    if (!acts || (entry.idleOnly && state->status != StatusState::Idle)) return CommandOutcome::Handled;
     entry.action != nullptr ? entry.action(state) : entry.show(state, entry.control, true);
     return CommandOutcome::Handled;
   }

@@ -1,7 +1,7 @@
 #include "ui/commands.h"
 
 #include <cstddef>
-#include <initializer_list>
+#include <iterator>
 
 #include "platform/shell.h"
 #include "platform/window.h"
@@ -31,50 +31,27 @@ constexpr Choice<bool> kFolderScan[] = {{true, u" フォルダ内検索：する
 constexpr Choice<bool> kAlwaysOnTop[] = {{true, u" 常に手前に表示：ON"}, {false, u" 常に手前に表示：OFF"}};
 constexpr Choice<bool> kTranslucent[] = {{true, u" 透過表示：ON"}, {false, u" 透過表示：OFF"}};
 
-// Steps *setting on when asked, then its label shows it (blank first). A value
-// that is none of the choices (which nothing can store now) stays unlabelled.
-template <class T, size_t N>
-void Show(AppState* state, T* setting, const Choice<T> (&choices)[N], Control label, bool step) {
-  for (size_t i = 0; i < N; ++i) {
-    if (choices[i].value != *setting) continue;
-    const Choice<T>& shown = choices[step ? (i + 1) % N : i];
-    *setting = shown.value;
+// Steps the setting on when asked, then its label shows it (blank first). A
+// value that is none of the choices (which nothing can store now) stays unlabelled.
+template <auto setting, const auto& choices>
+void Show(AppState* state, Control label, bool step) {
+  auto& value = state->settings.*setting;
+  for (size_t i = 0; i < std::size(choices); ++i) {
+    if (choices[i].value != value) continue;
+    const auto& shown = choices[step ? (i + 1) % std::size(choices) : i];
+    value = shown.value;
     g_window.setControlText(state->window, label, kBlank + 2);
     g_window.setControlText(state->window, label, shown.text);
     return;
   }
 }
 
-// The z-order and alpha calls are made every time, changed or not.
-void ShowOrStep(AppState* state, Control label, bool step) {
-  ListingSettings& settings = state->settings;
-  switch (label) {
-    case Control::PathFormLabel:
-      return Show(state, &settings.pathForm, kPathForms, label, step);
-    case Control::SeparatorLabel:
-      return Show(state, &settings.separator, kSeparators, label, step);
-    case Control::ItemsLabel:
-      return Show(state, &settings.itemFilter, kItemFilters, label, step);
-    case Control::ExtensionLabel:
-      return Show(state, &settings.extensionShown, kExtensionShown, label, step);
-    case Control::FolderScanLabel:
-      return Show(state, &settings.folderScan, kFolderScan, label, step);
-    case Control::TopmostLabel:
-      Show(state, &settings.alwaysOnTop, kAlwaysOnTop, label, step);
-      return g_window.setTopmost(state->window, settings.alwaysOnTop);
-    case Control::TranslucentLabel:
-      Show(state, &settings.translucent, kTranslucent, label, step);
-      return g_window.setAlpha(state->window, settings.translucent ? 192 : 255);
-    default:
-      return;
-  }
-}
-
-// One clickable control's action; none: the label's setting steps on.
+// One clickable control's action, or the setting its label shows and steps on.
 struct CommandEntry {
   Control control;
   bool idleOnly;  // changes what a running job reads, so refused during a job
   void (*action)(AppState* state);
+  void (*show)(AppState* state, Control label, bool step) = nullptr;
 };
 
 // Without a readme path the user gets the warning of a file that cannot be opened.
@@ -85,13 +62,22 @@ void OpenHelpFile(AppState* state) {
 
 // The setting labels first, in the order the settings are shown at start-up.
 constexpr CommandEntry kCommands[] = {
-    {Control::PathFormLabel, true, nullptr},
-    {Control::SeparatorLabel, true, nullptr},
-    {Control::ItemsLabel, true, nullptr},
-    {Control::ExtensionLabel, true, nullptr},
-    {Control::FolderScanLabel, true, nullptr},
-    {Control::TopmostLabel, false, nullptr},
-    {Control::TranslucentLabel, false, nullptr},
+    {Control::PathFormLabel, true, nullptr, Show<&ListingSettings::pathForm, kPathForms>},
+    {Control::SeparatorLabel, true, nullptr, Show<&ListingSettings::separator, kSeparators>},
+    {Control::ItemsLabel, true, nullptr, Show<&ListingSettings::itemFilter, kItemFilters>},
+    {Control::ExtensionLabel, true, nullptr, Show<&ListingSettings::extensionShown, kExtensionShown>},
+    {Control::FolderScanLabel, true, nullptr, Show<&ListingSettings::folderScan, kFolderScan>},
+    // The z-order and alpha calls are made every time, changed or not.
+    {Control::TopmostLabel, false, nullptr,
+     [](AppState* state, Control label, bool step) {
+       Show<&ListingSettings::alwaysOnTop, kAlwaysOnTop>(state, label, step);
+       g_window.setTopmost(state->window, state->settings.alwaysOnTop);
+     }},
+    {Control::TranslucentLabel, false, nullptr,
+     [](AppState* state, Control label, bool step) {
+       Show<&ListingSettings::translucent, kTranslucent>(state, label, step);
+       g_window.setAlpha(state->window, state->settings.translucent ? 192 : 255);
+     }},
     {Control::CancelButton, false, CancelWindowJob},
     {Control::MinimizeButton, false, [](AppState* state) { g_window.minimize(state->window); }},
     {Control::SaveButton, false, SaveSettings},
@@ -107,17 +93,17 @@ CommandOutcome RouteCommand(AppState* state, int32_t controlId, int32_t notifyCo
     if (static_cast<int32_t>(entry.control) != controlId) continue;
     bool acts = notifyCode == 0 || notifyCode == 1;  // STN_CLICKED, STN_DBLCLK
     if (!acts || (entry.idleOnly && state->status != StatusState::Idle)) return CommandOutcome::Handled;
-    if (entry.action != nullptr) {
-      entry.action(state);
-    } else {
-      ShowOrStep(state, entry.control, true);
-    }
+    entry.action != nullptr ? entry.action(state) : entry.show(state, entry.control, true);
     return CommandOutcome::Handled;
   }
   return CommandOutcome::NotHandled;
 }
 
-void ShowSetting(AppState* state, Control label) { ShowOrStep(state, label, false); }
+void ShowSetting(AppState* state, Control label) {
+  for (const CommandEntry& entry : kCommands) {
+    if (entry.control == label && entry.show != nullptr) entry.show(state, label, false);
+  }
+}
 
 // Storage running out while the texts are read leaves the window as it was;
 // else the labels show the settings, and last the layout places the window.
@@ -130,13 +116,12 @@ void LoadSettings(AppState* state) {
   if (stored.outOfMemory) return;
   if (stored.settingValid) UnpackSettings(stored.setting, &state->settings);
   if (stored.windowPosValid) {
-    int32_t left = 0;
-    int32_t top = 0;
+    int32_t left = 0, top = 0;
     UnpackWindowPos(stored.windowPos, &left, &top);
     g_window.placeWindow(state->window, left, top);
   }
   for (const CommandEntry& entry : kCommands) {
-    if (entry.action == nullptr) ShowSetting(state, entry.control);
+    if (entry.show != nullptr) entry.show(state, entry.control, false);
   }
   SwitchLayout(state, state->settings.compactLayout);
 }

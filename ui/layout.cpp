@@ -70,9 +70,8 @@ void SwitchLayout(AppState* state, bool compact) {
   }
   for (const Placement& placement : kPlacements) {
     if (placement.compact.width == 0) continue;
-    const DesignRect& r = compact ? placement.compact : placement.full;
-    g_window.moveControl(state->window, placement.control, DpiScale(r.x, dpi), DpiScale(r.y, dpi),
-                         DpiScale(r.width, dpi), DpiScale(r.height, dpi));
+    DesignRect r = ScaledPlace(placement.control, compact, dpi);
+    g_window.moveControl(state->window, placement.control, r.x, r.y, r.width, r.height);
   }
   g_window.setTitle(state->window, compact ? kCompactTitle : kFullTitle);
 
@@ -84,10 +83,11 @@ void SwitchLayout(AppState* state, bool compact) {
   g_window.moveWindow(state->window, x, y, width, height, true);
 }
 
-DesignRect DesignPlace(Control control, bool compact) {
+DesignRect ScaledPlace(Control control, bool compact, int32_t dpi) {
   for (const Placement& placement : kPlacements) {
     if (placement.control != control) continue;
-    return compact && placement.compact.width != 0 ? placement.compact : placement.full;
+    const DesignRect& r = compact && placement.compact.width != 0 ? placement.compact : placement.full;
+    return DesignRect{DpiScale(r.x, dpi), DpiScale(r.y, dpi), DpiScale(r.width, dpi), DpiScale(r.height, dpi)};
   }
   return DesignRect{};
 }

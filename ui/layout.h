@@ -21,9 +21,9 @@ void SwitchLayout(AppState* state, bool compact);
 struct DesignRect {
   int32_t x, y, width, height;
 };
-// A control's place in a layout: where the compact layout moves it, or its
-// full-layout place (also for the controls the compact layout hides).
-DesignRect DesignPlace(Control control, bool compact);
+// A control's place in a layout at a DPI: where the compact layout moves it,
+// or its full-layout place (also for the controls the compact layout hides).
+DesignRect ScaledPlace(Control control, bool compact, int32_t dpi);
 
 // The full layout's window title, also the help warning's caption.
 extern const char16_t kFullTitle[];

@@ -1,8 +1,10 @@
 #include "ui/console/console_tool.h"
 
+#include <algorithm>
 #include <atomic>
-#include <cstring>
+#include <bit>
 #include <initializer_list>
+#include <iterator>
 #include <optional>
 
 #include "engine/exclusions.h"
@@ -115,11 +117,9 @@ ConsoleAction Pick(const OptionValue& value, const Choice<T> (&choices)[N], std:
 // A number: decimal digits only, least to most.
 ConsoleAction Number(const OptionValue& value, int32_t least, int32_t most, const char16_t* rest, int32_t& slot) {
   int64_t number = 0;
-  for (const char16_t* c = value.text; *c != 0; ++c) {
-    if (*c < u'0' || *c > u'9' || number > most) return Complain(value, u"invalid value", rest);
-    number = number * 10 + (*c - u'0');
-  }
-  if (value.text[0] == 0 || number < least || number > most) return Complain(value, u"invalid value", rest);
+  const char16_t* c = value.text;
+  for (; *c >= u'0' && *c <= u'9' && number <= most; ++c) number = number * 10 + (*c - u'0');
+  if (*c != 0 || c == value.text || number < least || number > most) return Complain(value, u"invalid value", rest);
   slot = static_cast<int32_t>(number);
   return kTaken;
 }
@@ -187,24 +187,17 @@ constexpr ConsoleOption kOptions[] = {
     {u"version", 0, nullptr, u"show the version", [](In v) { return Set(v.command.version); }},
 };
 
-// Whether text starts with name and ends there or at '='.
-bool NameMatches(const char16_t* text, const char16_t* name) {
-  size_t n = 0;
-  while (name[n] != 0 && text[n] == name[n]) ++n;
-  return name[n] == 0 && (text[n] == 0 || text[n] == u'=');
-}
-
-// A long option by the text after "--", or (text null) a short one (never 0).
+// A long option by the text after "--" (its name, alone or before '='), or
+// (text null) a short one (never 0).
 const ConsoleOption* FindOption(const char16_t* text, char16_t shortName) {
   for (const ConsoleOption& option : kOptions) {
-    bool named = text != nullptr ? NameMatches(text, option.name) : option.shortName == shortName;
+    size_t n = 0;
+    while (text != nullptr && option.name[n] != 0 && text[n] == option.name[n]) ++n;
+    bool named = text != nullptr ? option.name[n] == 0 && (text[n] == 0 || text[n] == u'=')
+                                 : option.shortName == shortName;
     if (named && (kConsoleHasSavedSettings || !option.windowsOnly)) return &option;
   }
   return nullptr;
-}
-
-ConsoleAction MissingValue(ConsoleMessage& message, const ConsoleOption& option) {
-  return Say(message, {u"option --", option.name, u" needs a value"});
 }
 
 // One --exclude-from file's globs into the request: one a line (a CR before
@@ -248,6 +241,14 @@ ConsoleAction ParseArguments(int32_t count, const char16_t* const* args, Console
   for (int32_t i = 0; i < count; ++i) {
     const char16_t* arg = args[i];
     ConsoleAction action = kTaken;
+    // The value given with the option, else the next argument.
+    auto read = [&](const ConsoleOption& option, const char16_t* value) {
+      if (option.valueName != nullptr && value == nullptr) {
+        if (i + 1 >= count) return Say(message, {u"option --", option.name, u" needs a value"});
+        value = args[++i];
+      }
+      return option.read({option, value, command, message});
+    };
     if (optionsEnded || arg[0] != u'-' || arg[1] == 0) {
       action = Add(command.paths, arg);
     } else if (arg[1] == u'-' && arg[2] == 0) {
@@ -259,9 +260,7 @@ ConsoleAction ParseArguments(int32_t count, const char16_t* const* args, Console
       if (*value == u'=' && option->valueName == nullptr) {
         return Say(message, {u"option --", option->name, u" takes no value"});
       }
-      if (*value != u'=' && option->valueName != nullptr && i + 1 >= count) return MissingValue(message, *option);
-      value = *value == u'=' ? value + 1 : option->valueName != nullptr ? args[++i] : nullptr;
-      action = option->read({*option, value, command, message});
+      action = read(*option, *value == u'=' ? value + 1 : nullptr);
     } else {
       // A cluster of short options: "-xn", "-ftree", "-x -f tree".
       for (const char16_t* c = arg + 1; *c != 0 && action == kTaken; ++c) {
@@ -270,13 +269,8 @@ ConsoleAction ParseArguments(int32_t count, const char16_t* const* args, Console
           const char16_t text[3] = {u'-', *c, 0};
           return Say(message, {u"unknown option '", text, u"'"});
         }
-        const char16_t* value = nullptr;
-        if (option->valueName != nullptr) {
-          if (c[1] == 0 && i + 1 >= count) return MissingValue(message, *option);
-          value = c[1] != 0 ? c + 1 : args[++i];
-        }
-        action = option->read({*option, value, command, message});
-        if (value != nullptr) break;
+        action = read(*option, option->valueName != nullptr && c[1] != 0 ? c + 1 : nullptr);
+        if (option->valueName != nullptr) break;
       }
     }
     if (action != kTaken) return action;
@@ -288,8 +282,30 @@ ConsoleAction ParseArguments(int32_t count, const char16_t* const* args, Console
   return ConsoleAction::List;
 }
 
-// The --exclude globs and those of the --exclude-from files into the request.
-ConsoleAction AddExclusions(const ConsoleCommand& command, ListingRequest* request, ConsoleMessage& message) {
+// The command line's settings, texts and exclusions over the base ones (the
+// defaults with the system's separator, or the saved ones), made as for the window.
+ConsoleAction MakeRequest(const ConsoleCommand& command, ListingRequest* request, ConsoleMessage& message) {
+  ListingSettings settings = kDefaultSettings;
+  settings.separator = kConsoleSeparator;
+  Text saved[kAffixCount];
+  if (command.saved && !LoadSavedSettings(&settings, saved)) return ConsoleAction::OutOfMemory;
+  if (command.pathForm) settings.pathForm = *command.pathForm;
+  if (command.separator) settings.separator = *command.separator;
+  if (command.itemFilter) settings.itemFilter = *command.itemFilter;
+  if (command.extensionsHidden) settings.extensionShown = false;
+  if (command.scanOff) settings.folderScan = false;
+  const char16_t* texts[kAffixCount] = {};
+  for (int32_t i = 0; i < kAffixCount; ++i) texts[i] = command.affixes[i] != nullptr ? command.affixes[i] : saved[i].get();
+  if (!MakeJobRequest(&settings, kConsolePathStyle, texts, request)) return ConsoleAction::OutOfMemory;
+  request->options.readers = command.readers;
+  request->options.maxDepth = command.maxDepth;
+  request->options.gitIgnore = command.gitIgnore;
+  for (const char16_t* arg : command.paths) {
+    // An empty argument stays empty: it names nothing and is reported so.
+    Text path = arg[0] != 0 ? AbsolutePath(arg) : Text();
+    bool added = (path || arg[0] == 0) && AddRequestPath(request, path ? path.get() : u"", path.length());
+    if (!added) return ConsoleAction::OutOfMemory;
+  }
   for (const char16_t* glob : command.excludes) {
     if (!AddRequestExclude(request, glob, TextLength(glob))) return ConsoleAction::OutOfMemory;
   }
@@ -318,11 +334,11 @@ const char16_t kUsageEnd[] =
 // that runs longer than about half a second shows one line there counting the
 // folders and entries read, a few times a second, erased when the listing ends.
 struct ProgressLine {
-  ListingProgress counts;  // the listing's counters
-  SyncHandle sync;         // null: no line
-  ThreadHandle thread;
-  bool done;           // under the lock
-  int32_t shownWidth;  // under the lock: units of the line on the screen; 0: none
+  ListingProgress counts{};       // the listing's counters
+  SyncHandle sync = nullptr;      // null: no line
+  ThreadHandle thread = nullptr;  // null: none drawing
+  bool done = false;              // under the lock
+  int32_t shownWidth = 0;         // under the lock: units of the line on the screen; 0: none
 };
 
 constexpr int32_t kTickMilliseconds = 250;
@@ -340,13 +356,11 @@ void Draw(ProgressLine* line, bool erase) {
     while (*piece != 0) text[length++] = *piece++;
   };
   auto number = [&](const std::atomic<uint64_t>& counter) {
-    char16_t digits[21] = {};
-    int32_t first = 20;
-    uint64_t value = counter.load(std::memory_order_relaxed);
-    do {
-      digits[--first] = static_cast<char16_t>(u'0' + value % 10);
-    } while ((value /= 10) != 0);
-    append(digits + first);
+    int32_t first = length;
+    for (uint64_t v = counter.load(std::memory_order_relaxed); v != 0 || length == first; v /= 10) {
+      text[length++] = static_cast<char16_t>(u'0' + v % 10);
+    }
+    std::reverse(text + first, text + length);
   };
   if (!erase) {
     number(line->counts.folders);
@@ -372,48 +386,42 @@ void RunProgressLine(void* parameter) {
   g_thread.unlock(line->sync);
 }
 
-// Without a terminal that wants a line, or a thread, there is no line (no sync).
+// Without a terminal that wants a line, a lock or a thread, nothing is drawn.
 void StartProgressLine(ProgressLine* line) {
-  line->sync = nullptr;
-  line->thread = nullptr;
-  line->done = false;
-  line->shownWidth = 0;
-  if (!ProgressLineWanted()) return;
-  line->sync = g_thread.createSync();
-  if (line->sync == nullptr) return;
-  line->thread = g_thread.startThread(RunProgressLine, line);
-  if (line->thread != nullptr) return;
-  g_thread.destroySync(line->sync);
-  line->sync = nullptr;
+  line->sync = ProgressLineWanted() ? g_thread.createSync() : nullptr;
+  if (line->sync != nullptr) line->thread = g_thread.startThread(RunProgressLine, line);
 }
 
 // Erases the line and ends its thread.
 void StopProgressLine(ProgressLine* line) {
-  if (line->sync == nullptr) return;
-  g_thread.lock(line->sync);
-  line->done = true;
-  g_thread.wakeAll(line->sync);
-  g_thread.unlock(line->sync);
-  g_thread.waitThread(line->thread);
-  g_thread.closeThread(line->thread);
-  g_thread.destroySync(line->sync);
-  line->sync = nullptr;
+  if (line->thread != nullptr) {
+    g_thread.lock(line->sync);
+    line->done = true;
+    g_thread.wakeAll(line->sync);
+    g_thread.unlock(line->sync);
+    g_thread.waitThread(line->thread);
+    g_thread.closeThread(line->thread);
+  }
+  if (line->sync != nullptr) g_thread.destroySync(line->sync);
 }
 
-// Standard output as the listing's sink: a buffer of fixed size, written out
-// whenever it fills, so memory does not grow with the output.
+// Standard output as the listing's sink: a buffer of fixed size (too large for
+// the stack), written out whenever it fills, so memory does not grow with the output.
 enum class OutputMode { ConsoleUnits, Utf8, Utf16 };
+static_assert(std::endian::native == std::endian::little);
 
 struct ConsoleOutput {
-  ConsoleOutput(OutputMode mode, bool nullEnds, ProgressLine* progress)
-      : mode(mode), nullEnds(nullEnds), progress(progress) {}
+  ConsoleOutput(OutputMode mode, bool nullEnds) : mode(mode), nullEnds(nullEnds) {}
   OutputMode mode;
   bool nullEnds;  // --null
-  ProgressLine* progress;
+  ProgressLine progress;
   const ListingSink* copy = nullptr;  // --copy: the lines go to the clipboard's text instead
-  char bytes[1 << 16];
-  char16_t units[1 << 14];
-  size_t used = 0;  // bytes or units, by mode
+  // Units for the console and --utf16 (written as they lie: little-endian), else UTF-8 bytes.
+  union {
+    char16_t units[1 << 15];
+    char bytes[1 << 16];
+  };
+  size_t used = 0;  // units or bytes, by mode
   uint64_t lines = 0;
   WriteResult state = WriteResult::Written;
   int problems = 0;
@@ -423,27 +431,17 @@ struct ConsoleOutput {
 void Flush(ConsoleOutput* out) {
   if (out->used > 0 && out->state == WriteResult::Written) {
     out->state = out->mode == OutputMode::ConsoleUnits ? WriteConsoleUnits(out->units, out->used)
-                                                       : WriteOutputBytes(out->bytes, out->used);
+                 : out->mode == OutputMode::Utf16 ? WriteOutputBytes(reinterpret_cast<char*>(out->units), out->used * 2)
+                                                  : WriteOutputBytes(out->bytes, out->used);
   }
   out->used = 0;
 }
 
 void PutUnits(ConsoleOutput* out, const char16_t* units, size_t count) {
-  if (out->mode == OutputMode::ConsoleUnits) {
-    constexpr size_t kRoom = sizeof(out->units) / sizeof(out->units[0]);
-    while (count > 0) {
-      if (out->used == kRoom) Flush(out);
-      size_t n = kRoom - out->used < count ? kRoom - out->used : count;
-      std::memcpy(out->units + out->used, units, n * sizeof(char16_t));
-      out->used += n;
-      units += n;
-      count -= n;
-    }
-  } else if (out->mode == OutputMode::Utf16) {
+  if (out->mode != OutputMode::Utf8) {
     for (size_t i = 0; i < count; ++i) {
-      if (out->used + 2 > sizeof(out->bytes)) Flush(out);
-      out->bytes[out->used++] = static_cast<char>(units[i] & 0xFF);
-      out->bytes[out->used++] = static_cast<char>(units[i] >> 8);
+      if (out->used == std::size(out->units)) Flush(out);
+      out->units[out->used++] = units[i];
     }
   } else {
     // A unit takes at most three bytes (a pair four for its two units): a
@@ -505,10 +503,10 @@ void TellProblem(void* context, const ListingProblem& problem) {
   auto* out = static_cast<ConsoleOutput*>(context);
   Flush(out);
   out->problems += 1;
-  SyncHandle sync = out->progress->sync;
+  SyncHandle sync = out->progress.sync;
   if (sync != nullptr) {
     g_thread.lock(sync);
-    Draw(out->progress, true);
+    Draw(&out->progress, true);
   }
   bool item = problem.kind == ListingProblemKind::UnreadableItem;
   Problem({item ? u"cannot access '" : u"cannot read folder '", problem.path, u"': ",
@@ -556,42 +554,15 @@ int PrintHelp(ConsoleOutput* out) {
   return EndText(out);
 }
 
-// The command line's settings and texts over the base ones (the defaults
-// with the system's separator, or the saved ones), made as for the window.
-bool MakeRequest(const ConsoleCommand& command, ListingRequest* request) {
-  ListingSettings settings = kDefaultSettings;
-  settings.separator = kConsoleSeparator;
-  Text saved[kAffixCount];
-  if (command.saved && !LoadSavedSettings(&settings, saved)) return false;
-  if (command.pathForm) settings.pathForm = *command.pathForm;
-  if (command.separator) settings.separator = *command.separator;
-  if (command.itemFilter) settings.itemFilter = *command.itemFilter;
-  if (command.extensionsHidden) settings.extensionShown = false;
-  if (command.scanOff) settings.folderScan = false;
-  const char16_t* texts[kAffixCount] = {};
-  for (int32_t i = 0; i < kAffixCount; ++i) texts[i] = command.affixes[i] != nullptr ? command.affixes[i] : saved[i].get();
-  if (!MakeJobRequest(&settings, kConsolePathStyle, texts, request)) return false;
-  request->options.readers = command.readers;
-  request->options.maxDepth = command.maxDepth;
-  request->options.gitIgnore = command.gitIgnore;
-  for (const char16_t* arg : command.paths) {
-    // An empty argument stays empty: it names nothing and is reported so.
-    Text path = arg[0] != 0 ? AbsolutePath(arg) : Text();
-    if ((!path && arg[0] != 0) || !AddRequestPath(request, path ? path.get() : u"", path.length())) return false;
-  }
-  return true;
-}
-
-// Lists to standard output, or (copy) into a text for the clipboard, as the
-// window does.
+// Lists to standard output, or (copy) into the clipboard's text as the window does.
 int List(const ListingRequest& request, const std::atomic<bool>& abort, ConsoleOutput* out, bool copy) {
   ListingText text;
   ListingSink copied = TextSink(&text);
   if (copy) out->copy = &copied;
-  StartProgressLine(out->progress);
+  StartProgressLine(&out->progress);
   ListingOutcome outcome =
-      StreamListing(request, abort, ListingSink{out, WriteLine, TellProblem, &out->progress->counts});
-  StopProgressLine(out->progress);
+      StreamListing(request, abort, ListingSink{out, WriteLine, TellProblem, &out->progress.counts});
+  StopProgressLine(&out->progress);
   bool onClipboard = copy && outcome == ListingOutcome::Done && CopyTextToClipboard(text);
   if (abort.load()) return kExitInterrupted;
   if (!copy && outcome == ListingOutcome::Done) Flush(out);
@@ -610,12 +581,16 @@ int RunConsoleTool(int32_t count, const char16_t* const* args) {
   ConsoleCommand command;
   ConsoleMessage message;
   ConsoleAction action = ParseArguments(count, args, command, message);
-  // The output record is large for the stack; it lives as long as the run.
-  ProgressLine progress{};
   OutputMode mode = command.utf16                 ? OutputMode::Utf16
                     : StandardOutputIsConsole() ? OutputMode::ConsoleUnits
                                                 : OutputMode::Utf8;
-  Owned<ConsoleOutput> out = MakeOwned<ConsoleOutput>(mode, command.nullEnds, &progress);
+  Owned<ConsoleOutput> out = MakeOwned<ConsoleOutput>(mode, command.nullEnds);
+  static std::atomic<bool> abort{false};
+  ListingRequest request;
+  if (out != nullptr && action == ConsoleAction::List) {
+    WatchInterrupt(&abort);
+    action = MakeRequest(command, &request, message);
+  }
   if (out == nullptr || action == ConsoleAction::OutOfMemory) return OutOfMemory();
   if (action == ConsoleAction::UsageError) return UsageError(message);
   if (action == ConsoleAction::Help) return PrintHelp(out.get());
@@ -623,12 +598,6 @@ int RunConsoleTool(int32_t count, const char16_t* const* args) {
     PutText(out.get(), u"dorrowin-list " u"" DORROWIN_VERSION_TEXT u"\n");
     return EndText(out.get());
   }
-  static std::atomic<bool> abort{false};
-  WatchInterrupt(&abort);
-  ListingRequest request;
-  action = MakeRequest(command, &request) ? AddExclusions(command, &request, message) : ConsoleAction::OutOfMemory;
-  if (action == ConsoleAction::OutOfMemory) return OutOfMemory();
-  if (action == ConsoleAction::UsageError) return UsageError(message);
   PasteResult pasted = command.paste ? AddPastedPaths(&request) : PasteResult::Taken;
   if (pasted == PasteResult::NoFiles) return Problem({u"no files on the clipboard"});
   if (pasted == PasteResult::Busy) return Problem({u"cannot open the clipboard"});

@@ -61,19 +61,13 @@ const ControlRow kControls[] = {
      kSmall, nullptr},
 };
 
-// A control's place in a layout at a DPI: left, top, width, height.
-RECT ScaledPlace(Control control, bool compact, int32_t dpi) {
-  DesignRect r = DesignPlace(control, compact);
-  return RECT{DpiScale(r.x, dpi), DpiScale(r.y, dpi), DpiScale(r.width, dpi), DpiScale(r.height, dpi)};
-}
-
 // Each control is made in the full layout's place at the window's DPI. A
 // tool is the control itself; the tooltip watches its mouse through its own subclass.
 void CreateControls(MainWindow* window, HINSTANCE instance) {
   for (const ControlRow& row : kControls) {
-    RECT r = ScaledPlace(row.control, false, window->dpi);
-    HWND control = CreateWindowExW(row.exStyle, row.className, row.text, WS_CHILD | WS_VISIBLE | row.style, r.left,
-                                   r.top, r.right, r.bottom, window->handle,
+    DesignRect r = ScaledPlace(row.control, false, window->dpi);
+    HWND control = CreateWindowExW(row.exStyle, row.className, row.text, WS_CHILD | WS_VISIBLE | row.style, r.x, r.y,
+                                   r.width, r.height, window->handle,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.control)), instance, nullptr);
     SetControlHandle(window, row.control, control);
     if (row.tooltip == nullptr || control == nullptr || window->tooltip == nullptr) continue;
@@ -142,11 +136,8 @@ void ResolveReadmePath(AppState* state) {
   for (DWORD capacity = MAX_PATH; capacity < 131072; capacity *= 2) {
     OwnedBlock<wchar_t> buffer = MakeBlock<wchar_t>(capacity);
     DWORD length = buffer != nullptr ? GetModuleFileNameW(nullptr, buffer.get(), capacity) : 0;
-    if (length == 0) return;
-    if (length < capacity) {
-      state->readmePath = ReadmePathFor(reinterpret_cast<const char16_t*>(buffer.get()));
-      return;
-    }
+    if (length > 0 && length < capacity) state->readmePath = ReadmePathFor(reinterpret_cast<char16_t*>(buffer.get()));
+    if (length < capacity) return;
   }
 }
 
@@ -225,8 +216,8 @@ void RescaleMainWindow(AppState* state, int32_t dpi, const RECT* suggested) {
   DpiObjects old = std::move(window->objects);
   window->dpi = dpi;
   for (const ControlRow& row : kControls) {
-    RECT r = ScaledPlace(row.control, state->settings.compactLayout, dpi);
-    MoveWindow(ControlHandle(window, row.control), r.left, r.top, r.right, r.bottom, TRUE);
+    DesignRect r = ScaledPlace(row.control, state->settings.compactLayout, dpi);
+    MoveWindow(ControlHandle(window, row.control), r.x, r.y, r.width, r.height, TRUE);
   }
   MakeDpiObjects(window, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window->handle, GWLP_HINSTANCE)));
   SetWindowPos(window->handle, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,

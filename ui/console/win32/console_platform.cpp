@@ -16,12 +16,10 @@ const bool kConsoleHasSavedSettings = true;
 // setting word when it is valid, the four texts when all four are.
 bool LoadSavedSettings(ListingSettings* settings, Text texts[kAffixCount]) {
   StoredSettings stored = LoadStoredSettings();
-  bool loaded = !stored.outOfMemory;
-  if (loaded && stored.settingValid) UnpackSettings(stored.setting, settings);
-  for (int32_t i = 0; i < kAffixCount && loaded && stored.textsValid; ++i) {
-    texts[i] = std::move(stored.texts[i]);  // handed over to the caller
-  }
-  return loaded;
+  if (stored.outOfMemory) return false;
+  if (stored.settingValid) UnpackSettings(stored.setting, settings);
+  for (int32_t i = 0; i < kAffixCount && stored.textsValid; ++i) texts[i] = std::move(stored.texts[i]);
+  return true;
 }
 
 bool CopyTextToClipboard(const ListingText& text) { return CopyListingToClipboard(text); }

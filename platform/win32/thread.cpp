@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <memory>
 #include <new>
 
 #include "platform/owned.h"
@@ -14,8 +15,7 @@ struct ThreadStart {
 };
 
 DWORD WINAPI ThreadMain(LPVOID start) {
-  ThreadStart copy = *static_cast<ThreadStart*>(start);
-  delete static_cast<ThreadStart*>(start);
+  ThreadStart copy = *std::unique_ptr<ThreadStart>(static_cast<ThreadStart*>(start));
   copy.entry(copy.parameter);
   return 0;
 }
@@ -43,19 +43,11 @@ void Win32WaitThread(ThreadHandle thread) {
 
 // Neither an SRW lock nor a condition variable holds system resources.
 struct Win32Sync {
-  SRWLOCK lock;
-  CONDITION_VARIABLE condition;
+  SRWLOCK lock = SRWLOCK_INIT;
+  CONDITION_VARIABLE condition = CONDITION_VARIABLE_INIT;
 };
 
 Win32Sync* Sync(SyncHandle sync) { return static_cast<Win32Sync*>(sync); }
-
-SyncHandle Win32CreateSync() {
-  Owned<Win32Sync> sync = MakeOwned<Win32Sync>();
-  if (sync == nullptr) return nullptr;
-  InitializeSRWLock(&sync->lock);
-  InitializeConditionVariable(&sync->condition);
-  return sync.release();
-}
 
 // The performance counter: GetTickCount64 steps by 16 ms, too coarse for
 // reads that take a millisecond.
@@ -76,7 +68,7 @@ ThreadApi g_thread{
       if (thread != nullptr) CloseHandle(thread);
     },
     .waitThread = Win32WaitThread,
-    .createSync = Win32CreateSync,
+    .createSync = []() -> SyncHandle { return MakeOwned<Win32Sync>().release(); },
     .destroySync = [](SyncHandle sync) { Owned<Win32Sync>{Sync(sync)}; },
     .lock = [](SyncHandle sync) { AcquireSRWLockExclusive(&Sync(sync)->lock); },
     .unlock = [](SyncHandle sync) { ReleaseSRWLockExclusive(&Sync(sync)->lock); },

@@ -23,9 +23,9 @@ DWORD WINAPI ThreadMain(LPVOID start) {
 // The listing keeps its folder levels in arrays, not on the stack: the
 // default stack size is enough at any depth.
 ThreadHandle Win32StartThread(ThreadEntry entry, void* parameter) {
-  ThreadStart* start = new (std::nothrow) ThreadStart{entry, parameter};
-  HANDLE thread = start != nullptr ? CreateThread(nullptr, 0, ThreadMain, start, 0, nullptr) : nullptr;
-  if (thread == nullptr) delete start;
+  std::unique_ptr<ThreadStart> start(new (std::nothrow) ThreadStart{entry, parameter});
+  HANDLE thread = start != nullptr ? CreateThread(nullptr, 0, ThreadMain, start.get(), 0, nullptr) : nullptr;
+  if (thread != nullptr) start.release();
   return thread;
 }
 

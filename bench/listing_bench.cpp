@@ -29,36 +29,31 @@ namespace {
 constexpr int kFolderFiles = 100000;
 constexpr int kDroppedFiles = 20000;
 
-// file1.txt ... file100000.txt, a fifth named 資料N.txt, created in random
-// order; made once (in /dev/shm where there is one) and kept.
-fs::path BigFolder(std::vector<std::string>* names) {
-  for (int i = 1; i <= kFolderFiles; ++i) {
-    names->push_back((i % 5 == 0 ? "\xE8\xB3\x87\xE6\x96\x99" : "file") + std::to_string(i) + ".txt");
-  }
-  std::shuffle(names->begin(), names->end(), std::mt19937(7));
+// Trees are made once and kept, in memory where there is /dev/shm.
+fs::path BenchFolder(const std::string& name) {
   std::error_code error;
-  fs::path base = fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path();
-  fs::path folder = base / ("dorrowin-bench-" + std::to_string(kFolderFiles));
-  if (fs::exists(folder / "done")) return folder;
-  fs::remove_all(folder);
-  fs::create_directories(folder);
-  for (const std::string& name : *names) std::ofstream(folder / name);
-  std::ofstream(folder / "done");
-  return folder;
+  return (fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path()) / name;
 }
 
 // The host's own path: the listing reads POSIX paths here, as dorrowin-list on Linux does.
 std::u16string ProgramPath(const fs::path& path) { return FromUtf8(path.c_str()); }
 
-struct Fixture {
+// file1.txt ... file100000.txt, a fifth named 資料N.txt, created in random order.
+struct BigFolder {
+  BigFolder() {
+    for (int i = 1; i <= kFolderFiles; ++i) {
+      names.push_back((i % 5 == 0 ? "\xE8\xB3\x87\xE6\x96\x99" : "file") + std::to_string(i) + ".txt");
+    }
+    std::shuffle(names.begin(), names.end(), std::mt19937(7));
+    if (fs::exists(folder / "done")) return;
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    for (const std::string& name : names) std::ofstream(folder / name);
+    std::ofstream(folder / "done");
+  }
   std::vector<std::string> names;
-  fs::path folder = BigFolder(&names);
+  fs::path folder = BenchFolder("dorrowin-bench-" + std::to_string(kFolderFiles));
 };
-
-const Fixture& TheFixture() {
-  static const Fixture fixture;
-  return fixture;
-}
 
 ListingRequest MakeRequest(PathForm form, const std::vector<std::u16string>& paths) {
   ListingRequest request{};
@@ -82,13 +77,13 @@ void RunListing(benchmark::State& state, const ListingRequest& request, uint64_t
 }
 
 void BM_ListFolder(benchmark::State& state) {
-  const Fixture& fixture = TheFixture();
+  static const BigFolder fixture;
   RunListing(state, MakeRequest(static_cast<PathForm>(state.range(0)), {ProgramPath(fixture.folder)}),
              kFolderFiles + 2);  // the folder, its files and "done"
 }
 
 void BM_DropFiles(benchmark::State& state) {
-  const Fixture& fixture = TheFixture();
+  static const BigFolder fixture;
   // The first 20,000 names of the creation order: a random order of the names.
   std::vector<std::u16string> paths;
   for (int i = 0; i < kDroppedFiles; ++i) paths.push_back(ProgramPath(fixture.folder / fixture.names[i]));
@@ -161,9 +156,7 @@ void BM_SlowServer(benchmark::State& state) {
 // or .bak; a usual project's .gitignore, one in every tenth folder, and
 // info/exclude leaving out *.bak. Made once and kept.
 fs::path GitTree() {
-  std::error_code error;
-  fs::path base = fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path();
-  fs::path tree = base / "dorrowin-bench-git";
+  fs::path tree = BenchFolder("dorrowin-bench-git");
   if (fs::exists(tree / "done")) return tree;
   fs::remove_all(tree);
   fs::create_directories(tree / ".git/info");
@@ -172,20 +165,14 @@ fs::path GitTree() {
                                         ".DS_Store\ndocs/**/*.html\n";
   std::vector<fs::path> files;
   for (int d = 0; d < 100; ++d) {
-    fs::path folder = tree / "d";
-    folder += std::to_string(d);
+    fs::path folder = tree / ("d" + std::to_string(d));
     fs::create_directory(folder);
     if (d % 10 == 0) std::ofstream(folder / ".gitignore") << "!important.o\n*.swp\n";
     for (int i = 0; i < 1000; ++i) {
-      const char* stem = i % 100 == 0 ? "obj"
-                         : i % 50 == 0 ? "run"
-                         : i % 25 == 0 ? "old"
-                         : i % 5 == 0  ? "\xE8\xB3\x87\xE6\x96\x99"
-                                       : "file";
-      const char* extension = i % 100 == 0 ? ".o" : i % 50 == 0 ? ".log" : i % 25 == 0 ? ".bak" : ".txt";
-      files.push_back(folder / stem);
-      files.back() += std::to_string(i);
-      files.back() += extension;
+      int kind = i % 100 == 0 ? 0 : i % 50 == 0 ? 1 : i % 25 == 0 ? 2 : i % 5 == 0 ? 3 : 4;
+      const char* stems[] = {"obj", "run", "old", "\xE8\xB3\x87\xE6\x96\x99", "file"};
+      const char* extensions[] = {".o", ".log", ".bak", ".txt", ".txt"};
+      files.push_back(folder / (stems[kind] + std::to_string(i) + extensions[kind]));
     }
   }
   std::shuffle(files.begin(), files.end(), std::mt19937(7));

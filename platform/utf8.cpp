@@ -26,9 +26,8 @@ size_t EncodeNextUtf8(const char16_t* units, size_t count, size_t* index, LoneSu
 
 std::string ToUtf8(const char16_t* text, LoneSurrogates mode) {
   std::string out;
-  size_t count = std::char_traits<char16_t>::length(text);
-  char bytes[4];
-  for (size_t i = 0; i < count;) out.append(bytes, EncodeNextUtf8(text, count, &i, mode, bytes));
+  EncodeUtf8InPieces(text, std::char_traits<char16_t>::length(text), mode,
+                     [&out](const char* bytes, size_t size) { out.append(bytes, size); });
   return out;
 }
 

@@ -13,7 +13,6 @@
 #include <iterator>
 #include <memory>
 #include <string>
-#include <utility>
 
 #include "platform/array.h"
 #include "platform/filesystem.h"
@@ -23,22 +22,22 @@ namespace {
 
 // Closes a descriptor or folder keeping errno: the reason of a failure
 // outlives the close.
-template <class Handle>
-void CloseKeepingErrno(int (*close)(Handle), Handle handle) {
-  int failure = errno;
-  close(handle);
-  errno = failure;
-}
+template <auto Close>
+struct KeepingErrno {
+  void operator()(auto handle) const {
+    int failure = errno;
+    Close(handle);
+    errno = failure;
+  }
+};
 
 struct Descriptor {
   explicit Descriptor(int fd = -1) : fd(fd) {}
-  Descriptor(Descriptor&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
-  Descriptor& operator=(Descriptor other) noexcept {
-    std::swap(fd, other.fd);
-    return *this;
-  }
-  ~Descriptor() {
-    if (fd >= 0) CloseKeepingErrno(close, fd);
+  Descriptor(const Descriptor&) = delete;
+  ~Descriptor() { Reset(-1); }
+  void Reset(int opened) {
+    if (fd >= 0) KeepingErrno<close>{}(fd);
+    fd = opened;
   }
   int fd;
 };
@@ -78,7 +77,7 @@ struct NativePath {
         return;
       }
       bytes[cutBytes] = 0;
-      walked = Descriptor(openat(base, bytes, O_PATH | O_DIRECTORY | O_CLOEXEC));
+      walked.Reset(openat(base, bytes, O_PATH | O_DIRECTORY | O_CLOEXEC));
       if (walked.fd < 0) return;
       base = walked.fd;
       from = cut + 1;
@@ -110,7 +109,7 @@ struct NativePath {
     if (base == AT_FDCWD) return;
     t_lastFolder.path.Clear();
     bool kept = t_lastFolder.path.AppendUnits(units, count);
-    t_lastFolder.folder = Descriptor(kept ? fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1);
+    t_lastFolder.folder.Reset(kept ? fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1);
   }
 
   const char16_t* units;
@@ -122,10 +121,6 @@ struct NativePath {
   char bytes[PATH_MAX];
 };
 
-struct DirCloser {
-  void operator()(DIR* dir) const { CloseKeepingErrno(closedir, dir); }
-};
-
 uint32_t PosixQueryAttributes(const char16_t* path) {
   NativePath native(path);
   struct stat info;
@@ -133,25 +128,12 @@ uint32_t PosixQueryAttributes(const char16_t* path) {
   return S_ISDIR(info.st_mode) ? kAttributeDirectory : 0x80;  // FILE_ATTRIBUTE_NORMAL
 }
 
-// An entry's name as UTF-16: on the stack, or for a name longer than any
-// Linux file system gives, in storage that can run out (null then).
-struct EntryName {
-  explicit EntryName(const char* bytes) {
-    size_t size = std::strlen(bytes);
-    text = size < std::size(units) ? units : (spill.Reserve(size + 1) ? spill.data() : nullptr);
-    if (text != nullptr) DecodeUtf8Into(bytes, size, text, size + 1);
-  }
-  char16_t* text;
-  char16_t units[1024];
-  Array<char16_t> spill;
-};
-
 FolderRead PosixEnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, void* context) {
   NativePath native(folder);
   Descriptor opened(native.found ? openat(native.base, native.bytes, O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1);
   if (opened.fd < 0) return FolderRead::Unreadable;
   native.RememberFolder(opened.fd);
-  std::unique_ptr<DIR, DirCloser> dir(fdopendir(opened.fd));
+  std::unique_ptr<DIR, KeepingErrno<closedir>> dir(fdopendir(opened.fd));
   if (dir == nullptr) return FolderRead::Unreadable;
   opened.fd = -1;  // dir closes it now
   for (;;) {
@@ -160,21 +142,26 @@ FolderRead PosixEnumerateFolder(const char16_t* folder, FolderEntryFn onEntry, v
     struct dirent* entry = readdir(dir.get());
     if (entry == nullptr) return errno != 0 ? FolderRead::Failed : FolderRead::Complete;
     // Only links, and file systems that report no types, need a closer look.
-    bool isLink = entry->d_type == DT_LNK;
-    bool isFolder = entry->d_type == DT_DIR;
-    if (entry->d_type == DT_UNKNOWN || isLink) {
-      struct stat info;
-      isFolder = fstatat(dirfd(dir.get()), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
-      if (entry->d_type == DT_UNKNOWN) {
-        isLink = fstatat(dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
-      }
+    unsigned char type = entry->d_type;
+    struct stat info;
+    if (type == DT_UNKNOWN && fstatat(dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+      type = IFTODT(info.st_mode);
     }
-    EntryName name(entry->d_name);
-    if (name.text == nullptr) {
+    bool isLink = type == DT_LNK;
+    bool isFolder = isLink ? fstatat(dirfd(dir.get()), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode)
+                           : type == DT_DIR;
+    // On the stack, or for a name longer than any Linux file system gives, in
+    // storage that can run out.
+    char16_t units[1024];
+    Array<char16_t> spill;
+    size_t size = std::strlen(entry->d_name);
+    char16_t* name = size < std::size(units) ? units : spill.Reserve(size + 1) ? spill.data() : nullptr;
+    if (name == nullptr) {
       errno = ENOMEM;
       return FolderRead::Failed;
     }
-    if (!onEntry(context, FolderEntry{name.text, isFolder, isLink && isFolder})) return FolderRead::Complete;
+    DecodeUtf8Into(entry->d_name, size, name, size + 1);
+    if (!onEntry(context, FolderEntry{name, isFolder, isLink && isFolder})) return FolderRead::Complete;
   }
 }
 
@@ -206,8 +193,6 @@ FileLoad PosixReadFile(const char16_t* path, bool noFollow, char** bytes, size_t
   return FileLoad::Loaded;
 }
 
-int32_t PosixLastError() { return errno; }
-
 }  // namespace
 
-FileSystemApi g_fileSystem{PosixQueryAttributes, PosixEnumerateFolder, PosixLastError, PosixReadFile};
+FileSystemApi g_fileSystem{PosixQueryAttributes, PosixEnumerateFolder, [] { return int32_t{errno}; }, PosixReadFile};

@@ -22,8 +22,7 @@ struct ThreadStart {
 };
 
 void* ThreadMain(void* start) {
-  ThreadStart copy = *static_cast<ThreadStart*>(start);
-  delete static_cast<ThreadStart*>(start);
+  ThreadStart copy = *std::unique_ptr<ThreadStart>(static_cast<ThreadStart*>(start));
   copy.entry(copy.parameter);
   return nullptr;
 }
@@ -36,50 +35,25 @@ ThreadHandle PosixStartThread(ThreadEntry entry, void* parameter) {
   return record.release();
 }
 
-// A thread still running is detached, as closing a Win32 handle leaves the
-// thread running.
-void PosixCloseThread(ThreadHandle thread) {
-  std::unique_ptr<PosixThread> record(static_cast<PosixThread*>(thread));
-  if (record != nullptr && record->joinable) pthread_detach(record->thread);
-}
-
-void PosixWaitThread(ThreadHandle thread) {
-  auto* record = static_cast<PosixThread*>(thread);
-  if (record != nullptr && record->joinable) pthread_join(record->thread, nullptr);
-  if (record != nullptr) record->joinable = false;
-}
-
+// The timed waits count on the monotonic clock, so that a change of the wall
+// clock neither stretches nor cuts them.
 struct PosixSync {
-  pthread_mutex_t mutex;
+  PosixSync() {
+    pthread_condattr_t attributes;
+    pthread_condattr_init(&attributes);
+    pthread_condattr_setclock(&attributes, CLOCK_MONOTONIC);
+    pthread_cond_init(&condition, &attributes);
+    pthread_condattr_destroy(&attributes);
+  }
+  ~PosixSync() {
+    pthread_cond_destroy(&condition);
+    pthread_mutex_destroy(&mutex);
+  }
+  pthread_mutex_t mutex = PTHREAD_MUTEX_INITIALIZER;
   pthread_cond_t condition;
 };
 
 PosixSync* Sync(SyncHandle sync) { return static_cast<PosixSync*>(sync); }
-
-// The timed waits count on the monotonic clock, so that a change of the wall
-// clock neither stretches nor cuts them.
-SyncHandle PosixCreateSync() {
-  Owned<PosixSync> sync = MakeOwned<PosixSync>();
-  if (sync == nullptr) return nullptr;
-  pthread_mutex_init(&sync->mutex, nullptr);
-  pthread_condattr_t attributes;
-  pthread_condattr_init(&attributes);
-  pthread_condattr_setclock(&attributes, CLOCK_MONOTONIC);
-  pthread_cond_init(&sync->condition, &attributes);
-  pthread_condattr_destroy(&attributes);
-  return sync.release();
-}
-
-void PosixDestroySync(SyncHandle handle) {
-  Owned<PosixSync> sync(Sync(handle));
-  if (sync == nullptr) return;
-  pthread_cond_destroy(&sync->condition);
-  pthread_mutex_destroy(&sync->mutex);
-}
-
-void PosixLock(SyncHandle sync) { pthread_mutex_lock(&Sync(sync)->mutex); }
-
-void PosixUnlock(SyncHandle sync) { pthread_mutex_unlock(&Sync(sync)->mutex); }
 
 void PosixWaitSync(SyncHandle sync, int32_t milliseconds) {
   timespec until{};
@@ -90,18 +64,30 @@ void PosixWaitSync(SyncHandle sync, int32_t milliseconds) {
   pthread_cond_timedwait(&Sync(sync)->condition, &Sync(sync)->mutex, &until);
 }
 
-void PosixWakeAll(SyncHandle sync) { pthread_cond_broadcast(&Sync(sync)->condition); }
-
-void PosixWakeOne(SyncHandle sync) { pthread_cond_signal(&Sync(sync)->condition); }
-
-int64_t PosixMicroseconds() {
-  timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
-}
-
 }  // namespace
 
-ThreadApi g_thread{PosixStartThread, PosixCloseThread, PosixWaitThread, PosixCreateSync, PosixDestroySync,
-                   PosixLock,        PosixUnlock,      PosixWaitSync,   PosixWakeAll,    PosixWakeOne,
-                   PosixMicroseconds};
+ThreadApi g_thread{
+    .startThread = PosixStartThread,
+    // A thread still running is detached, as closing a Win32 handle leaves the thread running.
+    .closeThread = [](ThreadHandle thread) {
+      std::unique_ptr<PosixThread> record(static_cast<PosixThread*>(thread));
+      if (record != nullptr && record->joinable) pthread_detach(record->thread);
+    },
+    .waitThread = [](ThreadHandle thread) {
+      auto* record = static_cast<PosixThread*>(thread);
+      if (record != nullptr && record->joinable) pthread_join(record->thread, nullptr);
+      if (record != nullptr) record->joinable = false;
+    },
+    .createSync = []() -> SyncHandle { return MakeOwned<PosixSync>().release(); },
+    .destroySync = [](SyncHandle sync) { Owned<PosixSync>{Sync(sync)}; },
+    .lock = [](SyncHandle sync) { pthread_mutex_lock(&Sync(sync)->mutex); },
+    .unlock = [](SyncHandle sync) { pthread_mutex_unlock(&Sync(sync)->mutex); },
+    .waitSync = PosixWaitSync,
+    .wakeAll = [](SyncHandle sync) { pthread_cond_broadcast(&Sync(sync)->condition); },
+    .wakeOne = [](SyncHandle sync) { pthread_cond_signal(&Sync(sync)->condition); },
+    .microseconds = [] {
+      timespec now;
+      clock_gettime(CLOCK_MONOTONIC, &now);
+      return static_cast<int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+    },
+};

@@ -48,14 +48,13 @@ GlobalBlock Allocate(size_t bytes) {
 
 // A copy of the clipboard's block of a format (valid only while it is open)
 // with tail zeros after it. Null when there is none or fits(data, bytes)
-// refuses it, and when storage runs out (*failed set then).
-template <class Fits>
-GlobalBlock CopyHeld(UINT format, size_t tail, Fits fits, bool* failed) {
+// (when given) refuses it, and when storage runs out (*failed set then).
+GlobalBlock CopyHeld(UINT format, size_t tail, bool (*fits)(const void* data, size_t bytes), bool* failed) {
   HANDLE held = GetClipboardData(format);
   const void* data = held != nullptr ? GlobalLock(held) : nullptr;
   if (data == nullptr) return GlobalBlock();
   size_t bytes = GlobalSize(held);
-  bool wanted = fits(data, bytes);
+  bool wanted = fits == nullptr || fits(data, bytes);
   GlobalBlock copy = wanted ? Allocate(bytes + tail) : GlobalBlock();
   auto* target = copy != nullptr ? static_cast<char*>(GlobalLock(copy.get())) : nullptr;
   if (target != nullptr) {
@@ -88,7 +87,7 @@ ClipboardResult Win32SetText(size_t units, ClipboardFillFn fill, const void* sou
   if (!clipboard.open) return ClipboardResult::Busy;
   // The old text, to put back if the new one is refused after EmptyClipboard.
   bool failed = false;
-  GlobalBlock saved = CopyHeld(CF_UNICODETEXT, 0, [](const void*, size_t) { return true; }, &failed);
+  GlobalBlock saved = CopyHeld(CF_UNICODETEXT, 0, nullptr, &failed);
   if (failed) return ClipboardResult::NoMemory;
   if (!EmptyClipboard()) return ClipboardResult::Busy;
   // From here a block belongs to the clipboard once it takes it.

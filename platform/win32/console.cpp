@@ -109,6 +109,5 @@ void DescribeSystemError(int32_t code, char16_t* buffer, size_t capacity) {
   if (length > 0) return;
   char unknown[24];  // no text for the code: "error" and its number
   int count = std::snprintf(unknown, sizeof unknown, "error %lu", static_cast<unsigned long>(static_cast<DWORD>(code)));
-  for (; length < static_cast<DWORD>(count) && length + 1 < capacity; ++length) buffer[length] = unknown[length];
-  buffer[length] = 0;
+  DecodeUtf8Into(unknown, static_cast<size_t>(count), buffer, capacity);
 }

@@ -48,16 +48,13 @@ struct SystemPath {
 // as INVALID_HANDLE_VALUE, held as empty. The thread's error code outlives
 // the close: the reason of a failure is read after it.
 template <BOOL (*Close)(HANDLE)>
-struct HandleCloser {
-  void operator()(HANDLE handle) const {
+auto Held(HANDLE handle) {
+  auto close = [](HANDLE held) {
     DWORD error = GetLastError();
-    Close(handle);
+    Close(held);
     SetLastError(error);
-  }
-};
-template <BOOL (*Close)(HANDLE)>
-std::unique_ptr<void, HandleCloser<Close>> Held(HANDLE handle) {
-  return std::unique_ptr<void, HandleCloser<Close>>(handle != INVALID_HANDLE_VALUE ? handle : nullptr);
+  };
+  return std::unique_ptr<void, decltype(close)>(handle != INVALID_HANDLE_VALUE ? handle : nullptr);
 }
 
 uint32_t Win32QueryAttributes(const char16_t* path) {
@@ -126,8 +123,7 @@ FileLoad Win32ReadFile(const char16_t* path, bool noFollow, char** bytes, size_t
   return FileLoad::Loaded;
 }
 
-int32_t Win32LastError() { return static_cast<int32_t>(GetLastError()); }
-
 }  // namespace
 
-FileSystemApi g_fileSystem{Win32QueryAttributes, Win32EnumerateFolder, Win32LastError, Win32ReadFile};
+FileSystemApi g_fileSystem{Win32QueryAttributes, Win32EnumerateFolder,
+                           [] { return static_cast<int32_t>(GetLastError()); }, Win32ReadFile};

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <memory>
 #include <new>
 
 #include "platform/owned.h"
@@ -14,8 +15,7 @@ struct ThreadStart {
 };
 
 DWORD WINAPI ThreadMain(LPVOID start) {
-  ThreadStart copy = *static_cast<ThreadStart*>(start);
-  delete static_cast<ThreadStart*>(start);
+  ThreadStart copy = *std::unique_ptr<ThreadStart>(static_cast<ThreadStart*>(start));
   copy.entry(copy.parameter);
   return 0;
 }
@@ -23,9 +23,9 @@ DWORD WINAPI ThreadMain(LPVOID start) {
 // The listing keeps its folder levels in arrays, not on the stack: the
 // default stack size is enough at any depth.
 ThreadHandle Win32StartThread(ThreadEntry entry, void* parameter) {
-  ThreadStart* start = new (std::nothrow) ThreadStart{entry, parameter};
-  HANDLE thread = start != nullptr ? CreateThread(nullptr, 0, ThreadMain, start, 0, nullptr) : nullptr;
-  if (thread == nullptr) delete start;
+  std::unique_ptr<ThreadStart> start(new (std::nothrow) ThreadStart{entry, parameter});
+  HANDLE thread = start != nullptr ? CreateThread(nullptr, 0, ThreadMain, start.get(), 0, nullptr) : nullptr;
+  if (thread != nullptr) start.release();
   return thread;
 }
 
@@ -43,19 +43,11 @@ void Win32WaitThread(ThreadHandle thread) {
 
 // Neither an SRW lock nor a condition variable holds system resources.
 struct Win32Sync {
-  SRWLOCK lock;
-  CONDITION_VARIABLE condition;
+  SRWLOCK lock = SRWLOCK_INIT;
+  CONDITION_VARIABLE condition = CONDITION_VARIABLE_INIT;
 };
 
 Win32Sync* Sync(SyncHandle sync) { return static_cast<Win32Sync*>(sync); }
-
-SyncHandle Win32CreateSync() {
-  Owned<Win32Sync> sync = MakeOwned<Win32Sync>();
-  if (sync == nullptr) return nullptr;
-  InitializeSRWLock(&sync->lock);
-  InitializeConditionVariable(&sync->condition);
-  return sync.release();
-}
 
 // The performance counter: GetTickCount64 steps by 16 ms, too coarse for
 // reads that take a millisecond.
@@ -76,7 +68,7 @@ ThreadApi g_thread{
       if (thread != nullptr) CloseHandle(thread);
     },
     .waitThread = Win32WaitThread,
-    .createSync = Win32CreateSync,
+    .createSync = []() -> SyncHandle { return MakeOwned<Win32Sync>().release(); },
     .destroySync = [](SyncHandle sync) { Owned<Win32Sync>{Sync(sync)}; },
     .lock = [](SyncHandle sync) { AcquireSRWLockExclusive(&Sync(sync)->lock); },
     .unlock = [](SyncHandle sync) { ReleaseSRWLockExclusive(&Sync(sync)->lock); },

@@ -32,16 +32,28 @@ Log Expand(const Log& events) {
   return out;
 }
 
-// A drop: every window call in order (locks, the status of each phase), the list on the clipboard, then idle.
-TEST_F(JobTest, ADropIsListedToTheClipboardWithTheStatusOfEachPhase) {
+// A drop: every window call in order (locks, the status of each phase), the list on the clipboard, then idle; then
+// each allocation failing in turn: Failed, nothing leaked, the clipboard kept, the window usable.
+TEST_F(JobTest, ADropIsListedWithTheStatusOfEachPhaseOrFailsCleanly) {
   g_app.settings.compactLayout = false;
+  SetControlTextForTest(Control::FolderSuffixEdit, u"\\");
+  AllocationStats start = GetAllocationStats();
   EXPECT_EQ(RunDrop(), u"リスト作成完了！貼り付けられます");
+  uint64_t needed = GetAllocationStats().allocations - start.allocations;
   EXPECT_EQ(WindowLog(), Expand({u"drops 0", u"timer 0", u"lock", u"=リスト作成中...", u"enable 10013 1",
                                  u"=クリップボードにコピー中...", u"enable 10013 0",
                                  u"=リスト作成完了！貼り付けられます", u"unlock", u"drops 1", u"timer 1"}));
-  EXPECT_EQ(ClipboardText(), u"b.txt\r\ndocs\r\ndocs\\a.md\r\ndocs\\img\r\ndocs\\img\\p.png");
+  EXPECT_EQ(ClipboardText(), u"b.txt\r\ndocs\\\r\ndocs\\a.md\r\ndocs\\img\\\r\ndocs\\img\\p.png");
   ClearWindowLog(), OnStatusTimer(&g_app);
   EXPECT_EQ(WindowLog(), Expand({u"=ファイル・フォルダをドロップして下さい", u"timer 0"}));
+  EXPECT_GT(needed, 10u);
+  for (uint64_t k = 1; k <= needed; ++k) {
+    SetClipboardText(u"before");
+    void* drop = MakeDrop({folder["w/docs"], folder["w/b.txt"]});
+    Failing(k, [&] { EXPECT_EQ(RunWindowJob(drop), u"失敗しました") << "allocation " << k; });
+    EXPECT_TRUE(GetAllocationStats().liveBlocks == start.liveBlocks && ClipboardText() == u"before") << k;
+    EXPECT_TRUE(ControlEnabled(Control::FolderSuffixEdit) && WindowLog().back() == u"timer 1");
+  }
 }
 
 // Pasted files run their drop's job; no files, or a job running, do nothing (a drop then is released); a held
@@ -101,24 +113,6 @@ TEST_F(JobTest, CancelsAtRandomMomentsOfALargeScan) {
     EXPECT_EQ(takenAfterCancel, 0) << round;
   }
   g_fileSystem = real;
-}
-
-// Each allocation of a job failing in turn: Failed, nothing leaked, the clipboard kept, the window usable.
-TEST_F(JobTest, EveryAllocationFailingInTurnFailsTheJobCleanly) {
-  SetControlTextForTest(Control::FolderSuffixEdit, u"\\");
-  AllocationStats start = GetAllocationStats();
-  EXPECT_EQ(RunDrop(), u"完了！");
-  uint64_t needed = GetAllocationStats().allocations - start.allocations;
-  EXPECT_GT(needed, 10u);
-  for (uint64_t k = 1; k <= needed; ++k) {
-    SetClipboardText(u"before");
-    void* drop = MakeDrop({folder["w/docs"], folder["w/b.txt"]});
-    Failing(k, [&] { EXPECT_EQ(RunWindowJob(drop), u"失敗") << "allocation " << k; });
-    EXPECT_TRUE(GetAllocationStats().liveBlocks == start.liveBlocks && ClipboardText() == u"before") << k;
-    EXPECT_TRUE(ControlEnabled(Control::FolderSuffixEdit) && WindowLog().back() == u"timer 1");
-  }
-  EXPECT_EQ(RunDrop(), u"完了！");
-  EXPECT_EQ(ClipboardText(), u"b.txt\r\ndocs\\\r\ndocs\\a.md\r\ndocs\\img\\\r\ndocs\\img\\p.png");
 }
 
 }  // namespace

@@ -207,6 +207,9 @@ TEST(ConsoleTool, WriteErrorsAndUnreadableFolders) {
   ToolRun full = RunTool({"top"}, w.native(), nullptr, [] { dup2(open("/dev/full", O_WRONLY), 1); });
   EXPECT_EQ(full.status, 1);
   EXPECT_EQ(full.err, "dorrowin-list: cannot write the list: No space left on device\n");
+  char16_t text[4] = {u'x', u'x', u'x', u'x'};  // the system's texts cut to the room given, terminator included
+  DescribeSystemError(ENOENT, text, 4);
+  EXPECT_EQ(std::u16string(text), u"No ");
   const passwd* nobody = geteuid() == 0 ? getpwnam("nobody") : nullptr;
   ASSERT_TRUE(geteuid() != 0 || nobody != nullptr) << "root, and no user nobody to run as";
   std::string bin = (fs::temp_directory_path() / "dorrowin-XXXXXX").string();
@@ -294,6 +297,9 @@ TEST(ConsoleTool, NamesThatAreNotUtf8AreListedByteForByte) {
   ToolRun missing = RunTool({"t/\xe9t\xe9"}, root);
   EXPECT_EQ(missing.err, "dorrowin-list: cannot access '" + root + "/t/\xe9t\xe9': No such file or directory\n");
   EXPECT_EQ(RunTool({"--utf16", "-fname", "-n", "t/caf\xe9"}, root).out, std::string("c\0a\0f\0\xe9\xdc", 8));
+  // Windows names in UTF-8: an unpaired surrogate is one U+FFFD, a pair its character.
+  EXPECT_EQ(ToUtf8(u"1\xD800x\xDC00\xD800\xD83D\xDE00\xDE00", LoneSurrogates::Replaced),
+            "1\xEF\xBF\xBDx\xEF\xBF\xBD\xEF\xBF\xBD\xF0\x9F\x98\x80\xEF\xBF\xBD");
 }
 
 // Each allocation failing in turn: the whole listing and 0, or a beginning of it, the message and 1; nothing leaked.
@@ -314,16 +320,6 @@ TEST(ConsoleTool, EveryAllocationFailingInTurn) {
     EXPECT_TRUE(listed ? run.out == whole.out : whole.out.starts_with(run.out)) << "allocation " << k << "\n" << run.out;
     if (GetAllocationStats().failures == failures) break;
   }
-}
-
-// The system's texts are cut to the room they are given, terminator included; Windows names (UTF-16) in UTF-8:
-// an unpaired surrogate is one U+FFFD, a pair its character.
-TEST(ConsoleTool, SystemTextsCutToFitAndUnpairedSurrogatesReplaced) {
-  char16_t text[4] = {u'x', u'x', u'x', u'x'};
-  DescribeSystemError(ENOENT, text, 4);
-  EXPECT_EQ(std::u16string(text), u"No ");
-  EXPECT_EQ(ToUtf8(u"1\xD800x\xDC00\xD800\xD83D\xDE00\xDE00", LoneSurrogates::Replaced),
-            "1\xEF\xBF\xBDx\xEF\xBF\xBD\xEF\xBF\xBD\xF0\x9F\x98\x80\xEF\xBF\xBD");
 }
 
 }  // namespace

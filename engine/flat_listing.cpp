@@ -53,28 +53,11 @@ FolderFilter FilterOf(const ListingContext* context, const Shared<IgnoreRules>& 
   return FolderFilter{context->exclusions.get(), rules, StyleOf(context)};
 }
 
-// Puts the entry's name, terminated, after the first prefixLength units of
-// path; false when storage runs out.
-bool PutName(Array<char16_t>* path, size_t prefixLength, const PathNode* entry) {
-  path->Truncate(prefixLength);
-  return path->AppendUnits(entry->text, static_cast<size_t>(entry->length) + 1);
-}
-
-// Reads ahead the frame's subfolders that its reader (if any) had no room
-// for. path holds the folder's path and a separator.
-void ReadAhead(ListingContext* context, Frame* frame, const Array<char16_t>& path) {
-  ReaderPool* pool = frame->contents.NextNotAhead() != nullptr ? Readers(context) : nullptr;
-  if (pool == nullptr) return;
-  ReadSubfoldersAhead(pool, path.data(), frame->prefixLength, frame->depth, frame->place,
-                      FilterOf(context, frame->contents.rules), &frame->contents);
-  if (frame->contents.failed) context->failed = true;
-}
-
 // Takes the folder at path (length units, then a terminator) from its
 // request or reads it here, tells its problem (so problems come in the
-// listing's order), and pushes its frame. False when it has nothing to list
-// or the listing stopped. An input folder is read even if a link: the user
-// chose it.
+// listing's order), pushes its frame and reads ahead the subfolders its
+// reader (if any) had no room for. False when it has nothing to list or the
+// listing stopped. An input folder is read even if a link: the user chose it.
 bool OpenFolder(ListingContext* context, Array<Frame>* frames, Array<char16_t>* path, size_t length,
                 const Shared<ReadRequest>& request, int32_t depth, ListingPlace place, const Shared<IgnoreRules>& rules) {
   FolderContents contents =
@@ -96,7 +79,12 @@ bool OpenFolder(ListingContext* context, Array<Frame>* frames, Array<char16_t>* 
     context->failed = true;
     return false;
   }
-  if (ScansAt(context, depth + 1)) ReadAhead(context, &frames->back(), *path);
+  FolderContents& held = frames->back().contents;
+  ReaderPool* pool = ScansAt(context, depth + 1) && held.NextNotAhead() != nullptr ? Readers(context) : nullptr;
+  if (pool != nullptr) {
+    ReadSubfoldersAhead(pool, path->data(), path->size(), depth, place, FilterOf(context, held.rules), &held);
+  }
+  if (held.failed) context->failed = true;
   return true;
 }
 
@@ -121,7 +109,8 @@ void ScanFolder(ListingContext* context, const char16_t* folderPath, const Share
       continue;
     }
     frame.next = entry->next;
-    if (!PutName(&path, frame.prefixLength, entry)) {
+    path.Truncate(frame.prefixLength);
+    if (!path.AppendUnits(entry->text, static_cast<size_t>(entry->length) + 1)) {
       context->failed = true;
       continue;
     }

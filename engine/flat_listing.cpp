@@ -21,8 +21,7 @@ struct Frame {
   size_t prefixLength;    // units of the folder's path and a separator
   int32_t depth;          // levels below the input folder
   ListingPlace place;
-  size_t nextAhead = 0;   // the next of contents.ahead
-  int64_t opened = 0;     // subfolders opened so far
+  size_t opened = 0;      // subfolders opened so far; the first of them were read ahead
 };
 
 // The listing's pool, started at the first folder with subfolders; null for
@@ -30,23 +29,15 @@ struct Frame {
 // read waited on its storage: from the cache, readers cost more wall and CPU
 // time than they save, even a few on a machine of few cores.
 ReaderPool* Readers(ListingContext* context) {
-  if (!context->readersTried) {
-    int32_t readers = context->request->options.readers;
-    if (readers == 0) {
-      if (!context->slowReads) return nullptr;
-      readers = kDefaultReaders;
-    }
+  int32_t readers = context->request->options.readers;
+  if (!context->readersTried && (readers != 0 || context->slowReads)) {
     context->readersTried = true;
+    readers = readers == 0 ? kDefaultReaders : readers;
     if (readers > 1) {
-      context->readers =
-          StartReaderPool(readers, context->request->options.maxDepth, context->abort, &context->failed);
+      context->readers = StartReaderPool(readers, context->request->options.maxDepth, context->abort, &context->failed);
     }
   }
   return context->readers.get();
-}
-
-bool ScansAt(const ListingContext* context, int32_t depth) {
-  return ::ScansAt(context->request->options.maxDepth, depth);
 }
 
 FolderFilter FilterOf(const ListingContext* context, const Shared<IgnoreRules>& rules) {
@@ -80,7 +71,8 @@ bool OpenFolder(ListingContext* context, Array<Frame>* frames, Array<char16_t>* 
     return false;
   }
   FolderContents& held = frames->back().contents;
-  ReaderPool* pool = ScansAt(context, depth + 1) && held.NextNotAhead() != nullptr ? Readers(context) : nullptr;
+  bool ahead = ScansAt(context->request->options.maxDepth, depth + 1) && held.NextNotAhead() != nullptr;
+  ReaderPool* pool = ahead ? Readers(context) : nullptr;
   if (pool != nullptr) {
     ReadSubfoldersAhead(pool, path->data(), path->size(), depth, place, FilterOf(context, held.rules), &held);
   }
@@ -116,15 +108,14 @@ void ScanFolder(ListingContext* context, const char16_t* folderPath, const Share
     }
     int32_t length = static_cast<int32_t>(path.size() - 1);
     ListItem(context, path.data(), length, entry->isFile != 0, entry->next == nullptr);
-    if (OpensAsFolder(entry) && ScansAt(context, frame.depth + 1)) {
+    if (OpensAsFolder(entry) && ScansAt(context->request->options.maxDepth, frame.depth + 1)) {
       Shared<ReadRequest> read;
       Array<Subfolder>& ahead = frame.contents.ahead;
-      if (frame.nextAhead < ahead.size() && ahead[frame.nextAhead].entry == entry) {
-        read = std::move(ahead[frame.nextAhead++].request);
-      }
+      size_t opened = frame.opened++;
+      if (opened < ahead.size() && ahead[opened].entry == entry) read = std::move(ahead[opened].request);
       PushIndent(context);
       // The frame may move as the stack grows: what it gives is read first.
-      ListingPlace place = frame.place.Child(frame.opened++, frame.contents.folders);
+      ListingPlace place = frame.place.Child(static_cast<int64_t>(opened), frame.contents.folders);
       if (!OpenFolder(context, &frames, &path, static_cast<size_t>(length), read, frame.depth + 1, place,
                       frame.contents.rules)) {
         PopIndent(context);
@@ -146,7 +137,7 @@ void ListFlat(ListingContext* context, PathNode* entryList) {
 // The input folder itself is never left out; inside a folder git ignores,
 // nothing is listed.
 void ScanInputFolder(ListingContext* context, const char16_t* folderPath) {
-  if (!ScansAt(context, 0)) return;
+  if (!ScansAt(context->request->options.maxDepth, 0)) return;
   Shared<IgnoreRules> rules;
   bool ignored = false;
   if (context->request->options.gitIgnore) {

@@ -282,7 +282,6 @@ void ReadSubfoldersAhead(ReaderPool* pool, const char16_t* path, size_t length, 
   if (contents->failed) ahead.Truncate(already);
 }
 
-
 // The pool starts with one reader and gains one with each request beyond
 // the readers it has, so a small tree starts few threads.
 Owned<ReaderPool> StartReaderPool(int32_t readers, int32_t maxDepth, const std::atomic<bool>* abort, bool* failed) {

@@ -40,10 +40,7 @@ struct Collector {
   FolderContents* out;
   const std::atomic<bool>* abort;
   const std::atomic<bool>* stop;
-  Grant* grant;        // null: the listing's own read, not counted
-  PathStyle style;
-  bool hasIgnoreFile;  // a .gitignore that is no folder
-  bool hasGit;         // a .git, file or folder
+  Grant* grant;  // null: the listing's own read, not counted
 };
 
 bool PoolStopping(const ReaderPool* pool) {
@@ -100,9 +97,6 @@ bool CollectEntry(void* context, const FolderEntry& entry) {
   ++out->count;
   out->folders += OpensAsFolder(node) ? 1 : 0;
   if (collector->grant != nullptr) --collector->grant->left;
-  collector->hasGit = collector->hasGit || IsGitName(entry.name, length, collector->style);
-  collector->hasIgnoreFile =
-      collector->hasIgnoreFile || (!entry.isFolder && IsIgnoreFileName(entry.name, length, collector->style));
   return true;
 }
 
@@ -110,13 +104,16 @@ bool CollectEntry(void* context, const FolderEntry& entry) {
 // own rules are loaded first (its .gitignore over its parent's), .git is
 // never listed, and a folder holding .git below the tree's root is another
 // repository, which git does not look into: nothing of it is listed.
-void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgnoreFile, bool hasGit,
-                   FolderContents* out) {
+void FilterEntries(const char16_t* path, const FolderFilter& filter, FolderContents* out) {
   IgnorePath below;
   if (filter.rules) {
     size_t longest = 0;
+    bool hasGit = false, hasIgnoreFile = false;  // a .git, file or folder; a .gitignore that is no folder
     for (PathNode* node = out->head; node != nullptr; node = node->next) {
-      if (static_cast<size_t>(node->length) > longest) longest = static_cast<size_t>(node->length);
+      auto length = static_cast<size_t>(node->length);
+      longest = std::max(longest, length);
+      hasGit = hasGit || IsGitName(node->text, length, filter.style);
+      hasIgnoreFile = hasIgnoreFile || (node->isFile != 0 && IsIgnoreFileName(node->text, length, filter.style));
     }
     if (!StartIgnorePath(&below, *filter.rules, path, TextLength(path), longest, filter.style)) {
       out->failed = true;
@@ -190,10 +187,7 @@ void RunReader(void* parameter) {
       ReadSubfoldersAhead(pool, request->path.get(), request->path.length(), request->depth, request->place,
                           request->filter, &contents, request->aheadLevel);
     }
-    if (contents.failed) {
-      pool->failed.store(true);
-      pool->stop.store(true);
-    }
+    if (contents.failed) pool->stop.store(true);
     g_thread.lock(pool->sync);
     request->state = RequestState::Read;
     pool->heldEntries -= grant.left;  // what is held is what was read
@@ -221,7 +215,7 @@ bool AddReader(ReaderPool* pool) {
 FolderContents ReadFolderContents(const char16_t* path, const FolderFilter& filter, const std::atomic<bool>* abort,
                                   const std::atomic<bool>* stop, Grant* grant) {
   FolderContents out;
-  Collector collector{&out, abort, stop, grant, filter.style, false, false};
+  Collector collector{&out, abort, stop, grant};
   int64_t began = g_thread.microseconds();
   out.read = g_fileSystem.enumerateFolder(path, CollectEntry, &collector);
   int64_t took = g_thread.microseconds() - began;
@@ -229,7 +223,7 @@ FolderContents ReadFolderContents(const char16_t* path, const FolderFilter& filt
   out.error = out.read != FolderRead::Complete ? g_fileSystem.lastError() : 0;
   bool filtered = filter.exclusions != nullptr || filter.rules;
   if (filtered && !out.failed && !abort->load(std::memory_order_relaxed)) {
-    FilterEntries(path, filter, collector.hasIgnoreFile, collector.hasGit, &out);
+    FilterEntries(path, filter, &out);
   }
   // Sorting after reading costs O(n log n); inserting each entry into a
   // sorted list would cost O(n^2) for entries that arrive out of order.
@@ -338,6 +332,6 @@ FolderContents TakeRead(ReaderPool* pool, const Shared<ReadRequest>& request) {
   FolderContents out = state == RequestState::Queued
                            ? ReadFolderContents(request->path.get(), request->filter, pool->abort, &pool->stop)
                            : std::move(request->contents);
-  if (pool->failed.load()) out.failed = true;
+  if (pool->stop.load()) out.failed = true;  // only a reader's failure stops a pool in use
   return out;
 }

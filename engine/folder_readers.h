@@ -117,8 +117,7 @@ struct ReaderPool {
   int32_t maxThreads;
   int32_t maxDepth;              // the listing's depth limit (negative: none)
   const std::atomic<bool>* abort;
-  std::atomic<bool> stop{false};    // the pool ends, or a reader's storage ran out
-  std::atomic<bool> failed{false};  // a reader's storage ran out
+  std::atomic<bool> stop{false};  // the pool ends, or a reader's storage ran out
   // Under the lock:
   Array<Shared<ReadRequest>> queued;  // a heap, the least key on top
   int64_t heldEntries = 0;            // entries read or counted in for reads under way, not taken

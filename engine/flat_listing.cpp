@@ -21,8 +21,7 @@ struct Frame {
   size_t prefixLength;    // units of the folder's path and a separator
   int32_t depth;          // levels below the input folder
   ListingPlace place;
-  size_t nextAhead = 0;   // the next of contents.ahead
-  int64_t opened = 0;     // subfolders opened so far
+  size_t opened = 0;      // subfolders opened so far; the first of them were read ahead
 };
 
 // The listing's pool, started at the first folder with subfolders; null for
@@ -30,51 +29,26 @@ struct Frame {
 // read waited on its storage: from the cache, readers cost more wall and CPU
 // time than they save, even a few on a machine of few cores.
 ReaderPool* Readers(ListingContext* context) {
-  if (!context->readersTried) {
-    int32_t readers = context->request->options.readers;
-    if (readers == 0) {
-      if (!context->slowReads) return nullptr;
-      readers = kDefaultReaders;
-    }
+  int32_t readers = context->request->options.readers;
+  if (!context->readersTried && (readers != 0 || context->slowReads)) {
     context->readersTried = true;
+    readers = readers == 0 ? kDefaultReaders : readers;
     if (readers > 1) {
-      context->readers =
-          StartReaderPool(readers, context->request->options.maxDepth, context->abort, &context->failed);
+      context->readers = StartReaderPool(readers, context->request->options.maxDepth, context->abort, &context->failed);
     }
   }
   return context->readers.get();
-}
-
-bool ScansAt(const ListingContext* context, int32_t depth) {
-  return ::ScansAt(context->request->options.maxDepth, depth);
 }
 
 FolderFilter FilterOf(const ListingContext* context, const Shared<IgnoreRules>& rules) {
   return FolderFilter{context->exclusions.get(), rules, StyleOf(context)};
 }
 
-// Puts the entry's name, terminated, after the first prefixLength units of
-// path; false when storage runs out.
-bool PutName(Array<char16_t>* path, size_t prefixLength, const PathNode* entry) {
-  path->Truncate(prefixLength);
-  return path->AppendUnits(entry->text, static_cast<size_t>(entry->length) + 1);
-}
-
-// Reads ahead the frame's subfolders that its reader (if any) had no room
-// for. path holds the folder's path and a separator.
-void ReadAhead(ListingContext* context, Frame* frame, const Array<char16_t>& path) {
-  ReaderPool* pool = frame->contents.NextNotAhead() != nullptr ? Readers(context) : nullptr;
-  if (pool == nullptr) return;
-  ReadSubfoldersAhead(pool, path.data(), frame->prefixLength, frame->depth, frame->place,
-                      FilterOf(context, frame->contents.rules), &frame->contents);
-  if (frame->contents.failed) context->failed = true;
-}
-
 // Takes the folder at path (length units, then a terminator) from its
 // request or reads it here, tells its problem (so problems come in the
-// listing's order), and pushes its frame. False when it has nothing to list
-// or the listing stopped. An input folder is read even if a link: the user
-// chose it.
+// listing's order), pushes its frame and reads ahead the subfolders its
+// reader (if any) had no room for. False when it has nothing to list or the
+// listing stopped. An input folder is read even if a link: the user chose it.
 bool OpenFolder(ListingContext* context, Array<Frame>* frames, Array<char16_t>* path, size_t length,
                 const Shared<ReadRequest>& request, int32_t depth, ListingPlace place, const Shared<IgnoreRules>& rules) {
   FolderContents contents =
@@ -96,7 +70,13 @@ bool OpenFolder(ListingContext* context, Array<Frame>* frames, Array<char16_t>* 
     context->failed = true;
     return false;
   }
-  if (ScansAt(context, depth + 1)) ReadAhead(context, &frames->back(), *path);
+  FolderContents& held = frames->back().contents;
+  bool ahead = ScansAt(context->request->options.maxDepth, depth + 1) && held.NextNotAhead() != nullptr;
+  ReaderPool* pool = ahead ? Readers(context) : nullptr;
+  if (pool != nullptr) {
+    ReadSubfoldersAhead(pool, path->data(), path->size(), depth, place, FilterOf(context, held.rules), &held);
+  }
+  if (held.failed) context->failed = true;
   return true;
 }
 
@@ -121,21 +101,21 @@ void ScanFolder(ListingContext* context, const char16_t* folderPath, const Share
       continue;
     }
     frame.next = entry->next;
-    if (!PutName(&path, frame.prefixLength, entry)) {
+    path.Truncate(frame.prefixLength);
+    if (!path.AppendUnits(entry->text, static_cast<size_t>(entry->length) + 1)) {
       context->failed = true;
       continue;
     }
     int32_t length = static_cast<int32_t>(path.size() - 1);
     ListItem(context, path.data(), length, entry->isFile != 0, entry->next == nullptr);
-    if (OpensAsFolder(entry) && ScansAt(context, frame.depth + 1)) {
+    if (OpensAsFolder(entry) && ScansAt(context->request->options.maxDepth, frame.depth + 1)) {
       Shared<ReadRequest> read;
       Array<Subfolder>& ahead = frame.contents.ahead;
-      if (frame.nextAhead < ahead.size() && ahead[frame.nextAhead].entry == entry) {
-        read = std::move(ahead[frame.nextAhead++].request);
-      }
+      size_t opened = frame.opened++;
+      if (opened < ahead.size() && ahead[opened].entry == entry) read = std::move(ahead[opened].request);
       PushIndent(context);
       // The frame may move as the stack grows: what it gives is read first.
-      ListingPlace place = frame.place.Child(frame.opened++, frame.contents.folders);
+      ListingPlace place = frame.place.Child(static_cast<int64_t>(opened), frame.contents.folders);
       if (!OpenFolder(context, &frames, &path, static_cast<size_t>(length), read, frame.depth + 1, place,
                       frame.contents.rules)) {
         PopIndent(context);
@@ -157,7 +137,7 @@ void ListFlat(ListingContext* context, PathNode* entryList) {
 // The input folder itself is never left out; inside a folder git ignores,
 // nothing is listed.
 void ScanInputFolder(ListingContext* context, const char16_t* folderPath) {
-  if (!ScansAt(context, 0)) return;
+  if (!ScansAt(context->request->options.maxDepth, 0)) return;
   Shared<IgnoreRules> rules;
   bool ignored = false;
   if (context->request->options.gitIgnore) {

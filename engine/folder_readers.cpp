@@ -8,6 +8,13 @@
 #include "engine/git_repository.h"
 #include "engine/text.h"
 
+// A pool reader's share of the held entries while it reads a request.
+struct Grant {
+  ReaderPool* pool;
+  ReadRequest* request;
+  int64_t left;  // entries counted into the pool's held entries and not yet read
+};
+
 namespace {
 
 // Requests queued or read and not taken, at most: the listing reads any
@@ -29,24 +36,12 @@ constexpr int32_t kWaitMilliseconds = 10;
 constexpr int64_t kSlowReadMicroseconds = 500;
 constexpr int64_t kSlowReadMicrosecondsPerEntry = 20;
 
-// A pool reader's share of the held entries while it reads a request.
-struct Grant {
-  ReaderPool* pool;
-  ReadRequest* request;
-  int64_t left;  // entries counted into the pool's held entries and not yet read
-};
-
 struct Collector {
   FolderContents* out;
   const std::atomic<bool>* abort;
   const std::atomic<bool>* stop;
-  Grant* grant;        // null: the listing's own read, not counted
-  PathStyle style;
-  bool hasIgnoreFile;  // a .gitignore that is no folder
-  bool hasGit;         // a .git, file or folder
+  Grant* grant;  // null: the listing's own read, not counted
 };
-
-void RunReader(void* parameter);
 
 bool PoolStopping(const ReaderPool* pool) {
   return pool->stop.load(std::memory_order_relaxed) || pool->abort->load(std::memory_order_relaxed);
@@ -102,9 +97,6 @@ bool CollectEntry(void* context, const FolderEntry& entry) {
   ++out->count;
   out->folders += OpensAsFolder(node) ? 1 : 0;
   if (collector->grant != nullptr) --collector->grant->left;
-  collector->hasGit = collector->hasGit || IsGitName(entry.name, length, collector->style);
-  collector->hasIgnoreFile =
-      collector->hasIgnoreFile || (!entry.isFolder && IsIgnoreFileName(entry.name, length, collector->style));
   return true;
 }
 
@@ -112,13 +104,16 @@ bool CollectEntry(void* context, const FolderEntry& entry) {
 // own rules are loaded first (its .gitignore over its parent's), .git is
 // never listed, and a folder holding .git below the tree's root is another
 // repository, which git does not look into: nothing of it is listed.
-void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgnoreFile, bool hasGit,
-                   FolderContents* out) {
+void FilterEntries(const char16_t* path, const FolderFilter& filter, FolderContents* out) {
   IgnorePath below;
   if (filter.rules) {
     size_t longest = 0;
+    bool hasGit = false, hasIgnoreFile = false;  // a .git, file or folder; a .gitignore that is no folder
     for (PathNode* node = out->head; node != nullptr; node = node->next) {
-      if (static_cast<size_t>(node->length) > longest) longest = static_cast<size_t>(node->length);
+      auto length = static_cast<size_t>(node->length);
+      longest = std::max(longest, length);
+      hasGit = hasGit || IsGitName(node->text, length, filter.style);
+      hasIgnoreFile = hasIgnoreFile || (node->isFile != 0 && IsIgnoreFileName(node->text, length, filter.style));
     }
     if (!StartIgnorePath(&below, *filter.rules, path, TextLength(path), longest, filter.style)) {
       out->failed = true;
@@ -153,47 +148,54 @@ void FilterEntries(const char16_t* path, const FolderFilter& filter, bool hasIgn
   }
 }
 
-// Reads a folder (ReadFolderContents), counting its entries into the
-// grant's pool as they arrive when there is a grant. A read that takes long
-// for its entries waits on its storage (a network): reading ahead pays.
-FolderContents ReadCounted(const char16_t* path, const FolderFilter& filter, const std::atomic<bool>* abort,
-                           const std::atomic<bool>* stop, Grant* grant) {
-  FolderContents out;
-  Collector collector{&out, abort, stop, grant, filter.style, false, false};
-  int64_t began = g_thread.microseconds();
-  out.read = g_fileSystem.enumerateFolder(path, CollectEntry, &collector);
-  int64_t took = g_thread.microseconds() - began;
-  out.slow = took > kSlowReadMicroseconds + kSlowReadMicrosecondsPerEntry * out.count;
-  out.error = out.read != FolderRead::Complete ? g_fileSystem.lastError() : 0;
-  bool filtered = filter.exclusions != nullptr || filter.rules;
-  if (filtered && !out.failed && !abort->load(std::memory_order_relaxed)) {
-    FilterEntries(path, filter, collector.hasIgnoreFile, collector.hasGit, &out);
+// The queue is a heap on the requests' keys: the least key, the folder the
+// listing needs first, is read first. Under the lock.
+bool After(const Shared<ReadRequest>& a, const Shared<ReadRequest>& b) { return a->place.key > b->place.key; }
+
+Shared<ReadRequest> PopQueued(ReaderPool* pool) {
+  std::pop_heap(pool->queued.begin(), pool->queued.end(), After);
+  Shared<ReadRequest> top = std::move(pool->queued.back());
+  pool->queued.PopBack();
+  return top;
+}
+
+// A reader: reads the first request of the queue while the held entries
+// stay under their bound, and queues its subfolders in turn, until the
+// pool stops or the job is cancelled.
+void RunReader(void* parameter) {
+  auto* pool = static_cast<ReaderPool*>(parameter);
+  g_thread.lock(pool->sync);
+  while (!PoolStopping(pool)) {
+    // What the listing took while it was queued is dropped here.
+    while (!pool->queued.empty() && pool->queued[0]->state == RequestState::Taken) {
+      PopQueued(pool);
+      --pool->outstanding;
+    }
+    if (pool->queued.empty() || pool->heldEntries + kEntriesPerGrant > kMaxHeldEntries) {
+      ++pool->idleReaders;
+      g_thread.waitSync(pool->sync, kWaitMilliseconds);
+      --pool->idleReaders;
+      continue;
+    }
+    Shared<ReadRequest> request = PopQueued(pool);
+    request->state = RequestState::Reading;
+    g_thread.unlock(pool->sync);
+    Grant grant{pool, request.get(), 0};
+    FolderContents& contents = request->contents;
+    contents = ReadFolderContents(request->path.get(), request->filter, pool->abort, &pool->stop, &grant);
+    if (!contents.failed && contents.whole && request->aheadLevel < kMaxAheadLevels && !PoolStopping(pool)) {
+      ReadSubfoldersAhead(pool, request->path.get(), request->path.length(), request->depth, request->place,
+                          request->filter, &contents, request->aheadLevel);
+    }
+    if (contents.failed) pool->stop.store(true);
+    g_thread.lock(pool->sync);
+    request->state = RequestState::Read;
+    pool->heldEntries -= grant.left;  // what is held is what was read
+    // Only the listing waits for a read to end: idle readers sleep on.
+    if (pool->awaited != nullptr) g_thread.wakeAll(pool->sync);
   }
-  // Sorting after reading costs O(n log n); inserting each entry into a
-  // sorted list would cost O(n^2) for entries that arrive out of order.
-  if (!out.failed && !abort->load(std::memory_order_relaxed)) SortNodeList(&out.head, &out.tail);
-  return out;
+  g_thread.unlock(pool->sync);
 }
-
-}  // namespace
-
-FolderContents& FolderContents::Swap(FolderContents& other) noexcept {
-  std::swap(head, other.head);
-  std::swap(tail, other.tail);
-  std::swap(arena, other.arena);
-  std::swap(count, other.count);
-  std::swap(folders, other.folders);
-  std::swap(read, other.read);
-  std::swap(error, other.error);
-  std::swap(failed, other.failed);
-  std::swap(whole, other.whole);
-  std::swap(slow, other.slow);
-  std::swap(rules, other.rules);
-  std::swap(ahead, other.ahead);
-  return *this;
-}
-
-namespace {
 
 // Starts one more reader, under the lock, while there are fewer readers
 // than requests; false when not. The threads' room is reserved.
@@ -206,40 +208,32 @@ bool AddReader(ReaderPool* pool) {
   return thread != nullptr && pool->threads.Append(thread);
 }
 
-// The queue is a binary heap on the requests' keys: the least key, the
-// folder the listing needs first, is read first. Under the lock.
-bool Before(const Shared<ReadRequest>& a, const Shared<ReadRequest>& b) { return a->place.key < b->place.key; }
+}  // namespace
 
-bool PushQueued(ReaderPool* pool, const Shared<ReadRequest>& request) {
-  Array<Shared<ReadRequest>>& heap = pool->queued;
-  if (!heap.Append(request)) return false;
-  for (size_t i = heap.size() - 1; i > 0 && Before(heap[i], heap[(i - 1) / 2]); i = (i - 1) / 2) {
-    std::swap(heap[i], heap[(i - 1) / 2]);
+// A read that takes long for its entries waits on its storage (a network):
+// reading ahead pays.
+FolderContents ReadFolderContents(const char16_t* path, const FolderFilter& filter, const std::atomic<bool>* abort,
+                                  const std::atomic<bool>* stop, Grant* grant) {
+  FolderContents out;
+  Collector collector{&out, abort, stop, grant};
+  int64_t began = g_thread.microseconds();
+  out.read = g_fileSystem.enumerateFolder(path, CollectEntry, &collector);
+  int64_t took = g_thread.microseconds() - began;
+  out.slow = took > kSlowReadMicroseconds + kSlowReadMicrosecondsPerEntry * out.count;
+  out.error = out.read != FolderRead::Complete ? g_fileSystem.lastError() : 0;
+  bool filtered = filter.exclusions != nullptr || filter.rules;
+  if (filtered && !out.failed && !abort->load(std::memory_order_relaxed)) {
+    FilterEntries(path, filter, &out);
   }
-  return true;
+  // Sorting after reading costs O(n log n); inserting each entry into a
+  // sorted list would cost O(n^2) for entries that arrive out of order.
+  if (!out.failed && !abort->load(std::memory_order_relaxed)) SortNodeList(&out.head, &out.tail);
+  return out;
 }
 
-Shared<ReadRequest> PopQueued(ReaderPool* pool) {
-  Array<Shared<ReadRequest>>& heap = pool->queued;
-  std::swap(heap[0], heap.back());
-  Shared<ReadRequest> top = std::move(heap.back());
-  heap.PopBack();
-  for (size_t i = 0;;) {
-    size_t least = i;
-    for (size_t child = 2 * i + 1; child <= 2 * i + 2 && child < heap.size(); ++child) {
-      if (Before(heap[child], heap[least])) least = child;
-    }
-    if (least == i) break;
-    std::swap(heap[i], heap[least]);
-    i = least;
-  }
-  return top;
-}
-
-// ReadSubfoldersAhead; aheadLevel: levels below the folder the listing
-// itself queued from. The requests are made outside the lock.
-void SubmitSubfolders(ReaderPool* pool, const char16_t* path, size_t length, int32_t depth, int32_t aheadLevel,
-                      ListingPlace place, const FolderFilter& filter, FolderContents* contents) {
+// The requests are made outside the lock.
+void ReadSubfoldersAhead(ReaderPool* pool, const char16_t* path, size_t length, int32_t depth, ListingPlace place,
+                         const FolderFilter& filter, FolderContents* contents, int32_t aheadLevel) {
   Array<Subfolder>& ahead = contents->ahead;
   PathNode* first = contents->NextNotAhead();
   if (first == nullptr || !ScansAt(pool->maxDepth, depth + 1)) return;
@@ -271,7 +265,8 @@ void SubmitSubfolders(ReaderPool* pool, const char16_t* path, size_t length, int
   size_t taken = already + static_cast<size_t>(std::max(0, kMaxOutstanding - pool->outstanding));
   if (taken < ahead.size()) ahead.Truncate(taken);
   for (size_t i = already; i < ahead.size() && !contents->failed; ++i) {
-    if (!PushQueued(pool, ahead[i].request)) contents->failed = true;
+    contents->failed = !pool->queued.Append(ahead[i].request);
+    if (!contents->failed) std::push_heap(pool->queued.begin(), pool->queued.end(), After);
     pool->outstanding += contents->failed ? 0 : 1;
   }
   while (AddReader(pool)) {}
@@ -279,54 +274,6 @@ void SubmitSubfolders(ReaderPool* pool, const char16_t* path, size_t length, int
   g_thread.unlock(pool->sync);
   // A request that is not queued is never taken: a failed job takes none.
   if (contents->failed) ahead.Truncate(already);
-}
-
-// A reader: reads the first request of the queue while the held entries
-// stay under their bound, and queues its subfolders in turn, until the
-// pool stops or the job is cancelled.
-void RunReader(void* parameter) {
-  auto* pool = static_cast<ReaderPool*>(parameter);
-  g_thread.lock(pool->sync);
-  while (!PoolStopping(pool)) {
-    // What the listing took while it was queued is dropped here.
-    while (!pool->queued.empty() && pool->queued[0]->state == RequestState::Taken) {
-      PopQueued(pool);
-      --pool->outstanding;
-    }
-    if (pool->queued.empty() || pool->heldEntries + kEntriesPerGrant > kMaxHeldEntries) {
-      ++pool->idleReaders;
-      g_thread.waitSync(pool->sync, kWaitMilliseconds);
-      --pool->idleReaders;
-      continue;
-    }
-    Shared<ReadRequest> request = PopQueued(pool);
-    request->state = RequestState::Reading;
-    g_thread.unlock(pool->sync);
-    Grant grant{pool, request.get(), 0};
-    FolderContents& contents = request->contents;
-    contents = ReadCounted(request->path.get(), request->filter, pool->abort, &pool->stop, &grant);
-    if (!contents.failed && contents.whole && request->aheadLevel < kMaxAheadLevels && !PoolStopping(pool)) {
-      SubmitSubfolders(pool, request->path.get(), request->path.length(), request->depth, request->aheadLevel,
-                       request->place, request->filter, &contents);
-    }
-    if (contents.failed) {
-      pool->failed.store(true);
-      pool->stop.store(true);
-    }
-    g_thread.lock(pool->sync);
-    request->state = RequestState::Read;
-    pool->heldEntries -= grant.left;  // what is held is what was read
-    // Only the listing waits for a read to end: idle readers sleep on.
-    if (pool->awaited != nullptr) g_thread.wakeAll(pool->sync);
-  }
-  g_thread.unlock(pool->sync);
-}
-
-}  // namespace
-
-FolderContents ReadFolderContents(const char16_t* path, const FolderFilter& filter, const std::atomic<bool>* abort,
-                                  const std::atomic<bool>* stop) {
-  return ReadCounted(path, filter, abort, stop, nullptr);
 }
 
 // The pool starts with one reader and gains one with each request beyond
@@ -357,11 +304,6 @@ ReaderPool::~ReaderPool() {
   g_thread.destroySync(sync);
 }
 
-void ReadSubfoldersAhead(ReaderPool* pool, const char16_t* path, size_t length, int32_t depth, ListingPlace place,
-                         const FolderFilter& filter, FolderContents* contents) {
-  SubmitSubfolders(pool, path, length, depth, 0, place, filter, contents);
-}
-
 // A request still queued is read here, not waited for: the readers may be
 // busy with folders needed later. A reader drops it from the queue (counted
 // until then), so taking it costs no search.
@@ -390,6 +332,6 @@ FolderContents TakeRead(ReaderPool* pool, const Shared<ReadRequest>& request) {
   FolderContents out = state == RequestState::Queued
                            ? ReadFolderContents(request->path.get(), request->filter, pool->abort, &pool->stop)
                            : std::move(request->contents);
-  if (pool->failed.load()) out.failed = true;
+  if (pool->stop.load()) out.failed = true;  // only a reader's failure stops a pool in use
   return out;
 }

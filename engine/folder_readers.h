@@ -63,18 +63,17 @@ struct FolderContents {
   Shared<IgnoreRules> rules;             // the folder's own rules, for its subfolders
   Array<Subfolder> ahead;                // its first subfolders, read ahead, in order
 
-  FolderContents() = default;
-  FolderContents(FolderContents&& other) noexcept { Swap(other); }
-  FolderContents& operator=(FolderContents&& other) noexcept { return Swap(other); }
-  FolderContents& Swap(FolderContents& other) noexcept;
   // The first subfolder after those read ahead; null if none.
   PathNode* NextNotAhead() { return NextSubfolder(ahead.empty() ? head : ahead.back().entry->next); }
 };
 
+struct Grant;
+
 // Reads and sorts a folder's entries but "." and ".." and what the filter
-// leaves out; stops once abort or *stop (null: none) is set.
+// leaves out; stops once abort or *stop (null: none) is set. A pool reader
+// counts the entries into its grant as they arrive; the listing has none.
 FolderContents ReadFolderContents(const char16_t* path, const FolderFilter& filter, const std::atomic<bool>* abort,
-                                  const std::atomic<bool>* stop);
+                                  const std::atomic<bool>* stop, Grant* grant = nullptr);
 
 // Taken: the listing took it while it was queued and read it itself.
 enum class RequestState : int32_t { Queued, Reading, Read, Taken };
@@ -118,8 +117,7 @@ struct ReaderPool {
   int32_t maxThreads;
   int32_t maxDepth;              // the listing's depth limit (negative: none)
   const std::atomic<bool>* abort;
-  std::atomic<bool> stop{false};    // the pool ends, or a reader's storage ran out
-  std::atomic<bool> failed{false};  // a reader's storage ran out
+  std::atomic<bool> stop{false};  // the pool ends, or a reader's storage ran out
   // Under the lock:
   Array<Shared<ReadRequest>> queued;  // a heap, the least key on top
   int64_t heldEntries = 0;            // entries read or counted in for reads under way, not taken
@@ -135,8 +133,9 @@ Owned<ReaderPool> StartReaderPool(int32_t readers, int32_t maxDepth, const std::
 // Queues the subfolders of contents (the folder at path, length units, read
 // with filter) after those in contents->ahead, as many as the pool has room
 // for, into contents->ahead. Sets contents->failed when storage runs out.
+// aheadLevel: levels below the folder the listing itself queued from.
 void ReadSubfoldersAhead(ReaderPool* pool, const char16_t* path, size_t length, int32_t depth, ListingPlace place,
-                         const FolderFilter& filter, FolderContents* contents);
+                         const FolderFilter& filter, FolderContents* contents, int32_t aheadLevel = 0);
 
 // Takes a request's contents: waits while a reader has it, reads it here if
 // still queued. Empty at a cancel; failed when any reader's storage ran out.

@@ -26,35 +26,19 @@ bool NeedsCommonPrefix(const ListingContext* context) {
   return form == PathForm::Relative || form == PathForm::Tree;
 }
 
-// The attributes of a path; *error gets the system's reason when they
-// cannot be read.
-uint32_t QueryAttributes(const char16_t* path, int32_t* error) {
-  uint32_t attributes = g_fileSystem.queryAttributes(path);
-  if (attributes == kInvalidAttributes) *error = g_fileSystem.lastError();
-  return attributes;
-}
-
 // Narrows the common prefix with one more readable item; the value always
-// ends just after a separator or is 0, and never grows.
+// ends just after a separator or is 0, and never grows. The first item's
+// folder is its path but its last unit: a root's separator is its own name.
 void UpdateCommonPrefix(ListingContext* context, Gathering* work, const char16_t* path, int32_t length) {
-  const char16_t separator = PathSeparator(context);
   if (context->commonPrefixLength == kCommonPrefixUnset) {
     work->firstItem = Text::Copy(path, static_cast<size_t>(length));
-    if (!work->firstItem) {
-      context->failed = true;
-      return;
-    }
-    int32_t value = 0;
-    for (int32_t i = 0; i + 1 < length; ++i) {
-      if (path[i] == separator) value = i + 1;
-    }
-    context->commonPrefixLength = value;
-    return;
+    context->failed = !work->firstItem;
+    context->commonPrefixLength = context->failed ? 0 : length - 1;
   }
   const char16_t* first = work->firstItem.get();
   int32_t value = 0;
   for (int32_t i = 0; i < context->commonPrefixLength && path[i] != 0 && path[i] == first[i]; ++i) {
-    if (first[i] == separator) value = i + 1;
+    if (first[i] == PathSeparator(context)) value = i + 1;
   }
   context->commonPrefixLength = value;
 }
@@ -70,10 +54,9 @@ void GatherItem(ListingContext* context, Gathering* work, const Text& input) {
   }
   char16_t* path = copy.data();
   int32_t length = NormalizeInputPath(path, static_cast<int32_t>(input.length()), StyleOf(context));
-  int32_t error = 0;
-  uint32_t attributes = QueryAttributes(path, &error);
+  uint32_t attributes = g_fileSystem.queryAttributes(path);
   if (!ListingStopped(context) && attributes == kInvalidAttributes) {
-    ReportProblem(context, ListingProblemKind::UnreadableItem, path, error);
+    ReportProblem(context, ListingProblemKind::UnreadableItem, path, g_fileSystem.lastError());
   } else if (!ListingStopped(context)) {
     uint8_t isFile = (attributes & kAttributeDirectory) != 0 ? 0 : 1;
     if (NeedsCommonPrefix(context)) UpdateCommonPrefix(context, work, path, length);

@@ -11,7 +11,6 @@
 #include "platform/array.h"
 #include "platform/owned.h"
 
-
 struct ListingContext {
   const ListingRequest* request;
   const std::atomic<bool>* abort;

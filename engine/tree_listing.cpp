@@ -159,25 +159,21 @@ void EmitTreeLevels(ListingContext* context, Array<char16_t>* path, size_t lengt
   }
 }
 
-// The path tree of the items' paths, its nodes in arena.
-PathNode* BuildPathTree(ListingContext* context, NodeArena* arena, PathNode* entryList) {
-  PathNode* tree = nullptr;
-  TreeIndex index;
-  for (PathNode* entry = entryList; entry != nullptr && !ListingStopped(context); entry = entry->next) {
-    if (!InsertPathIntoTree(&index, arena, &tree, entry->text, entry->length, entry->isFile, StyleOf(context))) {
-      context->failed = true;
-    }
-  }
-  return tree;
-}
-
 }  // namespace
 
 // The items' paths become a tree of components, drawn from the first level
 // where they part: the chain they all share is not listed.
 void ListTree(ListingContext* context, PathNode* entryList) {
   NodeArena arena;
-  PathNode* node = BuildPathTree(context, &arena, entryList);
+  PathNode* node = nullptr;
+  {
+    TreeIndex index;
+    for (PathNode* entry = entryList; entry != nullptr && !ListingStopped(context); entry = entry->next) {
+      if (!InsertPathIntoTree(&index, &arena, &node, entry->text, entry->length, entry->isFile, StyleOf(context))) {
+        context->failed = true;
+      }
+    }
+  }
   Array<char16_t> chain;
   if (ListingStopped(context)) return;
   if (!chain.Append(u'\0')) {

@@ -115,7 +115,6 @@ TEST(ConsoleTool, OptionsListLikeTheWindowAndUsageErrorsListNothing) {
       {{"top/ガ", "--form", "tree"}, {"ガ", " ┣か.c", " ┣か9.c", " ┗カ10.c"}},
       {{"-f", "absolute", "u"}, {root + "/u", root + "/u/𠮷野家.txt", root + "/u/😀", root + "/u/😀/x"}},
       {{"-0", "-f", "tree", "n"}, {"n", " ┣a", " ┣line\nbreak", " ┗b", " 　 ┗c"}, '\0'},
-      {{"--null", "-fname", "-i", "files", "n"}, {"a", "line\nbreak", "c"}, '\0'},
       // A folder's last entries left out: the last one listed ends its level.
       {{"-ftree", "--exclude-from", root + "/good", "top"},
        {"top", " ┣-dash.txt", " ┣.hidden", " ┣A2.txt", " ┣a10.txt", " ┣b.TXT", " ┗back\\slash"}},

@@ -164,8 +164,7 @@ TEST(Listing, EightReadersGiveTheTextOfOne) {
     for (ItemFilter filter : {All, Files, Dirs}) {
       for (bool plain : {true, false}) {
         std::u16string texts[7];
-        // One reader, eight, eight where no thread starts, the engine's choice with slow reads and with fast ones,
-        // two and 64.
+        // 1 reader, 8, 8 where no thread starts, the engine's choice on slow and on fast reads, 2 and 64.
         for (int run : {0, 1, 2, 3, 4, 5, 6}) {
           folder.Make({"t/gone/x"});
           ListingOptions options = Deep(O(form, filter, true, plain), plain ? -1 : 6, !plain);  // affixes with the filters

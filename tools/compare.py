@@ -15,9 +15,10 @@ side and the ratios the console tool is held to:
 A chain of 3,000 folders (each holding one file), far deeper than PATH_MAX,
 is listed against find too: every item, in at most 2 x find's time.
 --before TOOL adds an earlier build's row on the 200,000 files, measured in
-the same runs (an earlier build may not read the whole chain).
+the same runs (an earlier build may not read the whole chain); --before-exe
+EXE the same under Wine.
 
-  compare.py NATIVE_TOOL [WINDOWS_TOOL WALKER] [--runs N] [--tree DIR] [--before TOOL]
+  compare.py NATIVE_TOOL [WINDOWS_TOOL WALKER] [--runs N] [--tree DIR] [--before TOOL] [--before-exe EXE]
 """
 import argparse
 import os
@@ -36,6 +37,7 @@ parser.add_argument("--runs", type=int, default=5)
 parser.add_argument("--tree", default=os.path.join("/dev/shm" if os.path.isdir("/dev/shm") else "/tmp",
                                                    "dorrowin-anchor"))
 parser.add_argument("--before")
+parser.add_argument("--before-exe")
 args = parser.parse_args()
 
 
@@ -155,6 +157,8 @@ if args.windows:
         "dorrowin-list.exe -f absolute DIR": ["wine", args.windows, "-f", "absolute", wine_tree],
         "FindFirstFileExW walk": ["wine", args.walker, wine_tree],
     }
+    if args.before_exe:
+        rows["before: dorrowin-list.exe -f absolute DIR"] = ["wine", args.before_exe, "-f", "absolute", wine_tree]
     windows = measure(rows, env)
     # dir's work is done by the console host, another process: its wall time
     # is what counts. It runs apart, as the host keeps busy after it ends.
@@ -163,5 +167,8 @@ if args.windows:
     ratio = windows["dorrowin-list.exe -f absolute DIR"][1] / windows["FindFirstFileExW walk"][1]
     print(f"  CPU ratio to the bare walk: {ratio:.2f} (target <= 1.15)")
     status |= ratio > 1.15
+    if args.before_exe:
+        cpu = windows["dorrowin-list.exe -f absolute DIR"][1] / windows["before: dorrowin-list.exe -f absolute DIR"][1]
+        print(f"  CPU ratio to the earlier build: {cpu:.2f}")
     print(f"  wall ratio to dir /s /b: {windows['dorrowin-list.exe -f absolute DIR'][0] / windows['cmd /c dir /s /b DIR'][0]:.3f}")
 sys.exit(status)

@@ -9,8 +9,11 @@ cd "$root"
 seconds=${1:-600}
 cmake --preset fuzz >/dev/null && cmake --build --preset fuzz >/dev/null || exit 1
 status=0
-for target in build/fuzz/tests/fuzz/fuzz_*; do
-  name=$(basename "$target")
+# The targets are those with a seed corpus: a build folder may still hold one
+# that is gone from the sources.
+for seeds in tests/fuzz/corpus/fuzz_*; do
+  name=$(basename "$seeds")
+  target="build/fuzz/tests/fuzz/$name"
   work="build/fuzz/corpus/$name"
   mkdir -p "$work" build/fuzz/crashes
   log="build/fuzz/$name.log"
